@@ -1,0 +1,71 @@
+#pragma once
+// Binary files as the recorder and its playback use them. Open reports failure through its
+// result (and the optional exception object); Read, Write and Seek on an open file throw
+// CFileException when the system refuses them.
+
+#include "platform/kernel/WinTypes.h"
+
+#include <cstdint>
+#include <string>
+
+class CFileException {
+public:
+    enum Cause { none = 0, genericException, fileNotFound, badPath, accessDenied, invalidFile, diskFull, endOfFile };
+
+    CFileException() = default;
+    CFileException(int cause, int osError, std::string fileName);
+
+    // The system's description of the fault, cut to maxLength - 1 bytes (on a character
+    // boundary) and NUL-terminated. False when there is no fault to describe.
+    BOOL GetErrorMessage(char* buffer, UINT maxLength) const;
+    std::string GetErrorMessage() const;
+
+    int m_cause = none;
+    int m_lOsError = 0;
+    std::string m_strFileName;
+};
+
+class CFile {
+public:
+    enum OpenFlags : UINT {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareCompat = 0x0000,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeNoTruncate = 0x0800,
+        modeCreate = 0x1000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
+        osSequentialScan = 0x10000,
+    };
+    enum SeekPosition { begin = 0, current = 1, end = 2 };
+
+    CFile() = default;
+    ~CFile();
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    BOOL Open(const char* path, UINT flags, CFileException* error = nullptr);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+
+    UINT Read(void* buffer, UINT count);
+    void Write(const void* buffer, UINT count);
+    std::uint64_t Seek(std::int64_t offset, UINT from);
+    void SeekToBegin() { Seek(0, begin); }
+    std::uint64_t GetLength() const;
+    const std::string& GetFilePath() const { return path_; }
+
+private:
+    [[noreturn]] void Throw(int osError) const;
+
+    int fd_ = -1;
+    std::string path_;
+};
+
+// Maps an errno value to the CFileException cause that describes it best.
+int CauseFromErrno(int osError);

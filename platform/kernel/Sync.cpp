@@ -1,0 +1,85 @@
+#include "platform/kernel/Sync.h"
+
+#include <chrono>
+
+BOOL CCriticalSection::Lock(DWORD timeoutMs)
+{
+    if (timeoutMs == INFINITE) {
+        mutex_.lock();
+        return TRUE;
+    }
+    return mutex_.try_lock_for(std::chrono::milliseconds(timeoutMs)) ? TRUE : FALSE;
+}
+
+BOOL CCriticalSection::Unlock()
+{
+    mutex_.unlock();
+    return TRUE;
+}
+
+CSingleLock::CSingleLock(CSyncObject* object, BOOL initialLock) : object_(object)
+{
+    if (initialLock)
+        Lock();
+}
+
+CSingleLock::~CSingleLock()
+{
+    Unlock();
+}
+
+BOOL CSingleLock::Lock(DWORD timeoutMs)
+{
+    if (locked_ || object_ == nullptr)
+        return locked_ ? TRUE : FALSE;
+    locked_ = object_->Lock(timeoutMs) != FALSE;
+    return locked_ ? TRUE : FALSE;
+}
+
+BOOL CSingleLock::Unlock()
+{
+    if (!locked_)
+        return FALSE;
+    locked_ = false;
+    return object_->Unlock();
+}
+
+CEvent::CEvent(BOOL initiallySet, BOOL manualReset) : set_(initiallySet != FALSE), manual_(manualReset != FALSE) {}
+
+BOOL CEvent::SetEvent()
+{
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        set_ = true;
+    }
+    cv_.notify_all();
+    return TRUE;
+}
+
+BOOL CEvent::ResetEvent()
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    set_ = false;
+    return TRUE;
+}
+
+BOOL CEvent::Lock(DWORD timeoutMs)
+{
+    std::unique_lock<std::mutex> guard(mutex_);
+    const auto isSet = [this] { return set_; };
+    bool ok;
+    if (timeoutMs == INFINITE) {
+        cv_.wait(guard, isSet);
+        ok = true;
+    } else {
+        ok = cv_.wait_for(guard, std::chrono::milliseconds(timeoutMs), isSet);
+    }
+    if (ok && !manual_)
+        set_ = false;
+    return ok ? TRUE : FALSE;
+}
+
+DWORD WaitForSingleObject(CEvent& event, DWORD timeoutMs)
+{
+    return event.Lock(timeoutMs) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+}
