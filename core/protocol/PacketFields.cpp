@@ -32,7 +32,7 @@ std::size_t CopyFieldText(char* dst, std::size_t capacity, const char* src)
 
 namespace {
 
-struct FieldSpec
+struct FieldEntry
 {
     const char* name;
     const char* comment; // nullptr: the comment is the name
@@ -45,20 +45,20 @@ struct FieldSpec
 template <typename Member>
 using ElementOf = std::remove_cv_t<std::remove_all_extents_t<Member>>;
 
-FieldDescriptor Describe(const FieldSpec& spec)
+FieldDescriptor Describe(const FieldEntry& entry)
 {
     FieldDescriptor d;
-    CopyFieldText(d.name, spec.name);
-    CopyFieldText(d.comment, spec.comment ? spec.comment : spec.name);
-    d.offset = static_cast<int>(spec.offset);
-    d.size = static_cast<int>(spec.size);
-    d.count = static_cast<int>(spec.count);
-    d.type = std::type_index(*spec.type);
+    CopyFieldText(d.name, entry.name);
+    CopyFieldText(d.comment, entry.comment ? entry.comment : entry.name);
+    d.offset = static_cast<int>(entry.offset);
+    d.size = static_cast<int>(entry.size);
+    d.count = static_cast<int>(entry.count);
+    d.type = std::type_index(*entry.type);
     return d;
 }
 
 template <std::size_t K>
-FieldDescriptor Pick(const FieldSpec (&table)[K], unsigned int& index)
+FieldDescriptor Pick(const FieldEntry (&table)[K], unsigned int& index)
 {
     if (index >= K)
     {
@@ -72,7 +72,7 @@ FieldDescriptor Pick(const FieldSpec (&table)[K], unsigned int& index)
 
 // S names the structure whose member is described.
 #define FIELD_C(member, text)                                                                \
-    FieldSpec                                                                                \
+    FieldEntry                                                                                \
     {                                                                                        \
         #member, text, offsetof(S, member), sizeof(S::member),                               \
             sizeof(S::member) / sizeof(ElementOf<decltype(S::member)>),                      \
@@ -91,7 +91,7 @@ FieldDescriptor Pick(const FieldSpec (&table)[K], unsigned int& index)
     FieldDescriptor PacketDataStructure<ID>::GetFields(unsigned int& index)                  \
     {                                                                                        \
         using S = PacketDataStructure<ID>;                                                   \
-        const FieldSpec table[] = {__VA_ARGS__};                                             \
+        const FieldEntry table[] = {__VA_ARGS__};                                             \
         return Pick(table, index);                                                           \
     }
 
@@ -106,7 +106,7 @@ FieldDescriptor Pick(const FieldSpec (&table)[K], unsigned int& index)
 FieldDescriptor GetGenericPacketFields(unsigned int& index)
 {
     using S = PacketDataStructurePre;
-    const FieldSpec table[] = {FIELD(data_id)};
+    const FieldEntry table[] = {FIELD(data_id)};
     return Pick(table, index);
 }
 
