@@ -141,7 +141,7 @@ std::int64_t TDivNanoseconds(unsigned tDiv)
     return ns;
 }
 
-std::string FormatTDivIndex(unsigned tDiv)
+std::string FormatTDivText(unsigned tDiv)
 {
     return FormatTimeNs(TDivNanoseconds(tDiv)) + "/дел";
 }

@@ -36,7 +36,7 @@ int TDivMantissa(unsigned tDiv);
 std::int64_t TDivNanoseconds(unsigned tDiv);
 
 // "1 мс/дел" and the like.
-std::string FormatTDivIndex(unsigned tDiv);
+std::string FormatTDivText(unsigned tDiv);
 
 // A span of screen points (10 per division) as a duration at the time/div index.
 std::string FormatPointsAsTime(double points, unsigned tDiv);

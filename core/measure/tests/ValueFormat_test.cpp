@@ -73,11 +73,11 @@ TEST_F(ValueFormat, Volts)
 
 TEST_F(ValueFormat, TimeBase)
 {
-    EXPECT_EQ(FormatTDivIndex(18), "1 мс/дел");
-    EXPECT_EQ(FormatTDivIndex(21), "10 мс/дел");
-    EXPECT_EQ(FormatTDivIndex(5), "50 нс/дел");
-    EXPECT_EQ(FormatTDivIndex(0), "1 нс/дел");
-    EXPECT_EQ(FormatTDivIndex(33), "100 с/дел");
+    EXPECT_EQ(FormatTDivText(18), "1 мс/дел");
+    EXPECT_EQ(FormatTDivText(21), "10 мс/дел");
+    EXPECT_EQ(FormatTDivText(5), "50 нс/дел");
+    EXPECT_EQ(FormatTDivText(0), "1 нс/дел");
+    EXPECT_EQ(FormatTDivText(33), "100 с/дел");
     EXPECT_EQ(TDivNanoseconds(1000), std::numeric_limits<std::int64_t>::max());
 
     // 25 points at 1 ms/div: 2.5 divisions.
