@@ -1,0 +1,263 @@
+#include "core/link/DeviceLink.h"
+
+#include "core/log/EventLog.h"
+#include "core/protocol/PacketFrame.h"
+#include "core/transport/Comm.h"
+#include "core/transport/MessageBoxHook.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr BYTE kOpenerType = 1;   // GET_MODE
+constexpr BYTE kPresetType = 21;  // GET_STATE
+constexpr DWORD kIdleMs = 45;
+constexpr DWORD kRebootWaitMs = 1000;
+// Long waits are cut into slices so that StopThread never waits for more than one.
+constexpr DWORD kPauseSliceMs = 10;
+
+void Log(const char* text)
+{
+    EventLog::Instance()->Write(text);
+}
+
+// A packet without payload: length 1 and the type.
+void SetBarePacket(BYTE* frame, BYTE type)
+{
+    SetFrameLength(frame, 1);
+    frame[3] = type;
+}
+
+} // namespace
+
+DeviceLink::DeviceLink(CPacketDispatch* dispatcher, Clock& clock)
+    : dispatcher_(dispatcher), clock_(clock), transport_(std::make_unique<CComm>())
+{
+    thread_ = AfxBeginThread(&DeviceLink::ThreadProc, this, THREAD_PRIORITY_HIGHEST);
+}
+
+DeviceLink::~DeviceLink()
+{
+    StopThread();
+}
+
+void DeviceLink::StopThread()
+{
+    if (thread_ == nullptr)
+        return;
+    DWORD code = 0;
+    if (GetExitCodeThread(thread_, &code) && code == STILL_ACTIVE) {
+        stopping_.store(true);
+        stopEvent_.SetEvent();
+    }
+    thread_->Join();
+    delete thread_;
+    thread_ = nullptr;
+}
+
+bool DeviceLink::IsRunning()
+{
+    return runEvent_.Lock(0) != FALSE;
+}
+
+void DeviceLink::SetChooser(ChooserFunction chooser)
+{
+    chooser_ = std::move(chooser);
+}
+
+void DeviceLink::ToggleConnection()
+{
+    if (IsRunning()) {
+        Disconnect();
+        return;
+    }
+    Log("Connecting to device");
+    {
+        CSingleLock lock(&lock_, TRUE);
+        transport_->Close();
+    }
+
+    // The chooser is modal and may take long: it runs without the lock. The worker does not
+    // touch the transport meanwhile, as the run event is clear.
+    CComm* chosen = chooser_ ? chooser_() : RunInterfaceChooser();
+
+    CSingleLock lock(&lock_, TRUE);
+    if (chosen == nullptr) {
+        // Cancelled: the previous transport goes back to how it was, the link stays down.
+        (void)transport_->Open();
+        return;
+    }
+    if (chosen != transport_.get())
+        transport_.reset(chosen);
+    if (transport_->Open()) {
+        Log("Starting thread");
+        runEvent_.SetEvent();
+        return;
+    }
+    Log("Error opening device!");
+    lock.Unlock();
+    ShowMessageBox("Error opening device!");
+}
+
+void DeviceLink::Disconnect()
+{
+    Log("Stopping thread");
+    runEvent_.ResetEvent();
+    // Taking the lock waits until the worker has left the transport.
+    CSingleLock lock(&lock_, TRUE);
+    transport_->Purge();
+    Log("Disconnecting...");
+    transport_->Close();
+}
+
+UINT DeviceLink::ThreadProc(void* param)
+{
+    return static_cast<DeviceLink*>(param)->Run();
+}
+
+bool DeviceLink::Pause(DWORD ms)
+{
+    while (ms > 0) {
+        if (stopping_.load())
+            return false;
+        const DWORD slice = std::min(ms, kPauseSliceMs);
+        clock_.Sleep(slice);
+        ms -= slice;
+    }
+    return !stopping_.load();
+}
+
+bool DeviceLink::TransportUsable()
+{
+    if (!runEvent_.Lock(0))
+        return false;
+    if (!transport_->IsOpen()) {
+        runEvent_.ResetEvent();
+        return false;
+    }
+    return true;
+}
+
+void DeviceLink::SendReply()
+{
+    FinishFrame(replyBuffer_);
+    transport_->Send(replyBuffer_, GetFrameLength(replyBuffer_) + static_cast<int>(FRAME_OVERHEAD));
+}
+
+UINT DeviceLink::Run()
+{
+    dispatcher_->received_frame = receiveBuffer_;
+    dispatcher_->reply_frame = replyBuffer_;
+
+    bool sessionStart = true;
+    bool linked = false;
+    int bytes = 0;
+    DWORD t0 = 0;
+    DWORD replyTimeout = kDefaultReplyTimeoutMs;
+    int timeouts = 0;
+
+    for (;;) {
+        clock_.Sleep(1);
+        if (stopEvent_.Lock(0))
+            return 0;
+
+        if (!runEvent_.Lock(0)) {
+            if (linked) {
+                linked = false;
+                dispatcher_->SetConnected(false);
+            }
+            if (!Pause(kIdleMs))
+                return 0;
+            sessionStart = true;
+            continue;
+        }
+        if (!linked) {
+            linked = true;
+            dispatcher_->SetConnected(true);
+        }
+
+        CSingleLock lock(&lock_, TRUE);
+        if (!TransportUsable())
+            continue;
+
+        if (sessionStart) {
+            dispatcher_->Reset();
+            sessionStart = false;
+            t0 = clock_.GetTickCount();
+            transport_->BeginRead(receiveBuffer_, kReceiveArmLength);
+            bytes = 0;
+            SetBarePacket(replyBuffer_, kOpenerType);
+            SendReply();
+        }
+
+        const int n = std::max(0, transport_->PollRead());
+        bytes = std::min(bytes + n, kReceiveArmLength);
+        if (n > 0) {
+            if (CheckFrame(receiveBuffer_) && GetFrameSize(receiveBuffer_) <= bytes) {
+                SetBarePacket(replyBuffer_, kPresetType);
+                dispatcher_->message.Empty();
+                lock.Unlock();
+                dispatcher_->HandlePacket();
+                if (!dispatcher_->message.IsEmpty())
+                    EventLog::Instance()->SetStatus(dispatcher_->message);
+                if (dispatcher_->reply_timeout_ms != 0) {
+                    if (dispatcher_->reply_timeout_ms > kDefaultReplyTimeoutMs)
+                        replyTimeout = dispatcher_->reply_timeout_ms;
+                    dispatcher_->reply_timeout_ms = 0;
+                }
+                lock.Lock();
+                // The UI may have disconnected while the dispatcher worked: then the reply
+                // is dropped with the session.
+                if (!TransportUsable())
+                    continue;
+                timeouts = 0;
+                t0 = clock_.GetTickCount();
+                transport_->BeginRead(receiveBuffer_, kReceiveArmLength);
+                bytes = 0;
+                SendReply();
+            }
+
+            if (dispatcher_->reboot_request) {
+                dispatcher_->reboot_request = false;
+                Log("запланирована перезагрузка...");
+                lock.Unlock();
+                if (!Pause(kRebootWaitMs))
+                    return 0;
+                lock.Lock();
+                if (!runEvent_.Lock(0))
+                    continue;
+                transport_->Close();
+                if (transport_->Open()) {
+                    sessionStart = true;
+                    t0 = clock_.GetTickCount();
+                } else {
+                    runEvent_.ResetEvent();
+                    Log("USB устройство не найдено!");
+                    // The link is down: no time-out handling on a closed transport.
+                    continue;
+                }
+            }
+        }
+
+        const DWORD now = clock_.GetTickCount();
+        if (static_cast<DWORD>(now - t0) > replyTimeout) {
+            dispatcher_->Reset();
+            t0 = now;
+            Log("timeout!");
+            bytes = 0;
+            ++timeouts;
+            if (timeouts >= kTimeoutsBeforeDrop) {
+                timeouts = 0;
+                runEvent_.ResetEvent();
+                replyTimeout = kDefaultReplyTimeoutMs;
+            } else {
+                transport_->Purge();
+                transport_->BeginRead(receiveBuffer_, kReceiveArmLength);
+                if (timeouts >= kTimeoutsBeforeOpener)
+                    SetBarePacket(replyBuffer_, kOpenerType);
+                SendReply();
+            }
+        }
+    }
+}
