@@ -1,6 +1,7 @@
 #include "platform/kernel/Sync.h"
 
 #include <chrono>
+#include <thread>
 
 BOOL CCriticalSection::Lock(DWORD timeoutMs)
 {
@@ -8,7 +9,16 @@ BOOL CCriticalSection::Lock(DWORD timeoutMs)
         mutex_.lock();
         return TRUE;
     }
-    return mutex_.try_lock_for(std::chrono::milliseconds(timeoutMs)) ? TRUE : FALSE;
+    // A bounded wait polls try_lock: timed locks on recursive mutexes are not seen by the
+    // thread sanitizer, and critical sections are held only briefly anyway.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (mutex_.try_lock())
+            return TRUE;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return FALSE;
+        std::this_thread::yield();
+    }
 }
 
 BOOL CCriticalSection::Unlock()

@@ -26,7 +26,7 @@ public:
     BOOL Unlock() override;
 
 private:
-    std::recursive_timed_mutex mutex_;
+    std::recursive_mutex mutex_;
 };
 
 class CSingleLock {
