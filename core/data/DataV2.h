@@ -1,0 +1,45 @@
+#pragma once
+// Device version 2: 80 MHz, 3000 samples per channel, offsets set by the host through the offset
+// DAC. The device counts in sample pairs, so horizontal positions move in steps of two.
+
+#include "core/data/OscData.h"
+
+class DataV2 : public OscData {
+public:
+    DataV2();
+    ~DataV2() override;
+
+    int GetVersion() const override { return 2; }
+    BYTE GetChannelCaps() const override { return 11; }
+    CString GetSectionName() const override { return "data_v2"; }
+    unsigned GetTDivMin() const override;
+    unsigned GetTDivMax() const override;
+    unsigned GetVDivMin() const override { return 5; }
+    unsigned GetVDivMax() const override { return 7; }
+    unsigned GetMemoryDepth() const override;
+    unsigned GetFrameLength() const override { return 1500; }
+    unsigned GetSampleRateKHz() const override;
+    unsigned GetMaxSampleRateKHz() const override { return 80000; }
+    unsigned GetBaseClock() const override { return 40000000; }
+    bool IsDividerValid(unsigned) const override { return true; }
+    unsigned GetDividerMax() const override;
+    unsigned GetStepMillivolts() const override { return 50; }
+    int GetGainIndex(unsigned u) const override;
+    void MoveHorizontal(int delta) override;
+    bool SetHorizontalPosition(int position) override;
+
+    // Reads / writes the variant's configuration section; a failed read leaves the defaults.
+    bool LoadSettings();
+    void SaveSettings();
+
+    static constexpr unsigned kBufferLength = 3000;
+
+private:
+    void InitOwnSettings();
+
+    friend class boost::serialization::access;
+    template <class Archive>
+    void serialize(Archive& archive, unsigned int version);
+};
+
+OscData* CreateDataV2();
