@@ -1,0 +1,156 @@
+#include "core/transport/BulkUSB.h"
+
+#include "platform/usb/UsbBackend.h"
+
+namespace {
+
+constexpr int kSendTimeoutMs = 100;
+
+} // namespace
+
+CBulkUSB::CBulkUSB() = default;
+
+CBulkUSB::~CBulkUSB()
+{
+    Close();
+}
+
+bool CBulkUSB::Enumerate()
+{
+    ResetList();
+    identities_.clear();
+    descriptions_.clear();
+    UsbBackend& usb = CurrentUsbBackend();
+    std::vector<UsbDeviceInfo> devices;
+    if (!usb.List(devices))
+        return false;
+    for (const auto& device : devices) {
+        if (!device.listed || !usb.Open(device.identity))
+            continue;
+        identities_.push_back(device.identity);
+        descriptions_.push_back(device.product);
+    }
+    SetCount(static_cast<int>(identities_.size()));
+    return true;
+}
+
+CString CBulkUSB::GetDescription(int i)
+{
+    return IsListed(i) ? descriptions_[static_cast<std::size_t>(i)] : CString();
+}
+
+bool CBulkUSB::Open()
+{
+    const int selected = GetSelected();
+    if (!IsListed(selected))
+        return false;
+    Close();
+    UsbBackend& usb = CurrentUsbBackend();
+    const std::string& identity = identities_[static_cast<std::size_t>(selected)];
+    auto handle = usb.Open(identity);
+    if (!handle)
+        return false;
+    std::vector<UsbDeviceInfo> devices;
+    if (usb.List(devices)) {
+        for (const auto& device : devices) {
+            if (device.identity != identity)
+                continue;
+            for (const auto& endpoint : device.endpoints) {
+                if (!endpoint.IsBulk())
+                    continue;
+                if (endpoint.IsIn() && inPipe_ < 0)
+                    inPipe_ = endpoint.address;
+                else if (!endpoint.IsIn() && outPipe_ < 0)
+                    outPipe_ = endpoint.address;
+            }
+        }
+    }
+    handle_ = std::move(handle);
+    return true;
+}
+
+void CBulkUSB::Close()
+{
+    Purge();
+    handle_.reset();
+    inPipe_ = -1;
+    outPipe_ = -1;
+}
+
+bool CBulkUSB::IsOpen()
+{
+    return handle_ != nullptr && inPipe_ >= 0 && outPipe_ >= 0;
+}
+
+void CBulkUSB::Purge()
+{
+    if (handle_)
+        handle_->CancelRead();
+}
+
+void CBulkUSB::BeginRead(void* buffer, int length)
+{
+    if (!IsOpen())
+        return;
+    handle_->CancelRead();
+    (void)handle_->SubmitRead(static_cast<std::uint8_t>(inPipe_), static_cast<std::uint8_t*>(buffer), length);
+}
+
+int CBulkUSB::PollRead()
+{
+    if (!IsOpen())
+        return 0;
+    const int n = handle_->ReapRead(0);
+    return n > 0 ? n : 0;
+}
+
+int CBulkUSB::Read(void* buffer, int length, int ms)
+{
+    if (!IsOpen() || buffer == nullptr || length <= 0)
+        return 0;
+    handle_->CancelRead();
+    const int n = handle_->BulkTransfer(static_cast<std::uint8_t>(inPipe_), static_cast<std::uint8_t*>(buffer), length,
+                                        ms > 0 ? static_cast<unsigned>(ms) : 1u);
+    return n > 0 ? n : 0;
+}
+
+int CBulkUSB::Write(const void* buffer, int length, int ms)
+{
+    if (!IsOpen() || buffer == nullptr || length <= 0)
+        return 0;
+    // libusb does not write through a const pointer; the bytes are not changed.
+    auto* bytes = const_cast<std::uint8_t*>(static_cast<const std::uint8_t*>(buffer));
+    const int n = handle_->BulkTransfer(static_cast<std::uint8_t>(outPipe_), bytes, length,
+                                        ms > 0 ? static_cast<unsigned>(ms) : 1u);
+    return n > 0 ? n : 0;
+}
+
+void CBulkUSB::BeginWrite(const void* buffer, int length)
+{
+    // Nothing in the programs starts a write without waiting for it; a short synchronous
+    // write keeps the caller's buffer out of any transfer that outlives the call.
+    (void)Write(buffer, length, kSendTimeoutMs);
+}
+
+int CBulkUSB::Send(const void* buffer, int length)
+{
+    return Write(buffer, length, kSendTimeoutMs);
+}
+
+int CBulkUSB::Transact(const void* tx, int txLength, void* rx, int rxLength, int ms)
+{
+    if (!IsOpen() || rx == nullptr || rxLength <= 0)
+        return 0;
+    if (!handle_->SubmitRead(static_cast<std::uint8_t>(inPipe_), static_cast<std::uint8_t*>(rx), rxLength))
+        return 0;
+    if (Write(tx, txLength, ms) != txLength) {
+        handle_->CancelRead();
+        return 0;
+    }
+    const int n = handle_->ReapRead(ms > 0 ? static_cast<unsigned>(ms) : 0u);
+    if (n < 0) {
+        handle_->CancelRead();
+        return 0;
+    }
+    return n;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The transport for an instrument served as two bulk pipes: the first bulk OUT endpoint
+// ("PIPE00") and the first bulk IN endpoint ("PIPE01") of a device named in
+// VELKARO_USB_DEVICES, used with asynchronous transfers through libusb.
+//
+// Open succeeds once the device itself opens; whether both pipes were found shows in IsOpen.
+// A completed read is reported by one PollRead; later polls return 0 until the next BeginRead.
+
+#include "core/transport/Comm.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class UsbDeviceHandle;
+
+class CBulkUSB : public CCommDeviceList {
+public:
+    CBulkUSB();
+    ~CBulkUSB() override;
+
+    bool Enumerate() override;
+    CString GetDescription(int i) override;
+    bool Open() override;
+    void Close() override;
+    bool IsOpen() override;
+    int Transact(const void* tx, int txLength, void* rx, int rxLength, int ms) override;
+    int Read(void* buffer, int length, int ms) override;
+    void BeginRead(void* buffer, int length) override;
+    int PollRead() override;
+    int Write(const void* buffer, int length, int ms) override;
+    void BeginWrite(const void* buffer, int length) override;
+    int Send(const void* buffer, int length) override;
+    void Purge() override;
+
+private:
+    std::vector<std::string> identities_;
+    std::vector<CString> descriptions_;
+    std::unique_ptr<UsbDeviceHandle> handle_;
+    int inPipe_ = -1;  // -1: the pipe was not found
+    int outPipe_ = -1;
+};

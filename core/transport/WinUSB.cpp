@@ -1,0 +1,148 @@
+#include "core/transport/WinUSB.h"
+
+#include "platform/kernel/Clock.h"
+#include "platform/usb/UsbBackend.h"
+
+CWinUSB::CWinUSB() = default;
+
+CWinUSB::~CWinUSB()
+{
+    Close();
+}
+
+bool CWinUSB::Enumerate()
+{
+    ResetList();
+    identities_.clear();
+    descriptions_.clear();
+    UsbBackend& usb = CurrentUsbBackend();
+    std::vector<UsbDeviceInfo> devices;
+    if (!usb.List(devices))
+        return false;
+    for (const auto& device : devices) {
+        // A device that cannot be opened now (in use, no permission) is not offered.
+        if (!usb.Open(device.identity))
+            continue;
+        identities_.push_back(device.identity);
+        descriptions_.push_back(device.product);
+    }
+    SetCount(static_cast<int>(identities_.size()));
+    return true;
+}
+
+CString CWinUSB::GetDescription(int i)
+{
+    return IsListed(i) ? descriptions_[static_cast<std::size_t>(i)] : CString();
+}
+
+bool CWinUSB::Open()
+{
+    const int selected = GetSelected();
+    if (!IsListed(selected))
+        return false;
+    Close();
+    UsbBackend& usb = CurrentUsbBackend();
+    const std::string& identity = identities_[static_cast<std::size_t>(selected)];
+    auto handle = usb.Open(identity);
+    if (!handle)
+        return false;
+
+    std::vector<UsbDeviceInfo> devices;
+    const UsbDeviceInfo* info = nullptr;
+    if (usb.List(devices))
+        for (const auto& device : devices)
+            if (device.identity == identity)
+                info = &device;
+    if (info == nullptr)
+        return false;
+
+    // Every pipe of the interface must be bulk; the one with bit 7 set is IN. A failed set-up
+    // releases the device again, so the transport reports not open.
+    bool haveIn = false, haveOut = false;
+    for (const auto& endpoint : info->endpoints) {
+        if (!endpoint.IsBulk())
+            return false;
+        if (endpoint.IsIn()) {
+            inPipe_ = endpoint.address;
+            haveIn = true;
+        } else {
+            outPipe_ = endpoint.address;
+            haveOut = true;
+        }
+    }
+    if (!haveIn || !haveOut)
+        return false;
+    handle_ = std::move(handle);
+    Purge();
+    return true;
+}
+
+void CWinUSB::Close()
+{
+    if (!handle_)
+        return;
+    Purge();
+    handle_.reset();
+    armed_ = nullptr;
+    armedLength_ = 0;
+}
+
+bool CWinUSB::IsOpen()
+{
+    return handle_ != nullptr;
+}
+
+int CWinUSB::Read(void* buffer, int length, int)
+{
+    if (!handle_ || buffer == nullptr || length <= 0)
+        return 0;
+    const int n = handle_->BulkTransfer(inPipe_, static_cast<std::uint8_t*>(buffer), length, kPipeTimeoutMs);
+    return n > 0 ? n : 0;
+}
+
+void CWinUSB::BeginRead(void* buffer, int length)
+{
+    armed_ = static_cast<std::uint8_t*>(buffer);
+    armedLength_ = buffer != nullptr && length > 0 ? length : 0;
+}
+
+int CWinUSB::PollRead()
+{
+    if (!handle_ || armed_ == nullptr || armedLength_ <= 0)
+        return 0;
+    const int n = handle_->BulkTransfer(inPipe_, armed_, armedLength_, kPipeTimeoutMs);
+    if (n < 0)
+        return 0;
+    if (n % kPacketSize != 0) {
+        // A short answer: take up the zero-length packet the device may follow it with, for
+        // at most about 100 ms.
+        const DWORD start = GetTickCount();
+        while (handle_->BulkTransfer(inPipe_, nullptr, 0, kPipeTimeoutMs) < 0 &&
+               static_cast<DWORD>(GetTickCount() - start) <= kZeroLengthWindowMs) {
+        }
+    }
+    return n;
+}
+
+int CWinUSB::Write(const void* buffer, int length, int)
+{
+    if (!handle_ || buffer == nullptr || length <= 0)
+        return 0;
+    // libusb does not write through a const pointer; the bytes are not changed.
+    auto* bytes = const_cast<std::uint8_t*>(static_cast<const std::uint8_t*>(buffer));
+    const int n = handle_->BulkTransfer(outPipe_, bytes, length, kPipeTimeoutMs);
+    return n > 0 ? n : 0;
+}
+
+int CWinUSB::Send(const void* buffer, int length)
+{
+    return Write(buffer, length, 100);
+}
+
+void CWinUSB::Purge()
+{
+    if (!handle_)
+        return;
+    (void)handle_->ClearHalt(outPipe_);
+    (void)handle_->ClearHalt(inPipe_);
+}
