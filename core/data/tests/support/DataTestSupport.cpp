@@ -1,0 +1,33 @@
+#include "support/DataTestSupport.h"
+
+#include "core/config/ConfigSections.h"
+
+void DataModelTest::SetUp()
+{
+    DeleteOscData();
+    ConfigSections.clear();
+}
+
+void DataModelTest::TearDown()
+{
+    DeleteOscData();
+    ConfigSections.clear();
+}
+
+std::unique_ptr<OscData> MakeVariant(int version)
+{
+    const auto entry = OscDataFactory::Find(version);
+    if (entry == OscDataFactory::End()) return nullptr;
+    return std::unique_ptr<OscData>(entry->second());
+}
+
+ModelImage::ModelImage(const OscData& data)
+    : fields(static_cast<const DataBase&>(data)), recorder_samples(data.recorder_samples)
+{
+}
+
+bool ModelImage::operator==(const ModelImage& other) const
+{
+    return std::memcmp(&fields, &other.fields, sizeof(fields)) == 0 &&
+           recorder_samples == other.recorder_samples;
+}
