@@ -1,0 +1,99 @@
+// velkaro-sim: serves the virtual instrument on a pseudo-terminal until it is killed. It prints
+// the terminal's path; give it to the programs in VELKARO_SERIAL_PORTS.
+
+#include "sim/PtyInstrumentServer.h"
+
+#include <cerrno>
+#include <csignal>
+#include <pthread.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+void Usage()
+{
+    std::fprintf(stderr,
+                 "usage: velkaro-sim [--version MAJOR.MINOR] [--mode N] [--delay MS] [--corrupt-every N]\n"
+                 "                   [--split BYTES] [--silent] [--bus-stuck HEX] [--ext-trig-stuck 0|1]\n");
+}
+
+bool ParseInt(const char* text, long low, long high, long& value)
+{
+    char* end = nullptr;
+    value = std::strtol(text, &end, 0);
+    return end != text && *end == '\0' && value >= low && value <= high;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    auto instrument = std::make_shared<VirtualInstrument>();
+    VirtualInstrument::Wiring wiring;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
+        long value = 0;
+        if (arg == "--silent") {
+            instrument->SetSilent(true);
+        } else if (next == nullptr) {
+            Usage();
+            return 2;
+        } else if (arg == "--version") {
+            unsigned major = 0, minor = 0;
+            if (std::sscanf(next, "%u.%u", &major, &minor) != 2 || major > 255 || minor > 255) {
+                Usage();
+                return 2;
+            }
+            instrument->SetVersion(static_cast<std::uint8_t>(major), static_cast<std::uint8_t>(minor));
+            ++i;
+        } else if (arg == "--mode" && ParseInt(next, 0, 255, value)) {
+            instrument->SetMode(static_cast<std::uint8_t>(value));
+            ++i;
+        } else if (arg == "--delay" && ParseInt(next, 0, 60000, value)) {
+            instrument->SetReplyDelay(static_cast<DWORD>(value));
+            ++i;
+        } else if (arg == "--corrupt-every" && ParseInt(next, 0, 1000000, value)) {
+            instrument->SetCorruptEvery(static_cast<int>(value));
+            ++i;
+        } else if (arg == "--split" && ParseInt(next, 0, 4096, value)) {
+            instrument->SetSplitSize(static_cast<int>(value));
+            ++i;
+        } else if (arg == "--bus-stuck" && ParseInt(next, 0, 255, value)) {
+            wiring.busStuck = true;
+            wiring.busStuckValue = static_cast<std::uint8_t>(value);
+            ++i;
+        } else if (arg == "--ext-trig-stuck" && ParseInt(next, 0, 1, value)) {
+            wiring.extTrigStuck = true;
+            wiring.extTrigValue = static_cast<std::uint8_t>(value);
+            ++i;
+        } else {
+            Usage();
+            return 2;
+        }
+    }
+    instrument->SetWiring(wiring);
+
+    // The serving thread inherits a mask without the stop signals, so they reach sigwait below.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    PtyInstrumentServer server(instrument);
+    if (!server.Start()) {
+        std::fprintf(stderr, "velkaro-sim: no pseudo-terminal: %s\n", std::strerror(errno));
+        return 1;
+    }
+    std::printf("%s\n", server.SlavePath().c_str());
+    std::fflush(stdout);
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    server.Stop();
+    return 0;
+}
