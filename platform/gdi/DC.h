@@ -1,0 +1,196 @@
+#pragma once
+// The device context every window, image and test draws through.
+//
+// A CDC draws either on a memory bitmap (CreateCompatibleDC, then SelectObject of a bitmap) or,
+// for the window layer, on a painter that the window attaches for the time of a paint. The
+// Windows pixel rules hold on both: lines leave out their last pixel, Rectangle, Ellipse and
+// FillRect leave out the right column and the bottom row, a width-0 pen is one pixel wide, and
+// clip rectangles leave out their right and bottom edges too.
+
+#include "platform/gdi/GdiConstants.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/GdiTypes.h"
+#include "platform/kernel/CString.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QPainter;
+class QImage;
+
+using HDC = DWORD;
+
+struct TRIVERTEX {
+    LONG x;
+    LONG y;
+    COLOR16 Red;
+    COLOR16 Green;
+    COLOR16 Blue;
+    COLOR16 Alpha;
+};
+
+struct GRADIENT_RECT {
+    ULONG UpperLeft;
+    ULONG LowerRight;
+};
+
+struct GdiRecord;
+
+class CDC {
+public:
+    CDC();
+    virtual ~CDC();
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    HDC m_hDC = 0;
+
+    HDC GetSafeHdc() const { return m_hDC; }
+    operator HDC() const { return m_hDC; }
+    // The CDC behind a handle; null for an unknown or deleted one.
+    static CDC* FromHandle(HDC dc);
+
+    // A memory DC holding a 1x1 bitmap until a bitmap is selected into it. The reference DC
+    // only supplies the resolution; it may be null (the screen).
+    BOOL CreateCompatibleDC(CDC* dc);
+    BOOL DeleteDC();
+
+    // Window layer only: draw through `painter` (owned by the caller, active on a device of
+    // width x height pixels) until DetachPainter. The painter's own state is saved and restored
+    // around every call.
+    void AttachPainter(QPainter* painter, int width, int height);
+    void DetachPainter();
+    bool HasSurface() const;
+    // Platform code only: the pixels of a memory DC's selected bitmap (null for a window DC).
+    QImage* GetSurfaceImage() const;
+
+    // --- Objects and state ----------------------------------------------------------------------
+    CPen* SelectObject(CPen* pen);
+    CBrush* SelectObject(CBrush* brush);
+    CFont* SelectObject(CFont* font);
+    CBitmap* SelectObject(CBitmap* bitmap);
+    int SelectObject(CRgn* region);  // the region becomes the clip region; returns its kind
+    HGDIOBJ SelectObject(HGDIOBJ object);
+    CGdiObject* SelectStockObject(int index);
+    CPen* GetCurrentPen() const;
+    CBrush* GetCurrentBrush() const;
+    CFont* GetCurrentFont() const;
+    CBitmap* GetCurrentBitmap() const;
+
+    // Saves pen, brush, font, colours, modes, alignment, position, clipping and mapping; returns
+    // the level (1 for the first) or 0. RestoreDC(-1) restores the last saved state.
+    int SaveDC();
+    BOOL RestoreDC(int savedDC);
+
+    COLORREF SetTextColor(COLORREF color);
+    COLORREF GetTextColor() const;
+    COLORREF SetBkColor(COLORREF color);
+    COLORREF GetBkColor() const;
+    int SetBkMode(int mode);
+    int GetBkMode() const;
+    UINT SetTextAlign(UINT flags);
+    UINT GetTextAlign() const;
+    int SetArcDirection(int direction);
+    int GetArcDirection() const;
+    int SetPolyFillMode(int mode);
+    int GetPolyFillMode() const;
+    int SetStretchBltMode(int mode);
+    int SetTextJustification(int breakExtra, int breakCount);
+
+    // Mapping: MM_TEXT (pixels) or MM_ANISOTROPIC with window and viewport extents and origins.
+    int SetMapMode(int mode);
+    int GetMapMode() const;
+    CSize SetWindowExt(int cx, int cy);
+    CSize SetWindowExt(SIZE s) { return SetWindowExt(s.cx, s.cy); }
+    CSize SetViewportExt(int cx, int cy);
+    CSize SetViewportExt(SIZE s) { return SetViewportExt(s.cx, s.cy); }
+    CPoint SetWindowOrg(int x, int y);
+    CPoint SetWindowOrg(POINT p) { return SetWindowOrg(p.x, p.y); }
+    CPoint SetViewportOrg(int x, int y);
+    CPoint SetViewportOrg(POINT p) { return SetViewportOrg(p.x, p.y); }
+    CPoint OffsetViewportOrg(int dx, int dy);
+
+    int GetDeviceCaps(int index) const;
+
+    // --- Clipping ---------------------------------------------------------------------------
+    int IntersectClipRect(int left, int top, int right, int bottom);
+    int IntersectClipRect(const RECT* rect);
+    int ExcludeClipRect(int left, int top, int right, int bottom);
+    int ExcludeClipRect(const RECT* rect);
+    // A null region removes the clipping. The region is copied.
+    int SelectClipRgn(CRgn* region);
+    int SelectClipRgn(CRgn* region, int mode);
+    int GetClipBox(RECT* rect) const;
+    BOOL PtVisible(int x, int y) const;
+
+    // --- Lines and shapes -------------------------------------------------------------------
+    CPoint MoveTo(int x, int y);
+    CPoint MoveTo(POINT p) { return MoveTo(p.x, p.y); }
+    BOOL LineTo(int x, int y);
+    BOOL LineTo(POINT p) { return LineTo(p.x, p.y); }
+    CPoint GetCurrentPosition() const;
+    BOOL Polyline(const POINT* points, int count);
+    BOOL PolyBezier(const POINT* points, int count);
+    BOOL Polygon(const POINT* points, int count);
+    BOOL Rectangle(int left, int top, int right, int bottom);
+    BOOL Rectangle(const RECT* rect);
+    BOOL Ellipse(int left, int top, int right, int bottom);
+    BOOL Ellipse(const RECT* rect);
+    BOOL RoundRect(int left, int top, int right, int bottom, int widthEllipse, int heightEllipse);
+    BOOL RoundRect(const RECT* rect, POINT ellipse);
+    BOOL Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    BOOL Arc(const RECT* rect, POINT start, POINT end);
+
+    void FillRect(const RECT* rect, CBrush* brush);
+    void FillSolidRect(const RECT* rect, COLORREF color);
+    void FillSolidRect(int x, int y, int cx, int cy, COLORREF color);
+    void FrameRect(const RECT* rect, CBrush* brush);
+    void InvertRect(const RECT* rect);
+    void Draw3dRect(const RECT* rect, COLORREF topLeft, COLORREF bottomRight);
+    void Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight);
+    void DrawFocusRect(const RECT* rect);
+    BOOL DrawEdge(RECT* rect, UINT edge, UINT flags);
+    BOOL GradientFill(const TRIVERTEX* vertices, ULONG vertexCount, const void* mesh, ULONG meshCount, ULONG mode);
+    BOOL FillRgn(CRgn* region, CBrush* brush);
+    BOOL FrameRgn(CRgn* region, CBrush* brush, int width, int height);
+    BOOL PatBlt(int x, int y, int width, int height, DWORD rop);
+
+    COLORREF SetPixel(int x, int y, COLORREF color);
+    COLORREF SetPixel(POINT p, COLORREF color) { return SetPixel(p.x, p.y, color); }
+    // The pixel's colour, or CLR_INVALID outside the surface or the clip region.
+    COLORREF GetPixel(int x, int y) const;
+    COLORREF GetPixel(POINT p) const { return GetPixel(p.x, p.y); }
+
+    BOOL BitBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, DWORD rop);
+    BOOL StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, int widthSrc,
+                    int heightSrc, DWORD rop);
+
+    // --- Text -----------------------------------------------------------------------------------
+    BOOL TextOut(int x, int y, const char* text, int length);
+    BOOL TextOut(int x, int y, const std::string& text);
+    BOOL ExtTextOut(int x, int y, UINT options, const RECT* rect, const char* text, UINT length, const int* dx);
+    BOOL ExtTextOut(int x, int y, UINT options, const RECT* rect, const std::string& text, const int* dx);
+    // Returns the height of the text (0 on failure); with DT_CALCRECT only measures, widening
+    // or narrowing rect to the text.
+    int DrawText(const char* text, int length, RECT* rect, UINT format);
+    int DrawText(const std::string& text, RECT* rect, UINT format);
+    // Width and height of the text in the selected font, as if it were not rotated.
+    CSize GetTextExtent(const char* text, int length) const;
+    CSize GetTextExtent(const std::string& text) const;
+    CSize GetOutputTextExtent(const std::string& text) const { return GetTextExtent(text); }
+    BOOL GetTextMetrics(TEXTMETRIC* metrics) const;
+    int GetTextFace(int count, char* face) const;
+
+    // Test support: every drawing call is reported here while recording is on.
+    void SetRecording(std::vector<GdiRecord>* sink);
+
+    struct Impl;
+
+protected:
+    std::unique_ptr<Impl> d;
+};
+
+inline constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
+inline constexpr int HALFTONE = 4;
+inline constexpr int COLORONCOLOR = 3;

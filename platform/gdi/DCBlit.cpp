@@ -1,0 +1,211 @@
+// Block transfers between DCs and pattern fills.
+//
+// Between two memory DCs the pixels are combined here, word by word, so that raster operations
+// are exact and a DIB section's reserved byte travels with its pixels; a window DC (or a
+// scaled mapping) goes through the painter instead.
+
+#include "platform/gdi/DC.h"
+
+#include "platform/gdi/DCImpl.h"
+
+#include <cmath>
+
+using namespace gdi;
+
+namespace {
+
+bool IsPatternRop(DWORD rop)
+{
+    return rop == PATCOPY || rop == PATINVERT || rop == DSTINVERT || rop == BLACKNESS || rop == WHITENESS;
+}
+
+bool KnownSourceRop(DWORD rop)
+{
+    switch (rop) {
+    case SRCCOPY: case SRCAND: case SRCPAINT: case SRCINVERT: case SRCERASE:
+    case NOTSRCCOPY: case NOTSRCERASE: case MERGEPAINT: return true;
+    default: return false;
+    }
+}
+
+inline std::uint32_t Combine(DWORD rop, std::uint32_t s, std::uint32_t dst)
+{
+    switch (rop) {
+    case SRCCOPY: return s;
+    case SRCAND: return s & dst;
+    case SRCPAINT: return s | dst;
+    case SRCINVERT: return s ^ dst;
+    case SRCERASE: return s & ~dst;
+    case NOTSRCCOPY: return ~s;
+    case NOTSRCERASE: return ~(s | dst);
+    case MERGEPAINT: return ~s | dst;
+    default: return dst;
+    }
+}
+
+QPainter::CompositionMode ModeOf(DWORD rop)
+{
+    switch (rop) {
+    case SRCAND: return QPainter::RasterOp_SourceAndDestination;
+    case SRCPAINT: return QPainter::RasterOp_SourceOrDestination;
+    case SRCINVERT: return QPainter::RasterOp_SourceXorDestination;
+    case SRCERASE: return QPainter::RasterOp_SourceAndNotDestination;
+    case NOTSRCCOPY: return QPainter::RasterOp_NotSource;
+    case NOTSRCERASE: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case MERGEPAINT: return QPainter::RasterOp_NotSourceOrDestination;
+    default: return QPainter::CompositionMode_Source;
+    }
+}
+
+// The source pixel as GDI sees it: 0x00RRGGBB for device bitmaps and palette images, the whole
+// word (reserved byte included) for 32-bit DIB sections.
+inline std::uint32_t SourcePixel(const BitmapData& b, int x, int y)
+{
+    const int row = b.bottomUp ? b.image.height() - 1 - y : y;
+    if (b.image.format() == QImage::Format_Indexed8) {
+        const uchar index = b.image.constScanLine(row)[x];
+        return b.image.color(index) & 0x00FFFFFFu;
+    }
+    const std::uint32_t v = reinterpret_cast<const std::uint32_t*>(b.image.constScanLine(row))[x];
+    return b.dibSection ? v : (v & 0x00FFFFFFu);
+}
+
+// Copies a top-down, opaque picture of a source area for drawing through a painter.
+QImage SourcePicture(const BitmapData& b, const QRect& area)
+{
+    const QRect r = area.intersected(b.image.rect());
+    QImage out(area.size(), QImage::Format_RGB32);
+    out.fill(0xFF000000u);
+    if (r.isEmpty()) return out;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y - area.top()));
+        for (int x = r.left(); x <= r.right(); ++x) row[x - area.left()] = SourcePixel(b, x, y) | 0xFF000000u;
+    }
+    return out;
+}
+
+}  // namespace
+
+BOOL CDC::PatBlt(int x, int y, int width, int height, DWORD rop)
+{
+    GdiRecord rec = d->MakeRecord("PatBlt");
+    rec.rect = CRect(x, y, x + width, y + height);
+    rec.flags = rop;
+    d->Record(std::move(rec));
+    if (!IsPatternRop(rop)) return FALSE;
+    QRect box(QPoint(std::min(x, x + width), std::min(y, y + height)), QSize(std::abs(width), std::abs(height)));
+    if (box.isEmpty()) return TRUE;
+    BitmapData* b = d->Bitmap();
+    if (rop == DSTINVERT && b != nullptr && d->IdentityMapping() && b->image.format() == QImage::Format_RGB32) {
+        QRegion area = QRegion(box).intersected(b->image.rect());
+        if (d->s.hasClip) area = area.intersected(d->s.clip);
+        for (const QRect& rc : area) {
+            for (int yy = rc.top(); yy <= rc.bottom(); ++yy) {
+                const int row = b->bottomUp ? b->image.height() - 1 - yy : yy;
+                auto* line = reinterpret_cast<std::uint32_t*>(b->image.scanLine(row));
+                for (int xx = rc.left(); xx <= rc.right(); ++xx) line[xx] ^= 0x00FFFFFFu;
+            }
+        }
+        return TRUE;
+    }
+    PaintScope p(*d);
+    if (!p.ok()) return FALSE;
+    p.Touch(box);
+    switch (rop) {
+    case BLACKNESS: p->fillRect(box, Qt::black); break;
+    case WHITENESS: p->fillRect(box, Qt::white); break;
+    case DSTINVERT:
+        p->setCompositionMode(QPainter::RasterOp_NotDestination);
+        p->fillRect(box, Qt::black);
+        break;
+    default: {
+        if (!d->s.brush || d->s.brush->brush.style == BS_NULL) return TRUE;
+        const BrushData& br = d->s.brush->brush;
+        if (rop == PATINVERT) p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p->fillRect(box, MakeQBrush(br, d->s.bkMode, d->s.bkColor));
+        break;
+    }
+    }
+    return TRUE;
+}
+
+BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, DWORD rop)
+{
+    if (IsPatternRop(rop)) return PatBlt(x, y, width, height, rop);
+    return StretchBlt(x, y, width, height, src, xSrc, ySrc, width, height, rop);
+}
+
+BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, int widthSrc, int heightSrc,
+                     DWORD rop)
+{
+    GdiRecord rec = d->MakeRecord(width == widthSrc && height == heightSrc ? "BitBlt" : "StretchBlt");
+    rec.rect = CRect(x, y, x + width, y + height);
+    rec.points = {CPoint(xSrc, ySrc), CPoint(widthSrc, heightSrc)};
+    rec.flags = rop;
+    d->Record(std::move(rec));
+    if (IsPatternRop(rop)) return PatBlt(x, y, width, height, rop);
+    if (src == nullptr || !KnownSourceRop(rop)) return FALSE;
+    const BitmapData* sb = src->d->Bitmap();
+    if (sb == nullptr || !src->d->IdentityMapping()) return FALSE;
+    if (width == 0 || height == 0 || widthSrc == 0 || heightSrc == 0) return TRUE;
+    // Guard the per-pixel loops against absurd sizes.
+    if (std::abs(static_cast<long long>(width)) > 65536 || std::abs(static_cast<long long>(height)) > 65536) return FALSE;
+
+    BitmapData* db = d->Bitmap();
+    const int aw = std::abs(width);
+    const int ah = std::abs(height);
+    const int asw = std::abs(widthSrc);
+    const int ash = std::abs(heightSrc);
+    const QRect destBox(QPoint(std::min(x, x + width), std::min(y, y + height)), QSize(aw, ah));
+
+    if (db != nullptr && d->IdentityMapping() && db->image.format() == QImage::Format_RGB32) {
+        QRegion area = QRegion(destBox).intersected(db->image.rect());
+        if (d->s.hasClip) area = area.intersected(d->s.clip);
+        const bool sameImage = sb == db;
+        // Reading and writing one image: work from a copy of the source.
+        BitmapData copy;
+        const BitmapData* from = sb;
+        if (sameImage) {
+            copy.image = sb->image.copy();
+            copy.dibSection = sb->dibSection;
+            copy.bottomUp = sb->bottomUp;
+            from = &copy;
+        }
+        const QRect srcRect = from->image.rect();
+        for (const QRect& rc : area) {
+            for (int dy = rc.top(); dy <= rc.bottom(); ++dy) {
+                // Index of this row within the destination box, then the source row it shows.
+                const int i = height > 0 ? dy - y : y - 1 - dy;
+                const int j = static_cast<int>((static_cast<long long>(i) * 2 + 1) * ash / (2LL * ah));
+                const int sy = heightSrc > 0 ? ySrc + j : ySrc - 1 - j;
+                if (sy < srcRect.top() || sy > srcRect.bottom()) continue;
+                const int row = db->bottomUp ? db->image.height() - 1 - dy : dy;
+                auto* line = reinterpret_cast<std::uint32_t*>(db->image.scanLine(row));
+                for (int dx = rc.left(); dx <= rc.right(); ++dx) {
+                    const int k = width > 0 ? dx - x : x - 1 - dx;
+                    const int m = static_cast<int>((static_cast<long long>(k) * 2 + 1) * asw / (2LL * aw));
+                    const int sx = widthSrc > 0 ? xSrc + m : xSrc - 1 - m;
+                    if (sx < srcRect.left() || sx > srcRect.right()) continue;
+                    std::uint32_t v = Combine(rop, SourcePixel(*from, sx, sy), line[dx]);
+                    if (!db->dibSection) v |= 0xFF000000u;
+                    line[dx] = v;
+                }
+            }
+        }
+        return TRUE;
+    }
+
+    // Through a painter: a window DC or a scaled mapping.
+    QRect srcArea(QPoint(std::min(xSrc, xSrc + widthSrc), std::min(ySrc, ySrc + heightSrc)), QSize(asw, ash));
+    if (static_cast<long long>(asw) * ash > (64LL << 20)) return FALSE;
+    QImage picture = SourcePicture(*sb, srcArea);
+    const bool mirrorX = (width > 0) != (widthSrc > 0);
+    const bool mirrorY = (height > 0) != (heightSrc > 0);
+    if (mirrorX || mirrorY) picture = picture.mirrored(mirrorX, mirrorY);
+    PaintScope p(*d);
+    if (!p.ok()) return FALSE;
+    p.Touch(destBox);
+    p->setCompositionMode(ModeOf(rop));
+    p->drawImage(destBox, picture);
+    return TRUE;
+}

@@ -1,0 +1,97 @@
+#pragma once
+// Platform-internal: the state of a CDC and the painter set-up shared by its source files.
+
+#include "platform/gdi/DC.h"
+#include "platform/gdi/GdiInternal.h"
+#include "platform/gdi/RecordingDC.h"
+
+#include <QPainter>
+#include <QTransform>
+
+#include <optional>
+
+namespace gdi {
+
+struct DCState {
+    ObjectPtr pen;
+    ObjectPtr brush;
+    ObjectPtr font;
+    ObjectPtr bitmap;  // memory DCs only
+    HGDIOBJ hPen = 0;
+    HGDIOBJ hBrush = 0;
+    HGDIOBJ hFont = 0;
+    HGDIOBJ hBitmap = 0;
+    COLORREF textColor = 0;
+    COLORREF bkColor = RGB(255, 255, 255);
+    int bkMode = OPAQUE;
+    UINT textAlign = TA_TOP | TA_LEFT;
+    CPoint position;
+    int arcDirection = AD_COUNTERCLOCKWISE;
+    int polyFillMode = ALTERNATE;
+    int stretchMode = COLORONCOLOR;
+    bool hasClip = false;
+    QRegion clip;  // device coordinates
+    int mapMode = MM_TEXT;
+    CSize windowExt{1, 1};
+    CSize viewportExt{1, 1};
+    CPoint windowOrg;
+    CPoint viewportOrg;
+    int breakExtra = 0;
+    int breakCount = 0;
+};
+
+}  // namespace gdi
+
+struct CDC::Impl {
+    gdi::DCState s;
+    std::vector<gdi::DCState> saved;
+    bool memory = false;
+    QPainter* external = nullptr;
+    int externalWidth = 0;
+    int externalHeight = 0;
+    std::vector<GdiRecord>* recording = nullptr;
+
+    bool HasSurface() const { return external != nullptr || (memory && s.bitmap); }
+    gdi::BitmapData* Bitmap() const { return memory && s.bitmap ? &s.bitmap->bitmap : nullptr; }
+    QSize DeviceSize() const;
+    bool IdentityMapping() const;
+    // Logical to device coordinates.
+    QTransform Mapping() const;
+    QRect ToDevice(const QRect& logical) const;
+
+    void Record(GdiRecord record) const;
+    GdiRecord MakeRecord(const char* op) const;
+};
+
+namespace gdi {
+
+// Opens a painter on the DC's surface for one drawing call, set up with the mapping and the
+// clip region, and puts the surface back in order afterwards.
+class PaintScope {
+public:
+    explicit PaintScope(const CDC::Impl& dc);
+    ~PaintScope();
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+
+    bool ok() const { return painter_ != nullptr; }
+    QPainter* operator->() const { return painter_; }
+    QPainter& operator*() const { return *painter_; }
+    // Tells the scope which logical area the call touched (for DIB sections, whose reserved
+    // byte drawing resets).
+    void Touch(const QRect& logical);
+
+private:
+    const CDC::Impl& dc_;
+    QPainter own_;
+    QPainter* painter_ = nullptr;
+    QRect touched_;
+};
+
+// A brush in Qt terms; hatch gaps take the background colour when the mode is OPAQUE.
+QBrush MakeQBrush(const BrushData& brush, int bkMode, COLORREF bkColor);
+
+// Fills rectangles of whole pixels (device-exact under any integer mapping).
+void FillPixelRects(QPainter& p, const std::vector<QRect>& rects, COLORREF color);
+
+}  // namespace gdi

@@ -1,0 +1,98 @@
+#pragma once
+// Platform-internal: the objects behind GDI handles, in Qt terms. Only platform/ includes this.
+
+#include "platform/gdi/GdiObjects.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QRegion>
+
+#include <memory>
+#include <vector>
+
+namespace gdi {
+
+struct PenData {
+    int style = PS_SOLID;       // PS_SOLID ... PS_USERSTYLE
+    bool geometric = false;
+    int width = 0;              // 0 and 1 both draw one pixel
+    COLORREF color = 0;
+    int cap = PS_ENDCAP_ROUND;
+    int join = PS_JOIN_ROUND;
+    std::vector<DWORD> dashes;  // user style: on, off, on, off ... in logical units
+};
+
+struct BrushData {
+    UINT style = BS_SOLID;
+    COLORREF color = 0;
+    int hatch = 0;
+};
+
+struct FontData {
+    LOGFONT lf{};
+    std::shared_ptr<QFont> font;  // made on first use
+};
+
+// Pixels are 32-bit words 0x00RRGGBB (Windows byte order B, G, R, reserved) for every bitmap that
+// GDI draws on; an 8-bit DIB section keeps its indices and palette in an indexed image.
+// A bottom-up DIB section keeps its rows in memory order (bottom row first), as its callers
+// address them; drawing on it flips the coordinates.
+struct BitmapData {
+    QImage image;
+    bool dibSection = false;
+    bool bottomUp = false;
+};
+
+struct RegionData {
+    QRegion region;
+};
+
+struct ObjectData {
+    GdiObjectKind kind = GdiObjectKind::None;
+    bool stock = false;
+    PenData pen;
+    BrushData brush;
+    FontData font;
+    BitmapData bitmap;
+    RegionData region;
+};
+
+using ObjectPtr = std::shared_ptr<ObjectData>;
+
+// Registers an object and returns its new handle (0 if the table is full).
+HGDIOBJ AddObject(ObjectPtr object);
+// The object behind a handle when it is of the wanted kind (None: any kind); null otherwise.
+ObjectPtr FindObject(HGDIOBJ handle, GdiObjectKind kind = GdiObjectKind::None);
+// Ties a wrapper to its handle so that FromHandle returns it.
+void SetOwner(HGDIOBJ handle, CGdiObject* owner);
+
+QColor ToQColor(COLORREF color);
+inline QRgb ToRgb(COLORREF color)
+{
+    return 0xFF000000u | (static_cast<QRgb>(GetRValue(color)) << 16) | (static_cast<QRgb>(GetGValue(color)) << 8) |
+           GetBValue(color);
+}
+inline COLORREF FromRgb(QRgb rgb)
+{
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// The Qt font a LOGFONT stands for (face mapped to an installed family, pixel size from the
+// height; the escapement is applied by the drawing code, not here).
+QFont MakeQFont(const LOGFONT& lf);
+// The Qt font of a font object, made on first use. Text needs a GUI application object: when
+// the program has none yet (a test of drawing code), one is made on the offscreen platform.
+const QFont& FontOf(FontData& font);
+void EnsureGuiApplication();
+
+// The family a Windows face name is drawn with.
+QString MapFaceName(const QString& face);
+
+// The 1x1 bitmap every memory DC starts with.
+HGDIOBJ StockBitmapHandle();
+
+// A new bitmap handle holding a copy of the image as 32-bit pixels.
+HBITMAP CreateBitmapFromImage(const QImage& image);
+
+}  // namespace gdi
