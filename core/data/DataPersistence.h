@@ -92,14 +92,15 @@ bool LoadDataSection(Variant& data)
     const std::string name = data.GetSectionName();
     std::string text;
     if (!RestoreSection(name, text)) return false;
+    bool loaded = false;
     try {
         std::istringstream stream(text);
         boost::archive::xml_iarchive archive(stream);
         archive >> boost::serialization::make_nvp(name.c_str(), data);
+        loaded = StoredValuesUsable(data);
     } catch (const std::exception&) {
-        return false;
     }
-    return StoredValuesUsable(data);
+    return loaded;
 }
 
 // Writes the variant into its section; on an archive error the section keeps its old text.

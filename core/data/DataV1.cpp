@@ -37,6 +37,7 @@ void DataV1::InitOwnSettings()
 bool DataV1::LoadSettings()
 {
     if (data_persistence::LoadDataSection(*this)) return true;
+    ClearAllFields();
     ResetDefaults();
     InitOwnSettings();
     return false;

@@ -35,6 +35,7 @@ void DataV2::InitOwnSettings()
 bool DataV2::LoadSettings()
 {
     if (data_persistence::LoadDataSection(*this)) return true;
+    ClearAllFields();
     ResetDefaults();
     InitOwnSettings();
     return false;

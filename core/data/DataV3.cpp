@@ -39,6 +39,7 @@ void DataV3::InitOwnSettings()
 bool DataV3::LoadSettings()
 {
     if (data_persistence::LoadDataSection(*this)) return true;
+    ClearAllFields();
     ResetDefaults();
     InitOwnSettings();
     return false;

@@ -33,6 +33,7 @@ void DataV4::InitOwnSettings()
 bool DataV4::LoadSettings()
 {
     if (data_persistence::LoadDataSection(*this)) return true;
+    ClearAllFields();
     ResetDefaults();
     InitOwnSettings();
     return false;

@@ -39,6 +39,7 @@ void DataV5::InitOwnSettings()
 bool DataV5::LoadSettings()
 {
     if (data_persistence::LoadDataSection(*this)) return true;
+    ClearAllFields();
     ResetDefaults();
     InitOwnSettings();
     return false;

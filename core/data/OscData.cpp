@@ -97,6 +97,15 @@ void OscData::AllocateSampleBuffers(unsigned length)
     sample_buffer[1] = buffer_b_.get();
 }
 
+void OscData::ClearAllFields()
+{
+    static_cast<DataBase&>(*this) = DataBase{};
+    sample_buffer[0] = buffer_a_.get();
+    sample_buffer[1] = buffer_b_.get();
+    str_datalogger_fn[0].Empty();
+    str_datalogger_fn[1].Empty();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Defaults of the operations a variant may leave alone
 

@@ -317,6 +317,10 @@ protected:
 
     // Allocates both sample buffers; called once by the variant's constructor.
     void AllocateSampleBuffers(unsigned length);
+    // Returns every field to its state before the first ResetDefaults, so that a settings
+    // load that failed half-way leaves nothing of what it had read (the variant then runs
+    // ResetDefaults and its own settings again).
+    void ClearAllFields();
 
     // Base forms the variants build on.
     bool BaseEnableChannelA(bool on);

@@ -24,6 +24,9 @@ std::unique_ptr<OscData> MakeVariant(int version)
 ModelImage::ModelImage(const OscData& data)
     : fields(static_cast<const DataBase&>(data)), recorder_samples(data.recorder_samples)
 {
+    // Where the buffers live is no part of the model's state.
+    fields.sample_buffer[0] = nullptr;
+    fields.sample_buffer[1] = nullptr;
 }
 
 bool ModelImage::operator==(const ModelImage& other) const
