@@ -11,6 +11,7 @@ packages=(
   libusb-1.0-0-dev libgif-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation
+  locales
 )
 
 missing=()

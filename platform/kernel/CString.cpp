@@ -1,10 +1,39 @@
 #include "platform/kernel/CString.h"
 
+#include <clocale>
 #include <cstdio>
+#include <locale.h>
 #include <vector>
+
+namespace {
+
+// Formats in the C locale on this thread, whatever locale the process runs in, so that numbers
+// always carry '.' as the decimal point.
+class CLocaleScope {
+public:
+    CLocaleScope()
+    {
+        static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+        if (c != static_cast<locale_t>(nullptr))
+            previous_ = ::uselocale(c);
+    }
+    ~CLocaleScope()
+    {
+        if (previous_ != static_cast<locale_t>(nullptr))
+            ::uselocale(previous_);
+    }
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+private:
+    locale_t previous_ = static_cast<locale_t>(nullptr);
+};
+
+} // namespace
 
 std::string StringFormatV(const char* format, va_list args)
 {
+    CLocaleScope cLocale;
     va_list copy;
     va_copy(copy, args);
     char small[256];

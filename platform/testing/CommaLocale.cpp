@@ -1,10 +1,11 @@
-#include "support/CommaLocale.h"
+#include "platform/testing/CommaLocale.h"
 
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,15 +37,21 @@ bool Generate(const std::string& folder)
     const std::string out = folder + "/de_DE.UTF-8";
     if (std::filesystem::exists(out))
         return true;
+    // Test programs run in parallel: each builds its own copy and renames it into place, so a
+    // half-written locale is never seen. Losing the race leaves the other copy, which is as good.
+    const std::string mine = out + ".tmp" + std::to_string(getpid());
     const pid_t pid = fork();
     if (pid < 0)
         return false;
     if (pid == 0) {
-        execlp("localedef", "localedef", "-i", "de_DE", "-f", "UTF-8", out.c_str(), static_cast<char*>(nullptr));
+        execlp("localedef", "localedef", "-i", "de_DE", "-f", "UTF-8", mine.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     int status = 0;
     waitpid(pid, &status, 0);
+    std::error_code ignored;
+    std::filesystem::rename(mine, out, ignored);
+    std::filesystem::remove_all(mine, ignored);
     return std::filesystem::exists(out);
 }
 

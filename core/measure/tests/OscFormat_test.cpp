@@ -3,7 +3,7 @@
 #include "core/config/ConfigSections.h"
 #include "core/data/DataV2.h"
 #include "core/data/DataV4.h"
-#include "support/CommaLocale.h"
+#include "platform/testing/CommaLocale.h"
 
 #include <gtest/gtest.h>
 

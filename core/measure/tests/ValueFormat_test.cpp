@@ -1,6 +1,6 @@
 #include "core/measure/ValueFormat.h"
 
-#include "support/CommaLocale.h"
+#include "platform/testing/CommaLocale.h"
 
 #include <gtest/gtest.h>
 

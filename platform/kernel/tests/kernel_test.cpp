@@ -3,9 +3,11 @@
 #include "platform/kernel/File.h"
 #include "platform/kernel/ManualClock.h"
 #include "platform/kernel/ProgramFolder.h"
+#include "platform/testing/CommaLocale.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -145,4 +147,13 @@ TEST(ProgramFolder, UserConfigFolderFollowsXdg)
     EXPECT_EQ(folder, (base / "velkaro").string());
     EXPECT_TRUE(IsFolderWritable(folder));
     std::filesystem::remove_all(base);
+}
+
+TEST(CString, NumbersKeepThePointUnderACommaLocale)
+{
+    if (EnterCommaLocale().empty())
+        GTEST_SKIP() << "no locale with a decimal comma could be had";
+    const std::string text = StringFormat("%.1f", 2.5);
+    LeaveCommaLocale();
+    EXPECT_EQ(text, "2.5");
 }
