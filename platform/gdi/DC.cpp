@@ -1008,7 +1008,7 @@ BOOL CDC::Ellipse(int left, int top, int right, int bottom)
     const QRect box = NormalRect(left, top, right, bottom);
     if (box.isEmpty()) return TRUE;
     p.Touch(box);
-    QRegion inside = QRegion(box.adjusted(0, 0, 1, 1), QRegion::Ellipse).intersected(box);
+    const QRegion inside = RoundedRegion(box.left(), box.top(), box.right() + 1, box.bottom() + 1, box.width(), box.height());
     WithBrush(*d, p, [&] {
         for (const QRect& rc : inside) p->drawRect(rc);
     });
@@ -1046,11 +1046,8 @@ BOOL CDC::RoundRect(int left, int top, int right, int bottom, int widthEllipse, 
     const QRect box = NormalRect(left, top, right, bottom);
     if (box.isEmpty()) return TRUE;
     p.Touch(box);
-    CRgn region;
-    region.CreateRoundRectRgn(box.left(), box.top(), box.right() + 1, box.bottom() + 1, widthEllipse, heightEllipse);
-    ObjectPtr ro = FindObject(region.m_hObject, GdiObjectKind::Region);
-    if (!ro) return FALSE;
-    const QRegion inside = ro->region.region;
+    const QRegion inside =
+        RoundedRegion(box.left(), box.top(), box.right() + 1, box.bottom() + 1, widthEllipse, heightEllipse);
     WithBrush(*d, p, [&] {
         for (const QRect& rc : inside) p->drawRect(rc);
     });

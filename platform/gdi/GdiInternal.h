@@ -92,6 +92,10 @@ QString MapFaceName(const QString& face);
 // The 1x1 bitmap every memory DC starts with.
 HGDIOBJ StockBitmapHandle();
 
+// The pixels of a rectangle with rounded corners (an ellipse when the corners take the whole
+// size); right and bottom excluded.
+QRegion RoundedRegion(int left, int top, int right, int bottom, int widthEllipse, int heightEllipse);
+
 // A new bitmap handle holding a copy of the image as 32-bit pixels.
 HBITMAP CreateBitmapFromImage(const QImage& image);
 

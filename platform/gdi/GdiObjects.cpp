@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -242,8 +243,13 @@ void EnsureGuiApplication()
     static int argc = 1;
     static char name[] = "velkaro";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
+    static QGuiApplication* app = nullptr;
+    app = new QGuiApplication(argc, argv);
+    // Taken down at exit, so that the font system releases what it holds.
+    std::atexit([] {
+        delete app;
+        app = nullptr;
+    });
 }
 
 const QFont& FontOf(FontData& font)
@@ -510,7 +516,8 @@ HBITMAP CreateDIBSection(const BITMAPINFO* info, UINT /*usage*/, void** bits)
     if (h.biBitCount == 32) {
         b.image = QImage(width, height, QImage::Format_RGB32);
         if (b.image.isNull()) return 0;
-        b.image.fill(0u);
+        // Zero words: black, reserved byte clear (QImage::fill would set it).
+        std::memset(b.image.bits(), 0, static_cast<std::size_t>(b.image.sizeInBytes()));
     } else {
         b.image = QImage(width, height, QImage::Format_Indexed8);
         if (b.image.isNull()) return 0;
@@ -584,9 +591,11 @@ int RegionKind(const QRegion& r)
     return r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
+}  // namespace
+
 // Rows of a rounded shape: for each pixel row the run between the two curved sides. An ellipse
 // is a rounded rectangle whose corners take the whole size.
-QRegion RoundedRegion(int left, int top, int right, int bottom, int ew, int eh)
+QRegion gdi::RoundedRegion(int left, int top, int right, int bottom, int ew, int eh)
 {
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
@@ -614,8 +623,6 @@ QRegion RoundedRegion(int left, int top, int right, int bottom, int ew, int eh)
     region.setRects(rows.constData(), static_cast<int>(rows.size()));
     return region;
 }
-
-}  // namespace
 
 HRGN CreateRectRgn(int left, int top, int right, int bottom)
 {
