@@ -31,7 +31,10 @@ struct BrushData {
 
 struct FontData {
     LOGFONT lf{};
-    std::shared_ptr<QFont> font;  // made on first use
+    // Fonts made by CreateFontIndirect are resolved at once; stock fonts on first use (they
+    // exist before any application object). Read it through FontOf().
+    QFont font;
+    bool resolved = false;
 };
 
 // Pixels are 32-bit words 0x00RRGGBB (Windows byte order B, G, R, reserved) for every bitmap that

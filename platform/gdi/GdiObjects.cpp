@@ -254,11 +254,11 @@ void EnsureGuiApplication()
 
 const QFont& FontOf(FontData& font)
 {
-    if (!font.font) {
-        EnsureGuiApplication();
-        font.font = std::make_shared<QFont>(MakeQFont(font.lf));
+    if (!font.resolved) {
+        font.font = MakeQFont(font.lf);
+        font.resolved = true;
     }
-    return *font.font;
+    return font.font;
 }
 
 HBITMAP CreateBitmapFromImage(const QImage& image)
@@ -456,6 +456,7 @@ HFONT CreateFontIndirect(const LOGFONT* font)
     char face[LF_FACESIZE + 1] = {};
     std::memcpy(face, font->lfFaceName, LF_FACESIZE);
     SetLogFontFaceName(o->font.lf, face);
+    FontOf(o->font);
     return AddObject(o);
 }
 
