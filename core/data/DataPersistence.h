@@ -80,6 +80,8 @@ inline bool StoredValuesUsable(const OscData& data)
 {
     for (std::uint32_t u : data.u_div)
         if (u >= VDIV_TABLE_SIZE) return false;
+    for (std::uint8_t direction : data.trigger_dir)
+        if (direction > 2) return false;
     return data.x_zoom_out_hw >= 1 && data.x_zoom_out_sw >= 1 && data.x_zoom_out_sw <= 20 &&
            data.x_zoom_in >= 1 && data.x_zoom_in <= 20;
 }

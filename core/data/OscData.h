@@ -225,6 +225,15 @@ struct TDivOption {
 
 struct RecorderHeader;
 
+// Which stretch of the device memory to fetch for the screen after a STATE report.
+struct ChannelReadPlan {
+    int channel = 3;        // 0 A, 1 B, 2 both, 3 nothing to read
+    int buf_offset = 0;     // first screen point the data belong to
+    int offset_sample = 0;  // first sample in the device memory (stored samples)
+    int length = 0;         // samples to read
+    CString text;           // report for the event log
+};
+
 class OscData : public DataBase {
 public:
     OscData(const OscData&) = delete;
@@ -292,6 +301,8 @@ public:
     void ProcessFrame();
     void ComputeMeasurements();
     void InterpolateScreen();
+    ChannelReadPlan PlanChannelRead(int num_catched_samples, int samples_before_trig,
+                                    int first_trig_sample);
 
     // Length in entries of each of the two sample buffers (the variant's largest memory depth).
     unsigned GetSampleBufferLength() const { return sample_buffer_length_; }

@@ -8,6 +8,8 @@
 #include <boost/date_time/posix_time/posix_time.hpp>
 
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -348,21 +350,38 @@ TEST_F(DataModelTest, BusValueTexts)
     EXPECT_EQ(data->FormatBusValue(0, 0, 3), "");
 }
 
+// Switches LC_NUMERIC to a locale whose decimal point is a comma, building one in the test
+// output folder when none is installed; false when that is impossible here.
+bool UseCommaLocale()
+{
+    for (const char* name : {"de_DE.UTF-8", "ru_RU.UTF-8"})
+        if (std::setlocale(LC_NUMERIC, name) != nullptr) return true;
+    const std::string folder = std::string(VELKARO_TEST_OUTPUT_DIR) + "/locales";
+    const std::string command = "mkdir -p '" + folder + "' && localedef -i de_DE -f UTF-8 '" +
+                                folder + "/de_DE.UTF-8' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return false;
+    ::setenv("LOCPATH", folder.c_str(), 1);
+    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+}
+
 TEST_F(DataModelTest, TextsUseAPointWhateverTheLocale)
 {
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous != nullptr ? previous : "C";
-    bool commaLocale = false;
-    for (const char* name : {"de_DE.UTF-8", "ru_RU.UTF-8", "fr_FR.UTF-8"}) {
-        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
-            commaLocale = true;
-            break;
-        }
-    }
+    if (!UseCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma can be had";
+    ASSERT_EQ(StringFormat("%g", 2.5).find(','), std::string::npos);  // the platform's promise
+    char raw[16];
+    std::snprintf(raw, sizeof(raw), "%g", 2.5);
+    EXPECT_STREQ(raw, "2,5");  // the locale is really active
+
     EXPECT_EQ(FormatVDivMillivolts(2.5), "2.5 мВ/дел");
     EXPECT_EQ(FormatVDivMillivolts(2500), "2.5 В/дел");
+    auto v2 = MakeVariant(2);
+    v2->u_div[0] = 5;
+    v2->ApplyVDiv();
+    v2->mode |= MODE_PROBE_X10_A;
+    EXPECT_EQ(v2->ListVDivOptions(0).front(), "2 В/дел");
     std::setlocale(LC_NUMERIC, saved.c_str());
-    if (!commaLocale) GTEST_SKIP() << "no locale with a decimal comma is installed";
 }
 
 }  // namespace

@@ -209,6 +209,12 @@ TEST_F(DataModelTest, UnreadableSectionsGiveTheDefaultsCompletely)
                     "<u_div>\n\t\t\t<count>3</count>\n\t\t\t<item>20</item>");
         expectDefaults("volts/div index outside the table");
 
+        // A trigger direction the device has no edge for.
+        storeFilled();
+        EditSection(section, "<trigger_dir>\n\t\t\t<count>3</count>\n\t\t\t<item>2</item>",
+                    "<trigger_dir>\n\t\t\t<count>3</count>\n\t\t\t<item>3</item>");
+        expectDefaults("trigger direction 3");
+
         ConfigSections.erase(section);
     }
 }
