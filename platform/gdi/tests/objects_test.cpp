@@ -1,6 +1,7 @@
 // Handles, selection, bitmaps, regions, MulDiv and the recording DC.
 
 #include "GdiTestUtil.h"
+#include "platform/gdi/Rand15.h"
 #include "platform/gdi/RecordingDC.h"
 
 #include <gtest/gtest.h>
@@ -305,6 +306,25 @@ TEST(SystemColours, KnownAndUnknownIndices)
     EXPECT_EQ(c.dc.GetDeviceCaps(LOGPIXELSY), 96);
     EXPECT_EQ(c.dc.GetDeviceCaps(HORZRES), 4);
     EXPECT_EQ(c.dc.GetDeviceCaps(BITSPIXEL), 32);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Rand15Test, GivesTheFifteenBitSequenceOfItsSeed)
+{
+    SRand15(1);
+    EXPECT_EQ(Rand15(), 41);
+    EXPECT_EQ(Rand15(), 18467);
+    EXPECT_EQ(Rand15(), 6334);
+    SRand15(1);
+    EXPECT_EQ(Rand15(), 41);
+    for (int i = 0; i < 10000; ++i) {
+        const int v = Rand15();
+        ASSERT_GE(v, 0);
+        ASSERT_LE(v, RAND15_MAX);
+    }
 }
 
 }  // namespace
