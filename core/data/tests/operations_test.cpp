@@ -3,13 +3,12 @@
 
 #include "core/data/DataV1.h"
 #include "core/data/RecorderHeader.h"
+#include "platform/testing/CommaLocale.h"
 #include "support/DataTestSupport.h"
 
 #include <boost/date_time/posix_time/posix_time.hpp>
 
-#include <clocale>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -350,25 +349,9 @@ TEST_F(DataModelTest, BusValueTexts)
     EXPECT_EQ(data->FormatBusValue(0, 0, 3), "");
 }
 
-// Switches LC_NUMERIC to a locale whose decimal point is a comma, building one in the test
-// output folder when none is installed; false when that is impossible here.
-bool UseCommaLocale()
-{
-    for (const char* name : {"de_DE.UTF-8", "ru_RU.UTF-8"})
-        if (std::setlocale(LC_NUMERIC, name) != nullptr) return true;
-    const std::string folder = std::string(VELKARO_TEST_OUTPUT_DIR) + "/locales";
-    const std::string command = "mkdir -p '" + folder + "' && localedef -i de_DE -f UTF-8 '" +
-                                folder + "/de_DE.UTF-8' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) return false;
-    ::setenv("LOCPATH", folder.c_str(), 1);
-    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-}
-
 TEST_F(DataModelTest, TextsUseAPointWhateverTheLocale)
 {
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous != nullptr ? previous : "C";
-    if (!UseCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma can be had";
+    if (EnterCommaLocale().empty()) GTEST_SKIP() << "no locale with a decimal comma can be had";
     ASSERT_EQ(StringFormat("%g", 2.5).find(','), std::string::npos);  // the platform's promise
     char raw[16];
     std::snprintf(raw, sizeof(raw), "%g", 2.5);
@@ -381,7 +364,7 @@ TEST_F(DataModelTest, TextsUseAPointWhateverTheLocale)
     v2->ApplyVDiv();
     v2->mode |= MODE_PROBE_X10_A;
     EXPECT_EQ(v2->ListVDivOptions(0).front(), "2 В/дел");
-    std::setlocale(LC_NUMERIC, saved.c_str());
+    LeaveCommaLocale();
 }
 
 }  // namespace
