@@ -151,19 +151,3 @@ TEST(Converter, TypesOutsideTheTable)
                                           std::type_index(typeid(CString))));
     EXPECT_EQ(target, "y");
 }
-
-TEST(Converter, TypeCodesOfTheWireTypes)
-{
-    EXPECT_EQ(Converter::GetTypeCode(kChar), 0);
-    EXPECT_EQ(Converter::GetTypeCode(kU8), 1);
-    EXPECT_EQ(Converter::GetTypeCode(kI8), 2);
-    EXPECT_EQ(Converter::GetTypeCode(kU16), 3);
-    EXPECT_EQ(Converter::GetTypeCode(kI16), 4);
-    EXPECT_EQ(Converter::GetTypeCode(kU32), 5);
-    EXPECT_EQ(Converter::GetTypeCode(kI32), 6);
-    EXPECT_EQ(Converter::GetTypeCode(kU64), 9);
-    EXPECT_EQ(Converter::GetTypeCode(kFloat), 11);
-    EXPECT_EQ(Converter::GetTypeCode(kDouble), 12);
-    EXPECT_EQ(Converter::GetElementSize(kU32), 4u);
-    EXPECT_EQ(Converter::GetElementSize(kDouble), 8u);
-}
