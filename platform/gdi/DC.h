@@ -162,6 +162,11 @@ public:
     COLORREF GetPixel(int x, int y) const;
     COLORREF GetPixel(POINT p) const { return GetPixel(p.x, p.y); }
 
+    // Draws an icon at its own size (DrawIcon) or at cx x cy (0: its own size).
+    BOOL DrawIcon(int x, int y, HICON icon);
+    BOOL DrawIcon(POINT p, HICON icon) { return DrawIcon(p.x, p.y, icon); }
+    BOOL DrawIconEx(int x, int y, HICON icon, int cx, int cy, UINT flags = DI_NORMAL);
+
     BOOL BitBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, DWORD rop);
     BOOL StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, int widthSrc,
                     int heightSrc, DWORD rop);
@@ -190,6 +195,9 @@ public:
 protected:
     std::unique_ptr<Impl> d;
 };
+
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, HBRUSH flickerFree, UINT flags);
 
 inline constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 inline constexpr int HALFTONE = 4;

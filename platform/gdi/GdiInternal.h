@@ -51,6 +51,13 @@ struct RegionData {
     QRegion region;
 };
 
+struct IconData {
+    bool isIcon = true;
+    QPoint hotspot;
+    QImage color;  // RGB32 words, reserved byte = alpha
+    QImage mask;   // RGB32, white = transparent
+};
+
 struct ObjectData {
     GdiObjectKind kind = GdiObjectKind::None;
     bool stock = false;
@@ -59,6 +66,7 @@ struct ObjectData {
     FontData font;
     BitmapData bitmap;
     RegionData region;
+    IconData icon;
 };
 
 using ObjectPtr = std::shared_ptr<ObjectData>;
@@ -98,6 +106,14 @@ HGDIOBJ StockBitmapHandle();
 // The pixels of a rectangle with rounded corners (an ellipse when the corners take the whole
 // size); right and bottom excluded.
 QRegion RoundedRegion(int left, int top, int right, int bottom, int widthEllipse, int heightEllipse);
+
+// Icons from and to Qt images (straight alpha, ARGB32).
+HICON CreateIconFromImage(const QImage& image);
+QImage IconToImage(HICON icon);
+
+// A bitmap's picture top-down with every pixel opaque (the reserved byte of GDI pixels is not
+// transparency), for writing to files.
+QImage OpaquePicture(const BitmapData& bitmap);
 
 // A new bitmap handle holding a copy of the image as 32-bit pixels.
 HBITMAP CreateBitmapFromImage(const QImage& image);

@@ -261,6 +261,24 @@ const QFont& FontOf(FontData& font)
     return font.font;
 }
 
+QImage OpaquePicture(const BitmapData& b)
+{
+    QImage out(b.image.size(), QImage::Format_RGB32);
+    if (out.isNull()) return out;
+    for (int y = 0; y < out.height(); ++y) {
+        const int row = b.bottomUp ? b.image.height() - 1 - y : y;
+        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+        if (b.image.format() == QImage::Format_Indexed8) {
+            const uchar* src = b.image.constScanLine(row);
+            for (int x = 0; x < out.width(); ++x) dst[x] = b.image.color(src[x]) | 0xFF000000u;
+        } else {
+            const auto* src = reinterpret_cast<const QRgb*>(b.image.constScanLine(row));
+            for (int x = 0; x < out.width(); ++x) dst[x] = src[x] | 0xFF000000u;
+        }
+    }
+    return out;
+}
+
 HBITMAP CreateBitmapFromImage(const QImage& image)
 {
     if (image.isNull()) return 0;

@@ -19,9 +19,11 @@ using HFONT = HGDIOBJ;
 using HBITMAP = HGDIOBJ;
 using HRGN = HGDIOBJ;
 using HPALETTE = HGDIOBJ;
+using HICON = HGDIOBJ;  // icons live in the same table
+using HCURSOR = HICON;
 
 // Kind of object behind a handle.
-enum class GdiObjectKind { None, Pen, Brush, Font, Bitmap, Region };
+enum class GdiObjectKind { None, Pen, Brush, Font, Bitmap, Region, Icon };
 
 struct LOGPEN {
     UINT lopnStyle;
@@ -148,6 +150,31 @@ int GetRgnBox(HRGN region, RECT* box);
 BOOL EqualRgn(HRGN a, HRGN b);
 
 COLORREF GetSysColor(int index);
+
+// --- Icons ---------------------------------------------------------------------------------------
+
+struct ICONINFO {
+    BOOL fIcon;
+    DWORD xHotspot;
+    DWORD yHotspot;
+    HBITMAP hbmMask;   // white where the screen shows through, black where the icon draws
+    HBITMAP hbmColor;  // 32-bit; a non-zero reserved byte anywhere makes it an alpha icon
+};
+
+inline constexpr UINT DI_MASK = 0x0001;
+inline constexpr UINT DI_IMAGE = 0x0002;
+inline constexpr UINT DI_NORMAL = 0x0003;
+
+// Copies both bitmaps; a missing mask means every pixel draws. An icon's hotspot is its centre.
+HICON CreateIconIndirect(const ICONINFO* info);
+// Fills info with new copies of the icon's bitmaps (32-bit DIB sections) that the caller deletes.
+BOOL GetIconInfo(HICON icon, ICONINFO* info);
+HICON CopyIcon(HICON icon);
+BOOL DestroyIcon(HICON icon);
+// Images read from files: a bitmap (BMP, PNG...) as a 32-bit bottom-up DIB section, an icon
+// (ICO, or any image with transparency) at the size nearest cx x cy (0: as stored). 0 on failure.
+HBITMAP LoadBitmapFromFile(const char* path);
+HICON LoadIconFromFile(const char* path, int cx, int cy);
 
 // --- Wrappers ------------------------------------------------------------------------------------
 
