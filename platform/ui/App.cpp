@@ -1,0 +1,194 @@
+#include "platform/ui/App.h"
+
+#include "platform/ui/UiHooks.h"
+#include "platform/ui/Wnd.h"
+#include "platform/ui/WndImpl.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPointer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+CWinApp* theApp = nullptr;
+}
+
+CWinApp::CWinApp(const char* appName) : m_pszAppName(appName != nullptr ? appName : "")
+{
+    theApp = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (theApp == this) theApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+int CWinApp::ExitInstance() { return exitCode_; }
+
+CWinAppEx::CWinAppEx(BOOL, const char* appName) : CWinApp(appName) {}
+
+CWinApp* AfxGetApp() { return theApp; }
+
+CWnd* AfxGetMainWnd()
+{
+    if (theApp == nullptr || theApp->m_pMainWnd == nullptr) return nullptr;
+    return theApp->m_pMainWnd->m_hWnd != nullptr ? theApp->m_pMainWnd : nullptr;
+}
+
+void AfxEnsureApplication()
+{
+    if (QCoreApplication::instance() != nullptr) return;
+    // Without any display the windows still work, off screen.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "velkaro";
+    static char* argv[] = {name, nullptr};
+    auto* app = new QApplication(argc, argv);
+    app->setFont(uiimpl::DialogFont());
+    uiimpl::EnsureEventFilter();
+}
+
+int AfxWinMain(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    app.setFont(uiimpl::DialogFont());
+    uiimpl::EnsureEventFilter();
+    CWinApp* program = AfxGetApp();
+    if (program == nullptr) return 1;
+    if (!program->m_pszAppName.empty()) QApplication::setApplicationName(QString::fromStdString(program->m_pszAppName));
+    program->InitInstance();
+    return program->ExitInstance();
+}
+
+namespace {
+
+QMessageBox::StandardButton ToQt(int id)
+{
+    switch (id) {
+    case IDOK: return QMessageBox::Ok;
+    case IDCANCEL: return QMessageBox::Cancel;
+    case IDYES: return QMessageBox::Yes;
+    case IDNO: return QMessageBox::No;
+    case IDABORT: return QMessageBox::Abort;
+    case IDRETRY: return QMessageBox::Retry;
+    case IDIGNORE: return QMessageBox::Ignore;
+    default: return QMessageBox::Cancel;
+    }
+}
+
+int FromQt(int button)
+{
+    switch (button) {
+    case QMessageBox::Ok: return IDOK;
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    case QMessageBox::Abort: return IDABORT;
+    case QMessageBox::Retry: return IDRETRY;
+    case QMessageBox::Ignore: return IDIGNORE;
+    default: return IDCANCEL;
+    }
+}
+
+// The answer of a box nobody can see: the harmless choice.
+int UnattendedAnswer(UINT type)
+{
+    switch (type & MB_TYPEMASK) {
+    case MB_OK: return IDOK;
+    case MB_YESNO: return IDNO;
+    default: return IDCANCEL;
+    }
+}
+
+}  // namespace
+
+int AfxShowMessageBox(HWND owner, const char* text, const char* caption, UINT type)
+{
+    std::string body = text != nullptr ? text : "";
+    std::string title = caption != nullptr ? caption : "";
+    if (title.empty() && AfxGetApp() != nullptr) title = AfxGetApp()->m_pszAppName;
+    if (QCoreApplication::instance() == nullptr) {
+        uihooks::LogMessageBox(title, body);
+        std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
+        return UnattendedAnswer(type);
+    }
+    if (!uiimpl::OnUiThread()) {
+        // A worker never waits for the user: the box appears on the UI thread later.
+        uiimpl::PostToUi([owner, body, title, type] { AfxShowMessageBox(owner, body.c_str(), title.c_str(), type); });
+        return IDOK;
+    }
+    uihooks::LogMessageBox(title, body);
+
+    QWidget* parent = uiimpl::WidgetOf(owner);
+    if (parent == nullptr) {
+        if (CWnd* main = AfxGetMainWnd()) parent = uiimpl::WidgetOf(main);
+    }
+    if (parent != nullptr) parent = parent->window();
+    QPointer<QMessageBox> box = new QMessageBox(parent);
+    box->setAttribute(Qt::WA_DeleteOnClose, false);
+    box->setWindowTitle(QString::fromStdString(title));
+    box->setText(QString::fromStdString(body));
+    box->setTextFormat(Qt::PlainText);
+    switch (type & MB_ICONMASK) {
+    case MB_ICONSTOP: box->setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box->setIcon(QMessageBox::Question); break;
+    case MB_ICONEXCLAMATION: box->setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box->setIcon(QMessageBox::Information); break;
+    default: box->setIcon(QMessageBox::NoIcon); break;
+    }
+    switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box->setEscapeButton(QMessageBox::Cancel);
+        break;
+    case MB_YESNO: box->setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MB_YESNOCANCEL:
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box->setEscapeButton(QMessageBox::Cancel);
+        break;
+    default:
+        box->setStandardButtons(QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Ok);
+        break;
+    }
+    if ((type & MB_DEFBUTTON2) != 0 && (type & MB_TYPEMASK) == MB_YESNO) box->setDefaultButton(QMessageBox::No);
+    box->setWindowModality(Qt::ApplicationModal);
+
+    QEventLoop loop;
+    int answer = UnattendedAnswer(type);
+    QObject::connect(box, &QMessageBox::finished, &loop, [&answer, &loop](int result) {
+        answer = FromQt(result);
+        loop.quit();
+    });
+    box->open();
+    uihooks::ModalContext context;
+    context.kind = uihooks::ModalKind::MessageBox;
+    context.window = CWnd::FromHandle(owner);
+    context.caption = title;
+    context.text = body;
+    context.type = type;
+    context.end = [box](int result, const uihooks::ModalContext&) {
+        if (box != nullptr && box->isVisible()) box->done(ToQt(result));
+    };
+    uihooks::ModalLoopStarted(context);
+    loop.exec(QEventLoop::DialogExec);
+    delete box.data();
+    return answer;
+}
+
+int AfxMessageBox(const char* text, UINT type, UINT)
+{
+    CWnd* main = uiimpl::OnUiThread() ? AfxGetMainWnd() : nullptr;
+    return AfxShowMessageBox(main != nullptr ? main->m_hWnd : nullptr, text, nullptr, type);
+}
+
+int AfxMessageBox(const CString& text, UINT type, UINT helpId) { return AfxMessageBox(text.c_str(), type, helpId); }
+
+int CWnd::MessageBox(const char* text, const char* caption, UINT type)
+{
+    return AfxShowMessageBox(m_hWnd, text, caption, type);
+}

@@ -1,0 +1,128 @@
+#include "platform/ui/FileDialog.h"
+
+#include "platform/ui/App.h"
+#include "platform/ui/UiHooks.h"
+#include "platform/ui/Wnd.h"
+#include "platform/ui/WndImpl.h"
+
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPointer>
+
+#include <memory>
+
+CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char* fileName, DWORD flags,
+                         const char* filter, CWnd* parent)
+    : open_(openFileDialog != FALSE),
+      defaultExt_(defaultExt != nullptr ? defaultExt : ""),
+      fileName_(fileName != nullptr ? fileName : ""),
+      filter_(filter != nullptr ? filter : ""),
+      parent_(parent)
+{
+    m_ofn.Flags = flags;
+}
+
+std::vector<std::string> CFileDialog::TranslateFilter(const char* filter)
+{
+    std::vector<std::string> out;
+    if (filter == nullptr) return out;
+    std::vector<std::string> parts;
+    std::string current;
+    for (const char* p = filter; *p != '\0'; ++p) {
+        if (*p == '|') {
+            parts.push_back(current);
+            current.clear();
+        } else {
+            current += *p;
+        }
+    }
+    if (!current.empty()) parts.push_back(current);
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].empty()) break;
+        std::string patterns = parts[i + 1];
+        for (char& c : patterns)
+            if (c == ';') c = ' ';
+        const std::string& desc = parts[i];
+        const std::string tail = "(" + patterns + ")";
+        if (desc.size() >= tail.size() && desc.compare(desc.size() - tail.size(), tail.size(), tail) == 0) out.push_back(desc);
+        else out.push_back(desc + " " + tail);
+    }
+    return out;
+}
+
+CString CFileDialog::GetFileName() const { return CString(QFileInfo(QString::fromStdString(path_)).fileName().toStdString()); }
+CString CFileDialog::GetFileExt() const { return CString(QFileInfo(QString::fromStdString(path_)).suffix().toStdString()); }
+CString CFileDialog::GetFileTitle() const { return CString(QFileInfo(QString::fromStdString(path_)).completeBaseName().toStdString()); }
+CString CFileDialog::GetFolderPath() const { return CString(QFileInfo(QString::fromStdString(path_)).absolutePath().toStdString()); }
+
+INT_PTR CFileDialog::DoModal()
+{
+    if (!uiimpl::OnUiThread()) return IDCANCEL;
+    std::string initial = fileName_;
+    for (;;) {
+        QWidget* parent = uiimpl::WidgetOf(parent_ != nullptr ? parent_ : AfxGetMainWnd());
+        if (parent != nullptr) parent = parent->window();
+        QPointer<QFileDialog> dialog = new QFileDialog(parent);
+        dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+        dialog->setAcceptMode(open_ ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        dialog->setFileMode(open_ && (m_ofn.Flags & OFN_FILEMUSTEXIST) != 0 ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        QStringList filters;
+        for (const std::string& f : TranslateFilter(filter_.c_str())) filters << QString::fromStdString(f);
+        if (!filters.isEmpty()) {
+            dialog->setNameFilters(filters);
+            const int index = static_cast<int>(m_ofn.nFilterIndex) - 1;
+            if (index >= 0 && index < filters.size()) dialog->selectNameFilter(filters[index]);
+        }
+        if (m_ofn.lpstrInitialDir != nullptr) dialog->setDirectory(QString::fromUtf8(m_ofn.lpstrInitialDir));
+        if (m_ofn.lpstrTitle != nullptr) dialog->setWindowTitle(QString::fromUtf8(m_ofn.lpstrTitle));
+        if (!initial.empty()) dialog->selectFile(QString::fromStdString(initial));
+        dialog->setWindowModality(Qt::ApplicationModal);
+
+        auto chosen = std::make_shared<std::string>();
+        QEventLoop loop;
+        bool accepted = false;
+        QObject::connect(dialog, &QDialog::finished, &loop, [&](int result) {
+            accepted = result == QDialog::Accepted;
+            loop.quit();
+        });
+        dialog->open();
+        uihooks::ModalContext context;
+        context.kind = uihooks::ModalKind::FileDialog;
+        context.window = parent_;
+        context.caption = dialog->windowTitle().toStdString();
+        context.openDialog = open_;
+        context.fileName = initial;
+        context.end = [dialog, chosen](int result, const uihooks::ModalContext& self) {
+            if (dialog == nullptr || !dialog->isVisible()) return;
+            *chosen = self.fileName;
+            static_cast<QDialog*>(dialog.data())->done(result == IDOK ? QDialog::Accepted : QDialog::Rejected);
+        };
+        uihooks::ModalLoopStarted(context);
+        loop.exec(QEventLoop::DialogExec);
+        std::string path;
+        if (accepted) {
+            if (!chosen->empty()) path = *chosen;
+            else if (!dialog->selectedFiles().isEmpty()) path = dialog->selectedFiles().first().toStdString();
+        }
+        delete dialog.data();
+        if (!accepted || path.empty()) return IDCANCEL;
+
+        QFileInfo info(QString::fromStdString(path));
+        if (!defaultExt_.empty() && info.suffix().isEmpty() && !info.fileName().isEmpty()) path += "." + defaultExt_;
+        path = QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+        if (!open_ && (m_ofn.Flags & OFN_OVERWRITEPROMPT) != 0 && QFileInfo::exists(QString::fromStdString(path))) {
+            const std::string question = QFileInfo(QString::fromStdString(path)).fileName().toStdString() +
+                                         " уже существует.\nЗаменить его?";
+            const int answer = AfxShowMessageBox(parent_ != nullptr ? parent_->m_hWnd : nullptr, question.c_str(),
+                                                 "Подтвердить сохранение в виде", MB_YESNO | MB_ICONEXCLAMATION);
+            if (answer != IDYES) {
+                initial = path;
+                continue;
+            }
+        }
+        path_ = CString(path);
+        return IDOK;
+    }
+}

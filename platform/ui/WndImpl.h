@@ -1,0 +1,146 @@
+#pragma once
+// Platform-internal: the window table and the Qt side of windows. Only platform/ui includes this.
+
+#include "platform/ui/Wnd.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QTimer;
+
+namespace uiimpl {
+
+struct Record;
+
+// What a window class does by itself: builds its widget, answers the messages of its class
+// (LB_ADDSTRING, BM_SETCHECK, ...) and turns user actions into notifications to the parent.
+class Behaviour {
+public:
+    virtual ~Behaviour() = default;
+    virtual QWidget* CreateWidget(Record& r, QWidget* parent) = 0;
+    // Called once the record is complete and the widget shows its initial state; notifications
+    // are connected here so that creation itself notifies nobody.
+    virtual void Connect(Record&) {}
+    virtual bool DefProc(Record&, UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+    virtual void SetText(Record& r, const std::string& text);
+    virtual std::string GetText(const Record& r) const;
+    // The Qt widget that input events of this control arrive at most of the time.
+    virtual bool IsNativeControl() const { return true; }
+    // Enter in this control belongs to the control (multi-line edits with ES_WANTRETURN).
+    virtual bool WantsReturn(const Record&) const { return false; }
+    virtual void ApplyFont(Record& r, const QFont& font);
+};
+
+struct Record {
+    std::uint32_t id = 0;
+    std::string className;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int ctrlId = 0;
+    HWND parent = nullptr;  // parent of a child window, owner of a popup
+    std::vector<HWND> children;
+    CWnd* wnd = nullptr;               // attached object
+    std::unique_ptr<CWnd> temporary;   // handed out by FromHandle when nothing is attached
+    QPointer<QWidget> widget;
+    std::unique_ptr<Behaviour> behaviour;
+    std::map<UINT_PTR, QTimer*> timers;
+    CFont* font = nullptr;
+    std::string text;
+    bool dblclks = true;
+    bool destroying = false;
+    bool isDialog = false;
+    int defId = IDOK;
+    CMenu* systemMenu = nullptr;
+    HICON bigIcon = 0;
+    HICON smallIcon = 0;
+    HWND HandleValue() const { return IdToHandle<HWND>(id); }
+};
+
+// UI-thread only.
+Record* Find(HWND hwnd);
+Record* FindByWidget(const QWidget* widget);  // the record of the widget or of its nearest owner
+HWND NewRecord(std::unique_ptr<Record> record);
+void DestroyRecord(HWND hwnd);
+std::vector<HWND> TopLevelWindows();
+
+bool OnUiThread();
+// Runs fn on the UI thread later (now queued); safe from any thread. Without an application
+// object nothing can run and fn is dropped.
+void PostToUi(std::function<void()> fn);
+
+// Message delivery: through the attached object's WindowProc, else the class behaviour.
+LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefaultProc(Record& r, UINT message, WPARAM wParam, LPARAM lParam);
+// A control notification to the control's parent (WM_COMMAND with the code).
+void NotifyParent(Record& r, UINT code);
+LRESULT NotifyParent(Record& r, NMHDR& header);
+
+// The widget a window is drawn on (null for an unknown window).
+QWidget* WidgetOf(const CWnd* wnd);
+QWidget* WidgetOf(HWND hwnd);
+
+// Creation of a window of a class. parentWidget null for top-level windows.
+struct CreateParams {
+    std::string className;
+    std::string text;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    CRect rect;  // in the parent's client coordinates (screen for top-level windows)
+    HWND parent = nullptr;
+    int ctrlId = 0;
+    bool isDialog = false;
+};
+HWND CreateWindowRecord(const CreateParams& params, CWnd* attach);
+std::unique_ptr<Behaviour> MakeBehaviour(const std::string& className, DWORD style);
+CWnd* MakeTemporaryFor(const Record& r);
+
+// Modal state: every running modal loop, innermost last.
+struct ModalFrame {
+    CWnd* wnd = nullptr;
+    void* loop = nullptr;
+};
+
+// The message being handled on this thread.
+struct CurrentMessage {
+    MSG msg;
+    bool defaultCalled = false;
+    CurrentMessage* previous = nullptr;
+};
+CurrentMessage* TopMessage();
+class MessageScope {
+public:
+    MessageScope(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    ~MessageScope();
+    CurrentMessage frame;
+};
+
+// Input state kept from the events the UI thread has seen.
+void TrackModifiers(Qt::KeyboardModifiers modifiers);
+void TrackButtons(Qt::MouseButtons buttons);
+void TrackCursor(const QPoint& globalPos);
+void SetKeyDown(int vk, bool down);
+HWND CaptureWindow();
+bool IsKeyDown(int vk);
+POINT CursorPosition();
+// The widget being painted on this thread (null outside painting).
+QWidget* PaintingWidget();
+void SetCaptureWindow(HWND hwnd);
+
+void EnsureEventFilter();
+QFont DialogFont();
+QFont FontOf(const Record& r);
+
+// A key event in Windows terms; vk 0 when the key has no virtual-key code.
+struct KeyTranslation {
+    int vk = 0;
+    bool extended = false;
+};
+KeyTranslation TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers);
+
+}  // namespace uiimpl

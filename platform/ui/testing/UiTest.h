@@ -1,0 +1,75 @@
+#pragma once
+// Test driver for windows: real Qt input events aimed at controls, modal loops that a test
+// takes part in, and rendering of a window into a PNG file for a reviewer.
+//
+//   uitest::EnsureApplication();
+//   uitest::OnNextModal([](uihooks::ModalContext& m) {
+//       uitest::Click(m.window->GetDlgItem(IDOK));   // the dialog is shown; click OK
+//   });
+//   EXPECT_EQ(dialog.DoModal(), IDOK);
+
+#include "platform/ui/Controls.h"
+#include "platform/ui/UiHooks.h"
+#include "platform/ui/Wnd.h"
+
+#include <string>
+
+class QWidget;
+
+namespace uitest {
+
+// A Qt application (off screen when there is no display); modal handlers cleared.
+void EnsureApplication();
+// Runs pending events, deferred deletions included.
+void ProcessEvents();
+
+// The next modal loop (dialog, message box, file dialog) runs handler from inside the loop.
+void OnNextModal(uihooks::ModalHandler handler);
+// Answers the next message box with a button and records its text into *text (may be null).
+void AnswerNextMessageBox(int answer, std::string* text = nullptr);
+
+QWidget* WidgetOf(CWnd* wnd);
+
+// Mouse, at a point in the window's client coordinates (the centre when omitted).
+void Click(CWnd* wnd);
+void ClickAt(CWnd* wnd, CPoint point);
+void RightClickAt(CWnd* wnd, CPoint point);
+void DoubleClickAt(CWnd* wnd, CPoint point);
+void MouseDown(CWnd* wnd, CPoint point, bool right = false);
+void MouseUp(CWnd* wnd, CPoint point, bool right = false);
+void MouseMove(CWnd* wnd, CPoint point, bool leftDown = false);
+void Wheel(CWnd* wnd, CPoint point, int delta);
+
+// Keyboard, sent to the window (a control, or the focus control of a dialog when wnd is one).
+// qtKey is a Qt::Key value; modifiers a Qt::KeyboardModifiers value.
+void Key(CWnd* wnd, int qtKey, int modifiers = 0, const std::string& text = std::string());
+void PressEnter(CWnd* wnd);
+void PressEscape(CWnd* wnd);
+// Replaces an edit's text the way a user does: select everything, then type.
+void TypeText(CWnd* edit, const std::string& text);
+
+// Controls.
+void SelectListItem(CWnd* listBox, int index);
+void DoubleClickListItem(CWnd* listBox, int index);
+void SelectComboItem(CWnd* comboBox, int index);
+void DoubleClickTreeItem(CTreeCtrl* tree, HTREEITEM item);
+void RightClickTreeItem(CTreeCtrl* tree, HTREEITEM item);
+// up: the up (or right) arrow of a spin control.
+void ClickSpin(CWnd* spin, bool up);
+// Like the close box of the window's frame.
+void CloseWindow(CWnd* wnd);
+
+// Renders the window into a PNG file; true when it was written.
+bool RenderToPng(CWnd* wnd, const std::string& path);
+
+// Where a test's PNG goes: the build tree's test-output folder.
+inline std::string OutputPath(const std::string& name)
+{
+#ifdef VELKARO_TEST_OUTPUT_DIR
+    return std::string(VELKARO_TEST_OUTPUT_DIR) + "/" + name;
+#else
+    return name;
+#endif
+}
+
+}  // namespace uitest
