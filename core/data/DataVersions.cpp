@@ -14,12 +14,3 @@ void RegisterBuiltInDataVersions()
     registerDataVersion(4, CreateDataV4);
     registerDataVersion(5, CreateDataV5);
 }
-
-void OscData::StoreSettings()
-{
-    if (auto* v1 = dynamic_cast<DataV1*>(this)) v1->SaveSettings();
-    if (auto* v2 = dynamic_cast<DataV2*>(this)) v2->SaveSettings();
-    if (auto* v3 = dynamic_cast<DataV3*>(this)) v3->SaveSettings();
-    if (auto* v4 = dynamic_cast<DataV4*>(this)) v4->SaveSettings();
-    if (auto* v5 = dynamic_cast<DataV5*>(this)) v5->SaveSettings();
-}

@@ -304,10 +304,6 @@ public:
     ChannelReadPlan PlanChannelRead(int num_catched_samples, int samples_before_trig,
                                     int first_trig_sample);
 
-    // Writes the settings into the variant's configuration section now (the destructor does it
-    // again), so that a settings file written while the model lives holds them.
-    void StoreSettings();
-
     // Length in entries of each of the two sample buffers (the variant's largest memory depth).
     unsigned GetSampleBufferLength() const { return sample_buffer_length_; }
 

@@ -102,20 +102,6 @@ TEST_F(DataModelTest, SettingsSurviveAVariantRoundTrip)
     EXPECT_EQ(GetOscData()->trigger_level[1], -7);
 }
 
-TEST_F(DataModelTest, SettingsCanBeStoredWhileTheModelLives)
-{
-    for (int version = 1; version <= 5; ++version) {
-        ASSERT_TRUE(SelectOscDataVersion(version, 0));
-        const std::string section = GetOscData()->GetSectionName();
-        ConfigSections.erase(section);
-        GetOscData()->x_offset = 100 + version;
-        GetOscData()->StoreSettings();
-        ASSERT_EQ(ConfigSections.count(section), 1u);
-        EXPECT_NE(ConfigSections[section].find("<x_offset>" + std::to_string(100 + version)),
-                  std::string::npos);
-    }
-}
-
 TEST_F(DataModelTest, DeleteOscDataSavesAndClears)
 {
     GetOscData()->x_offset = 1;

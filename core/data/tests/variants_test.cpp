@@ -75,6 +75,16 @@ TEST_P(VariantGetters, ConstantsAndLimitsFollowTheConfiguration)
         EXPECT_EQ(data->GetSampleRateKHz(), v.rate[c]);
         EXPECT_EQ(data->GetMaxSampleRateKHz(), v.maxRate[c]);
         EXPECT_LE(data->GetMemoryDepth(), data->GetSampleBufferLength());
+        // Logic lines on one channel change nothing; on both only version 5 stops sharing.
+        data->osc_cr = static_cast<std::uint16_t>(configs[c] | OSC_CR_LOGIC_A);
+        EXPECT_EQ(data->GetMemoryDepth(), v.memory[c]);
+        EXPECT_EQ(data->GetSampleRateKHz(), v.rate[c]);
+        if (v.version != 5) {
+            data->osc_cr = static_cast<std::uint16_t>(configs[c] | OSC_CR_LOGIC_A | OSC_CR_LOGIC_B);
+            EXPECT_EQ(data->GetMemoryDepth(), v.memory[c]);
+            EXPECT_EQ(data->GetSampleRateKHz(), v.rate[c]);
+            EXPECT_EQ(data->GetMaxSampleRateKHz(), v.maxRate[c]);
+        }
     }
     data->osc_cr = OSC_CR_CH_B_ON;
     EXPECT_EQ(data->GetFrameLength(), v.frame[0]);
