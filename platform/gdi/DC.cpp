@@ -2,6 +2,7 @@
 
 #include "platform/gdi/DCImpl.h"
 
+#include <QPagedPaintDevice>
 #include <QPainterPath>
 
 #include <cmath>
@@ -556,6 +557,7 @@ CDC::CDC() : d(std::make_unique<Impl>())
 
 CDC::~CDC()
 {
+    if (d->docStarted) AbortDoc();
     UnregisterDC(m_hDC);
 }
 
@@ -604,6 +606,80 @@ void CDC::DetachPainter()
 }
 
 bool CDC::HasSurface() const { return d->HasSurface(); }
+
+void CDC::AttachPrinter(QPagedPaintDevice* device, void (*abort)(void*), void* context)
+{
+    if (d->docStarted) AbortDoc();
+    DetachPainter();
+    d->memory = false;
+    d->s.bitmap.reset();
+    d->s.hBitmap = 0;
+    d->printer = device;
+    d->printerAbort = abort;
+    d->printerContext = context;
+}
+
+int CDC::StartDoc(const DOCINFO* info)
+{
+    return StartDoc(info != nullptr ? info->lpszDocName : nullptr);
+}
+
+int CDC::StartDoc(const char* /*documentName*/)
+{
+    if (d->printer == nullptr || d->docStarted) return SP_ERROR;
+    d->printPainter = std::make_unique<QPainter>();
+    if (!d->printPainter->begin(d->printer)) {
+        d->printPainter.reset();
+        return SP_ERROR;
+    }
+    d->external = d->printPainter.get();
+    d->externalWidth = d->printer->width();
+    d->externalHeight = d->printer->height();
+    d->docStarted = true;
+    d->pagesStarted = 0;
+    return 1;
+}
+
+int CDC::StartPage()
+{
+    if (!d->docStarted || d->pageOpen) return SP_ERROR;
+    if (d->pagesStarted > 0 && !d->printer->newPage()) return SP_ERROR;
+    ++d->pagesStarted;
+    d->pageOpen = true;
+    return 1;
+}
+
+int CDC::EndPage()
+{
+    if (!d->docStarted || !d->pageOpen) return SP_ERROR;
+    d->pageOpen = false;
+    return 1;
+}
+
+int CDC::EndDoc()
+{
+    if (!d->docStarted) return SP_ERROR;
+    const bool ok = d->printPainter->end();
+    d->printPainter.reset();
+    d->external = nullptr;
+    d->docStarted = false;
+    d->pageOpen = false;
+    return ok ? 1 : SP_ERROR;
+}
+
+int CDC::AbortDoc()
+{
+    if (!d->docStarted) return SP_ERROR;
+    if (d->printerAbort != nullptr) d->printerAbort(d->printerContext);
+    if (d->printPainter->isActive()) d->printPainter->end();
+    d->printPainter.reset();
+    d->external = nullptr;
+    d->docStarted = false;
+    d->pageOpen = false;
+    return 1;
+}
+
+BOOL CDC::IsPrinting() const { return d->printer != nullptr ? TRUE : FALSE; }
 
 QImage* CDC::GetSurfaceImage() const
 {
@@ -763,14 +839,14 @@ CPoint CDC::OffsetViewportOrg(int dx, int dy)
 
 int CDC::GetDeviceCaps(int index) const
 {
-    const QSize size = d->DeviceSize();
+    const QSize size = d->printer != nullptr ? QSize(d->printer->width(), d->printer->height()) : d->DeviceSize();
     switch (index) {
-    case LOGPIXELSX:
-    case LOGPIXELSY: return 96;
+    case LOGPIXELSX: return d->printer != nullptr ? d->printer->logicalDpiX() : 96;
+    case LOGPIXELSY: return d->printer != nullptr ? d->printer->logicalDpiY() : 96;
     case HORZRES: return size.width();
     case VERTRES: return size.height();
-    case HORZSIZE: return size.width() * 254 / 960;
-    case VERTSIZE: return size.height() * 254 / 960;
+    case HORZSIZE: return static_cast<int>(size.width() * 254LL / (10LL * std::max(GetDeviceCaps(LOGPIXELSX), 1)));
+    case VERTSIZE: return static_cast<int>(size.height() * 254LL / (10LL * std::max(GetDeviceCaps(LOGPIXELSY), 1)));
     case BITSPIXEL: return 32;
     case PLANES: return 1;
     case NUMCOLORS: return -1;

@@ -18,6 +18,7 @@
 
 class QPainter;
 class QImage;
+class QPagedPaintDevice;
 
 using HDC = DWORD;
 
@@ -34,6 +35,16 @@ struct GRADIENT_RECT {
     ULONG UpperLeft;
     ULONG LowerRight;
 };
+
+struct DOCINFO {
+    int cbSize;
+    const char* lpszDocName;
+    const char* lpszOutput;
+    const char* lpszDatatype;
+    DWORD fwType;
+};
+
+inline constexpr int SP_ERROR = -1;
 
 struct GdiRecord;
 
@@ -61,6 +72,9 @@ public:
     // around every call.
     void AttachPainter(QPainter* painter, int width, int height);
     void DetachPainter();
+    // Window layer only: make this a printer DC for `device` (a QPrinter or a PDF writer, owned
+    // by the caller and outliving the document). `abort` is called by AbortDoc, if given.
+    void AttachPrinter(QPagedPaintDevice* device, void (*abort)(void* context) = nullptr, void* context = nullptr);
     bool HasSurface() const;
     // Platform code only: the pixels of a memory DC's selected bitmap (null for a window DC).
     QImage* GetSurfaceImage() const;
@@ -112,6 +126,17 @@ public:
     CPoint OffsetViewportOrg(int dx, int dy);
 
     int GetDeviceCaps(int index) const;
+
+    // --- Printing (printer DCs only) ---------------------------------------------------------
+    // StartDoc returns a positive job number, the others a positive value, all SP_ERROR when
+    // out of order or not a printer DC. Each StartPage after the first begins a new sheet.
+    int StartDoc(const DOCINFO* info);
+    int StartDoc(const char* documentName);
+    int StartPage();
+    int EndPage();
+    int EndDoc();
+    int AbortDoc();
+    BOOL IsPrinting() const;
 
     // --- Clipping ---------------------------------------------------------------------------
     int IntersectClipRect(int left, int top, int right, int bottom);

@@ -50,6 +50,14 @@ struct CDC::Impl {
     int externalWidth = 0;
     int externalHeight = 0;
     std::vector<GdiRecord>* recording = nullptr;
+    // Printer DCs.
+    QPagedPaintDevice* printer = nullptr;
+    void (*printerAbort)(void*) = nullptr;
+    void* printerContext = nullptr;
+    std::unique_ptr<QPainter> printPainter;
+    bool docStarted = false;
+    bool pageOpen = false;
+    int pagesStarted = 0;
 
     bool HasSurface() const { return external != nullptr || (memory && s.bitmap); }
     gdi::BitmapData* Bitmap() const { return memory && s.bitmap ? &s.bitmap->bitmap : nullptr; }
