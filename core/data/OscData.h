@@ -195,7 +195,7 @@ struct DataBase {
     std::uint32_t read_state;             // full-memory read-out: 0 idle, 1 A, 2 B, 3 complete
     std::uint32_t read_position;          // bytes of the full-memory read-out; cleared per cycle
 
-    // Full-memory sample buffers of channels A and B (sample_buffer_length entries each);
+    // Full-memory sample buffers of channels A and B (GetSampleBufferLength entries each);
     // owned by the variant object.
     std::int32_t* sample_buffer[2];
 
