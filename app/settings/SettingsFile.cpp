@@ -11,7 +11,6 @@
 #include <boost/serialization/split_member.hpp>
 #include <boost/serialization/version.hpp>
 
-#include <atomic>
 #include <exception>
 #include <sstream>
 
@@ -30,15 +29,6 @@ public:
 private:
     SettingsWindow& window_;
 };
-
-// Set once the settings code has deleted the data model for exit. Asking GetOscData after that
-// would build a fresh version-1 model and write the closing window's settings into its section.
-std::atomic<bool> ModelClosed{false};
-
-std::string CommonSectionKey()
-{
-    return std::string(GetOscData()->GetSectionName()) + "_common";
-}
 
 }  // namespace
 
@@ -67,10 +57,14 @@ void ReadWindowArchive(SettingsWindow& window, const std::string& name, const st
 
 void SerializeCommonSection(SettingsWindow& window, bool store)
 {
-    if (ModelClosed.load())
-        return;
     CSingleLock lock(&DataLock, TRUE);
-    const std::string key = CommonSectionKey();
+    // Storing never creates a model: after the model is gone for exit, a fresh version-1 model
+    // would otherwise receive the closing window's settings. Restoring applies the section of
+    // the model there is, or of the default one.
+    const OscData* data = store ? PeekOscData() : GetOscData();
+    if (data == nullptr)
+        return;
+    const std::string key = std::string(data->GetSectionName()) + "_common";
     if (store) {
         try {
             StoreSection(key, WriteWindowArchive(window, key));
@@ -106,8 +100,6 @@ bool SerializeConfigFile(SettingsWindow& window, bool save, const std::string& p
         }
     }
 
-    // Loading is what a starting program does: a data model may be made from here on.
-    ModelClosed.store(false);
     std::string text;
     if (path.empty() || !ReadWholeFile(path, text)) {
         window.SetDefaults();
@@ -140,7 +132,6 @@ bool SerializeConfigFile(SettingsWindow& window, bool save)
 bool SwitchVariantSettings(SettingsWindow& window, int version, int hwVersion)
 {
     CSingleLock lock(&DataLock, TRUE);
-    ModelClosed.store(false);
     SerializeCommonSection(window, true);
     const bool selected = SelectOscDataVersion(version, hwVersion);
     SerializeCommonSection(window, false);
@@ -151,15 +142,12 @@ bool CloseSettings(SettingsWindow& window, const std::string& path)
 {
     {
         CSingleLock lock(&DataLock, TRUE);
-        if (!ModelClosed.load()) {
-            const OscData* data = GetOscData();
+        if (const OscData* data = PeekOscData())
             window.SetSavedVersion(SavedVersion{data->GetVersion(), data->created_hw_version});
-        }
     }
     SerializeCommonSection(window, true);
     {
         CSingleLock lock(&DataLock, TRUE);
-        ModelClosed.store(true);
         DeleteOscData();
     }
     return SerializeConfigFile(window, true, path);

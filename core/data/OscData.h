@@ -376,6 +376,8 @@ extern CCriticalSection DataLock;
 
 // The current object; created (version 1) on first use. Never null.
 OscData* GetOscData();
+// The current object, or null when there is none; never creates one.
+OscData* PeekOscData();
 // Replaces the current object when the version or hardware version differs.
 bool SelectOscDataVersion(int version, int hwVersion);
 // Deletes the current object (at exit).

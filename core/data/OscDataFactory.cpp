@@ -85,6 +85,11 @@ OscData* GetOscData()
     return data;
 }
 
+OscData* PeekOscData()
+{
+    return CurrentData.load(std::memory_order_acquire);
+}
+
 namespace {
 
 // Replaces the current object by a new one of the registered creator. The old object saves
