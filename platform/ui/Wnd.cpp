@@ -1102,10 +1102,21 @@ UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void (*timerProc)(HWND, UINT
     if (timer == nullptr) {
         timer = new QTimer();
         const HWND h = m_hWnd;
-        QObject::connect(timer, &QTimer::timeout, timer, [h, id, timerProc] {
-            if (Find(h) == nullptr) return;
-            if (timerProc != nullptr) timerProc(h, WM_TIMER, id, 0);
-            else uiimpl::Send(h, WM_TIMER, id, 0);
+        // The tick is handed on as a posted call rather than run inside the timer's own slot:
+        // Qt does not fire a timer again while its slot runs, but a WM_TIMER handler may open a
+        // modal loop in which this very timer must keep ticking. As with WM_TIMER, at most one
+        // tick of a timer waits at a time.
+        auto pending = std::make_shared<bool>(false);
+        QObject::connect(timer, &QTimer::timeout, timer, [h, id, timerProc, pending] {
+            if (*pending) return;
+            *pending = true;
+            PostToUi([h, id, timerProc, pending] {
+                *pending = false;
+                Record* r = Find(h);
+                if (r == nullptr || r->timers.count(id) == 0) return;  // killed meanwhile
+                if (timerProc != nullptr) timerProc(h, WM_TIMER, id, 0);
+                else uiimpl::Send(h, WM_TIMER, id, 0);
+            });
         });
     }
     timer->start(static_cast<int>(std::max<UINT>(1, elapseMs)));

@@ -137,14 +137,43 @@ void Wheel(CWnd* wnd, CPoint p, int delta)
     QApplication::sendEvent(w, &e);
 }
 
-void Key(CWnd* wnd, int qtKey, int modifiers, const std::string& text)
+namespace {
+
+int QtKeyOf(int vk)
+{
+    if (vk >= 'A' && vk <= 'Z') return Qt::Key_A + (vk - 'A');
+    if (vk >= '0' && vk <= '9') return Qt::Key_0 + (vk - '0');
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return Qt::Key_0 + (vk - VK_NUMPAD0);
+    if (vk >= VK_F1 && vk <= VK_F24) return Qt::Key_F1 + (vk - VK_F1);
+    switch (vk) {
+    case VK_UP: return Qt::Key_Up;
+    case VK_DOWN: return Qt::Key_Down;
+    case VK_LEFT: return Qt::Key_Left;
+    case VK_RIGHT: return Qt::Key_Right;
+    case VK_HOME: return Qt::Key_Home;
+    case VK_END: return Qt::Key_End;
+    case VK_PRIOR: return Qt::Key_PageUp;
+    case VK_NEXT: return Qt::Key_PageDown;
+    case VK_INSERT: return Qt::Key_Insert;
+    case VK_DELETE: return Qt::Key_Delete;
+    case VK_RETURN: return Qt::Key_Return;
+    case VK_ESCAPE: return Qt::Key_Escape;
+    case VK_TAB: return Qt::Key_Tab;
+    case VK_BACK: return Qt::Key_Backspace;
+    case VK_SPACE: return Qt::Key_Space;
+    case VK_ADD: return Qt::Key_Plus;
+    case VK_SUBTRACT: return Qt::Key_Minus;
+    case VK_MULTIPLY: return Qt::Key_Asterisk;
+    default: return 0;
+    }
+}
+
+void SendKey(CWnd* wnd, int qtKey, Qt::KeyboardModifiers mods, const QString& t)
 {
     QWidget* w = WidgetOf(wnd);
     if (w == nullptr) return;
     // A dialog passes keys to its focused control.
     if (QWidget* focus = w->focusWidget(); focus != nullptr && w->isAncestorOf(focus)) w = focus;
-    const auto mods = Qt::KeyboardModifiers(modifiers);
-    const QString t = QString::fromStdString(text);
     QKeyEvent press(QEvent::KeyPress, qtKey, mods, t);
     QApplication::sendEvent(w, &press);
     if (QWidget* still = WidgetOf(wnd); still == nullptr) return;
@@ -152,21 +181,40 @@ void Key(CWnd* wnd, int qtKey, int modifiers, const std::string& text)
     QApplication::sendEvent(w, &release);
 }
 
-void PressEnter(CWnd* wnd) { Key(wnd, Qt::Key_Return, 0, "\r"); }
-void PressEscape(CWnd* wnd) { Key(wnd, Qt::Key_Escape, 0, "\x1b"); }
+}  // namespace
+
+void Key(CWnd* wnd, int virtualKey, int modifiers)
+{
+    Qt::KeyboardModifiers mods;
+    if ((modifiers & Shift) != 0) mods |= Qt::ShiftModifier;
+    if ((modifiers & Control) != 0) mods |= Qt::ControlModifier;
+    if ((modifiers & Alt) != 0) mods |= Qt::AltModifier;
+    if ((modifiers & Keypad) != 0 || (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_DIVIDE)) mods |= Qt::KeypadModifier;
+    QString text;
+    if ((virtualKey >= '0' && virtualKey <= '9') || virtualKey == VK_SPACE) text = QChar(virtualKey);
+    if (virtualKey >= 'A' && virtualKey <= 'Z') text = QChar((modifiers & Shift) != 0 ? virtualKey : virtualKey + 32);
+    if (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_NUMPAD0 + 9) text = QChar('0' + virtualKey - VK_NUMPAD0);
+    if (virtualKey == VK_RETURN) text = QStringLiteral("\r");
+    if (virtualKey == VK_ESCAPE) text = QChar(0x1B);
+    if ((modifiers & (Control | Alt)) != 0) text.clear();
+    SendKey(wnd, QtKeyOf(virtualKey), mods, text);
+}
+
+void PressEnter(CWnd* wnd) { Key(wnd, VK_RETURN); }
+void PressEscape(CWnd* wnd) { Key(wnd, VK_ESCAPE); }
 
 void TypeText(CWnd* edit, const std::string& text)
 {
     QWidget* w = WidgetOf(edit);
     if (w == nullptr) return;
     w->setFocus();
-    Key(edit, Qt::Key_A, Qt::ControlModifier);
+    Key(edit, 'A', Control);
     const QString all = QString::fromStdString(text);
     if (all.isEmpty()) {
-        Key(edit, Qt::Key_Delete);
+        Key(edit, VK_DELETE);
         return;
     }
-    for (const QChar c : all) Key(edit, 0, 0, QString(c).toStdString());
+    for (const QChar c : all) SendKey(edit, 0, Qt::NoModifier, QString(c));
 }
 
 void SelectListItem(CWnd* listBox, int index)
@@ -195,8 +243,8 @@ void SelectComboItem(CWnd* comboBox, int index)
     if (combo == nullptr || index < 0 || index >= combo->count()) return;
     // The keyboard way: Home, then Down to the item.
     combo->setFocus();
-    if (combo->currentIndex() != 0 || index == 0) Key(comboBox, Qt::Key_Home);
-    for (int i = std::max(combo->currentIndex(), 0); i < index; ++i) Key(comboBox, Qt::Key_Down);
+    if (combo->currentIndex() != 0 || index == 0) Key(comboBox, VK_HOME);
+    for (int i = std::max(combo->currentIndex(), 0); i < index; ++i) Key(comboBox, VK_DOWN);
 }
 
 namespace {

@@ -41,8 +41,10 @@ void MouseMove(CWnd* wnd, CPoint point, bool leftDown = false);
 void Wheel(CWnd* wnd, CPoint point, int delta);
 
 // Keyboard, sent to the window (a control, or the focus control of a dialog when wnd is one).
-// qtKey is a Qt::Key value; modifiers a Qt::KeyboardModifiers value.
-void Key(CWnd* wnd, int qtKey, int modifiers = 0, const std::string& text = std::string());
+// virtualKey is a VK_ code or 'A'..'Z' / '0'..'9'; modifiers are the bits below. Keypad makes
+// the navigation keys those of the numeric keypad (not extended).
+enum KeyModifier { Shift = 1, Control = 2, Alt = 4, Keypad = 8 };
+void Key(CWnd* wnd, int virtualKey, int modifiers = 0);
 void PressEnter(CWnd* wnd);
 void PressEscape(CWnd* wnd);
 // Replaces an edit's text the way a user does: select everything, then type.
