@@ -10,6 +10,7 @@
 #include "core/transport/Comm.h"
 #include "platform/kernel/Clock.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
