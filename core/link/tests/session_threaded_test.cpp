@@ -152,4 +152,39 @@ TEST(SimSessionTest, SlowInstrumentWithinTheTimeOutCostsNoResend)
     EXPECT_EQ(instrument->GetCounters().framesReceived, static_cast<int>(dispatcher.Handled().size()) + 1);
 }
 
+TEST(SimSessionTest, BootLoaderModeLeadsThroughTheRebootToANewSession)
+{
+    ManualClock clock;
+    auto instrument = std::make_shared<VirtualInstrument>(clock);
+    instrument->SetMode(1);
+    const auto logStart = LogTotal();
+    // As the oscilloscope dispatcher answers MODE: switch to mode 3, and restart when the
+    // device was in its boot loader.
+    ScriptedDispatcher dispatcher([](ScriptedDispatcher& d) {
+        if (d.received_frame[3] == PACKET_DATA_MODE && d.received_frame[4] != 3) {
+            d.Reply(PACKET_DATA_SET_MODE, {3});
+            d.reply_timeout_ms = 1000;
+            d.reboot_request = d.received_frame[4] == 1;
+        }
+    });
+    DeviceLink link(&dispatcher, clock);
+    link.SetChooser([&]() -> CComm* {
+        auto* sim = new CSimComm(instrument);
+        sim->Enumerate();
+        sim->Select(0);
+        return sim;
+    });
+    link.ToggleConnection();
+    ASSERT_TRUE(dispatcher.WaitForHandled(4));
+    link.StopThread();
+    const auto handled = dispatcher.Handled();
+    EXPECT_EQ(handled[0], (Bytes{PACKET_DATA_MODE, 1}));
+    EXPECT_EQ(handled[1], (Bytes{PACKET_DATA_MODE, 3})); // the new session's opener
+    EXPECT_EQ(handled[2][0], PACKET_DATA_STATE);
+    EXPECT_EQ(dispatcher.Resets(), 2);
+    const auto log = LogLinesSince(logStart);
+    EXPECT_EQ(CountEndingWith(log, ": запланирована перезагрузка..."), 1);
+    EXPECT_EQ(CountEndingWith(log, ": timeout!"), 0);
+}
+
 } // namespace
