@@ -117,63 +117,12 @@ std::vector<double> DashPattern(const PenData& pen, bool pixels)
 }
 
 // Whole-pixel lines: the pixels of one-pixel pens, gathered into horizontal runs.
-class PixelLine {
-public:
-    PixelLine(const std::vector<double>& pattern) : pattern_(pattern)
-    {
-        for (double v : pattern_) cycle_ += static_cast<long long>(v);
-    }
-
-    // From a to b, leaving out b.
-    void Segment(QPoint a, QPoint b)
-    {
-        long long dx = std::llabs(static_cast<long long>(b.x()) - a.x());
-        long long dy = std::llabs(static_cast<long long>(b.y()) - a.y());
-        const int sx = b.x() > a.x() ? 1 : -1;
-        const int sy = b.y() > a.y() ? 1 : -1;
-        // Far-off coordinates would mean millions of pixels; clip the walk to a sane span.
-        const long long steps = std::max(dx, dy);
-        if (steps == 0) return;
-        long long x = a.x();
-        long long y = a.y();
-        long long err = 0;
-        const bool xMajor = dx >= dy;
-        const long long limit = std::min<long long>(steps, 1 << 16);
-        for (long long i = 0; i < limit; ++i) {
-            Plot(static_cast<int>(x), static_cast<int>(y));
-            if (xMajor) {
-                x += sx;
-                err += 2 * dy;
-                if (err > dx) { y += sy; err -= 2 * dx; }
-            } else {
-                y += sy;
-                err += 2 * dx;
-                if (err > dy) { x += sx; err -= 2 * dy; }
-            }
-        }
-    }
-
-    void Point(QPoint p) { Plot(p.x(), p.y()); }
-
+// Gathers the pixels of a line into horizontal runs, for drawing through a painter.
+struct RunSink {
     std::vector<QRect> on;
     std::vector<QRect> off;
 
-private:
-    void Plot(int x, int y)
-    {
-        bool isOn = true;
-        if (cycle_ > 0) {
-            long long pos = counter_ % cycle_;
-            isOn = false;
-            for (std::size_t i = 0; i < pattern_.size(); ++i) {
-                const long long len = static_cast<long long>(pattern_[i]);
-                if (pos < len) { isOn = i % 2 == 0; break; }
-                pos -= len;
-            }
-        }
-        ++counter_;
-        Add(isOn ? on : off, x, y);
-    }
+    void Put(int x, int y, bool isOn) { Add(isOn ? on : off, x, y); }
 
     static void Add(std::vector<QRect>& rects, int x, int y)
     {
@@ -186,10 +135,144 @@ private:
         }
         rects.emplace_back(x, y, 1, 1);
     }
+};
 
-    std::vector<double> pattern_;
+// Writes the pixels of a line straight into a memory DC's 32-bit image.
+struct DirectSink {
+    uchar* bits = nullptr;
+    qsizetype bpl = 0;
+    int height = 0;
+    bool bottomUp = false;
+    QRect limit;                       // image and simple clip
+    const QRegion* region = nullptr;   // a clip of several rectangles
+    std::uint32_t onWord = 0;
+    std::uint32_t offWord = 0;
+    bool drawOff = false;
+
+    void Put(int x, int y, bool isOn)
+    {
+        if (!isOn && !drawOff) return;
+        if (x < limit.left() || x > limit.right() || y < limit.top() || y > limit.bottom()) return;
+        if (region != nullptr && !region->contains(QPoint(x, y))) return;
+        auto* line = reinterpret_cast<std::uint32_t*>(bits + (bottomUp ? height - 1 - y : y) * bpl);
+        line[x] = isOn ? onWord : offWord;
+    }
+};
+
+template <typename Sink>
+class PixelLine {
+public:
+    // `bounds` is the device area worth walking; pixels outside it are skipped (but still
+    // advance the dash pattern), so a line reaching far off the surface costs no more than
+    // its visible part.
+    PixelLine(Sink& sink, const std::vector<double>& pattern, const QRect& bounds)
+        : sink_(sink), pattern_(pattern), bounds_(bounds)
+    {
+        for (double v : pattern_) cycle_ += static_cast<long long>(v);
+        if (cycle_ <= 0) {
+            pattern_.clear();
+            return;
+        }
+        index_ = pattern_.size() - 1;
+        Next();
+    }
+
+    // From a to b, leaving out b.
+    void Segment(QPoint a, QPoint b)
+    {
+        const long long dx = std::llabs(static_cast<long long>(b.x()) - a.x());
+        const long long dy = std::llabs(static_cast<long long>(b.y()) - a.y());
+        const int sx = b.x() > a.x() ? 1 : -1;
+        const int sy = b.y() > a.y() ? 1 : -1;
+        const bool xMajor = dx >= dy;
+        const long long major = xMajor ? dx : dy;
+        const long long minor = xMajor ? dy : dx;
+        const long long steps = major;
+        if (steps == 0) return;
+        // The part of the segment inside the bounds, as a range of steps.
+        double t0 = 0, t1 = 1;
+        const double ax = a.x(), ay = a.y(), ddx = static_cast<double>(b.x()) - a.x(), ddy = static_cast<double>(b.y()) - a.y();
+        auto clip = [&](double p, double q) {
+            if (p == 0) return q >= 0;
+            const double r = q / p;
+            if (p < 0) { if (r > t1) return false; t0 = std::max(t0, r); }
+            else { if (r < t0) return false; t1 = std::min(t1, r); }
+            return true;
+        };
+        const double l = bounds_.left() - 1.0, r = bounds_.right() + 1.0, t = bounds_.top() - 1.0, bt = bounds_.bottom() + 1.0;
+        if (!(clip(-ddx, ax - l) && clip(ddx, r - ax) && clip(-ddy, ay - t) && clip(ddy, bt - ay))) {
+            Advance(steps);
+            return;
+        }
+        const long long first = std::clamp(static_cast<long long>(std::floor(t0 * steps)) - 1, 0LL, steps);
+        const long long last = std::clamp(static_cast<long long>(std::ceil(t1 * steps)) + 1, 0LL, steps);
+        Advance(first);
+        // Bresenham from step `first`: minor steps taken so far and the error term there.
+        long long m = 0;
+        long long err = 0;
+        if (first > 0) {
+            const __int128 acc = static_cast<__int128>(2) * first * minor;
+            m = acc > major ? static_cast<long long>((acc - major + 2 * major - 1) / (2 * major)) : 0;
+            err = static_cast<long long>(acc - static_cast<__int128>(2) * m * major);
+        }
+        long long x = a.x() + (xMajor ? sx * first : sx * m);
+        long long y = a.y() + (xMajor ? sy * m : sy * first);
+        for (long long i = first; i < last; ++i) {
+            Plot(static_cast<int>(x), static_cast<int>(y));
+            if (xMajor) {
+                x += sx;
+                err += 2 * minor;
+                if (err > major) { y += sy; err -= 2 * major; }
+            } else {
+                y += sy;
+                err += 2 * minor;
+                if (err > major) { x += sx; err -= 2 * major; }
+            }
+        }
+        Advance(steps - last);
+    }
+
+private:
+    // Moves the dash pattern on by n pixels without drawing them.
+    void Advance(long long n)
+    {
+        if (pattern_.empty() || n <= 0) return;
+        n %= cycle_;
+        while (n > 0) {
+            const long long step = std::min(n, left_);
+            left_ -= step;
+            n -= step;
+            if (left_ == 0) Next();
+        }
+    }
+
+    void Next()
+    {
+        // Entries of length zero (a dot made by the caps in the whole-pixel form is never
+        // zero long) are skipped.
+        for (std::size_t guard = 0; guard <= pattern_.size(); ++guard) {
+            index_ = (index_ + 1) % pattern_.size();
+            left_ = static_cast<long long>(pattern_[index_]);
+            if (left_ > 0) return;
+        }
+    }
+
+    void Plot(int x, int y)
+    {
+        if (pattern_.empty()) {
+            sink_.Put(x, y, true);
+            return;
+        }
+        sink_.Put(x, y, index_ % 2 == 0);
+        if (--left_ <= 0) Next();
+    }
+
+    Sink& sink_;
+    std::vector<double> pattern_;  // empty: solid
+    QRect bounds_;
     long long cycle_ = 0;
-    long long counter_ = 0;
+    std::size_t index_ = 0;
+    long long left_ = 0;
 };
 
 // Splits a polyline into the dashes of a pattern (lengths in logical units).
@@ -389,34 +472,43 @@ void CDC::Impl::Record(GdiRecord record) const
 
 PaintScope::PaintScope(const CDC::Impl& dc) : dc_(dc)
 {
+    if (dc.external != nullptr) usable_ = true;
+    else if (BitmapData* b = dc.Bitmap()) usable_ = b->image.format() == QImage::Format_RGB32;
+}
+
+QPainter* PaintScope::Get()
+{
+    if (begun_) return painter_;
+    begun_ = true;
     QTransform base;
-    if (dc.external != nullptr) {
-        painter_ = dc.external;
+    if (dc_.external != nullptr) {
+        painter_ = dc_.external;
         painter_->save();
         base = painter_->transform();
-    } else if (BitmapData* b = dc.Bitmap()) {
-        if (b->image.format() != QImage::Format_RGB32) return;  // palette images are not drawn on
-        if (!own_.begin(&b->image)) return;
+    } else if (BitmapData* b = dc_.Bitmap(); b != nullptr && usable_ && own_.begin(&b->image)) {
         painter_ = &own_;
         if (b->bottomUp) {
             base.translate(0, b->image.height());
             base.scale(1, -1);
         }
     } else {
-        return;
+        // Nothing to draw on: a painter without a device ignores every call.
+        painter_ = &own_;
+        return painter_;
     }
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setRenderHint(QPainter::TextAntialiasing, true);
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter_->setOpacity(1.0);
     painter_->setTransform(base);
-    if (dc.s.hasClip) {
-        if (dc.external != nullptr && painter_->hasClipping())
-            painter_->setClipRegion(dc.s.clip, Qt::IntersectClip);
+    if (dc_.s.hasClip) {
+        if (dc_.external != nullptr && painter_->hasClipping())
+            painter_->setClipRegion(dc_.s.clip, Qt::IntersectClip);
         else
-            painter_->setClipRegion(dc.s.clip);
+            painter_->setClipRegion(dc_.s.clip);
     }
-    painter_->setTransform(dc.Mapping() * base);
+    painter_->setTransform(dc_.Mapping() * base);
+    return painter_;
 }
 
 void PaintScope::Touch(const QRect& logical)
@@ -426,7 +518,7 @@ void PaintScope::Touch(const QRect& logical)
 
 PaintScope::~PaintScope()
 {
-    if (painter_ == nullptr) return;
+    if (!begun_ || painter_ == nullptr || !painter_->isActive()) return;
     const QTransform t = painter_->transform();
     if (painter_ == dc_.external) {
         painter_->restore();
@@ -441,6 +533,41 @@ PaintScope::~PaintScope()
     for (int y = area.top(); y <= area.bottom(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(b->image.scanLine(y));
         for (int x = area.left(); x <= area.right(); ++x) row[x] &= 0x00FFFFFFu;
+    }
+}
+
+void gdi::FillRuns(const CDC::Impl& dc, PaintScope& p, const std::vector<QRect>& rects, COLORREF color)
+{
+    if (rects.empty()) return;
+    BitmapData* b = dc.Bitmap();
+    if (b == nullptr || !dc.IdentityMapping() || b->image.format() != QImage::Format_RGB32) {
+        FillPixelRects(*p, rects, color);
+        return;
+    }
+    QImage& img = b->image;
+    const int h = img.height();
+    // A DIB section's reserved byte is left at zero, a device bitmap's is kept opaque for Qt.
+    const std::uint32_t word = (b->dibSection ? 0u : 0xFF000000u) | (static_cast<std::uint32_t>(GetRValue(color)) << 16) |
+                               (static_cast<std::uint32_t>(GetGValue(color)) << 8) | GetBValue(color);
+    uchar* bits = img.bits();
+    const qsizetype bpl = img.bytesPerLine();
+    auto fill = [&](const QRect& r) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const int row = b->bottomUp ? h - 1 - y : y;
+            auto* line = reinterpret_cast<std::uint32_t*>(bits + row * bpl);
+            for (int x = r.left(); x <= r.right(); ++x) line[x] = word;
+        }
+    };
+    const QRect bounds = img.rect();
+    if (!dc.s.hasClip || dc.s.clip.rectCount() <= 1) {
+        const QRect limit = dc.s.hasClip ? dc.s.clip.boundingRect().intersected(bounds) : bounds;
+        if (dc.s.hasClip && dc.s.clip.isEmpty()) return;
+        for (const QRect& r : rects) fill(r.intersected(limit));
+        return;
+    }
+    for (const QRect& clipRect : dc.s.clip) {
+        const QRect limit = clipRect.intersected(bounds);
+        for (const QRect& r : rects) fill(r.intersected(limit));
     }
 }
 
@@ -479,11 +606,37 @@ void StrokePath(const CDC::Impl& dc, PaintScope& p, std::vector<QPoint> pts, boo
     if (closed) pts.push_back(pts.front());
     p.Touch(Bounds(pts, pen.width + 1));
     if (IsThin(dc)) {
-        PixelLine line(DashPattern(pen, true));
-        for (std::size_t i = 0; i + 1 < pts.size(); ++i) line.Segment(pts[i], pts[i + 1]);
+        const QSize size = dc.DeviceSize();
+        const QRect bounds(QPoint(0, 0), size.isValid() ? size : QSize(0, 0));
+        const std::vector<double> pattern = DashPattern(pen, true);
         const bool styled = pen.style != PS_SOLID && pen.style != PS_INSIDEFRAME;
-        if (styled && !pen.geometric && dc.s.bkMode == OPAQUE) FillPixelRects(*p, line.off, dc.s.bkColor);
-        FillPixelRects(*p, line.on, pen.color);
+        const bool gaps = styled && !pen.geometric && dc.s.bkMode == OPAQUE;
+        BitmapData* b = dc.Bitmap();
+        if (b != nullptr && b->image.format() == QImage::Format_RGB32) {
+            DirectSink sink;
+            sink.bits = b->image.bits();
+            sink.bpl = b->image.bytesPerLine();
+            sink.height = b->image.height();
+            sink.bottomUp = b->bottomUp;
+            sink.limit = bounds;
+            if (dc.s.hasClip) {
+                sink.limit = dc.s.clip.boundingRect().intersected(bounds);
+                if (dc.s.clip.rectCount() > 1) sink.region = &dc.s.clip;
+                if (dc.s.clip.isEmpty()) return;
+            }
+            const std::uint32_t alpha = b->dibSection ? 0u : 0xFF000000u;
+            sink.onWord = alpha | (ToRgb(pen.color) & 0x00FFFFFFu);
+            sink.offWord = alpha | (ToRgb(dc.s.bkColor) & 0x00FFFFFFu);
+            sink.drawOff = gaps;
+            PixelLine<DirectSink> line(sink, pattern, bounds);
+            for (std::size_t i = 0; i + 1 < pts.size(); ++i) line.Segment(pts[i], pts[i + 1]);
+            return;
+        }
+        RunSink runs;
+        PixelLine<RunSink> line(runs, pattern, bounds);
+        for (std::size_t i = 0; i + 1 < pts.size(); ++i) line.Segment(pts[i], pts[i + 1]);
+        if (gaps) FillPixelRects(*p, runs.off, dc.s.bkColor);
+        FillPixelRects(*p, runs.on, pen.color);
         return;
     }
     QPen qpen(ToQColor(pen.color));
@@ -1018,7 +1171,7 @@ BOOL CDC::PolyBezier(const POINT* points, int count)
     const QPoint last = pts.back();
     StrokePath(*d, p, pts, false);
     if (IsThin(*d) && !IsNullPen(d->s.pen) && d->s.pen->pen.style == PS_SOLID)
-        FillPixelRects(*p, {QRect(last, QSize(1, 1))}, d->s.pen->pen.color);
+        FillRuns(*d, p, {QRect(last, QSize(1, 1))}, d->s.pen->pen.color);
     return TRUE;
 }
 
@@ -1095,7 +1248,7 @@ BOOL CDC::Ellipse(int left, int top, int right, int bottom)
                                    .intersected(inside.translated(0, 1)).intersected(inside.translated(0, -1));
         const QRegion ring = inside.subtracted(shrunk);
         std::vector<QRect> rects(ring.begin(), ring.end());
-        FillPixelRects(*p, rects, d->s.pen->pen.color);
+        FillRuns(*d, p, rects, d->s.pen->pen.color);
     } else {
         QPen qpen(ToQColor(d->s.pen->pen.color), std::max(d->s.pen->pen.width, 1));
         qpen.setCosmetic(d->s.pen->pen.width <= 1);
@@ -1135,7 +1288,7 @@ BOOL CDC::RoundRect(int left, int top, int right, int bottom, int widthEllipse, 
                      .intersected(inside.translated(0, i)).intersected(inside.translated(0, -i));
     }
     const QRegion ring = inside.subtracted(shrunk);
-    FillPixelRects(*p, std::vector<QRect>(ring.begin(), ring.end()), d->s.pen->pen.color);
+    FillRuns(*d, p, std::vector<QRect>(ring.begin(), ring.end()), d->s.pen->pen.color);
     return TRUE;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/gdi/DCImpl.h"
 
 #include <cmath>
+#include <cstring>
 
 using namespace gdi;
 
@@ -82,6 +83,44 @@ QImage SourcePicture(const BitmapData& b, const QRect& area)
         for (int x = r.left(); x <= r.right(); ++x) row[x - area.left()] = SourcePixel(b, x, y) | 0xFF000000u;
     }
     return out;
+}
+
+// One-to-one copy of 32-bit words with a raster operation, row by row.
+template <typename Op>
+void CopyWords(const BitmapData& from, BitmapData& to, const QRect& dest, int dx, int dy, Op op)
+{
+    const std::uint32_t srcMask = from.dibSection ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    const std::uint32_t destSet = to.dibSection ? 0u : 0xFF000000u;
+    const int fromH = from.image.height();
+    const int toH = to.image.height();
+    for (int y = dest.top(); y <= dest.bottom(); ++y) {
+        const int sy = y + dy;
+        const auto* src = reinterpret_cast<const std::uint32_t*>(from.image.constScanLine(from.bottomUp ? fromH - 1 - sy : sy));
+        auto* dst = reinterpret_cast<std::uint32_t*>(to.image.scanLine(to.bottomUp ? toH - 1 - y : y));
+        for (int x = dest.left(); x <= dest.right(); ++x) dst[x] = op(src[x + dx] & srcMask, dst[x]) | destSet;
+    }
+}
+
+void CopyWords(const BitmapData& from, BitmapData& to, const QRect& dest, int dx, int dy, DWORD rop)
+{
+    if (rop == SRCCOPY && from.dibSection == to.dibSection) {
+        // Same kind of bitmap: the words go across unchanged.
+        const std::size_t bytes = static_cast<std::size_t>(dest.width()) * 4;
+        for (int y = dest.top(); y <= dest.bottom(); ++y) {
+            const int sy = y + dy;
+            const uchar* src = from.image.constScanLine(from.bottomUp ? from.image.height() - 1 - sy : sy);
+            uchar* dst = to.image.scanLine(to.bottomUp ? to.image.height() - 1 - y : y);
+            std::memmove(dst + static_cast<std::size_t>(dest.left()) * 4, src + static_cast<std::size_t>(dest.left() + dx) * 4, bytes);
+        }
+        return;
+    }
+    switch (rop) {
+    case SRCCOPY: CopyWords(from, to, dest, dx, dy, [](std::uint32_t s, std::uint32_t) { return s; }); break;
+    case SRCAND: CopyWords(from, to, dest, dx, dy, [](std::uint32_t s, std::uint32_t d) { return s & d; }); break;
+    case SRCPAINT: CopyWords(from, to, dest, dx, dy, [](std::uint32_t s, std::uint32_t d) { return s | d; }); break;
+    case SRCINVERT: CopyWords(from, to, dest, dx, dy, [](std::uint32_t s, std::uint32_t d) { return s ^ d; }); break;
+    default: CopyWords(from, to, dest, dx, dy, [rop](std::uint32_t s, std::uint32_t d) { return Combine(rop, s, d); }); break;
+    }
 }
 
 }  // namespace
@@ -172,6 +211,16 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
             from = &copy;
         }
         const QRect srcRect = from->image.rect();
+        if (width == widthSrc && height == heightSrc && width > 0 && height > 0 &&
+            from->image.format() == QImage::Format_RGB32) {
+            // One to one: only the part whose source exists is copied.
+            const QRect reachable = srcRect.translated(x - xSrc, y - ySrc);
+            for (const QRect& rc : area) {
+                const QRect part = rc.intersected(reachable);
+                if (!part.isEmpty()) CopyWords(*from, *db, part, xSrc - x, ySrc - y, rop);
+            }
+            return TRUE;
+        }
         for (const QRect& rc : area) {
             for (int dy = rc.top(); dy <= rc.bottom(); ++dy) {
                 // Index of this row within the destination box, then the source row it shows.

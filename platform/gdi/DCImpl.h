@@ -74,7 +74,8 @@ struct CDC::Impl {
 namespace gdi {
 
 // Opens a painter on the DC's surface for one drawing call, set up with the mapping and the
-// clip region, and puts the surface back in order afterwards.
+// clip region, and puts the surface back in order afterwards. The painter is only begun when
+// first used, so calls that write pixels directly cost nothing here.
 class PaintScope {
 public:
     explicit PaintScope(const CDC::Impl& dc);
@@ -82,19 +83,28 @@ public:
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
 
-    bool ok() const { return painter_ != nullptr; }
-    QPainter* operator->() const { return painter_; }
-    QPainter& operator*() const { return *painter_; }
+    // Whether the DC has anything to draw on.
+    bool ok() const { return usable_; }
+    QPainter* operator->() { return Get(); }
+    QPainter& operator*() { return *Get(); }
     // Tells the scope which logical area the call touched (for DIB sections, whose reserved
     // byte drawing resets).
     void Touch(const QRect& logical);
 
 private:
+    QPainter* Get();
+
     const CDC::Impl& dc_;
+    bool usable_ = false;
+    bool begun_ = false;
     QPainter own_;
     QPainter* painter_ = nullptr;
     QRect touched_;
 };
+
+// Fills whole-pixel rectangles in a colour: straight into a memory DC's pixels when the mapping
+// is the identity, through the painter otherwise.
+void FillRuns(const CDC::Impl& dc, PaintScope& p, const std::vector<QRect>& rects, COLORREF color);
 
 // A brush in Qt terms; hatch gaps take the background colour when the mode is OPAQUE.
 QBrush MakeQBrush(const BrushData& brush, int bkMode, COLORREF bkColor);

@@ -35,6 +35,25 @@ TEST(PixelRules, LineToLeavesOutTheLastPixel)
     EXPECT_EQ(c.dc.GetCurrentPosition(), CPoint(7, 17));
 }
 
+TEST(PixelRules, LinesReachingFarOffTheSurfaceDrawTheirVisiblePart)
+{
+    TestCanvas c(20, 20);
+    c.dc.MoveTo(-1000000000, 4);
+    c.dc.LineTo(1000000000, 4);
+    EXPECT_EQ(c.Row(4), std::string(20, '#'));
+    c.dc.MoveTo(-2000000, -2000000);
+    c.dc.LineTo(2000000, 2000000);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(c.At(i, i), kBlack) << i;
+    // A dotted line keeps its phase however far away it starts.
+    TestCanvas d(20, 4);
+    CPen dot(PS_DOT, 1, kBlack);
+    d.dc.SelectObject(&dot);
+    d.dc.SetBkMode(TRANSPARENT);
+    d.dc.MoveTo(-600, 1);
+    d.dc.LineTo(20, 1);
+    EXPECT_EQ(d.Row(1), "###...###...###...##");
+}
+
 TEST(PixelRules, PolylineDrawsEveryVertexButTheLast)
 {
     TestCanvas c(20, 20);
