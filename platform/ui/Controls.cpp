@@ -82,6 +82,8 @@ protected:
     {
         if (autoToggle) Base::nextCheckState();
     }
+    // The whole button rectangle takes clicks, not only the box and its text.
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
 };
 
 class ButtonBehaviour : public Behaviour {
@@ -853,6 +855,10 @@ private:
             Record* rec = Find(h_);
             if (rec == nullptr) return false;
             NMHDR nm;
+            // The release that ends a double click is no click of its own.
+            const bool afterDouble = afterDouble_;
+            afterDouble_ = e->type() == QEvent::MouseButtonDblClick;
+            if (afterDouble && e->type() == QEvent::MouseButtonRelease && me->button() == Qt::LeftButton) return false;
             if (e->type() == QEvent::MouseButtonDblClick && me->button() == Qt::LeftButton) nm.code = NM_DBLCLK;
             else if (e->type() == QEvent::MouseButtonRelease && me->button() == Qt::RightButton) nm.code = NM_RCLICK;
             else if (e->type() == QEvent::MouseButtonRelease && me->button() == Qt::LeftButton) nm.code = NM_CLICK;
@@ -870,6 +876,7 @@ private:
 
     private:
         HWND h_;
+        bool afterDouble_ = false;
     };
 
     std::map<std::uint32_t, QTreeWidgetItem*> items_;

@@ -1,0 +1,274 @@
+// Controls: user actions notify the parent, changes from code do not.
+
+#include "platform/ui/Controls.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/testing/UiTest.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Note {
+    int id;
+    UINT code;
+    bool operator==(const Note& o) const { return id == o.id && code == o.code; }
+};
+
+class Panel : public CDialog {
+public:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        notes.push_back({LOWORD(wParam), HIWORD(wParam)});
+        senders.push_back(reinterpret_cast<HWND>(lParam));
+        return CDialog::OnCommand(wParam, lParam);
+    }
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override
+    {
+        auto* h = reinterpret_cast<NMHDR*>(lParam);
+        notes.push_back({static_cast<int>(h->idFrom), h->code});
+        if (h->code == NM_DBLCLK || h->code == NM_RCLICK) {
+            CPoint p;
+            GetCursorPos(&p);
+            auto* tree = static_cast<CTreeCtrl*>(GetDlgItem(static_cast<int>(h->idFrom)));
+            tree->ScreenToClient(&p);
+            hit = tree->HitTest(p);
+        }
+        return CDialog::OnNotify(wParam, lParam, result);
+    }
+    void OnOK() override {}
+    void OnCancel() override {}
+    std::vector<Note> notes;
+    std::vector<HWND> senders;
+    HTREEITEM hit = nullptr;
+};
+
+DialogTemplate PanelTemplate()
+{
+    DialogTemplate t;
+    t.id = 9100;
+    t.caption = "Элементы";
+    t.rect = CRect(0, 0, 260, 200);
+    t.items = {
+        {"Button", 10, "Включен", BS_AUTOCHECKBOX | WS_TABSTOP, 0, CRect(5, 5, 80, 17)},
+        {"Button", 11, "Ручной", BS_CHECKBOX | WS_TABSTOP, 0, CRect(5, 20, 80, 32)},
+        {"Button", 20, "A", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, CRect(90, 5, 130, 17)},
+        {"Button", 21, "B", BS_AUTORADIOBUTTON, 0, CRect(90, 20, 130, 32)},
+        {"Button", 22, "X", BS_AUTORADIOBUTTON | WS_GROUP, 0, CRect(140, 5, 180, 17)},
+        {"Button", 23, "Y", BS_AUTORADIOBUTTON, 0, CRect(140, 20, 180, 32)},
+        {"ListBox", 30, "", LBS_NOTIFY | WS_BORDER | WS_VSCROLL, 0, CRect(5, 40, 100, 100)},
+        {"ComboBox", 40, "", CBS_DROPDOWNLIST | WS_VSCROLL, 0, CRect(110, 40, 200, 120)},
+        {"Edit", 50, "", WS_BORDER | ES_AUTOHSCROLL, 0, CRect(110, 60, 200, 72)},
+        {"SysTreeView32", 60, "", WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 0, CRect(5, 105, 120, 195)},
+        {"ScrollBar", 70, "", SBS_HORZ, 0, CRect(130, 180, 250, 190)},
+        {"msctls_progress32", 80, "", 0, 0, CRect(130, 160, 250, 170)},
+    };
+    return t;
+}
+
+class Controls : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        uitest::EnsureApplication();
+        ASSERT_TRUE(panel.CreateIndirect(PanelTemplate()));
+        panel.ShowWindow(SW_SHOW);
+    }
+    void TearDown() override
+    {
+        panel.DestroyWindow();
+        uitest::ProcessEvents();
+    }
+    Panel panel;
+};
+
+}  // namespace
+
+TEST_F(Controls, ButtonsNotifyOnClicksButNotOnSetCheck)
+{
+    auto* check = static_cast<CButton*>(panel.GetDlgItem(10));
+    check->SetCheck(BST_CHECKED);
+    panel.CheckDlgButton(11, BST_CHECKED);
+    EXPECT_TRUE(panel.notes.empty());
+    EXPECT_EQ(check->GetCheck(), BST_CHECKED);
+
+    uitest::Click(check);
+    EXPECT_EQ(check->GetCheck(), BST_UNCHECKED) << "an automatic check box toggles itself";
+    ASSERT_EQ(panel.notes.size(), 1u);
+    EXPECT_EQ(panel.notes[0], (Note{10, BN_CLICKED}));
+    EXPECT_EQ(panel.senders[0], check->m_hWnd);
+
+    uitest::Click(panel.GetDlgItem(11));
+    EXPECT_EQ(panel.IsDlgButtonChecked(11), static_cast<UINT>(BST_CHECKED)) << "a plain check box waits for the program";
+    EXPECT_EQ(panel.notes.back(), (Note{11, BN_CLICKED}));
+}
+
+TEST_F(Controls, RadioGroupsFollowWsGroupNotTheParent)
+{
+    panel.CheckRadioButton(20, 21, 20);
+    panel.CheckRadioButton(22, 23, 23);
+    EXPECT_TRUE(panel.notes.empty());
+    uitest::Click(panel.GetDlgItem(21));
+    EXPECT_EQ(panel.GetCheckedRadioButton(20, 21), 21);
+    EXPECT_EQ(panel.GetCheckedRadioButton(22, 23), 23) << "the other group is untouched";
+    EXPECT_EQ(panel.notes.back(), (Note{21, BN_CLICKED}));
+}
+
+TEST_F(Controls, ListBoxSelectionNotifiesOnlyForTheUser)
+{
+    auto* list = static_cast<CListBox*>(panel.GetDlgItem(30));
+    EXPECT_EQ(list->AddString("первый"), 0);
+    EXPECT_EQ(list->AddString("второй"), 1);
+    EXPECT_EQ(list->AddString("третий"), 2);
+    EXPECT_EQ(list->GetCurSel(), LB_ERR);
+    EXPECT_EQ(list->SetCurSel(1), 1);
+    EXPECT_TRUE(panel.notes.empty());
+
+    uitest::SelectListItem(list, 2);
+    EXPECT_EQ(list->GetCurSel(), 2);
+    ASSERT_EQ(panel.notes.size(), 1u);
+    EXPECT_EQ(panel.notes[0], (Note{30, LBN_SELCHANGE}));
+
+    uitest::DoubleClickListItem(list, 0);
+    EXPECT_EQ(panel.notes.back(), (Note{30, LBN_DBLCLK}));
+
+    CString text;
+    EXPECT_EQ(list->GetText(1, text), static_cast<int>(std::string("второй").size()));
+    EXPECT_EQ(text, "второй");
+    EXPECT_EQ(list->GetText(3, text), LB_ERR);
+    EXPECT_EQ(list->DeleteString(0), 2);
+    EXPECT_EQ(list->DeleteString(5), LB_ERR);
+    EXPECT_EQ(list->GetCount(), 2);
+    list->SetHorizontalExtent(900);
+    EXPECT_EQ(list->GetHorizontalExtent(), 900);
+}
+
+TEST_F(Controls, ComboBoxKeepsItemDataAndReportsCbErr)
+{
+    auto* combo = static_cast<CComboBox*>(panel.GetDlgItem(40));
+    EXPECT_EQ(combo->GetCurSel(), CB_ERR);
+    combo->AddString("115200");
+    combo->AddString("1000000");
+    combo->InsertString(0, "2000000");
+    EXPECT_EQ(combo->GetCurSel(), CB_ERR) << "adding items selects nothing";
+    combo->SetItemData(2, 1000000);
+    EXPECT_EQ(combo->GetItemData(2), 1000000u);
+    EXPECT_EQ(combo->GetItemData(7), static_cast<DWORD_PTR>(CB_ERR));
+    EXPECT_EQ(combo->SetCurSel(9), CB_ERR);
+    EXPECT_EQ(combo->FindStringExact(-1, "115200"), 1);
+    combo->SetCurSel(0);
+    EXPECT_TRUE(panel.notes.empty());
+
+    uitest::SelectComboItem(combo, 2);
+    EXPECT_EQ(combo->GetCurSel(), 2);
+    ASSERT_FALSE(panel.notes.empty());
+    EXPECT_EQ(panel.notes.back(), (Note{40, CBN_SELCHANGE}));
+    CString text;
+    combo->GetLBText(2, text);
+    EXPECT_EQ(text, "1000000");
+}
+
+TEST_F(Controls, EditRaisesChangeForTypingAndForSetWindowText)
+{
+    CWnd* edit = panel.GetDlgItem(50);
+    edit->SetWindowText("12");
+    ASSERT_EQ(panel.notes.size(), 1u);
+    EXPECT_EQ(panel.notes[0], (Note{50, EN_CHANGE}));
+    uitest::TypeText(edit, "77");
+    CString text;
+    edit->GetWindowText(text);
+    EXPECT_EQ(text, "77");
+    EXPECT_EQ(panel.notes.back(), (Note{50, EN_CHANGE}));
+
+    auto* e = static_cast<CEdit*>(edit);
+    e->SetSel(0, -1);
+    int a = -1;
+    int b = -1;
+    e->GetSel(a, b);
+    EXPECT_EQ(a, 0);
+    EXPECT_EQ(b, 2);
+}
+
+TEST_F(Controls, TreeItemsKeepDataAndParentsAndDoubleClicksNotify)
+{
+    auto* tree = static_cast<CTreeCtrl*>(panel.GetDlgItem(60));
+    HTREEITEM root = tree->InsertItem("FTDI");
+    tree->SetItemData(root, 2);
+    HTREEITEM dev = tree->InsertItem("FTDI0: Description=Velkaro SerialNumber=A1", root);
+    tree->SetItemData(dev, 0);
+    tree->Expand(root, TVE_EXPAND);
+    EXPECT_EQ(tree->GetParentItem(dev), root);
+    EXPECT_EQ(tree->GetParentItem(root), nullptr);
+    EXPECT_EQ(tree->GetItemData(root), 2u);
+    EXPECT_EQ(tree->GetChildItem(root), dev);
+    EXPECT_EQ(tree->GetItemText(dev), "FTDI0: Description=Velkaro SerialNumber=A1");
+    EXPECT_EQ(tree->GetCount(), 2u);
+    EXPECT_EQ(tree->GetItemData(IdToHandle<HTREEITEM>(12345)), 0u) << "an unknown item has no data";
+    uitest::ProcessEvents();
+
+    uitest::DoubleClickTreeItem(tree, dev);
+    ASSERT_FALSE(panel.notes.empty());
+    EXPECT_EQ(panel.notes.back(), (Note{60, NM_DBLCLK}));
+    EXPECT_EQ(panel.hit, dev);
+
+    uitest::RightClickTreeItem(tree, root);
+    EXPECT_EQ(panel.notes.back(), (Note{60, NM_RCLICK}));
+    EXPECT_EQ(panel.hit, root);
+
+    CRect client;
+    tree->GetClientRect(&client);
+    EXPECT_EQ(tree->HitTest(CPoint(client.right - 2, client.bottom - 2)), nullptr);
+    EXPECT_TRUE(tree->DeleteItem(root));
+    EXPECT_EQ(tree->GetCount(), 0u);
+    EXPECT_EQ(tree->GetItemText(dev), "") << "children go with their parent";
+}
+
+TEST_F(Controls, ScrollBarKeepsThePositionWithinMaxMinusPagePlusOne)
+{
+    auto* bar = static_cast<CScrollBar*>(panel.GetDlgItem(70));
+    SCROLLINFO info;
+    info.fMask = SIF_ALL;
+    info.nMin = 0;
+    info.nMax = 99;
+    info.nPage = 10;
+    info.nPos = 200;
+    bar->SetScrollInfo(&info);
+    EXPECT_EQ(bar->GetScrollPos(), 90);
+    EXPECT_EQ(bar->GetScrollLimit(), 90);
+    bar->SetScrollPos(-5);
+    EXPECT_EQ(bar->GetScrollPos(), 0);
+    SCROLLINFO out;
+    bar->GetScrollInfo(&out);
+    EXPECT_EQ(out.nMax, 99);
+    EXPECT_EQ(out.nPage, 10u);
+    EXPECT_TRUE(panel.notes.empty());
+}
+
+TEST_F(Controls, ProgressBarClampsItsPosition)
+{
+    auto* bar = static_cast<CProgressCtrl*>(panel.GetDlgItem(80));
+    bar->SetRange32(0, 50000);
+    EXPECT_EQ(bar->SetPos(20000), 0);
+    EXPECT_EQ(bar->GetPos(), 20000);
+    bar->SetPos(90000);
+    EXPECT_EQ(bar->GetPos(), 50000);
+    int lo = -1;
+    int hi = -1;
+    bar->GetRange(lo, hi);
+    EXPECT_EQ(lo, 0);
+    EXPECT_EQ(hi, 50000);
+}
+
+TEST_F(Controls, GetDlgItemHandsOutObjectsOfTheControlsClass)
+{
+    EXPECT_NE(dynamic_cast<CButton*>(panel.GetDlgItem(10)), nullptr);
+    EXPECT_NE(dynamic_cast<CListBox*>(panel.GetDlgItem(30)), nullptr);
+    EXPECT_NE(dynamic_cast<CComboBox*>(panel.GetDlgItem(40)), nullptr);
+    EXPECT_NE(dynamic_cast<CTreeCtrl*>(panel.GetDlgItem(60)), nullptr);
+    EXPECT_EQ(panel.GetDlgItem(4242), nullptr);
+    // Template order is the child order.
+    EXPECT_EQ(panel.GetWindow(GW_CHILD)->GetDlgCtrlID(), 10);
+    EXPECT_EQ(panel.GetWindow(GW_CHILD)->GetWindow(GW_HWNDNEXT)->GetDlgCtrlID(), 11);
+}
