@@ -37,11 +37,23 @@ int Advance(const QFontMetrics& fm, const QString& s)
     return fm.horizontalAdvance(s);
 }
 
-// Width of a run including the extra room SetTextJustification spreads over its spaces.
+// Extra room SetTextJustification gives the n-th space (0-based): the extra is spread over the
+// announced number of breaks, the first ones taking the remainder.
+int BreakExtra(const CDC::Impl& dc, int n)
+{
+    if (dc.s.breakCount <= 0 || dc.s.breakExtra == 0) return 0;
+    const int count = dc.s.breakCount;
+    return dc.s.breakExtra / count + (n < std::abs(dc.s.breakExtra % count) ? (dc.s.breakExtra < 0 ? -1 : 1) : 0);
+}
+
+// Width of a run including the extra room of its spaces.
 int RunWidth(const CDC::Impl& dc, const QFontMetrics& fm, const QString& s)
 {
     int w = Advance(fm, s);
-    if (dc.s.breakCount > 0 && dc.s.breakExtra != 0) w += dc.s.breakExtra;
+    if (dc.s.breakCount > 0 && dc.s.breakExtra != 0) {
+        const int spaces = static_cast<int>(s.count(' '));
+        for (int i = 0; i < spaces; ++i) w += BreakExtra(dc, i);
+    }
     return w;
 }
 
@@ -83,17 +95,14 @@ void DrawRun(const CDC::Impl& dc, PaintScope& p, int x, int y, const QString& s,
             pos += static_cast<std::size_t>(i) < dxCount ? dx[i] : fm.horizontalAdvance(QString::fromUcs4(&c, 1));
         }
     } else if (dc.s.breakCount > 0 && dc.s.breakExtra != 0) {
-        // Spread the extra room over the spaces, the first ones taking the remainder.
+        // Each space is widened by its share of the extra room.
         const QStringList words = s.split(' ');
         const int spaces = static_cast<int>(words.size()) - 1;
         int pos = left;
         for (int i = 0; i < words.size(); ++i) {
             p->drawText(QPoint(pos, baseline), words[i]);
             pos += Advance(fm, words[i]);
-            if (i < spaces) {
-                pos += fm.horizontalAdvance(' ');
-                pos += dc.s.breakExtra / spaces + (i < dc.s.breakExtra % spaces ? 1 : 0);
-            }
+            if (i < spaces) pos += fm.horizontalAdvance(' ') + BreakExtra(dc, i);
         }
     } else {
         p->drawText(QPoint(left, baseline), s);

@@ -387,3 +387,48 @@ TEST(PixelRules, PolyBezierNeedsThreePointsPerCurve)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PixelRules, ArcDirectionPicksTheHalf)
+{
+    // From the top middle to the bottom middle: counter-clockwise runs down the left side "(",
+    // clockwise down the right side ")".
+    TestCanvas ccw(20, 30);
+    ccw.dc.SetArcDirection(AD_COUNTERCLOCKWISE);
+    ASSERT_TRUE(ccw.dc.Arc(2, 2, 18, 28, 10, 2, 10, 28));
+    const CRect left = ccw.Ink();
+    EXPECT_LE(left.left, 3);
+    EXPECT_LE(left.right, 11);
+    EXPECT_GE(left.Height(), 24);
+    TestCanvas cw(20, 30);
+    EXPECT_EQ(cw.dc.SetArcDirection(AD_CLOCKWISE), AD_COUNTERCLOCKWISE);
+    cw.dc.Arc(2, 2, 18, 28, 10, 2, 10, 28);
+    const CRect right = cw.Ink();
+    EXPECT_GE(right.left, 9);
+    EXPECT_GE(right.right, 17);
+    EXPECT_EQ(cw.dc.SetArcDirection(7), 0);
+}
+
+TEST(PixelRules, RoundRectAndStyledGeometricPens)
+{
+    TestCanvas c(30, 30);
+    c.dc.SelectStockObject(BLACK_BRUSH);
+    c.dc.RoundRect(2, 2, 28, 28, 10, 10);
+    EXPECT_EQ(c.Ink(), CRect(2, 2, 28, 28));
+    EXPECT_EQ(c.At(2, 2), RGB(255, 255, 255));  // rounded corner
+    EXPECT_EQ(c.At(15, 15), RGB(0, 0, 0));
+    // A wide geometric dotted pen leaves gaps between its dots.
+    TestCanvas d(60, 20);
+    LOGBRUSH lb{BS_SOLID, RGB(0, 0, 0), 0};
+    CPen dots;
+    ASSERT_TRUE(dots.CreatePen(PS_GEOMETRIC | PS_DOT, 4, &lb));
+    d.dc.SelectObject(&dots);
+    d.dc.MoveTo(4, 10);
+    d.dc.LineTo(56, 10);
+    int changes = 0;
+    for (int x = 5; x < 56; ++x) changes += d.At(x, 10) != d.At(x - 1, 10);
+    EXPECT_GE(changes, 8);
+}
+
+}  // namespace

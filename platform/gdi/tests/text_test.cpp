@@ -237,3 +237,28 @@ TEST(Text, PictureOfLinesAndCyrillicTextIsWritten)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Text, JustificationWidensTheSpacesUntilReset)
+{
+    TestCanvas c(300, 40);
+    LOGFONT lf{};
+    lf.lfHeight = -14;
+    SetLogFontFaceName(lf, "Arial");
+    CFont font;
+    font.CreateFontIndirect(&lf);
+    c.dc.SelectObject(&font);
+    const CSize plain = c.dc.GetTextExtent("a b c");
+    c.dc.SetTextJustification(7, 2);
+    EXPECT_EQ(c.dc.GetTextExtent("a b c").cx, plain.cx + 7);
+    EXPECT_EQ(c.dc.GetTextExtent("a b").cx, c.dc.GetTextExtent("ab").cx + c.dc.GetTextExtent(" ").cx);
+    c.dc.SetBkMode(TRANSPARENT);
+    c.dc.TextOut(0, 5, "a b c");
+    EXPECT_LE(c.Ink().right, plain.cx + 7 + 1);
+    EXPECT_GT(c.Ink().right, plain.cx + 2);
+    c.dc.SetTextJustification(0, 0);
+    EXPECT_EQ(c.dc.GetTextExtent("a b c"), plain);
+}
+
+}  // namespace
