@@ -119,3 +119,55 @@ TEST(ImageSave, AFailedWriteLeavesNoFile)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ImageSave, ShapesAndTextDrawnIntoABottomUpImageComeOutUpright)
+{
+    CImage image;
+    ASSERT_TRUE(image.Create(320, 200, 32));
+    CDC* dc = CDC::FromHandle(image.GetDC());
+    ASSERT_NE(dc, nullptr);
+    TRIVERTEX v[2] = {{0, 0, 0xF000, 0xF000, 0xF000, 0}, {320, 200, 0x8000, 0xA000, 0xC000, 0}};
+    GRADIENT_RECT g{0, 1};
+    dc->GradientFill(v, 2, &g, 1, GRADIENT_FILL_RECT_V);
+    CRect edge(0, 0, 320, 200);
+    dc->DrawEdge(&edge, EDGE_RAISED, BF_RECT);
+    CBrush hatch(HS_DIAGCROSS, RGB(0, 128, 0));
+    dc->SetBkMode(TRANSPARENT);
+    CBrush* oldBrush = dc->SelectObject(&hatch);
+    CPen wide(PS_SOLID, 3, RGB(0, 0, 200));
+    CPen* oldPen = dc->SelectObject(&wide);
+    dc->Ellipse(20, 20, 120, 90);
+    dc->SelectObject(oldBrush);
+    LOGBRUSH lb{BS_SOLID, RGB(200, 0, 0), 0};
+    const DWORD dots[] = {0, 6};
+    CPen dotted;
+    dotted.CreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_ROUND, 3, &lb, 2, dots);
+    dc->SelectObject(&dotted);
+    dc->MoveTo(140, 30);
+    dc->LineTo(300, 30);
+    const POINT curve[] = {{140, 80}, {180, 20}, {260, 140}, {300, 60}};
+    dc->PolyBezier(curve, 4);
+    dc->SelectObject(oldPen);
+    LOGFONT lf{};
+    lf.lfHeight = -18;
+    lf.lfWeight = FW_BOLD;
+    SetLogFontFaceName(lf, "Times New Roman");
+    CFont font;
+    font.CreateFontIndirect(&lf);
+    CFont* oldFont = dc->SelectObject(&font);
+    dc->SetTextColor(RGB(0, 0, 0));
+    dc->TextOut(20, 120, "Частотная характеристика");
+    CRect box(20, 150, 300, 190);
+    dc->DrawText("Сохранить &как...", &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    dc->SelectObject(oldFont);
+    image.ReleaseDC();
+    const std::string path = std::string(VELKARO_TEST_OUTPUT_DIR) + "/gdi_shapes.png";
+    ASSERT_EQ(image.Save(path.c_str()), S_OK);
+    const QImage back(QString::fromStdString(path));
+    // The text sits in the lower half, the ellipse in the upper left.
+    EXPECT_EQ(back.pixel(70, 20) & 0xFFFFFF, 0x0000C8u);
+}
+
+}  // namespace
