@@ -120,3 +120,23 @@ TEST(SerialTest, OnlyTerminalsOpenAndEachOnlyOnce)
 }
 
 } // namespace
+
+namespace {
+
+// The real backend on whatever bus this machine has (often none): it must list without
+// failing when libusb works, and never open a device that is not there.
+TEST(LibUsbBackendTest, ListsAndRefusesUnknownDevices)
+{
+    UsbBackend& usb = CurrentUsbBackend();
+    std::vector<UsbDeviceInfo> devices;
+    if (!usb.Available())
+        GTEST_SKIP() << "libusb cannot be initialised here";
+    EXPECT_TRUE(usb.List(devices));
+    for (const auto& device : devices) {
+        EXPECT_FALSE(device.identity.empty());
+        EXPECT_TRUE(device.listed || device.winUsbInterface);
+    }
+    EXPECT_EQ(usb.Open("ffff:ffff#no-such-device"), nullptr);
+}
+
+} // namespace
