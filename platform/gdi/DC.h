@@ -20,8 +20,6 @@ class QPainter;
 class QImage;
 class QPagedPaintDevice;
 
-using HDC = DWORD;
-
 struct TRIVERTEX {
     LONG x;
     LONG y;
@@ -220,6 +218,26 @@ public:
 protected:
     std::unique_ptr<Impl> d;
 };
+
+// Handle-level forms of the DC calls, for code written against HDCs. A DC made by
+// CreateCompatibleDC here belongs to its handle and goes with DeleteDC; the others act on the
+// CDC behind the handle and fail (0) for an unknown one.
+HDC CreateCompatibleDC(HDC reference);
+BOOL DeleteDC(HDC dc);
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop);
+BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int widthSrc, int heightSrc,
+                DWORD rop);
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
+int DrawText(HDC dc, const char* text, int length, RECT* rect, UINT format);
+BOOL TextOut(HDC dc, int x, int y, const char* text, int length);
+COLORREF SetTextColor(HDC dc, COLORREF color);
+COLORREF SetBkColor(HDC dc, COLORREF color);
+int SetBkMode(HDC dc, int mode);
+int GetDeviceCaps(HDC dc, int index);
+COLORREF GetPixel(HDC dc, int x, int y);
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, HBRUSH flickerFree, UINT flags);

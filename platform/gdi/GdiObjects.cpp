@@ -554,6 +554,17 @@ HBITMAP CreateDIBSection(const BITMAPINFO* info, UINT /*usage*/, void** bits)
     return handle;
 }
 
+HBITMAP CreateDIBSection(HDC /*dc*/, const BITMAPINFO* info, UINT usage, void** bits, void* /*section*/, DWORD /*offset*/)
+{
+    return CreateDIBSection(info, usage, bits);
+}
+
+HBITMAP CreateCompatibleBitmap(HDC /*dc*/, int width, int height)
+{
+    if (width == 0 || height == 0) { width = 1; height = 1; }
+    return CreateBitmap(width, height, 1, 32, nullptr);
+}
+
 COLORREF GetSysColor(int index)
 {
     static const COLORREF colors[] = {

@@ -13,6 +13,7 @@
 #include <vector>
 
 using HGDIOBJ = DWORD;
+using HDC = DWORD;
 using HPEN = HGDIOBJ;
 using HBRUSH = HGDIOBJ;
 using HFONT = HGDIOBJ;
@@ -138,6 +139,9 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
 // entries. *bits receives the pixels, laid out as the header says (bottom-up for positive height),
 // rows padded to 4 bytes; they stay valid until the bitmap is deleted.
 HBITMAP CreateDIBSection(const BITMAPINFO* info, UINT usage, void** bits);
+// The Windows form; the DC and the file-mapping section are not used (always pass 0).
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, void* section, DWORD offset);
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 HRGN CreateRectRgn(int left, int top, int right, int bottom);
 HRGN CreateRectRgnIndirect(const RECT* rect);
 HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int widthEllipse, int heightEllipse);

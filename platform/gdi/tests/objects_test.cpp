@@ -328,3 +328,33 @@ TEST(Rand15Test, GivesTheFifteenBitSequenceOfItsSeed)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HandleLevel, MemoryDCsMadeAndDeletedByHandle)
+{
+    const HDC mem = CreateCompatibleDC(0);
+    ASSERT_NE(mem, 0u);
+    const HBITMAP bmp = CreateCompatibleBitmap(mem, 8, 8);
+    const HGDIOBJ old = SelectObject(mem, bmp);
+    EXPECT_NE(old, 0u);
+    RECT r{0, 0, 8, 8};
+    const HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    EXPECT_EQ(FillRect(mem, &r, red), 1);
+    EXPECT_EQ(GetPixel(mem, 7, 7), RGB(255, 0, 0));
+    TestCanvas out(8, 8);
+    EXPECT_TRUE(BitBlt(out.dc.GetSafeHdc(), 0, 0, 4, 4, mem, 0, 0, SRCCOPY));
+    EXPECT_EQ(out.At(3, 3), RGB(255, 0, 0));
+    EXPECT_EQ(out.At(4, 4), RGB(255, 255, 255));
+    EXPECT_EQ(GetDeviceCaps(mem, LOGPIXELSX), 96);
+    SelectObject(mem, old);
+    EXPECT_TRUE(DeleteDC(mem));
+    EXPECT_EQ(CDC::FromHandle(mem), nullptr);
+    EXPECT_FALSE(DeleteDC(mem));
+    EXPECT_EQ(FillRect(mem, &r, red), 0);
+    EXPECT_EQ(GetPixel(0xABCDEF, 0, 0), CLR_INVALID);
+    DeleteObject(red);
+    DeleteObject(bmp);
+}
+
+}  // namespace

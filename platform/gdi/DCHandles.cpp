@@ -1,0 +1,137 @@
+// The handle-level forms of the DC calls.
+
+#include "platform/gdi/DC.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// DCs made by the handle-level CreateCompatibleDC, owned until DeleteDC.
+struct OwnedDCs {
+    std::mutex mutex;
+    std::map<HDC, std::unique_ptr<CDC>> dcs;
+};
+
+OwnedDCs& Owned()
+{
+    static OwnedDCs owned;
+    return owned;
+}
+
+}  // namespace
+
+HDC CreateCompatibleDC(HDC reference)
+{
+    auto dc = std::make_unique<CDC>();
+    if (!dc->CreateCompatibleDC(CDC::FromHandle(reference))) return 0;
+    const HDC h = dc->GetSafeHdc();
+    auto& owned = Owned();
+    std::lock_guard lock(owned.mutex);
+    owned.dcs.emplace(h, std::move(dc));
+    return h;
+}
+
+BOOL DeleteDC(HDC dc)
+{
+    std::unique_ptr<CDC> doomed;
+    {
+        auto& owned = Owned();
+        std::lock_guard lock(owned.mutex);
+        auto it = owned.dcs.find(dc);
+        if (it == owned.dcs.end()) {
+            CDC* other = CDC::FromHandle(dc);
+            return other != nullptr ? other->DeleteDC() : FALSE;
+        }
+        doomed = std::move(it->second);
+        owned.dcs.erase(it);
+    }
+    return TRUE;
+}
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object)
+{
+    CDC* d = CDC::FromHandle(dc);
+    return d != nullptr ? d->SelectObject(object) : 0;
+}
+
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop)
+{
+    CDC* d = CDC::FromHandle(dest);
+    return d != nullptr && d->BitBlt(x, y, width, height, CDC::FromHandle(src), xSrc, ySrc, rop);
+}
+
+BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int widthSrc, int heightSrc,
+                DWORD rop)
+{
+    CDC* d = CDC::FromHandle(dest);
+    return d != nullptr &&
+           d->StretchBlt(x, y, width, height, CDC::FromHandle(src), xSrc, ySrc, widthSrc, heightSrc, rop);
+}
+
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush)
+{
+    CDC* d = CDC::FromHandle(dc);
+    CBrush* b = CBrush::FromHandle(brush);
+    if (d == nullptr || b == nullptr || rect == nullptr) return 0;
+    d->FillRect(rect, b);
+    return 1;
+}
+
+int FrameRect(HDC dc, const RECT* rect, HBRUSH brush)
+{
+    CDC* d = CDC::FromHandle(dc);
+    CBrush* b = CBrush::FromHandle(brush);
+    if (d == nullptr || b == nullptr || rect == nullptr) return 0;
+    d->FrameRect(rect, b);
+    return 1;
+}
+
+int DrawText(HDC dc, const char* text, int length, RECT* rect, UINT format)
+{
+    CDC* d = CDC::FromHandle(dc);
+    return d != nullptr ? d->DrawText(text, length, rect, format) : 0;
+}
+
+BOOL TextOut(HDC dc, int x, int y, const char* text, int length)
+{
+    CDC* d = CDC::FromHandle(dc);
+    return d != nullptr && d->TextOut(x, y, text, length);
+}
+
+COLORREF SetTextColor(HDC dc, COLORREF color)
+{
+    CDC* d = CDC::FromHandle(dc);
+    return d != nullptr ? d->SetTextColor(color) : CLR_INVALID;
+}
+
+COLORREF SetBkColor(HDC dc, COLORREF color)
+{
+    CDC* d = CDC::FromHandle(dc);
+    return d != nullptr ? d->SetBkColor(color) : CLR_INVALID;
+}
+
+int SetBkMode(HDC dc, int mode)
+{
+    CDC* d = CDC::FromHandle(dc);
+    return d != nullptr ? d->SetBkMode(mode) : 0;
+}
+
+int GetDeviceCaps(HDC dc, int index)
+{
+    CDC* d = CDC::FromHandle(dc);
+    return d != nullptr ? d->GetDeviceCaps(index) : 0;
+}
+
+COLORREF GetPixel(HDC dc, int x, int y)
+{
+    CDC* d = CDC::FromHandle(dc);
+    return d != nullptr ? d->GetPixel(x, y) : CLR_INVALID;
+}
+
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color)
+{
+    CDC* d = CDC::FromHandle(dc);
+    return d != nullptr ? d->SetPixel(x, y, color) : CLR_INVALID;
+}
