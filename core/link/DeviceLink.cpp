@@ -95,6 +95,7 @@ void DeviceLink::ToggleConnection()
         transport_.reset(chosen);
     if (transport_->Open()) {
         Log("Starting thread");
+        connections_.fetch_add(1);
         runEvent_.SetEvent();
         return;
     }
@@ -160,6 +161,7 @@ UINT DeviceLink::Run()
     DWORD replyTimeout = kDefaultReplyTimeoutMs;
     int timeouts = 0;
     DWORD scheduled = clock_.GetTickCount();
+    unsigned connection = connections_.load();
 
     for (;;) {
         // One pass per millisecond. A sleep of 1 ms lasts longer on a loaded system (1.2 ms
@@ -192,6 +194,10 @@ UINT DeviceLink::Run()
         CSingleLock lock(&lock_, TRUE);
         if (!TransportUsable())
             continue;
+        if (connection != connections_.load()) {
+            connection = connections_.load();
+            sessionStart = true;
+        }
 
         if (sessionStart) {
             dispatcher_->Reset();
@@ -219,10 +225,12 @@ UINT DeviceLink::Run()
                     dispatcher_->reply_timeout_ms = 0;
                 }
                 lock.Lock();
-                // The UI may have disconnected while the dispatcher worked: then the reply
-                // is dropped with the session.
-                if (!TransportUsable())
+                // The UI may have disconnected (and even connected again) while the
+                // dispatcher worked: then the reply is dropped with the session.
+                if (!TransportUsable() || connection != connections_.load()) {
+                    dispatcher_->reboot_request = false; // it belonged to the dropped session
                     continue;
+                }
                 timeouts = 0;
                 t0 = clock_.GetTickCount();
                 transport_->BeginRead(receiveBuffer_, kReceiveArmLength);
@@ -237,7 +245,7 @@ UINT DeviceLink::Run()
                 if (!Pause(kRebootWaitMs))
                     return 0;
                 lock.Lock();
-                if (!runEvent_.Lock(0))
+                if (!runEvent_.Lock(0) || connection != connections_.load())
                     continue;
                 transport_->Close();
                 if (transport_->Open()) {

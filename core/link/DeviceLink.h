@@ -75,6 +75,10 @@ private:
     CEvent stopEvent_{FALSE, FALSE};
     CEvent runEvent_{FALSE, TRUE};
     std::atomic<bool> stopping_{false};
+    // Counts successful connections, so that a worker that was away (in HandlePacket, in the
+    // wait before a reopen) while the user disconnected and connected again starts a new
+    // session instead of going on with the old one on the new transport.
+    std::atomic<unsigned> connections_{0};
     ChooserFunction chooser_;
 
     // The worker's buffers live here rather than on its stack so that a read the transport

@@ -330,6 +330,49 @@ TEST_F(LinkTest, CancelledChooserReopensThePreviousTransport)
     EXPECT_EQ(transport_->OpenCalls(), opens + 1);
 }
 
+TEST_F(LinkTest, ReconnectWhileTheDispatcherWorksStartsANewSession)
+{
+    // The first packet's handling is held until the user has disconnected and connected to
+    // another transport.
+    Monitor gate;
+    bool inside = false, go = false;
+    std::atomic<int> packets{0};
+    Start([](const Bytes& sent) {
+        if (TypeOf(sent) == 1)
+            return std::vector<Bytes>{MakeFrame(2, {3})};
+        return std::vector<Bytes>{};
+    },
+          [&](ScriptedDispatcher& d) {
+              if (packets.fetch_add(1) == 0) {
+                  gate.Update([&] { inside = true; });
+                  gate.WaitFor([&] { return go; });
+                  d.Reply(0, {3});
+                  d.reboot_request = true;
+              }
+          });
+    link_->ToggleConnection();
+    ASSERT_TRUE(gate.WaitFor([&] { return inside; }));
+    link_->Disconnect();
+    transport_ = new ScriptedTransport(clock_, [](const Bytes& sent) {
+        if (TypeOf(sent) == 1)
+            return std::vector<Bytes>{MakeFrame(2, {3})};
+        return std::vector<Bytes>{};
+    });
+    link_->ToggleConnection(); // the first transport is deleted here
+    gate.Update([&] { go = true; });
+    ASSERT_TRUE(dispatcher_->WaitForHandled(2));
+    link_->StopThread();
+
+    // The new transport saw a session of its own: the opener first, no stale reply, no reboot.
+    const auto sends = transport_->Sends();
+    ASSERT_GE(sends.size(), 1u);
+    EXPECT_EQ(sends[0].bytes, kOpener);
+    for (const auto& sent : sends)
+        EXPECT_NE(TypeOf(sent.bytes), 0) << "the old session's reply went to the new transport";
+    EXPECT_EQ(dispatcher_->Resets(), 2);
+    EXPECT_EQ(CountEndingWith(Log(), ": запланирована перезагрузка..."), 0);
+}
+
 // A manual clock that holds every long sleep (the slices of the reboot wait) until the link
 // has been asked to stop, and counts the long sleeps begun afterwards.
 class GateClock final : public Clock {
