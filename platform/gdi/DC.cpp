@@ -358,7 +358,7 @@ QPolygon ToPolygon(const POINT* points, int count)
     QPolygon poly;
     if (points == nullptr || count <= 0) return poly;
     poly.reserve(count);
-    for (int i = 0; i < count; ++i) poly << QPoint(points[i].x, points[i].y);
+    for (int i = 0; i < count; ++i) poly << QPoint(Coord(points[i].x), Coord(points[i].y));
     return poly;
 }
 
@@ -381,13 +381,17 @@ void Flatten(QPointF p0, QPointF p1, QPointF p2, QPointF p3, std::vector<QPoint>
         const double t = static_cast<double>(i) / steps;
         const double u = 1 - t;
         const QPointF q = p0 * (u * u * u) + p1 * (3 * u * u * t) + p2 * (3 * u * t * t) + p3 * (t * t * t);
-        const QPoint r(static_cast<int>(std::lround(q.x())), static_cast<int>(std::lround(q.y())));
+        const QPoint r(Coord(std::llround(q.x())), Coord(std::llround(q.y())));
         if (out.empty() || out.back() != r) out.push_back(r);
     }
 }
 
 QRect NormalRect(int l, int t, int r, int b)
 {
+    l = Coord(l);
+    t = Coord(t);
+    r = Coord(r);
+    b = Coord(b);
     if (l > r) std::swap(l, r);
     if (t > b) std::swap(t, b);
     return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
@@ -1137,7 +1141,7 @@ BOOL CDC::LineTo(int x, int y)
     d->s.position = CPoint(x, y);
     PaintScope p(*d);
     if (!p.ok()) return FALSE;
-    StrokePath(*d, p, {QPoint(from.x, from.y), QPoint(x, y)}, false);
+    StrokePath(*d, p, {QPoint(Coord(from.x), Coord(from.y)), QPoint(Coord(x), Coord(y))}, false);
     return TRUE;
 }
 
@@ -1162,7 +1166,7 @@ BOOL CDC::PolyBezier(const POINT* points, int count)
     d->Record(std::move(r));
     PaintScope p(*d);
     if (!p.ok()) return FALSE;
-    std::vector<QPoint> pts{QPoint(points[0].x, points[0].y)};
+    std::vector<QPoint> pts{QPoint(Coord(points[0].x), Coord(points[0].y))};
     for (int i = 0; i + 3 < count; i += 3) {
         Flatten(QPointF(points[i].x, points[i].y), QPointF(points[i + 1].x, points[i + 1].y),
                 QPointF(points[i + 2].x, points[i + 2].y), QPointF(points[i + 3].x, points[i + 3].y), pts);
@@ -1353,20 +1357,25 @@ void CDC::FillRect(const RECT* rect, CBrush* brush)
 void CDC::FillSolidRect(const RECT* rect, COLORREF color)
 {
     if (rect == nullptr) return;
-    FillSolidRect(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, color);
+    const int l = Coord(rect->left), t = Coord(rect->top);
+    FillSolidRect(l, t, Coord(rect->right) - l, Coord(rect->bottom) - t, color);
 }
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color)
 {
+    const int right = Coord(static_cast<long long>(x) + cx);
+    const int bottom = Coord(static_cast<long long>(y) + cy);
+    x = Coord(x);
+    y = Coord(y);
     GdiRecord r = d->MakeRecord("FillSolidRect");
-    r.rect = CRect(x, y, x + cx, y + cy);
+    r.rect = CRect(x, y, right, bottom);
     r.color = color & 0x00FFFFFF;
     d->Record(std::move(r));
     // The fill goes through the background colour and leaves it set, which drawing code that
     // follows a FillSolidRect with opaque text relies on.
     d->s.bkColor = color & 0x00FFFFFF;
     PaintScope p(*d);
-    const QRect box = NormalRect(x, y, x + cx, y + cy);
+    const QRect box = NormalRect(x, y, right, bottom);
     if (!p.ok() || box.isEmpty()) return;
     p.Touch(box);
     p->fillRect(box, ToQColor(color));
@@ -1397,17 +1406,23 @@ void CDC::InvertRect(const RECT* rect)
     GdiRecord r = d->MakeRecord("InvertRect");
     r.rect = *rect;
     d->Record(std::move(r));
-    PatBlt(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, DSTINVERT);
+    const int l = Coord(rect->left), t = Coord(rect->top);
+    PatBlt(l, t, Coord(rect->right) - l, Coord(rect->bottom) - t, DSTINVERT);
 }
 
 void CDC::Draw3dRect(const RECT* rect, COLORREF topLeft, COLORREF bottomRight)
 {
     if (rect == nullptr) return;
-    Draw3dRect(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, topLeft, bottomRight);
+    const int l = Coord(rect->left), t = Coord(rect->top);
+    Draw3dRect(l, t, Coord(rect->right) - l, Coord(rect->bottom) - t, topLeft, bottomRight);
 }
 
 void CDC::Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight)
 {
+    x = Coord(x);
+    y = Coord(y);
+    cx = Coord(cx);
+    cy = Coord(cy);
     GdiRecord r = d->MakeRecord("Draw3dRect");
     r.rect = CRect(x, y, x + cx, y + cy);
     r.color = topLeft;
@@ -1509,7 +1524,8 @@ BOOL CDC::GradientFill(const TRIVERTEX* vertices, ULONG vertexCount, const void*
     for (ULONG m = 0; m < meshCount; ++m) {
         const TRIVERTEX* a = &vertices[rects[m].UpperLeft];
         const TRIVERTEX* b = &vertices[rects[m].LowerRight];
-        QRect box(QPoint(std::min(a->x, b->x), std::min(a->y, b->y)), QPoint(std::max(a->x, b->x) - 1, std::max(a->y, b->y) - 1));
+        const int ax = Coord(a->x), ay = Coord(a->y), bx = Coord(b->x), by = Coord(b->y);
+        QRect box(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx) - 1, std::max(ay, by) - 1));
         if (box.isEmpty()) continue;
         // The colour runs from the vertex on the left (top) to the one on the right (bottom).
         const bool horizontal = mode == GRADIENT_FILL_RECT_H;
@@ -1583,6 +1599,8 @@ BOOL CDC::FrameRgn(CRgn* region, CBrush* brush, int width, int height)
 
 COLORREF CDC::SetPixel(int x, int y, COLORREF color)
 {
+    x = Coord(x);
+    y = Coord(y);
     GdiRecord r = d->MakeRecord("SetPixel");
     r.points = {CPoint(x, y)};
     r.color = color & 0x00FFFFFF;

@@ -127,6 +127,13 @@ void CopyWords(const BitmapData& from, BitmapData& to, const QRect& dest, int dx
 
 BOOL CDC::PatBlt(int x, int y, int width, int height, DWORD rop)
 {
+    // Both ends pinned to the coordinate range, so a huge area still covers the surface.
+    const int x2 = Coord(static_cast<long long>(x) + width);
+    const int y2 = Coord(static_cast<long long>(y) + height);
+    x = Coord(x);
+    y = Coord(y);
+    width = x2 - x;
+    height = y2 - y;
     GdiRecord rec = d->MakeRecord("PatBlt");
     rec.rect = CRect(x, y, x + width, y + height);
     rec.flags = rop;
@@ -177,6 +184,14 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* src, int xSrc, int yS
 BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, int widthSrc, int heightSrc,
                      DWORD rop)
 {
+    x = Coord(x);
+    y = Coord(y);
+    width = Coord(width);
+    height = Coord(height);
+    xSrc = Coord(xSrc);
+    ySrc = Coord(ySrc);
+    widthSrc = Coord(widthSrc);
+    heightSrc = Coord(heightSrc);
     GdiRecord rec = d->MakeRecord(width == widthSrc && height == heightSrc ? "BitBlt" : "StretchBlt");
     rec.rect = CRect(x, y, x + width, y + height);
     rec.points = {CPoint(xSrc, ySrc), CPoint(widthSrc, heightSrc)};

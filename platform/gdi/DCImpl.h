@@ -8,9 +8,17 @@
 #include <QPainter>
 #include <QTransform>
 
+#include <algorithm>
 #include <optional>
 
 namespace gdi {
+
+// Coordinates are limited to +-2^27, as on Windows, so that sums and differences of two of them
+// never overflow; larger values are pinned to the limit.
+inline int Coord(long long v)
+{
+    return static_cast<int>(std::clamp<long long>(v, -(1LL << 27), 1LL << 27));
+}
 
 struct DCState {
     ObjectPtr pen;

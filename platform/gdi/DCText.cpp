@@ -231,8 +231,8 @@ BOOL CDC::ExtTextOut(int x, int y, UINT options, const RECT* rect, const char* t
     PaintScope p(*d);
     if (!p.ok()) return FALSE;
     if (rect != nullptr) {
-        const QRect box(QPoint(std::min(rect->left, rect->right), std::min(rect->top, rect->bottom)),
-                        QPoint(std::max(rect->left, rect->right) - 1, std::max(rect->top, rect->bottom) - 1));
+        const int l = Coord(rect->left), t = Coord(rect->top), r = Coord(rect->right), b = Coord(rect->bottom);
+        const QRect box(QPoint(std::min(l, r), std::min(t, b)), QPoint(std::max(l, r) - 1, std::max(t, b) - 1));
         if ((options & ETO_OPAQUE) && !box.isEmpty()) {
             p.Touch(box);
             p->fillRect(box, ToQColor(d->s.bkColor));
@@ -281,9 +281,11 @@ int CDC::DrawText(const char* text, int length, RECT* rect, UINT format)
         r.flags = format;
         d->Record(std::move(r));
     }
+    // Pinned coordinates: every sum below stays inside an int.
+    const int left = Coord(rect->left), top = Coord(rect->top), right = Coord(rect->right), bottom = Coord(rect->bottom);
     const QFont font = FontOfDC(*d);
     const QFontMetrics fm(font);
-    const int boxWidth = rect->right - rect->left;
+    const int boxWidth = right - left;
     const int lineHeight = fm.height() + ((format & DT_EXTERNALLEADING) ? std::max(fm.leading(), 0) : 0);
 
     // Split into lines.
@@ -324,34 +326,34 @@ int CDC::DrawText(const char* text, int length, RECT* rect, UINT format)
     const int total = lineHeight * static_cast<int>(lines.size());
 
     if (format & DT_CALCRECT) {
-        rect->right = rect->left + maxWidth;
-        rect->bottom = rect->top + total;
+        rect->right = left + maxWidth;
+        rect->bottom = top + total;
         return total;
     }
 
-    int y = rect->top;
+    int y = top;
     int result = total;
     if (format & DT_SINGLELINE) {
-        const int boxHeight = rect->bottom - rect->top;
-        if (format & DT_VCENTER) y = rect->top + (boxHeight - lineHeight) / 2;
-        else if (format & DT_BOTTOM) y = rect->bottom - lineHeight;
-        if (format & (DT_VCENTER | DT_BOTTOM)) result = y - rect->top + lineHeight;
+        const int boxHeight = bottom - top;
+        if (format & DT_VCENTER) y = top + (boxHeight - lineHeight) / 2;
+        else if (format & DT_BOTTOM) y = bottom - lineHeight;
+        if (format & (DT_VCENTER | DT_BOTTOM)) result = y - top + lineHeight;
     }
 
     PaintScope p(*d);
     if (!p.ok()) return 0;
-    const QRect box(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
+    const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
     if (!(format & DT_NOCLIP)) {
         if (box.isEmpty()) return result;
         p->setClipRect(box, p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     }
-    p.Touch(box.united(QRect(rect->left, y, maxWidth, total)));
+    p.Touch(box.united(QRect(left, y, maxWidth, total)));
     p->setFont(font);
     for (const Line& line : lines) {
         const int w = fm.horizontalAdvance(line.text);
-        int x = rect->left;
-        if (format & DT_CENTER) x = rect->left + (boxWidth - w) / 2;
-        else if (format & DT_RIGHT) x = rect->right - w;
+        int x = left;
+        if (format & DT_CENTER) x = left + (boxWidth - w) / 2;
+        else if (format & DT_RIGHT) x = right - w;
         if (d->s.bkMode == OPAQUE) p->fillRect(QRect(x, y, w, lineHeight), ToQColor(d->s.bkColor));
         p->setPen(ToQColor(d->s.textColor));
         p->drawText(QPoint(x, y + fm.ascent()), line.text);

@@ -627,14 +627,22 @@ int RegionKind(const QRegion& r)
 // is a rounded rectangle whose corners take the whole size.
 QRegion gdi::RoundedRegion(int left, int top, int right, int bottom, int ew, int eh)
 {
+    left = std::clamp(left, -(1 << 27), 1 << 27);
+    top = std::clamp(top, -(1 << 27), 1 << 27);
+    right = std::clamp(right, -(1 << 27), 1 << 27);
+    bottom = std::clamp(bottom, -(1 << 27), 1 << 27);
+    ew = std::clamp(ew, -(1 << 28), 1 << 28);
+    eh = std::clamp(eh, -(1 << 28), 1 << 28);
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     const int w = right - left;
     const int h = bottom - top;
-    if (w <= 0 || h <= 0 || w > 32768 || h > 32768) return QRegion();
-    ew = std::clamp(std::abs(ew), 0, w);
-    eh = std::clamp(std::abs(eh), 0, h);
+    if (w <= 0 || h <= 0) return QRegion();
+    ew = std::min(std::abs(ew), w);
+    eh = std::min(std::abs(eh), h);
     if (ew < 2 || eh < 2) return QRegion(left, top, w, h);
+    // Curved edges are built row by row; a shape taller than any screen keeps its box.
+    if (h > 65536) return QRegion(left, top, w, h);
     const double rx = ew / 2.0;
     const double ry = eh / 2.0;
     QRegion region;
@@ -654,8 +662,19 @@ QRegion gdi::RoundedRegion(int left, int top, int right, int bottom, int ew, int
     return region;
 }
 
+namespace {
+
+// Region coordinates are pinned to +-2^27 like drawing coordinates, so sizes never overflow.
+int RegionCoord(int v) { return std::clamp(v, -(1 << 27), 1 << 27); }
+
+}  // namespace
+
 HRGN CreateRectRgn(int left, int top, int right, int bottom)
 {
+    left = RegionCoord(left);
+    top = RegionCoord(top);
+    right = RegionCoord(right);
+    bottom = RegionCoord(bottom);
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     return AddRegion(QRegion(left, top, right - left, bottom - top));
@@ -673,7 +692,10 @@ HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int widthEllip
 
 HRGN CreateEllipticRgn(int left, int top, int right, int bottom)
 {
-    return AddRegion(RoundedRegion(left, top, right, bottom, std::abs(right - left), std::abs(bottom - top)));
+    const long long w = std::llabs(static_cast<long long>(right) - left);
+    const long long h = std::llabs(static_cast<long long>(bottom) - top);
+    return AddRegion(RoundedRegion(left, top, right, bottom, static_cast<int>(std::min(w, 1LL << 28)),
+                                   static_cast<int>(std::min(h, 1LL << 28))));
 }
 
 HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode)

@@ -245,6 +245,8 @@ BOOL CDC::DrawIconEx(int x, int y, HICON handle, int cx, int cy, UINT flags)
     if (cx <= 0) cx = icon.color.width();
     if (cy <= 0) cy = icon.color.height();
     if (cx > 4096 || cy > 4096) return FALSE;
+    x = Coord(x);
+    y = Coord(y);
     const QImage color = ScaleWords(icon.color, cx, cy);
     const QImage mask = ScaleWords(icon.mask, cx, cy);
     PaintScope p(*d);

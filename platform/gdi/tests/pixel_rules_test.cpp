@@ -432,3 +432,40 @@ TEST(PixelRules, RoundRectAndStyledGeometricPens)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PixelRules, ExtremeCoordinatesAreHandledWithoutOverflow)
+{
+    TestCanvas c(10, 10);
+    const int big = 0x7FFFFFFF;
+    const int small = -0x7FFFFFFF - 1;
+    c.dc.FillSolidRect(big, big, big, big, RGB(1, 2, 3));
+    EXPECT_EQ(c.At(5, 5), RGB(255, 255, 255));
+    // A rectangle from far left to far right still covers the surface.
+    c.dc.FillSolidRect(-1000000000, -1000000000, 2000000000, 2000000000, RGB(255, 0, 0));
+    EXPECT_EQ(c.At(5, 5), RGB(255, 0, 0));
+    c.dc.Rectangle(small, small, big, big);
+    c.dc.Ellipse(small, 0, big, 5);
+    RECT huge{small, small, big, big};
+    c.dc.InvertRect(&huge);
+    c.dc.Draw3dRect(&huge, 0, 0);
+    c.dc.DrawText("x", &huge, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    c.dc.PatBlt(big, big, big, big, PATCOPY);
+    c.dc.BitBlt(small, small, big, big, &c.dc, big, big, SRCCOPY);
+    const POINT pts[] = {{small, small}, {big, big}, {small, big}};
+    c.dc.Polyline(pts, 3);
+    c.dc.Polygon(pts, 3);
+    const POINT bez[] = {{small, small}, {big, big}, {small, big}, {big, small}};
+    c.dc.PolyBezier(bez, 4);
+    TRIVERTEX v[2] = {{small, small, 0, 0, 0, 0}, {big, big, 0xFF00, 0xFF00, 0xFF00, 0}};
+    GRADIENT_RECT g{0, 1};
+    c.dc.GradientFill(v, 2, &g, 1, GRADIENT_FILL_RECT_H);
+    CRgn rgn;
+    EXPECT_TRUE(rgn.CreateRoundRectRgn(small, small, big, big, big, big));
+    CRgn ell;
+    EXPECT_TRUE(ell.CreateEllipticRgn(small, small, big, big));
+    EXPECT_TRUE(ell.PtInRegion(0, 0));
+}
+
+}  // namespace
