@@ -104,7 +104,8 @@ ChannelReadPlan OscData::PlanChannelRead(int num_catched_samples, int samples_be
                 Plan(0, s, length);
             }
 
-            n = std::min(D, n + D / 2 + offsetSamples);
+            // Samples in the memory from the window's start on; never fewer than none.
+            n = std::clamp<std::int64_t>(n + D / 2 + offsetSamples, 0, D);
             text.AppendFormat(
                 "samples_before_trig=%d\nfirst_trig_sample=%d\nnum_catched_samples=%d\n"
                 "offset_sample=%d\ntrigger_offset_samples=%d\ntrigger_buffer_start_sample=%d\n"
@@ -131,7 +132,7 @@ ChannelReadPlan OscData::PlanChannelRead(int num_catched_samples, int samples_be
             last_num_catched_samples = 0;  // the previous pass ended with the memory full
         last_plan_cycle = cycle_counter;
 
-        const std::int64_t last = last_num_catched_samples;
+        const std::int64_t last = std::max(0, last_num_catched_samples);
         if (n < last) {
             delta_catched_samples = ToInt(n);
             cur_frame = ToInt(P(n) / kFrame);
