@@ -204,6 +204,14 @@ QString MapFaceName(const QString& face)
 QFont MakeQFont(const LOGFONT& lf)
 {
     EnsureGuiApplication();
+    // Widgets given a Windows face by name find the same family as the DCs do.
+    static const bool substituted = [] {
+        for (const char* face : {"MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif", "MS Sans Serif", "Arial",
+                                 "Courier New", "Courier New Cyr", "Times New Roman", "Verdana"})
+            QFont::insertSubstitution(face, MapFaceName(face));
+        return true;
+    }();
+    (void)substituted;
     char face[LF_FACESIZE + 1] = {};
     std::memcpy(face, lf.lfFaceName, LF_FACESIZE);
     QFont font(MapFaceName(QString::fromUtf8(face)));
@@ -342,7 +350,7 @@ int GetObject(HGDIOBJ object, int size, void* out)
     case GdiObjectKind::Pen: {
         if (out == nullptr) return sizeof(LOGPEN);
         if (size < static_cast<int>(sizeof(LOGPEN))) return 0;
-        LOGPEN lp{static_cast<UINT>(o->pen.style | (o->pen.geometric ? PS_GEOMETRIC : 0) | o->pen.cap | o->pen.join),
+        LOGPEN lp{static_cast<UINT>(o->pen.style),
                   POINT{o->pen.width, 0}, o->pen.color};
         std::memcpy(out, &lp, sizeof lp);
         return sizeof(LOGPEN);
@@ -387,8 +395,9 @@ HPEN CreatePen(int style, int width, COLORREF color)
     o->pen.style = s;
     o->pen.width = std::clamp(width, 0, 10000);
     o->pen.color = color & 0x00FFFFFF;
-    // Wide pens drawn by CreatePen have round caps and joins; wide styled pens draw solid.
-    if (o->pen.width > 1 && s != PS_NULL) o->pen.style = PS_SOLID;
+    // A pen wider than one pixel is geometric: round caps and joins, and its dashes scale
+    // with the width.
+    o->pen.geometric = o->pen.width > 1;
     return AddObject(o);
 }
 

@@ -469,3 +469,19 @@ TEST(PixelRules, ExtremeCoordinatesAreHandledWithoutOverflow)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PixelRules, WideDashedPensStayDashed)
+{
+    TestCanvas c(80, 12);
+    CPen pen(PS_DASH, 2, RGB(0, 0, 0));
+    c.dc.SelectObject(&pen);
+    c.dc.MoveTo(2, 6);
+    c.dc.LineTo(78, 6);
+    int changes = 0;
+    for (int x = 3; x < 78; ++x) changes += c.At(x, 6) != c.At(x - 1, 6);
+    EXPECT_GE(changes, 6);
+}
+
+}  // namespace
