@@ -248,6 +248,39 @@ TEST(ScreenPoints, SincLinearAndLogicTracesShareTheSampleGrid)
     }
 }
 
+// A stopped capture read at the planned position and expanded with the planned phase puts
+// every point that lies on a stored sample exactly on that sample's value.
+TEST_F(DataModelTest, StoppedViewLinesUpWithTheCapture)
+{
+    std::vector<int> memory(4000);
+    for (std::size_t k = 0; k < memory.size(); ++k) memory[k] = static_cast<int>(k * 37 % 200) - 100;
+    auto data = MakeVariant(1);
+    data->osc_cr = OSC_CR_DEFAULT_BIT | OSC_CR_CH_A_ON;
+    data->osc_sr = OSC_SR_CTCH;
+    for (std::uint32_t mode : {MODE_STOPPED, MODE_STOPPED | MODE_LINEAR}) {
+        data->mode = mode;
+        for (const auto& [s, z] : SolverMappings()) {
+            data->x_zoom_out_hw = 1;
+            data->x_zoom_out_sw = s;
+            data->x_zoom_in = z;
+            for (int offset = 0; offset < 2 * z; ++offset) {
+                data->x_offset = 500 + offset;
+                const ChannelReadPlan plan = data->PlanChannelRead(0, 0, 0);
+                ASSERT_EQ(plan.channel, 0);
+                for (int j = 0; j < plan.length; ++j)
+                    data->screen_points[0][plan.buf_offset + j] = memory.at(static_cast<std::size_t>(plan.offset_sample + j));
+                data->InterpolateScreen();
+                for (int q = 0; q < SCREEN_POINTS; ++q) {
+                    const std::int64_t position = std::int64_t{s} * (data->x_offset + q);
+                    if (position % z != 0) continue;
+                    ASSERT_EQ(data->screen_points[0][q], memory.at(static_cast<std::size_t>(position / z)))
+                        << s << "/" << z << " x_offset " << data->x_offset << " point " << q;
+                }
+            }
+        }
+    }
+}
+
 TEST(ScreenPoints, SincKernelAndClamping)
 {
     EXPECT_EQ(SincKernel(0.0), 1.0);
