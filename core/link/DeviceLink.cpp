@@ -195,8 +195,12 @@ UINT DeviceLink::Run()
         if (!TransportUsable())
             continue;
         if (connection != connections_.load()) {
+            // A new connection: nothing of the previous one's silences or raised time-out
+            // carries over.
             connection = connections_.load();
             sessionStart = true;
+            timeouts = 0;
+            replyTimeout = kDefaultReplyTimeoutMs;
         }
 
         if (sessionStart) {

@@ -217,6 +217,31 @@ TEST_F(LinkTest, RaisedTimeOutPersistsAndSmallRequestsAreIgnored)
     EXPECT_EQ(dispatcher_->reply_timeout_ms, 0u);
 }
 
+TEST_F(LinkTest, NewConnectionStartsWithTheUsualTimeOutAndNoSilencesCounted)
+{
+    // The first connection raises the time-out to 1000 ms and meets two silences.
+    std::atomic<int> openers{0};
+    Start([&](const Bytes& sent) {
+        if (TypeOf(sent) == 1 && openers.fetch_add(1) == 0)
+            return std::vector<Bytes>{MakeFrame(2, {3})};
+        return std::vector<Bytes>{};
+    },
+          [](ScriptedDispatcher& d) { d.reply_timeout_ms = 1000; });
+    link_->ToggleConnection();
+    ASSERT_TRUE(dispatcher_->WaitForResets(3));
+    link_->Disconnect();
+    ASSERT_TRUE(dispatcher_->WaitForConnectedCalls(2));
+
+    // The second connection is silent from the start: five silences of 400 ms each.
+    const auto before = transport_->Sends().size();
+    link_->ToggleConnection();
+    ASSERT_TRUE(dispatcher_->WaitForConnectedCalls(4));
+    link_->StopThread();
+    const auto sends = transport_->Sends();
+    ASSERT_EQ(sends.size(), before + 5); // the opener and four resends
+    EXPECT_EQ(sends[before + 1].time - sends[before].time, 401u);
+}
+
 TEST_F(LinkTest, ClosedTransportClearsRunEventAndSendsNothing)
 {
     Start([](const Bytes&) { return std::vector<Bytes>{}; });
