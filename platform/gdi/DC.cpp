@@ -1025,6 +1025,9 @@ int KindOf(const QRegion& r)
 
 int CDC::IntersectClipRect(int left, int top, int right, int bottom)
 {
+    GdiRecord rec = d->MakeRecord("IntersectClipRect");
+    rec.rect = CRect(left, top, right, bottom);
+    d->Record(std::move(rec));
     const QRect rect = d->ToDevice(NormalRect(left, top, right, bottom));
     const QRegion r = rect.isValid() ? QRegion(rect) : QRegion();
     if (d->s.hasClip) {
@@ -1064,6 +1067,14 @@ int CDC::SelectClipRgn(CRgn* region) { return SelectClipRgn(region, RGN_COPY); }
 int CDC::SelectClipRgn(CRgn* region, int mode)
 {
     ObjectPtr r = region != nullptr ? FindObject(region->m_hObject, GdiObjectKind::Region) : nullptr;
+    // Recorded with the region's bounding box; removing the clip records an empty rectangle.
+    GdiRecord rec = d->MakeRecord("SelectClipRgn");
+    if (r) {
+        const QRect box = r->region.region.boundingRect();
+        if (!box.isEmpty()) rec.rect = CRect(box.left(), box.top(), box.right() + 1, box.bottom() + 1);
+    }
+    rec.flags = static_cast<UINT>(mode);
+    d->Record(std::move(rec));
     if (r == nullptr) {
         if (mode != RGN_COPY) return ERROR_REGION;
         d->s.hasClip = false;

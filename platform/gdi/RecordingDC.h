@@ -8,7 +8,10 @@
 #include <vector>
 
 struct GdiRecord {
-    std::string op;              // the call's name: "LineTo", "Polyline", "TextOut", "FillSolidRect" ...
+    // The call's name: "MoveTo", "LineTo", "Polyline", "TextOut", "FillSolidRect" ..., and the
+    // clipping calls "IntersectClipRect" and "SelectClipRgn" (rect: the region's box, empty when
+    // the clip is removed; flags: the mode).
+    std::string op;
     std::vector<CPoint> points;  // the points given (for LineTo: start and end)
     CRect rect;                  // the rectangle given, if any
     std::string text;            // the text given, if any

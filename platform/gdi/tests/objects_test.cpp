@@ -266,6 +266,14 @@ TEST(RecordingDC, CapturesWhatADrawingRoutineIssues)
     EXPECT_EQ(dc.Records().size(), 4u);
     dc.ClearRecords();
     EXPECT_TRUE(dc.Records().empty());
+    // Clipping calls are part of the record, so a test can see a grid clipped to its plot.
+    dc.IntersectClipRect(5, 6, 50, 40);
+    dc.SelectClipRgn(nullptr);
+    ASSERT_EQ(dc.Records().size(), 2u);
+    EXPECT_EQ(dc.Records()[0].op, "IntersectClipRect");
+    EXPECT_EQ(dc.Records()[0].rect, CRect(5, 6, 50, 40));
+    EXPECT_EQ(dc.Records()[1].op, "SelectClipRgn");
+    EXPECT_TRUE(dc.Records()[1].rect.IsRectEmpty());
 }
 
 TEST(Geometry, RectHelpers)
