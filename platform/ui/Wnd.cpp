@@ -908,6 +908,12 @@ CWnd* CWnd::SetFocus()
 CWnd* CWnd::GetFocus()
 {
     QWidget* w = QApplication::focusWidget();
+    // Without a window system that activates windows, the focus is the one of the window on top.
+    if (w == nullptr) {
+        QWidget* top = QApplication::activeModalWidget();
+        if (top == nullptr) top = QApplication::activeWindow();
+        if (top != nullptr) w = top->focusWidget();
+    }
     Record* r = FindByWidget(w);
     return r != nullptr ? FromHandle(r->HandleValue()) : nullptr;
 }
@@ -1268,8 +1274,8 @@ CMenu* CWnd::GetSystemMenu(BOOL revert)
 {
     Record* r = Find(m_hWnd);
     if (r == nullptr || revert) return nullptr;
-    if (r->systemMenu == nullptr) r->systemMenu = new CMenu();
-    return r->systemMenu;
+    if (r->systemMenu == nullptr) r->systemMenu = std::make_unique<CMenu>();
+    return r->systemMenu.get();
 }
 
 int CWnd::RunModalLoop(DWORD)
@@ -1310,7 +1316,9 @@ BOOL CWnd::ContinueModal() { return inModalLoop_; }
 
 void CWnd::EndModalLoop(int result)
 {
+    // The loop is over from now on, even though it returns only when control gets back to it.
     modalResult_ = result;
+    inModalLoop_ = false;
     if (modalLoop_ != nullptr) static_cast<QEventLoop*>(modalLoop_)->exit(result);
     else modalEndPending_ = true;
 }

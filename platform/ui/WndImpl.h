@@ -1,6 +1,7 @@
 #pragma once
 // Platform-internal: the window table and the Qt side of windows. Only platform/ui includes this.
 
+#include "platform/ui/Menu.h"
 #include "platform/ui/Wnd.h"
 
 #include <QPointer>
@@ -56,7 +57,7 @@ struct Record {
     bool destroying = false;
     bool isDialog = false;
     int defId = IDOK;
-    CMenu* systemMenu = nullptr;
+    std::unique_ptr<CMenu> systemMenu;
     HICON bigIcon = 0;
     HICON smallIcon = 0;
     HWND HandleValue() const { return IdToHandle<HWND>(id); }
