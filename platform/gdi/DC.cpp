@@ -275,8 +275,11 @@ private:
     long long left_ = 0;
 };
 
-// Splits a polyline into the dashes of a pattern (lengths in logical units).
-std::vector<std::pair<QPointF, QPointF>> Dashes(const std::vector<QPoint>& pts, const std::vector<double>& pattern)
+// Splits a polyline into the dashes of a pattern (lengths in logical units). Only the part of
+// each segment inside `bounds` is cut into dashes; elsewhere the pattern just moves on, so a
+// line running far off the surface costs no more than its visible part.
+std::vector<std::pair<QPointF, QPointF>> Dashes(const std::vector<QPoint>& pts, const std::vector<double>& pattern,
+                                               const QRectF& bounds)
 {
     std::vector<std::pair<QPointF, QPointF>> out;
     double cycle = 0;
@@ -284,31 +287,74 @@ std::vector<std::pair<QPointF, QPointF>> Dashes(const std::vector<QPoint>& pts, 
     if (cycle <= 0 || pts.size() < 2) return out;
     std::size_t index = 0;
     double left = pattern[0];
-    bool startPending = true;  // a dash that has not been started yet
+    bool open = false;  // a dash has started and not ended yet
     QPointF dashStart;
-    for (std::size_t s = 0; s + 1 < pts.size(); ++s) {
-        const QPointF a = pts[s];
-        const QPointF b = pts[s + 1];
+    // Moves the pattern on by a distance without drawing.
+    auto skip = [&](double distance) {
+        distance = std::fmod(distance, cycle);
+        for (std::size_t guard = 0; guard < 2 * pattern.size() + 2; ++guard) {
+            if (distance < left) {
+                left -= distance;
+                return;
+            }
+            distance -= left;
+            index = (index + 1) % pattern.size();
+            left = pattern[index];
+        }
+    };
+    for (std::size_t seg = 0; seg + 1 < pts.size(); ++seg) {
+        const QPointF a = pts[seg];
+        const QPointF b = pts[seg + 1];
         const double len = std::hypot(b.x() - a.x(), b.y() - a.y());
-        double t = 0;
-        int guard = 0;
-        while (guard++ < 200000) {
+        auto at = [&](double t) { return len > 0 ? a + (b - a) * (t / len) : a; };
+        // Visible range [s0, s1] of the segment.
+        double t0 = 0, t1 = 1;
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        auto clip = [&](double p, double q) {
+            if (p == 0) return q >= 0;
+            const double r = q / p;
+            if (p < 0) { if (r > t1) return false; t0 = std::max(t0, r); }
+            else { if (r < t0) return false; t1 = std::min(t1, r); }
+            return true;
+        };
+        const bool visible = clip(-dx, a.x() - bounds.left()) && clip(dx, bounds.right() - a.x()) &&
+                             clip(-dy, a.y() - bounds.top()) && clip(dy, bounds.bottom() - a.y());
+        const double s0 = visible ? t0 * len : len;
+        const double s1 = visible ? t1 * len : len;
+        if (s0 > 0) {
+            if (open) out.emplace_back(dashStart, a);
+            open = false;
+            skip(s0);
+        }
+        double t = s0;
+        for (int guard = 0; guard < 1000000 && t < s1; ++guard) {
             const bool on = index % 2 == 0;
-            const QPointF here = len > 0 ? a + (b - a) * (t / len) : a;
-            if (on && startPending) { dashStart = here; startPending = false; }
-            if (t + left > len) {
-                left -= len - t;
+            if (on && !open) { dashStart = at(t); open = true; }
+            if (t + left > s1) {
+                left -= s1 - t;
+                t = s1;
                 break;
             }
             t += left;
-            const QPointF end = len > 0 ? a + (b - a) * (t / len) : a;
-            if (on) out.emplace_back(dashStart, end);
+            if (on) out.emplace_back(dashStart, at(t));
+            open = false;
             index = (index + 1) % pattern.size();
             left = pattern[index];
-            startPending = true;
+        }
+        // Zero-length entries at the very end of the visible part still make their dots.
+        while (t >= s1 && left == 0 && s1 > s0) {
+            if (index % 2 == 0) out.emplace_back(at(t), at(t));
+            index = (index + 1) % pattern.size();
+            left = pattern[index];
+            if (index == 0) break;
+        }
+        if (s1 < len) {
+            if (open) out.emplace_back(dashStart, at(s1));
+            open = false;
+            skip(len - s1);
         }
     }
-    if (index % 2 == 0 && !startPending) out.emplace_back(dashStart, QPointF(pts.back()));
+    if (open) out.emplace_back(dashStart, QPointF(pts.back()));
     return out;
 }
 
@@ -657,7 +703,14 @@ void StrokePath(const CDC::Impl& dc, PaintScope& p, std::vector<QPoint> pts, boo
         p->drawPolyline(poly);
         return;
     }
-    for (const auto& [a, b] : Dashes(pts, pattern)) {
+    // Dashes are cut only where they can show: the surface plus the pen's reach, in logical
+    // units (the whole plane under a scaled mapping).
+    QRectF bounds(-1e12, -1e12, 2e12, 2e12);
+    if (dc.IdentityMapping()) {
+        const QSize size = dc.DeviceSize();
+        bounds = QRectF(0, 0, std::max(size.width(), 0), std::max(size.height(), 0)).adjusted(-pen.width - 2, -pen.width - 2, pen.width + 2, pen.width + 2);
+    }
+    for (const auto& [a, b] : Dashes(pts, pattern, bounds)) {
         if (a == b) p->drawPoint(a);
         else p->drawLine(a, b);
     }

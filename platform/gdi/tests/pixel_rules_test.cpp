@@ -109,6 +109,19 @@ TEST(PixelRules, ZeroLengthUserDashDrawsADot)
     c.dc.LineTo(20, 5);
     EXPECT_EQ(c.Row(5), "#.#.#.#.#.#.#.#.#.#.....");
 
+    // Far-reaching wide dotted lines are cut into dots only where they show.
+    TestCanvas far(40, 10);
+    const DWORD wideDots[] = {0, 8};
+    CPen farPen;
+    ASSERT_TRUE(farPen.CreatePen(PS_GEOMETRIC | PS_USERSTYLE, 3, &lb, 2, wideDots));
+    far.dc.SelectObject(&farPen);
+    far.dc.MoveTo(-100000000, 5);
+    far.dc.LineTo(100000000, 5);
+    int dotsSeen = 0;
+    for (int x = 1; x < 40; ++x) dotsSeen += far.At(x, 5) == kBlack && far.At(x - 1, 5) != kBlack;
+    EXPECT_GE(dotsSeen, 4);
+    EXPECT_LE(dotsSeen, 6);
+
     // A wide pen with round caps draws round dots where the dash is empty.
     TestCanvas w(60, 20);
     const DWORD sparse[] = {0, 12};
