@@ -238,6 +238,9 @@ int SetBkMode(HDC dc, int mode);
 int GetDeviceCaps(HDC dc, int index);
 COLORREF GetPixel(HDC dc, int x, int y);
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
+// Replaces palette entries of the 8-bit DIB section selected into a memory DC; returns the
+// number of entries set (0 when the DC holds no palette image).
+UINT SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colors);
 
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, HBRUSH flickerFree, UINT flags);

@@ -2,6 +2,8 @@
 
 #include "platform/gdi/DC.h"
 
+#include "platform/gdi/GdiInternal.h"
+
 #include <map>
 #include <memory>
 #include <mutex>
@@ -134,4 +136,19 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color)
 {
     CDC* d = CDC::FromHandle(dc);
     return d != nullptr ? d->SetPixel(x, y, color) : CLR_INVALID;
+}
+
+UINT SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colors)
+{
+    CDC* d = CDC::FromHandle(dc);
+    CBitmap* bitmap = d != nullptr ? d->GetCurrentBitmap() : nullptr;
+    const gdi::ObjectPtr o = bitmap != nullptr ? gdi::FindObject(bitmap->m_hObject, GdiObjectKind::Bitmap) : nullptr;
+    if (!o || colors == nullptr || o->bitmap.image.format() != QImage::Format_Indexed8 || start >= 256) return 0;
+    QList<QRgb> table = o->bitmap.image.colorTable();
+    table.resize(256, 0xFF000000u);
+    const UINT n = std::min<UINT>(count, 256 - start);
+    for (UINT i = 0; i < n; ++i)
+        table[static_cast<qsizetype>(start + i)] = qRgb(colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue);
+    o->bitmap.image.setColorTable(table);
+    return n;
 }

@@ -181,6 +181,12 @@ TEST(Bitmaps, PaletteDibSectionDrawsThroughItsPalette)
     out.dc.BitBlt(0, 0, 2, 1, &dc, 0, 0, SRCCOPY);
     EXPECT_EQ(out.At(1, 0), RGB(0x10, 0x20, 0x30));
     EXPECT_EQ(out.At(0, 0), RGB(0, 0, 0));
+    // The palette can change after the section was made.
+    const RGBQUAD blue{0xFF, 0, 0, 0};
+    EXPECT_EQ(SetDIBColorTable(dc.GetSafeHdc(), 7, 1, &blue), 1u);
+    EXPECT_EQ(SetDIBColorTable(dc.GetSafeHdc(), 300, 1, &blue), 0u);
+    out.dc.BitBlt(0, 0, 2, 1, &dc, 0, 0, SRCCOPY);
+    EXPECT_EQ(out.At(1, 0), RGB(0, 0, 0xFF));
     dc.DeleteDC();
     DeleteObject(h);
 }
