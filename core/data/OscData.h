@@ -301,6 +301,8 @@ public:
     void ProcessFrame();
     void ComputeMeasurements();
     void InterpolateScreen();
+    // The three STATE counters are the wire's unsigned 32-bit values: pass their bits as they
+    // are (a count above INT_MAX arrives as a negative int and is read back as unsigned).
     ChannelReadPlan PlanChannelRead(int num_catched_samples, int samples_before_trig,
                                     int first_trig_sample);
 
