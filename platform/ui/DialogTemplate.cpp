@@ -426,6 +426,33 @@ const DialogTemplate* FindDialogTemplate(UINT id)
 
 void RegisterString(UINT id, const char* text) { Strings()[id] = text != nullptr ? text : ""; }
 
+bool RegisterStringTableText(const char* text, std::string* errorOut)
+{
+    const std::string all = text != nullptr ? text : "";
+    std::vector<std::pair<UINT, std::string>> entries;
+    std::size_t start = 0;
+    int lineNo = 0;
+    while (start <= all.size()) {
+        std::size_t end = all.find('\n', start);
+        if (end == std::string::npos) end = all.size();
+        const std::string line = all.substr(start, end - start);
+        start = end + 1;
+        ++lineNo;
+        std::vector<Token> tok;
+        std::string error;
+        int id = 0;
+        if (!Tokenize(line, tok, error) || (!tok.empty() && (tok.size() != 2 || !ParseInt(tok[0].text, id) || id < 0 || !tok[1].quoted))) {
+            const std::string message = "line " + std::to_string(lineNo) + ": " + (error.empty() ? "expected: id \"text\"" : error);
+            if (errorOut != nullptr) *errorOut = message;
+            std::fprintf(stderr, "string table: %s\n", message.c_str());
+            return false;
+        }
+        if (!tok.empty()) entries.emplace_back(static_cast<UINT>(id), tok[1].text);
+    }
+    for (auto& [id, s] : entries) Strings()[id] = s;
+    return true;
+}
+
 BOOL AfxLoadString(UINT id, CString& text)
 {
     auto it = Strings().find(id);

@@ -66,6 +66,8 @@ const DialogTemplate* FindDialogTemplate(UINT id);
 
 // String table: LoadString's source.
 void RegisterString(UINT id, const char* text);
+// Lines of the form   101 "&О программе..."   ('#' comments, C escapes in the text).
+bool RegisterStringTableText(const char* text, std::string* error = nullptr);
 BOOL AfxLoadString(UINT id, CString& text);
 
 // Dialog base units of a font face and size: the average width of the Latin letters and the

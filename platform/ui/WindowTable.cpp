@@ -163,6 +163,14 @@ MessageScope::~MessageScope() { topMessage = frame.previous; }
 LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!OnUiThread()) {
+        // The UI thread handles it later; the worker does not wait. A text travels as a copy,
+        // since the caller's buffer may be gone by then; other pointer arguments must outlive
+        // the call.
+        if (message == WM_SETTEXT) {
+            std::string text = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
+            PostToUi([hwnd, wParam, text] { Send(hwnd, WM_SETTEXT, wParam, reinterpret_cast<LPARAM>(text.c_str())); });
+            return TRUE;
+        }
         PostToUi([hwnd, message, wParam, lParam] { Send(hwnd, message, wParam, lParam); });
         return 0;
     }
