@@ -161,8 +161,9 @@ void InterpolateLogicPoints(std::span<std::uint8_t[8]> records, int count, int s
 
     std::vector<std::array<std::uint8_t, 8>> work(static_cast<std::size_t>(available));
     for (std::size_t r = 0; r < work.size(); ++r) std::copy_n(records[r], 8, work[r].begin());
-    auto held = [&work](std::int64_t index) -> const std::array<std::uint8_t, 8>& {
-        return work[static_cast<std::size_t>(std::min<std::int64_t>(index, static_cast<std::int64_t>(work.size()) - 1))];
+    // As for the samples, the last copied record holds beyond the copy.
+    auto held = [&work, available](std::int64_t index) -> const std::array<std::uint8_t, 8>& {
+        return work[static_cast<std::size_t>(std::min(index, available - 1))];
     };
 
     const std::size_t outputs = std::min(static_cast<std::size_t>(count), records.size());
