@@ -1,5 +1,10 @@
 #pragma once
 // Platform-internal: the objects behind GDI handles, in Qt terms. Only platform/ includes this.
+//
+// What the window layer takes from here: FontOf() for a control's font, the QRegion of a region
+// handle (FindObject(h, GdiObjectKind::Region)->region.region) for window shapes, and
+// CreateIconFromImage()/IconToImage() to turn resource images into icon handles and back.
+// Window DCs are CDCs given a painter with CDC::AttachPainter for the time of a paint.
 
 #include "platform/gdi/GdiObjects.h"
 

@@ -262,3 +262,57 @@ TEST(Text, JustificationWidensTheSpacesUntilReset)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Text, PathEllipsisKeepsTheFileName)
+{
+    TestCanvas c(10, 10);
+    LOGFONT lf{};
+    lf.lfHeight = -12;
+    SetLogFontFaceName(lf, "MS Shell Dlg");
+    CFont font;
+    font.CreateFontIndirect(&lf);
+    c.dc.SelectObject(&font);
+    const std::string path = "/home/user/measurements/2026/december/capture_0042.csv";
+    const int width = c.dc.GetTextExtent("/home/.../capture_0042.csv").cx + 4;
+    CRect r(0, 0, width, 20);
+    const int full = c.dc.GetTextExtent(path).cx;
+    ASSERT_GT(full, width);
+    // Measuring with the ellipsis: the result fits and still ends with the file name.
+    CRect calc = r;
+    c.dc.DrawText(path, &calc, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
+    EXPECT_LE(calc.Width(), width);
+    EXPECT_GT(calc.Width(), c.dc.GetTextExtent("capture_0042.csv").cx);
+    // A path that fits is left alone.
+    CRect wide(0, 0, full + 10, 20);
+    c.dc.DrawText(path, &wide, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
+    EXPECT_EQ(wide.Width(), full);
+}
+
+TEST(Text, SaveAndRestoreBringBackFontColoursAndAlignment)
+{
+    TestCanvas c(10, 10);
+    CFont font;
+    font.CreatePointFont(120, "Arial");
+    CPen pen(PS_SOLID, 0, RGB(1, 2, 3));
+    const int level = c.dc.SaveDC();
+    c.dc.SelectObject(&font);
+    c.dc.SelectObject(&pen);
+    c.dc.SetTextColor(RGB(9, 9, 9));
+    c.dc.SetBkMode(TRANSPARENT);
+    c.dc.SetTextAlign(TA_BOTTOM | TA_CENTER);
+    c.dc.SaveDC();
+    c.dc.SetTextColor(RGB(7, 7, 7));
+    EXPECT_TRUE(c.dc.RestoreDC(-1));
+    EXPECT_EQ(c.dc.GetTextColor(), RGB(9, 9, 9));
+    EXPECT_EQ(c.dc.GetCurrentFont(), &font);
+    EXPECT_TRUE(c.dc.RestoreDC(level));
+    EXPECT_EQ(c.dc.GetTextColor(), RGB(0, 0, 0));
+    EXPECT_EQ(c.dc.GetBkMode(), OPAQUE);
+    EXPECT_EQ(c.dc.GetTextAlign(), TA_TOP | TA_LEFT);
+    EXPECT_NE(c.dc.GetCurrentFont(), &font);
+    EXPECT_NE(c.dc.GetCurrentPen(), &pen);
+}
+
+}  // namespace
