@@ -1,0 +1,184 @@
+// A window of a registered class that paints itself and follows the mouse: the path the chart
+// family takes.
+
+#include "platform/gdi/DC.h"
+#include "platform/ui/App.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/PaintDC.h"
+#include "platform/ui/testing/UiTest.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class Scope : public CWnd {
+public:
+    Scope()
+    {
+        WNDCLASS wc;
+        wc.style = CS_DBLCLKS;
+        wc.lpszClassName = "ScopeTestCtrl";
+        AfxRegisterClass(&wc);
+    }
+    afx_msg void OnPaint()
+    {
+        CPaintDC dc(this);
+        CRect r;
+        GetClientRect(&r);
+        dc.FillSolidRect(&r, RGB(0, 0, 0));
+        CPen pen(PS_SOLID, 0, RGB(255, 0, 0));
+        CPen* old = dc.SelectObject(&pen);
+        dc.MoveTo(0, r.Height() / 2);
+        dc.LineTo(r.Width(), r.Height() / 2);
+        dc.SelectObject(old);
+        paints++;
+        onScreen = dc.IsOnScreen();
+    }
+    afx_msg BOOL OnEraseBkgnd(CDC*) { return TRUE; }
+    afx_msg void OnLButtonDown(UINT, CPoint p)
+    {
+        SetCapture();
+        events.push_back("down " + std::to_string(p.x) + "," + std::to_string(p.y));
+    }
+    afx_msg void OnLButtonUp(UINT, CPoint p)
+    {
+        ReleaseCapture();
+        events.push_back("up " + std::to_string(p.x) + "," + std::to_string(p.y));
+    }
+    afx_msg void OnMouseMove(UINT flags, CPoint p)
+    {
+        events.push_back(std::string("move ") + ((flags & MK_LBUTTON) != 0 ? "drag " : "") + std::to_string(p.x) + "," +
+                         std::to_string(p.y));
+    }
+    afx_msg void OnLButtonDblClk(UINT, CPoint) { events.push_back("dblclk"); }
+    afx_msg BOOL OnMouseWheel(UINT, short delta, CPoint)
+    {
+        events.push_back("wheel " + std::to_string(delta));
+        return TRUE;
+    }
+    afx_msg void OnSize(UINT, int cx, int cy) { events.push_back("size " + std::to_string(cx) + "x" + std::to_string(cy)); }
+    int paints = 0;
+    bool onScreen = false;
+    std::vector<std::string> events;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(Scope, CWnd)
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_MOUSEMOVE()
+    ON_WM_MOUSEWHEEL()
+    ON_WM_SIZE()
+END_MESSAGE_MAP()
+
+class MinimumSize : public CDialog {
+public:
+    afx_msg void OnWindowPosChanging(WINDOWPOS* pos)
+    {
+        pos->cx = std::max(pos->cx, 500);
+        pos->cy = std::max(pos->cy, 300);
+    }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(MinimumSize, CDialog)
+    ON_WM_WINDOWPOSCHANGING()
+END_MESSAGE_MAP()
+
+DialogTemplate Host()
+{
+    DialogTemplate t;
+    t.id = 9400;
+    t.caption = "Осциллограф";
+    t.rect = CRect(0, 0, 300, 180);
+    return t;
+}
+
+}  // namespace
+
+TEST(CustomWindow, PaintsThroughCPaintDcAndRendersToPng)
+{
+    uitest::EnsureApplication();
+    CDialog host;
+    ASSERT_TRUE(host.CreateIndirect(Host()));
+    Scope scope;
+    ASSERT_TRUE(scope.Create("ScopeTestCtrl", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, CRect(10, 10, 210, 110), &host, 1000));
+    host.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(uitest::RenderToPng(&scope, uitest::OutputPath("platform_ui/custom_window.png")));
+    EXPECT_GE(scope.paints, 1);
+    EXPECT_TRUE(scope.onScreen);
+    QImage image(QString::fromStdString(uitest::OutputPath("platform_ui/custom_window.png")));
+    ASSERT_EQ(image.width(), 200);
+    EXPECT_EQ(image.pixelColor(100, 50), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(100, 20), QColor(0, 0, 0));
+
+    // Drawing outside WM_PAINT reaches no screen.
+    CClientDC outside(&scope);
+    EXPECT_FALSE(outside.IsOnScreen());
+}
+
+TEST(CustomWindow, MouseMessagesCarryClientPointsAndCaptureKeepsTheDrag)
+{
+    uitest::EnsureApplication();
+    CDialog host;
+    ASSERT_TRUE(host.CreateIndirect(Host()));
+    Scope scope;
+    ASSERT_TRUE(scope.Create("ScopeTestCtrl", "", WS_CHILD | WS_VISIBLE, CRect(10, 10, 210, 110), &host, 1000));
+    host.ShowWindow(SW_SHOW);
+    scope.events.clear();
+
+    uitest::MouseDown(&scope, CPoint(20, 30));
+    EXPECT_EQ(CWnd::GetCapture(), &scope);
+    EXPECT_NE(GetAsyncKeyState(VK_LBUTTON) & 0x8000, 0);
+    // The pointer leaves the window while the button is down: the moves still come here.
+    uitest::MouseMove(&host, CPoint(5, 5), true);
+    uitest::MouseUp(&scope, CPoint(40, 50));
+    EXPECT_EQ(CWnd::GetCapture(), nullptr);
+    EXPECT_EQ(GetAsyncKeyState(VK_LBUTTON), 0);
+    uitest::DoubleClickAt(&scope, CPoint(7, 8));
+    uitest::Wheel(&scope, CPoint(7, 8), -120);
+    const std::vector<std::string> expected = {"down 20,30", "move drag -5,-5", "up 40,50", "down 7,8", "up 7,8", "dblclk", "up 7,8", "wheel -120"};
+    EXPECT_EQ(scope.events, expected);
+    POINT cursor;
+    GetCursorPos(&cursor);
+    CPoint inScope = cursor;
+    scope.ScreenToClient(&inScope);
+    EXPECT_EQ(inScope, CPoint(7, 8));
+
+    scope.events.clear();
+    scope.MoveWindow(0, 0, 150, 60);
+    EXPECT_EQ(scope.events, (std::vector<std::string>{"size 150x60"}));
+}
+
+TEST(CustomWindow, WindowPosChangingEnforcesAMinimumSize)
+{
+    uitest::EnsureApplication();
+    MinimumSize dlg;
+    ASSERT_TRUE(dlg.CreateIndirect(Host()));
+    dlg.SetWindowPos(nullptr, 10, 20, 100, 100, SWP_NOZORDER);
+    CRect r;
+    dlg.GetWindowRect(&r);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_GE(r.Width(), 500);
+    EXPECT_GE(r.Height(), 300);
+    dlg.MoveWindow(5, 5, 800, 600);
+    dlg.GetWindowRect(&r);
+    EXPECT_EQ(r.Width(), 800);
+
+    // An unregistered class makes no window.
+    CWnd nothing;
+    EXPECT_FALSE(nothing.Create("NoSuchWindowClass", "", WS_CHILD, CRect(0, 0, 5, 5), &dlg, 5));
+}
