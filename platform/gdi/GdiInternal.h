@@ -98,7 +98,10 @@ inline COLORREF FromRgb(QRgb rgb)
 // height; the escapement is applied by the drawing code, not here).
 QFont MakeQFont(const LOGFONT& lf);
 // The Qt font of a font object, made on first use. Text needs a GUI application object: when
-// the program has none yet (a test of drawing code), one is made on the offscreen platform.
+// the program has none yet (a test of drawing code), one is made, on the offscreen platform
+// when there is no display. A program that will show widgets needs a full QApplication: the
+// window layer provides it by defining VelkaroEnsureApplication (below), which is then called
+// instead.
 const QFont& FontOf(FontData& font);
 void EnsureGuiApplication();
 
@@ -124,3 +127,6 @@ QImage OpaquePicture(const BitmapData& bitmap);
 HBITMAP CreateBitmapFromImage(const QImage& image);
 
 }  // namespace gdi
+
+// Defined by the window layer when it is linked in: makes the program's application object.
+extern "C" void VelkaroEnsureApplication() __attribute__((weak));

@@ -247,7 +247,13 @@ QFont MakeQFont(const LOGFONT& lf)
 void EnsureGuiApplication()
 {
     if (QCoreApplication::instance() != nullptr) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (VelkaroEnsureApplication != nullptr) {
+        VelkaroEnsureApplication();
+        if (QCoreApplication::instance() != nullptr) return;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "velkaro";
     static char* argv[] = {name, nullptr};
