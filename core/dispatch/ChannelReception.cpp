@@ -61,7 +61,7 @@ int COscDispatch::SuppliedLength(std::uint32_t claimed, int availableBytes, int 
 {
     std::int64_t length = claimed;
     length = std::min<std::int64_t>(length, availableBytes / k);
-    length = std::min<std::int64_t>(length, requested_length);
+    length = std::min<std::int64_t>(length, ch_limit);
     return static_cast<int>(std::max<std::int64_t>(length, 0));
 }
 
@@ -73,6 +73,11 @@ void COscDispatch::HandleCh()
     std::memcpy(&header, received_frame + PACKET_AT, CH_HEADER);
     const auto* data = reinterpret_cast<const std::int8_t*>(received_frame + PACKET_AT + CH_HEADER);
     const int availableBytes = frameLength - CH_HEADER;
+
+    // What the last request asked for bounds what this answer may supply; an answer nobody
+    // asked for (after a reset or a completed frame) supplies nothing.
+    ch_limit = requested_length;
+    requested_length = 0;
 
     CSingleLock lock(&DataLock, TRUE);
     OscData& d = *GetOscData();
@@ -221,6 +226,7 @@ void COscDispatch::BuildScreenFromMemory(OscData& d, const ChannelReadPlan& plan
 bool COscDispatch::ScreenReadOut(OscData& d, const CH& header, const std::int8_t* data,
                                  int availableBytes)
 {
+    if (ch_limit == 0) return false;
     if (header.ch > 1) return true;
     const int k = read.min_max != 0 ? 2 : 1;
     int length = SuppliedLength(header.length, availableBytes, k);
@@ -265,7 +271,7 @@ bool COscDispatch::AveragingReadOut(OscData& d, const CH& header, const std::int
                                     int availableBytes)
 {
     const int c = read.channel == 1 ? 1 : 0;
-    if (header.ch != c) return false;  // not the channel being read: wait for the next STATE
+    if (ch_limit == 0 || header.ch != c) return false;  // not the channel being read: wait for the next STATE
     const int k = read.min_max != 0 ? 2 : 1;
     const std::int64_t n = std::max<int>(read.average_length, 1);
     const int points = read.points;

@@ -128,6 +128,7 @@ void COscDispatch::Reset()
     version_pending = true;
     read = ReadOut{};
     requested_length = 0;
+    ch_limit = 0;
     for (int c = 0; c < 2; ++c) {
         pending_points[c].clear();
         pending_offset[c] = 0;
@@ -165,6 +166,10 @@ void COscDispatch::SetConnected(bool connected)
 void COscDispatch::HandlePacket()
 {
     ReplyBare(PACKET_DATA_GET_STATE);
+    if (abandon_statistic) {
+        CSingleLock lock(&DataLock, TRUE);
+        ApplyReset(*GetOscData());
+    }
     if (ReceivedLength() < 1) return;
     switch (received_frame[PACKET_AT]) {
     case PACKET_DATA_MODE:
@@ -257,6 +262,7 @@ void COscDispatch::HandleVersion()
 
     CSingleLock lock(&DataLock, TRUE);
     OscData* d = GetOscData();
+    ApplyReset(*d);
     d->mode |= MODE_LINKED;
     const int v = d->GetVersion();
     if (v == 1 || v == 3) calibration_read_pending = true;
@@ -555,7 +561,7 @@ void COscDispatch::ChooseReply(OscData& d, const State& state, bool redraw)
             d.last_num_catched_samples = static_cast<std::int32_t>(d.GetMemoryDepth());
         else
             d.last_num_catched_samples = static_cast<std::int32_t>(
-                std::min<std::uint32_t>(state.num_catched_samples, INT32_MAX));
+                std::min<std::uint32_t>(std::uint32_t{state.num_catched_samples}, INT32_MAX));
         return;
     }
 

@@ -163,6 +163,7 @@ private:
 
     // The length (samples) and channel of the last GET_CH sent: a CH never supplies more.
     int requested_length = 0;
+    int ch_limit = 0;  // the request the CH being handled answers
 
     // Recorder.
     CFile recorder_file[2];

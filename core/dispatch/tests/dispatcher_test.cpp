@@ -81,12 +81,22 @@ TEST_F(DispatchTest, ModeAnswersAskForModeThreeAndRebootFromTheBootloader)
 
 TEST_F(DispatchTest, VersionSelectsTheVariantAndMarksTheDeviceLinked)
 {
-    Identify(3);
-    CSingleLock lock(&DataLock, TRUE);
-    EXPECT_NE(Data().mode & MODE_LINKED, 0u);
+    EXPECT_EQ(SendVersion(3).Type(), PACKET_DATA_GET_STATE);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        EXPECT_EQ(Data().GetVersion(), 3);
+        EXPECT_NE(Data().mode & MODE_LINKED, 0u);
+        Data().changes = 0;
+    }
     EXPECT_FALSE(dispatch.IsVersionPending());
-    // Versions 1 and 3 hold calibration data that the host asks for.
+    // Versions 1 and 3 hold calibration data that the host asks for, until they arrive.
     EXPECT_TRUE(dispatch.IsCalibrationReadPending());
+    EXPECT_EQ(SendState(0).Type(), 37);
+    EXPECT_EQ(SendState(0).Type(), 37);
+    PacketDataStructure<PACKET_DATA_CALIBRATION_DATA> cal{};
+    cal.data_id = PACKET_DATA_CALIBRATION_DATA;
+    Send(Packet::From(cal));
+    EXPECT_NE(SendState(0).Type(), 37);
 }
 
 TEST_F(DispatchTest, VersionSwitchThatCouldNotRunKeepsAskingForTheVersion)
@@ -229,10 +239,10 @@ TEST_F(DispatchTest, LowPriorityRequestsFollowInTheirOrder)
     answer = SendState(0);
     ASSERT_EQ(answer.Type(), PACKET_DATA_SET_OUT_FREQ);
     EXPECT_EQ(Val(answer.As<PacketDataStructure<PACKET_DATA_SET_OUT_FREQ>>().freq), 1234u);
-    // Until OUT_FREQ_WRITTEN the frequency is written again; then the calibration data.
+    // Until OUT_FREQ_WRITTEN the frequency is written again.
     EXPECT_EQ(SendState(0).Type(), PACKET_DATA_SET_OUT_FREQ);
     Send(OutFreqWritten());
-    EXPECT_EQ(SendState(0).Type(), 37);
+    EXPECT_NE(SendState(0).Type(), PACKET_DATA_SET_OUT_FREQ);
 }
 
 TEST_F(DispatchTest, CalibrationDataReachTheVariant)

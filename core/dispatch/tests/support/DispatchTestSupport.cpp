@@ -58,14 +58,24 @@ void DispatchTest::TearDown()
     ConfigSections.clear();
 }
 
-void DispatchTest::Identify(int version)
+Packet DispatchTest::SendVersion(int version)
 {
     PacketDataStructure<PACKET_DATA_VERSION> v{};
     v.data_id = PACKET_DATA_VERSION;
     v.version_major = static_cast<std::uint8_t>(version);
     v.version_minor = 0;
-    const Packet answer = Send(Packet::From(v));
-    ASSERT_EQ(answer.Type(), PACKET_DATA_GET_STATE);
+    return Send(Packet::From(v));
+}
+
+void DispatchTest::Identify(int version)
+{
+    ASSERT_EQ(SendVersion(version).Type(), PACKET_DATA_GET_STATE);
+    if (version == 1 || version == 3) {
+        // These devices are asked for their calibration data: answer with an empty table.
+        PacketDataStructure<PACKET_DATA_CALIBRATION_DATA> cal{};
+        cal.data_id = PACKET_DATA_CALIBRATION_DATA;
+        Send(Packet::From(cal));
+    }
     CSingleLock lock(&DataLock, TRUE);
     ASSERT_EQ(Data().GetVersion(), version);
     Data().changes = 0;
@@ -120,7 +130,7 @@ Packet DispatchTest::SendCh(std::int32_t offset, std::uint32_t buf_offset, std::
     p.ch = ch;
     p.min_max = min_max;
     const std::size_t n = std::min(data.size(), sizeof(p.ch_data));
-    std::memcpy(p.ch_data, data.data(), n);
+    if (n > 0) std::memcpy(p.ch_data, data.data(), n);
     Packet packet = Packet::From(p);
     packet.bytes.resize(15 + n);
     return Send(packet);

@@ -65,6 +65,7 @@ protected:
 
     // A fresh model of the version, identified through a VERSION packet, with nothing pending.
     void Identify(int version);
+    Packet SendVersion(int version);
     OscData& Data() { return *GetOscData(); }
 
     // Writes the packet into the receive buffer, presets the reply to GET_STATE and handles it.
