@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 CWinApp* theApp = nullptr;
@@ -55,14 +56,20 @@ void AfxEnsureApplication()
 
 int AfxWinMain(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    app.setFont(uiimpl::DialogFont());
+    std::unique_ptr<QApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        app = std::make_unique<QApplication>(argc, argv);
+        app->setFont(uiimpl::DialogFont());
+    }
     uiimpl::EnsureEventFilter();
     CWinApp* program = AfxGetApp();
     if (program == nullptr) return 1;
+    program->m_args.assign(argv, argv + std::max(argc, 0));
     if (!program->m_pszAppName.empty()) QApplication::setApplicationName(QString::fromStdString(program->m_pszAppName));
     program->InitInstance();
-    return program->ExitInstance();
+    const int code = program->ExitInstance();
+    program->m_pMainWnd = nullptr;
+    return code;
 }
 
 namespace {

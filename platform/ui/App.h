@@ -9,6 +9,9 @@
 #include "platform/kernel/CString.h"
 #include "platform/ui/UiTypes.h"
 
+#include <string>
+#include <vector>
+
 class CWnd;
 
 class CWinApp {
@@ -28,6 +31,9 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
     CString m_pszAppName;
+    // The command line, program name first (AfxWinMain fills it).
+    std::vector<std::string> m_args;
+    // What ExitInstance returns unless a program overrides it.
     int exitCode_ = 0;
 };
 
@@ -38,6 +44,8 @@ public:
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
+// Runs the program object: InitInstance, then ExitInstance's value is the exit code. Uses the
+// Qt application that exists, or makes one for the time of the call.
 int AfxWinMain(int argc, char** argv);
 // Creates the Qt application object for code that needs windows without AfxWinMain (tests).
 void AfxEnsureApplication();

@@ -31,6 +31,9 @@ std::string Upper(std::string s)
     return s;
 }
 
+// Set while SetWindowPos applies a position it has already offered to WM_WINDOWPOSCHANGING.
+bool positioning = false;
+
 std::map<std::string, WNDCLASS>& Classes()
 {
     static auto* classes = new std::map<std::string, WNDCLASS>();
@@ -56,6 +59,24 @@ protected:
     {
         Record* r = Find(hwnd_);
         if (r == nullptr) return;
+        if (isWindow() && !adjusting_ && !positioning) {
+            // A size the user dragged to is offered to WM_WINDOWPOSCHANGING like any other.
+            const QRect frame = frameGeometry();
+            WINDOWPOS pos;
+            pos.hwnd = hwnd_;
+            pos.x = frame.x();
+            pos.y = frame.y();
+            pos.cx = frame.width();
+            pos.cy = frame.height();
+            pos.flags = SWP_NOMOVE | SWP_NOZORDER;
+            Send(hwnd_, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
+            if (pos.cx != frame.width() || pos.cy != frame.height()) {
+                adjusting_ = true;
+                resize(std::max(0, pos.cx - (frame.width() - width())), std::max(0, pos.cy - (frame.height() - height())));
+                adjusting_ = false;
+                return;  // the adjusted resize reports WM_SIZE
+            }
+        }
         const UINT type = isMaximized() ? SIZE_MAXIMIZED : isMinimized() ? SIZE_MINIMIZED : SIZE_RESTORED;
         Send(hwnd_, WM_SIZE, type, MAKELPARAM(static_cast<unsigned>(width()), static_cast<unsigned>(height())));
     }
@@ -98,6 +119,7 @@ protected:
     void focusOutEvent(QFocusEvent*) override { Send(hwnd_, WM_KILLFOCUS, 0, 0); }
 
 private:
+    bool adjusting_ = false;
     void Mouse(QMouseEvent* e)
     {
         Record* r = Find(hwnd_);
@@ -802,8 +824,10 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     r = Find(m_hWnd);
     if (r == nullptr || r->widget == nullptr) return FALSE;
     w = r->widget;
+    positioning = true;
     if ((pos.flags & SWP_NOMOVE) == 0) w->move(pos.x, pos.y);
     if ((pos.flags & SWP_NOSIZE) == 0) w->resize(std::max(0, pos.cx - dw), std::max(0, pos.cy - dh));
+    positioning = false;
     if ((pos.flags & SWP_NOZORDER) == 0 && insertAfter == nullptr) w->raise();
     if ((pos.flags & SWP_SHOWWINDOW) != 0) ShowWindow((pos.flags & SWP_NOACTIVATE) != 0 ? SW_SHOWNA : SW_SHOW);
     if ((pos.flags & SWP_HIDEWINDOW) != 0) ShowWindow(SW_HIDE);
@@ -1068,6 +1092,21 @@ HICON CWnd::GetIcon(BOOL bigIcon) const
 {
     Record* r = Find(m_hWnd);
     return r == nullptr ? 0 : bigIcon ? r->bigIcon : r->smallIcon;
+}
+
+int CWnd::SetWindowRgn(HRGN region, BOOL redraw)
+{
+    QWidget* w = WidgetOf(m_hWnd);
+    if (w == nullptr) return 0;
+    if (region == 0) {
+        w->clearMask();
+    } else {
+        auto obj = gdi::FindObject(region, GdiObjectKind::Region);
+        if (obj == nullptr) return 0;
+        w->setMask(obj->region.region);
+    }
+    if (redraw) w->update();
+    return 1;
 }
 
 void CWnd::Invalidate(BOOL)

@@ -125,6 +125,9 @@ public:
     HICON SetIcon(HICON icon, BOOL bigIcon);
     HICON GetIcon(BOOL bigIcon) const;
 
+    // Shapes the window (a copy of the region is kept; null restores the rectangle).
+    int SetWindowRgn(HRGN region, BOOL redraw);
+
     // ---- painting ----
     void Invalidate(BOOL erase = TRUE);
     void InvalidateRect(const RECT* rect, BOOL erase = TRUE);

@@ -1,0 +1,182 @@
+// The program object, common dialogs and window geometry queries.
+
+#include "platform/ui/App.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/testing/UiTest.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+DialogTemplate MainTemplate()
+{
+    DialogTemplate t;
+    t.id = 9500;
+    t.caption = "Durmitt";
+    t.rect = CRect(0, 0, 200, 100);
+    t.items = {{"Button", 1000, "Подключиться", WS_TABSTOP, 0, CRect(5, 5, 75, 19)},
+               {"Button", IDCANCEL, "Выход", WS_TABSTOP, 0, CRect(140, 5, 190, 19)},
+               {"ScrollBar", 1001, "", SBS_HORZ, 0, CRect(5, 80, 190, 90)}};
+    return t;
+}
+
+class TestProgram : public CWinAppEx {
+public:
+    TestProgram() : CWinAppEx(TRUE, "Durmitt") {}
+    BOOL InitInstance() override
+    {
+        CDialog dlg;
+        dlg.InitModalIndirect(MainTemplate());
+        m_pMainWnd = &dlg;
+        uitest::OnNextModal([this](uihooks::ModalContext& m) {
+            sawMain = AfxGetMainWnd() == m.window;
+            uitest::Click(m.window->GetDlgItem(IDCANCEL));
+        });
+        result = static_cast<int>(dlg.DoModal());
+        exitCode_ = 3;
+        return FALSE;
+    }
+    bool sawMain = false;
+    int result = 0;
+};
+
+}  // namespace
+
+TEST(App, InitInstanceRunsTheMainDialogAndExitInstanceGivesTheExitCode)
+{
+    uitest::EnsureApplication();
+    TestProgram program;
+    char name[] = "durmitt";
+    char demo[] = "--demo";
+    char* argv[] = {name, demo, nullptr};
+    EXPECT_EQ(AfxWinMain(2, argv), 3);
+    EXPECT_EQ(AfxGetApp(), &program);
+    EXPECT_TRUE(program.sawMain);
+    EXPECT_EQ(program.result, IDCANCEL);
+    EXPECT_EQ(program.m_args, (std::vector<std::string>{"durmitt", "--demo"}));
+    EXPECT_EQ(AfxGetMainWnd(), nullptr);
+
+    // Message boxes without an owner take the program's name as caption.
+    std::string caption;
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        caption = m.caption;
+        m.End(IDYES);
+    });
+    EXPECT_EQ(AfxMessageBox("Продолжить?", MB_YESNO | MB_ICONQUESTION), IDYES);
+    EXPECT_EQ(caption, "Durmitt");
+}
+
+TEST(App, FilterStringsBecomeQtNameFilters)
+{
+    EXPECT_EQ(CFileDialog::TranslateFilter("Все файлы (*.*)|*.*||"), (std::vector<std::string>{"Все файлы (*.*)"}));
+    EXPECT_EQ(CFileDialog::TranslateFilter("Рисунок|*.bmp;*.png|Текст (*.txt)|*.txt||"),
+              (std::vector<std::string>{"Рисунок (*.bmp *.png)", "Текст (*.txt)"}));
+    EXPECT_TRUE(CFileDialog::TranslateFilter(nullptr).empty());
+    EXPECT_TRUE(CFileDialog::TranslateFilter("dangling|").empty());
+}
+
+TEST(App, SaveDialogAddsTheExtensionAndAsksBeforeReplacing)
+{
+    uitest::EnsureApplication();
+    const std::filesystem::path dir = std::filesystem::path(uitest::OutputPath("platform_ui/files"));
+    std::filesystem::create_directories(dir);
+    const std::string existing = (dir / "screen.png").string();
+    std::ofstream(existing) << "x";
+
+    CFileDialog save(FALSE, "png", "screen", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "PNG (*.png)|*.png||");
+    std::string question;
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        EXPECT_EQ(m.kind, uihooks::ModalKind::FileDialog);
+        m.fileName = (dir / "screen").string();
+        m.End(IDOK);
+    });
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        question = m.text;
+        m.End(IDNO);  // keep the file: the dialog comes back
+    });
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        m.fileName = (dir / "other.png").string();
+        m.End(IDOK);
+    });
+    EXPECT_EQ(save.DoModal(), IDOK);
+    EXPECT_EQ(question, "screen.png уже существует.\nЗаменить его?");
+    EXPECT_EQ(save.GetPathName(), std::filesystem::absolute(dir / "other.png").string());
+    EXPECT_EQ(save.GetFileExt(), "png");
+    EXPECT_EQ(save.GetFileName(), "other.png");
+
+    CFileDialog open(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, "Все файлы (*.*)|*.*||");
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        m.fileName = (dir / "not-yet.dat").string();
+        m.End(IDOK);
+    });
+    EXPECT_EQ(open.DoModal(), IDOK) << "an open dialog accepts a file that does not exist yet";
+    uitest::OnNextModal([](uihooks::ModalContext& m) { m.End(IDCANCEL); });
+    EXPECT_EQ(open.DoModal(), IDCANCEL);
+}
+
+namespace {
+class ScrollHost : public CDialog {
+public:
+    afx_msg void OnHScroll(UINT code, UINT pos, CScrollBar* bar)
+    {
+        codes.push_back(code);
+        (void)pos;
+        fromBar = bar;
+    }
+    std::vector<UINT> codes;
+    CScrollBar* fromBar = nullptr;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(ScrollHost, CDialog)
+    ON_WM_HSCROLL()
+END_MESSAGE_MAP()
+}  // namespace
+
+TEST(App, ScrollBarClicksReachTheParentAndTheThumbWaitsForTheProgram)
+{
+    uitest::EnsureApplication();
+    ScrollHost host;
+    ASSERT_TRUE(host.CreateIndirect(MainTemplate()));
+    host.ShowWindow(SW_SHOW);
+    auto* bar = static_cast<CScrollBar*>(host.GetDlgItem(1001));
+    SCROLLINFO info;
+    info.fMask = SIF_ALL;
+    info.nMax = 100;
+    info.nPage = 10;
+    info.nPos = 50;
+    bar->SetScrollInfo(&info);
+    CRect r;
+    bar->GetClientRect(&r);
+    uitest::ClickAt(bar, CPoint(r.right - 3, r.Height() / 2));  // the right arrow
+    ASSERT_FALSE(host.codes.empty());
+    EXPECT_EQ(host.codes.front(), SB_LINEDOWN);
+    EXPECT_EQ(host.fromBar, bar);
+    EXPECT_EQ(bar->GetScrollPos(), 50);
+}
+
+TEST(App, WindowsAreFoundByPoint)
+{
+    uitest::EnsureApplication();
+    CDialog host;
+    ASSERT_TRUE(host.CreateIndirect(MainTemplate()));
+    host.ShowWindow(SW_SHOW);
+    CWnd* button = host.GetDlgItem(1000);
+    CRect r;
+    button->GetWindowRect(&r);
+    EXPECT_EQ(CWnd::WindowFromPoint(r.CenterPoint()), button);
+    CPoint inHost = r.CenterPoint();
+    host.ScreenToClient(&inHost);
+    EXPECT_EQ(host.ChildWindowFromPoint(inHost), button);
+    button->ShowWindow(SW_HIDE);
+    EXPECT_EQ(host.ChildWindowFromPoint(inHost), button) << "hidden children count";
+    EXPECT_EQ(host.ChildWindowFromPoint(inHost, CWP_SKIPINVISIBLE), &host);
+    EXPECT_EQ(CWnd::WindowFromPoint(r.CenterPoint()), &host) << "hidden windows do not";
+    EXPECT_EQ(host.ChildWindowFromPoint(CPoint(-5, -5)), nullptr);
+}
