@@ -1,0 +1,319 @@
+// The recorder streaming into its files: the requests that read the device's ring, the bytes
+// the files end up holding, and the errors the user is told about.
+
+#include "support/DispatchTestSupport.h"
+
+#include "core/data/RecorderHeader.h"
+#include "core/log/EventLog.h"
+#include "platform/kernel/ManualClock.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Julian day number of a Gregorian date (the civil-calendar formula).
+std::int64_t JulianDay(int year, int month, int day)
+{
+    const int a = (14 - month) / 12;
+    const std::int64_t y = year + 4800 - a;
+    const std::int64_t m = month + 12 * a - 3;
+    return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
+}
+
+template <class T>
+void PutLE(std::vector<std::uint8_t>& out, T value)
+{
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        out.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i)));
+}
+
+class RecorderTest : public DispatchTest {
+protected:
+    void SetUp() override
+    {
+        DispatchTest::SetUp();
+        folder = fs::path(VELKARO_TEST_OUTPUT_DIR) / "dispatch_recorder" /
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        clock.SetLocalTime(SYSTEMTIME{2026, 3, 0, 15, 10, 20, 30, 400});
+        SetCurrentClock(&clock);
+    }
+
+    void TearDown() override
+    {
+        connection.disconnect();
+        SetCurrentClock(nullptr);
+        DispatchTest::TearDown();
+    }
+
+    // Recorder mode requested on a freshly identified device with the given channels.
+    void Request(int version, std::uint16_t oscCr)
+    {
+        Identify(version);
+        connection = Data().recorder_error.connect([this](std::string text) { errors.push_back(text); });
+        CSingleLock lock(&DataLock, TRUE);
+        Data().osc_cr = oscCr;
+        Data().x_skip = 0;
+        Data().mode |= MODE_RECORDER;
+        Data().status |= STATUS_RECORDER_START;
+        Data().str_datalogger_fn[0] = (folder / "a.bin").string();
+        Data().str_datalogger_fn[1] = (folder / "b.bin").string();
+    }
+
+    // The start STATE, then the device's cycle start.
+    void Start(std::uint16_t deviceOscCr)
+    {
+        const Packet answer = SendState(0, deviceOscCr);
+        ASSERT_EQ(answer.Type(), PACKET_DATA_START_CYCLONE);
+        ASSERT_NE(Val(answer.As<StartP>().osc_cr) & OSC_CR_RECORDER, 0);
+        SendBare(28);
+    }
+
+    void Stop()
+    {
+        {
+            CSingleLock lock(&DataLock, TRUE);
+            Data().status |= STATUS_RECORDER_STOP;
+        }
+        const Packet answer = SendState(0, 0x4000 | 0x1001);
+        ASSERT_EQ(answer.Type(), PACKET_DATA_START_CYCLONE);
+        EXPECT_EQ(Val(answer.As<StartP>().osc_cr), 0);
+    }
+
+    fs::path folder;
+    ManualClock clock;
+    DeviceMemory memory;
+    std::vector<std::string> errors;
+    boost::signals2::connection connection;
+};
+
+std::int8_t Ramps(int channel, int i)
+{
+    return static_cast<std::int8_t>(channel == 0 ? i * 3 : 100 - i);
+}
+
+}  // namespace
+
+TEST_F(RecorderTest, FileHoldsTheHeaderAndEverySampleRead)
+{
+    Request(1, 0x1001);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().created_hw_version = 0x0A0B;
+        Data().x_skip = 0;
+    }
+    Start(0x1001);
+    EXPECT_TRUE(dispatch.IsRecorderFileOpen(0));
+    EXPECT_FALSE(dispatch.IsRecorderFileOpen(1));
+
+    memory.depth = 131072;
+    memory.value = Ramps;
+    Packet request = SendState(0, 0x5001, 3000);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    GetCh get = request.As<GetCh>();
+    EXPECT_EQ(Val(get.ch), 0);
+    EXPECT_EQ(Val(get.offset), 0);
+    EXPECT_EQ(Val(get.length), 2029u);
+    EXPECT_EQ(Val(get.average_length), 1);
+    EXPECT_EQ(Send(memory.Answer(request)).Type(), PACKET_DATA_GET_STATE);
+
+    // Fewer new samples than one chunk: nothing is asked yet.
+    EXPECT_EQ(SendState(0, 0x5001, 3000).Type(), PACKET_DATA_GET_STATE);
+    request = SendState(0, 0x5001, 5000);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    EXPECT_EQ(Val(request.As<GetCh>().offset), 2029);
+    Send(memory.Answer(request));
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        EXPECT_EQ(Data().recorder_samples, 4058);
+        EXPECT_EQ(Data().last_num_catched_samples, 4058);
+        EXPECT_EQ(Data().valid_points, 300);
+    }
+    Stop();
+    EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
+    EXPECT_TRUE(errors.empty());
+
+    const std::vector<std::uint8_t> file = ReadFile(folder / "a.bin");
+    ASSERT_EQ(file.size(), 30u + 4058u);
+    std::vector<std::uint8_t> header;
+    PutLE<std::uint32_t>(header, 0x4C444F55);
+    PutLE<std::uint32_t>(header, 1);
+    PutLE<std::uint32_t>(header, 0x0A0B);
+    PutLE<std::int64_t>(header, JulianDay(2026, 3, 15) * 86400000000LL +
+                                    ((10 * 60 + 20) * 60 + 30) * 1000000LL + 400000);
+    PutLE<std::uint32_t>(header, 0);
+    header.push_back(0);
+    header.push_back(0);
+    PutLE<std::uint32_t>(header, 4058);
+    EXPECT_EQ(std::vector<std::uint8_t>(file.begin(), file.begin() + 30), header);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "UODL");
+    for (int i = 0; i < 4058; ++i) ASSERT_EQ(static_cast<std::int8_t>(file[30 + i]), Ramps(0, i)) << i;
+    EXPECT_FALSE(fs::exists(folder / "b.bin"));
+}
+
+TEST_F(RecorderTest, OnlyChannelBIsRecordedWhenOnlyBIsOn)
+{
+    Request(1, 0x2001);
+    Start(0x2001);
+    EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
+    EXPECT_TRUE(dispatch.IsRecorderFileOpen(1));
+    memory.depth = 131072;
+    memory.value = Ramps;
+    const Packet request = SendState(0, 0x6001, 2500);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    EXPECT_EQ(Val(request.As<GetCh>().ch), 1);
+    Send(memory.Answer(request));
+    Stop();
+    EXPECT_FALSE(fs::exists(folder / "a.bin"));
+    const std::vector<std::uint8_t> file = ReadFile(folder / "b.bin");
+    ASSERT_EQ(file.size(), 30u + 2029u);
+    EXPECT_EQ(file[26] | file[27] << 8, 2029);
+    EXPECT_EQ(static_cast<std::int8_t>(file[30 + 7]), Ramps(1, 7));
+}
+
+TEST_F(RecorderTest, BothChannelsReadTheSameStretchAndCountItOnce)
+{
+    Request(1, 0x3001 | OSC_CR_MIN_MAX);
+    Start(0x3021);
+    memory.depth = 65536;
+    memory.min_max = true;
+    memory.value = Ramps;
+    Packet request = SendState(0, 0x7021, 3000);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    EXPECT_EQ(Val(request.As<GetCh>().length), 1014u);  // pairs: at most 2029 bytes
+    EXPECT_EQ(Val(request.As<GetCh>().min_max), 1);
+    request = Send(memory.Answer(request));
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    EXPECT_EQ(Val(request.As<GetCh>().ch), 1);
+    EXPECT_EQ(Val(request.As<GetCh>().offset), 0);
+    EXPECT_EQ(Val(request.As<GetCh>().length), 1014u);
+    Send(memory.Answer(request));
+    Stop();
+    const auto a = ReadFile(folder / "a.bin");
+    const auto b = ReadFile(folder / "b.bin");
+    ASSERT_EQ(a.size(), 30u + 2 * 1014u);
+    ASSERT_EQ(b.size(), 30u + 2 * 1014u);
+    EXPECT_EQ(a[24], 1);  // min/max
+    EXPECT_EQ(a[26] | a[27] << 8, 1014);
+    EXPECT_EQ(static_cast<std::int8_t>(b[30 + 5]), Ramps(1, 5));
+}
+
+TEST_F(RecorderTest, TheRingReadWrapsAtTheMemoryDepth)
+{
+    Request(2, 0x1001);
+    Start(0x1001);
+    // Version 2: 3000 samples; at 80 MHz the chunk is half the memory.
+    Packet request = SendState(0, 0x5001, 1600);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    EXPECT_EQ(Val(request.As<GetCh>().offset), 0);
+    EXPECT_EQ(Val(request.As<GetCh>().length), 1500u);
+    // The device's write position has wrapped: 200 - 1500 + 3000 = 1700 new samples.
+    request = SendState(0, 0x5001, 200);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    EXPECT_EQ(Val(request.As<GetCh>().offset), 1500);
+    request = SendState(0, 0x5001, 1800);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    EXPECT_EQ(Val(request.As<GetCh>().offset), 0);
+}
+
+TEST_F(RecorderTest, TheSlowestTimeBaseStillReadsOneSampleAtATime)
+{
+    Request(2, 0x1001);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().x_skip = 39999999;
+    }
+    Start(0x1001);
+    const Packet request = SendState(0, 0x5001, 2);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    EXPECT_EQ(Val(request.As<GetCh>().length), 1u);
+}
+
+TEST_F(RecorderTest, AFileThatCannotBeCreatedStopsTheStartWithTheOpenError)
+{
+    Request(1, 0x1001);
+    const std::string path = (folder / "missing" / "a.bin").string();
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().str_datalogger_fn[0] = path;
+    }
+    EXPECT_EQ(SendState(0, 0x1001).Type(), PACKET_DATA_GET_STATE);
+    ASSERT_EQ(errors.size(), 1u);
+    const std::string prefix = "Самописец: ошибка открытия файла!\nПуть: " + path + "\nОшибка: ";
+    ASSERT_EQ(errors[0].substr(0, prefix.size()), prefix);
+    EXPECT_GT(errors[0].size(), prefix.size());
+    EXPECT_LE(errors[0].size() - prefix.size(), 255u);
+    CSingleLock lock(&DataLock, TRUE);
+    EXPECT_NE(Data().mode & MODE_STOPPED, 0u);
+    EXPECT_EQ(Data().status & STATUS_RECORDER_START, 0u);
+    EXPECT_EQ(Data().osc_cr & OSC_CR_RECORDER, 0);
+    EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
+}
+
+TEST_F(RecorderTest, TwoChannelsNeverShareAFile)
+{
+    Request(1, 0x3001);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().str_datalogger_fn[1] = (folder / "." / "a.bin").string();
+    }
+    EXPECT_EQ(SendState(0, 0x3001).Type(), PACKET_DATA_GET_STATE);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Самописец: ошибка открытия файла!\n", 0), 0u);
+    EXPECT_FALSE(fs::exists(folder / "a.bin"));
+}
+
+TEST_F(RecorderTest, AWriteErrorIsReportedOnceAndThatFileTakesNoMore)
+{
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    Request(1, 0x1001);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().str_datalogger_fn[0] = "/dev/full";
+    }
+    Start(0x1001);
+    memory.depth = 131072;
+    memory.value = Ramps;
+    for (std::uint32_t n = 3000; n < 12000; n += 3000) {
+        const Packet request = SendState(0, 0x5001, n);
+        ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+        Send(memory.Answer(request));
+    }
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Самописец: ошибка записи в файл!\nПуть: /dev/full\nОшибка: ", 0), 0u);
+    EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
+    Stop();
+    EXPECT_EQ(errors.size(), 1u);
+}
+
+TEST_F(RecorderTest, AClockWithoutAValidLocalTimeLeavesTheStartTimeUnset)
+{
+    clock.SetLocalTime(SYSTEMTIME{2026, 13, 0, 40, 0, 0, 0, 0});
+    std::uint64_t seen = EventLog::Instance()->GetTotal();
+    Request(1, 0x1001);
+    Start(0x1001);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        EXPECT_TRUE(Data().recorder_start_time.is_not_a_date_time());
+        EXPECT_EQ(Data().status & STATUS_RECORDER_START, 0u);
+    }
+    std::vector<std::string> lines;
+    EventLog::Instance()->ReadNewLines(seen, lines);
+    bool logged = false;
+    for (const auto& line : lines) logged |= line.find("could not convert calendar time to local time") != std::string::npos;
+    EXPECT_TRUE(logged);
+    // The recording goes on.
+    EXPECT_EQ(SendState(0, 0x5001, 3000).Type(), PACKET_DATA_GET_CH);
+}
