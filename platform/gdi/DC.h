@@ -5,7 +5,12 @@
 // for the window layer, on a painter that the window attaches for the time of a paint. The
 // Windows pixel rules hold on both: lines leave out their last pixel, Rectangle, Ellipse and
 // FillRect leave out the right column and the bottom row, a width-0 pen is one pixel wide, and
-// clip rectangles leave out their right and bottom edges too.
+// clip rectangles leave out their right and bottom edges too. Coordinates are pinned to
+// +-2^27 (the range Windows accepts), so no call can overflow on extreme input.
+//
+// Pixels of 32-bit bitmaps are words 0x00RRGGBB in Windows byte order. Drawing leaves the top
+// byte of a DIB section's pixels at zero, and block copies carry a DIB section's top byte
+// (alpha) along; copies from other bitmaps arrive with it at zero.
 
 #include "platform/gdi/GdiConstants.h"
 #include "platform/gdi/GdiObjects.h"
