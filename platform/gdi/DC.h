@@ -243,6 +243,10 @@ int SetBkMode(HDC dc, int mode);
 int GetDeviceCaps(HDC dc, int index);
 COLORREF GetPixel(HDC dc, int x, int y);
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
+// Copies rows of a bitmap as 32-bit pixels into `bits`, laid out as info's header asks
+// (bottom-up for a positive height; rows numbered from the bottom then). With null bits only
+// fills in the header. Returns the rows copied, 0 on failure. Only 32-bit output is offered.
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT usage);
 // Replaces palette entries of the 8-bit DIB section selected into a memory DC; returns the
 // number of entries set (0 when the DC holds no palette image).
 UINT SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colors);

@@ -4,6 +4,8 @@
 
 #include "platform/gdi/GdiInternal.h"
 
+#include <cstdlib>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -151,4 +153,47 @@ UINT SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colors)
         table[static_cast<qsizetype>(start + i)] = qRgb(colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue);
     o->bitmap.image.setColorTable(table);
     return n;
+}
+
+int GetDIBits(HDC /*dc*/, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT /*usage*/)
+{
+    const gdi::ObjectPtr o = gdi::FindObject(bitmap, GdiObjectKind::Bitmap);
+    if (!o || info == nullptr) return 0;
+    const gdi::BitmapData& b = o->bitmap;
+    const int width = b.image.width();
+    const int height = b.image.height();
+    BITMAPINFOHEADER& h = info->bmiHeader;
+    if (bits == nullptr) {
+        h.biSize = sizeof(BITMAPINFOHEADER);
+        h.biWidth = width;
+        h.biHeight = height;
+        h.biPlanes = 1;
+        h.biBitCount = 32;
+        h.biCompression = BI_RGB;
+        h.biSizeImage = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
+        return height;
+    }
+    // The caller's buffer is sized by its header: it must describe this bitmap's width.
+    if (h.biBitCount != 32 || h.biWidth != width || h.biHeight == 0 || h.biHeight == std::numeric_limits<LONG>::min())
+        return 0;
+    const bool bottomUp = h.biHeight > 0;
+    const long long rows = std::min<long long>(std::llabs(static_cast<long long>(h.biHeight)), height);
+    if (start >= rows) return 0;
+    const long long count = std::min<long long>(lines, rows - start);
+    auto* out = static_cast<std::uint32_t*>(bits);
+    for (long long i = 0; i < count; ++i) {
+        // Output row r (in the caller's order) shows picture row y, top = 0.
+        const long long r = start + i;
+        const int y = static_cast<int>(bottomUp ? height - 1 - r : r);
+        const int memoryRow = b.bottomUp ? height - 1 - y : y;
+        std::uint32_t* dst = out + i * width;
+        if (b.image.format() == QImage::Format_Indexed8) {
+            const uchar* src = b.image.constScanLine(memoryRow);
+            for (int x = 0; x < width; ++x) dst[x] = b.image.color(src[x]) & 0x00FFFFFFu;
+        } else {
+            const auto* src = reinterpret_cast<const std::uint32_t*>(b.image.constScanLine(memoryRow));
+            for (int x = 0; x < width; ++x) dst[x] = b.dibSection ? src[x] : (src[x] & 0x00FFFFFFu);
+        }
+    }
+    return static_cast<int>(count);
 }

@@ -372,3 +372,32 @@ TEST(HandleLevel, MemoryDCsMadeAndDeletedByHandle)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HandleLevel, GetDIBitsCopiesRowsInTheAskedOrder)
+{
+    TestCanvas c(3, 2);
+    c.dc.SetPixel(0, 0, RGB(1, 2, 3));     // top-left
+    c.dc.SetPixel(2, 1, RGB(4, 5, 6));     // bottom-right
+    const HBITMAP bmp = c.bitmap.m_hObject;
+    BITMAPINFO info{};
+    EXPECT_EQ(GetDIBits(c.dc.GetSafeHdc(), bmp, 0, 2, nullptr, &info, DIB_RGB_COLORS), 2);
+    EXPECT_EQ(info.bmiHeader.biWidth, 3);
+    EXPECT_EQ(info.bmiHeader.biHeight, 2);
+    EXPECT_EQ(info.bmiHeader.biBitCount, 32);
+    std::uint32_t px[6] = {};
+    // Bottom-up: the first row out is the picture's bottom row.
+    EXPECT_EQ(GetDIBits(c.dc.GetSafeHdc(), bmp, 0, 2, px, &info, DIB_RGB_COLORS), 2);
+    EXPECT_EQ(px[2], 0x00040506u);
+    EXPECT_EQ(px[3], 0x00010203u);
+    info.bmiHeader.biHeight = -2;
+    EXPECT_EQ(GetDIBits(c.dc.GetSafeHdc(), bmp, 0, 5, px, &info, DIB_RGB_COLORS), 2);
+    EXPECT_EQ(px[0], 0x00010203u);
+    // A header that does not match the bitmap, or an unknown bitmap, copies nothing.
+    info.bmiHeader.biWidth = 4;
+    EXPECT_EQ(GetDIBits(c.dc.GetSafeHdc(), bmp, 0, 2, px, &info, DIB_RGB_COLORS), 0);
+    EXPECT_EQ(GetDIBits(c.dc.GetSafeHdc(), 0xBAD, 0, 2, px, &info, DIB_RGB_COLORS), 0);
+}
+
+}  // namespace
