@@ -34,9 +34,14 @@ std::string Upper(std::string s)
 // Set while SetWindowPos applies a position it has already offered to WM_WINDOWPOSCHANGING.
 bool positioning = false;
 
-std::map<std::string, WNDCLASS>& Classes()
+struct ClassEntry {
+    WNDCLASS wc;
+    std::string name;  // the registered spelling; wc.lpszClassName points here
+};
+
+std::map<std::string, ClassEntry>& Classes()
 {
-    static auto* classes = new std::map<std::string, WNDCLASS>();
+    static auto* classes = new std::map<std::string, ClassEntry>();
     return *classes;
 }
 
@@ -220,8 +225,14 @@ HWND CreateWindowRecord(const CreateParams& p, CWnd* attach)
     Record* parent = Find(p.parent);
     if (child && (parent == nullptr || parent->widget == nullptr)) return nullptr;
 
+    // The standard classes keep one spelling, whatever the template wrote.
+    static const char* const standard[] = {"Button", "Static", "Edit", "ListBox", "ComboBox", "SysTreeView32",
+                                           "msctls_updown32", "msctls_progress32", "ScrollBar"};
+    std::string className = p.className;
+    for (const char* name : standard)
+        if (Upper(className) == Upper(name)) className = name;
     auto record = std::make_unique<Record>();
-    record->className = p.isDialog ? "#32770" : p.className;
+    record->className = p.isDialog ? "#32770" : className;
     record->style = p.style;
     record->exStyle = p.exStyle;
     record->ctrlId = child ? p.ctrlId : 0;
@@ -231,7 +242,7 @@ HWND CreateWindowRecord(const CreateParams& p, CWnd* attach)
     record->text = p.text;
     {
         const auto it = Classes().find(Upper(p.className));
-        record->dblclks = it == Classes().end() || (it->second.style & CS_DBLCLKS) != 0;
+        record->dblclks = it == Classes().end() || (it->second.wc.style & CS_DBLCLKS) != 0;
     }
     const HWND hwnd = NewRecord(std::move(record));
     Record& r = *Find(hwnd);
@@ -1412,8 +1423,37 @@ BOOL AfxRegisterClass(const WNDCLASS* wndClass)
 {
     if (wndClass == nullptr || wndClass->lpszClassName == nullptr) return FALSE;
     const std::string name = Upper(wndClass->lpszClassName);
-    if (Classes().count(name) == 0) Classes()[name] = *wndClass;
+    if (Classes().count(name) == 0) {
+        ClassEntry& entry = Classes()[name];
+        entry.name = wndClass->lpszClassName;
+        entry.wc = *wndClass;
+        entry.wc.lpszClassName = entry.name.c_str();
+    }
     return TRUE;
+}
+
+const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
+{
+    static auto* names = new std::map<std::string, std::string>();
+    const std::string name = StringFormat("Velkaro:%X:%X:%X:%X", classStyle, cursor, background, icon);
+    auto it = names->find(name);
+    if (it == names->end()) {
+        it = names->emplace(name, name).first;
+        WNDCLASS wc;
+        wc.style = classStyle;
+        wc.hCursor = cursor;
+        wc.hbrBackground = background;
+        wc.hIcon = icon;
+        wc.lpszClassName = it->second.c_str();
+        AfxRegisterClass(&wc);
+    }
+    return it->second.c_str();
+}
+
+LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Record* r = Find(hwnd);
+    return r != nullptr ? DefaultProc(*r, message, wParam, lParam) : 0;
 }
 
 BOOL AfxGetClassInfo(const char* className, WNDCLASS* wndClass)
@@ -1421,7 +1461,7 @@ BOOL AfxGetClassInfo(const char* className, WNDCLASS* wndClass)
     if (className == nullptr) return FALSE;
     auto it = Classes().find(Upper(className));
     if (it == Classes().end()) return FALSE;
-    if (wndClass != nullptr) *wndClass = it->second;
+    if (wndClass != nullptr) *wndClass = it->second.wc;
     return TRUE;
 }
 

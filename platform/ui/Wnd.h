@@ -250,13 +250,31 @@ private:
 inline constexpr UINT CS_VREDRAW = 0x1;
 inline constexpr UINT CS_HREDRAW = 0x2;
 inline constexpr UINT CS_DBLCLKS = 0x8;
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+// Only style and the name matter here: the window procedure is always the object's WindowProc
+// and the object paints its own background; the other fields are kept for code that fills them.
 struct WNDCLASS {
     UINT style = 0;
+    WNDPROC lpfnWndProc = nullptr;
+    int cbClsExtra = 0;
+    int cbWndExtra = 0;
+    void* hInstance = nullptr;
+    HICON hIcon = 0;
+    HCURSOR hCursor = 0;
+    HBRUSH hbrBackground = 0;
+    const char* lpszMenuName = nullptr;
     const char* lpszClassName = nullptr;
 };
 BOOL AfxRegisterClass(const WNDCLASS* wndClass);
 // True (and the class's data filled) when the class is known.
 BOOL AfxGetClassInfo(const char* className, WNDCLASS* wndClass);
+inline BOOL GetClassInfo(void*, const char* className, WNDCLASS* wndClass) { return AfxGetClassInfo(className, wndClass); }
+inline void* AfxGetInstanceHandle() { return nullptr; }
+inline void* AfxGetResourceHandle() { return nullptr; }
+// Registers (once) a class with these attributes and returns its generated name.
+const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = 0, HBRUSH background = 0, HICON icon = 0);
+// The default processing of a message for a window, whatever object is attached to it.
+LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Plain-function forms for code that holds handles.
 BOOL IsWindow(HWND hwnd);

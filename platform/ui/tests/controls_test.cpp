@@ -272,3 +272,38 @@ TEST_F(Controls, GetDlgItemHandsOutObjectsOfTheControlsClass)
     EXPECT_EQ(panel.GetWindow(GW_CHILD)->GetDlgCtrlID(), 10);
     EXPECT_EQ(panel.GetWindow(GW_CHILD)->GetWindow(GW_HWNDNEXT)->GetDlgCtrlID(), 11);
 }
+
+TEST_F(Controls, MultiLineEditsShowLinesAndGiveThemBackWithCrLf)
+{
+    CEdit log;
+    ASSERT_TRUE(log.CreateEx(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | WS_VSCROLL,
+                             CRect(5, 5, 200, 80), &panel, 90));
+    log.SetWindowText("первая\r\nвторая");
+    EXPECT_EQ(log.GetLineCount(), 2);
+    CString text;
+    log.GetWindowText(text);
+    EXPECT_EQ(text, "первая\r\nвторая");
+    // The usual way to append: caret to the end, then replace the empty selection.
+    const int end = log.GetWindowTextLength();
+    log.SetSel(end, end);
+    log.ReplaceSel("\r\nтретья");
+    log.GetWindowText(text);
+    EXPECT_EQ(text, "первая\r\nвторая\r\nтретья");
+    EXPECT_EQ(log.GetLineCount(), 3);
+}
+
+TEST_F(Controls, DialogItemIntegersAreParsedStrictly)
+{
+    BOOL ok = TRUE;
+    panel.SetDlgItemText(50, " -17 ");
+    EXPECT_EQ(static_cast<int>(panel.GetDlgItemInt(50, &ok)), -17);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(panel.GetDlgItemInt(50, &ok, FALSE), 0u);
+    EXPECT_FALSE(ok) << "a negative number is no unsigned one";
+    panel.SetDlgItemText(50, "12abc");
+    panel.GetDlgItemInt(50, &ok);
+    EXPECT_FALSE(ok);
+    panel.SetDlgItemInt(50, 4000000000u, FALSE);
+    EXPECT_EQ(panel.GetDlgItemInt(50, &ok, FALSE), 4000000000u);
+    EXPECT_TRUE(ok);
+}

@@ -374,3 +374,37 @@ TEST_F(Dialogs, TheWindowsOwnMenuCarriesTheAboutCommand)
     dlg.SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(dlg.cancels, 1) << "other commands get the default handling";
 }
+
+namespace {
+class TwoButtons : public CDialog {
+public:
+    void OnConnect() { connects++; }
+    int connects = 0;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(TwoButtons, CDialog)
+    ON_BN_CLICKED(1000, &TwoButtons::OnConnect)
+END_MESSAGE_MAP()
+}  // namespace
+
+TEST_F(Dialogs, EnterOnAFocusedPushButtonPressesThatButton)
+{
+    DialogTemplate t;
+    t.id = 9203;
+    t.rect = CRect(0, 0, 120, 40);
+    t.items = {{"BUTTON", 1000, "Подключиться", WS_TABSTOP, 0, CRect(5, 5, 60, 19)},
+               {"button", IDOK, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, CRect(65, 5, 115, 19)}};
+    TwoButtons dlg;
+    ASSERT_TRUE(dlg.InitModalIndirect(t));
+    uitest::OnNextModal([&dlg](uihooks::ModalContext& m) {
+        CWnd* connect = m.window->GetDlgItem(1000);
+        connect->SetFocus();
+        uitest::PressEnter(connect);
+        EXPECT_EQ(dlg.connects, 1);
+        EXPECT_TRUE(dlg.ContinueModal());
+        uitest::PressEnter(m.window->GetDlgItem(IDOK));
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+}
