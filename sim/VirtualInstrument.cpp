@@ -4,6 +4,8 @@
 #include "core/protocol/PacketFrame.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -19,15 +21,44 @@ T ReadPacket(const std::uint8_t* packet, std::size_t length)
     return value;
 }
 
+constexpr std::int64_t kPsPerMs = 1000000000;
+constexpr std::uint8_t kCycleStarted = 28;
+constexpr std::uint8_t kRunCalibration = 35;
+constexpr std::uint8_t kGetCalibrationData = 37;
+
+double GeneratorHz(const SimVariant& variant, std::uint32_t divider)
+{
+    return static_cast<double>(variant.BaseClock()) / (static_cast<double>(divider) + 1.0);
+}
+
+std::int8_t ToCode(double level)
+{
+    return static_cast<std::int8_t>(std::clamp<long>(std::lround(level), -128, 127));
+}
+
 } // namespace
 
-VirtualInstrument::VirtualInstrument(Clock& clock) : clock_(clock) {}
+VirtualInstrument::VirtualInstrument(Clock& clock) : clock_(clock)
+{
+    lastTick_ = clock_.GetTickCount();
+    outFreq_ = variant_.BaseClock() / 100000 - 1;
+    source_.SetGeneratorHz(GeneratorHz(variant_, outFreq_));
+    calibration_.assign(variant_.CalibrationBytes(), 0);
+    UpdateZeros();
+}
 
 void VirtualInstrument::SetVersion(std::uint8_t major, std::uint8_t minor)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     versionMajor_ = major;
     versionMinor_ = minor;
+    variant_ = SimVariant(major);
+    engine_.SetVariant(variant_);
+    outFreq_ = variant_.BaseClock() / 100000 - 1;
+    source_.SetGeneratorHz(GeneratorHz(variant_, outFreq_));
+    calibration_.assign(variant_.CalibrationBytes(), 0);
+    calibrating_ = false;
+    UpdateZeros();
 }
 
 void VirtualInstrument::SetMode(std::uint8_t modeId)
@@ -42,12 +73,89 @@ void VirtualInstrument::SetWiring(const Wiring& wiring)
     wiring_ = wiring;
 }
 
-void VirtualInstrument::SetState(std::uint16_t oscSr, std::uint16_t oscCr, std::uint16_t analogCr)
+void VirtualInstrument::SetSignals(const SignalSettings& settings)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    oscSr_ = oscSr;
-    oscCr_ = oscCr;
-    analogCr_ = analogCr;
+    source_.SetSettings(settings);
+}
+
+SignalSettings VirtualInstrument::GetSignals()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return source_.Settings();
+}
+
+void VirtualInstrument::SetInputOffset(int channel, int codes)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (channel < 0 || channel > 1)
+        return;
+    inputOffset_[channel] = std::clamp(codes, -128, 127);
+    UpdateZeros();
+}
+
+CaptureEngine::Info VirtualInstrument::GetCaptureInfo()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return engine_.GetInfo(NowPs());
+}
+
+std::vector<std::int8_t> VirtualInstrument::GetMemory(int channel)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return engine_.Memory(channel, NowPs());
+}
+
+std::vector<std::int8_t> VirtualInstrument::GetStoredSample(int channel, std::int64_t w)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::int8_t bytes[2];
+    engine_.Sample(channel, w, bytes);
+    if (engine_.MinMax())
+        return {bytes[0], bytes[1]};
+    return {bytes[0]};
+}
+
+int VirtualInstrument::GetInputZero(int channel)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return source_.Offset(channel);
+}
+
+std::uint16_t VirtualInstrument::GetAnalogCr()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return analogCr_;
+}
+
+std::uint32_t VirtualInstrument::GetOutFreq()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return outFreq_;
+}
+
+std::uint8_t VirtualInstrument::GetOffsetDac(int channel)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return channel == 0 || channel == 1 ? offsetDac_[channel] : 0;
+}
+
+std::vector<std::int8_t> VirtualInstrument::GetCalibrationData()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calibration_;
+}
+
+bool VirtualInstrument::IsCalibrating()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calibrating_;
+}
+
+std::int64_t VirtualInstrument::GetDeviceTimePs()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return NowPs();
 }
 
 void VirtualInstrument::SetSilent(bool silent)
@@ -123,6 +231,7 @@ void VirtualInstrument::HandleFrame(const std::uint8_t* packet, std::size_t leng
     if (silent_)
         return;
     Bytes answer;
+    answerDelay_ = 0;
     if (Answer(packet, length, answer))
         Queue(answer);
 }
@@ -163,34 +272,228 @@ bool VirtualInstrument::Answer(const std::uint8_t* packet, std::size_t length, B
     case PACKET_DATA_WRITE_ANALOG_CR: {
         const auto write = ReadPacket<PacketDataStructure<PACKET_DATA_WRITE_ANALOG_CR>>(packet, length);
         analogCr_ = write.analog_cr;
+        UpdateZeros();
         answer = Bytes{19};
         return true;
     }
     case PACKET_DATA_START_CYCLONE:
-        answer = Bytes{28};
+        StartAnswer(packet, length, answer);
+        return true;
+    case PACKET_DATA_GET_CH:
+        ChAnswer(packet, length, answer);
         return true;
     case PACKET_DATA_SET_OUT_FREQ: {
+        const auto request = ReadPacket<PacketDataStructure<PACKET_DATA_SET_OUT_FREQ>>(packet, length);
+        outFreq_ = request.freq;
+        source_.SetGeneratorHz(GeneratorHz(variant_, outFreq_));
         PacketDataStructure<PACKET_DATA_OUT_FREQ_WRITTEN> written{};
         written.data_id = PACKET_DATA_OUT_FREQ_WRITTEN;
         written.result = 0;
         answer = PacketBytes(written);
         return true;
     }
-    case PACKET_DATA_WRITE_OFFSET_DAC_CMD:
+    case PACKET_DATA_WRITE_OFFSET_DAC_CMD: {
+        const auto request = ReadPacket<PacketDataStructure<PACKET_DATA_WRITE_OFFSET_DAC_CMD>>(packet, length);
+        OffsetDacWrite(request.cmd);
         answer = Bytes{40};
         return true;
-    default: {
-        // GET_STATE, and anything this stage does not model yet: the device reports its state.
-        PacketDataStructure<PACKET_DATA_STATE> state{};
-        state.data_id = PACKET_DATA_STATE;
-        state.osc_sr = oscSr_;
-        state.osc_cr = oscCr_;
-        state.analog_cr = analogCr_;
-        answer = PacketBytes(state);
-        ++counters_.stateAnswers;
-        return true;
     }
+    case PACKET_DATA_GET_FREQ_RESPONSE:
+        if (FreqResponseAnswer(packet, length, answer))
+            return true;
+        break;
+    case kRunCalibration:
+        if (variant_.CalibrationSteps() > 0) {
+            calibrating_ = true;
+            calibrationStep_ = 0;
+            CalibrationStepAnswer(answer);
+            return true;
+        }
+        break;
+    case kGetCalibrationData:
+        if (variant_.CalibrationBytes() > 0) {
+            PacketDataStructure<PACKET_DATA_CALIBRATION_DATA> data{};
+            data.data_id = PACKET_DATA_CALIBRATION_DATA;
+            data.calibration_data_type = static_cast<std::uint8_t>(calibration_.size());
+            if (!calibration_.empty())
+                std::memcpy(data.calibration_data, calibration_.data(),
+                            std::min(calibration_.size(), sizeof(data.calibration_data)));
+            answer = PacketBytes(data);
+            return true;
+        }
+        break;
+    case PACKET_DATA_GET_STATE:
+        if (calibrating_) {
+            CalibrationStepAnswer(answer);
+            return true;
+        }
+        break;
+    default:
+        break;
     }
+    // GET_STATE, and whatever this device does not do: it reports its state.
+    StateAnswer(answer);
+    return true;
+}
+
+std::int64_t VirtualInstrument::NowPs()
+{
+    const DWORD now = clock_.GetTickCount();
+    devicePs_ += static_cast<std::int64_t>(static_cast<DWORD>(now - lastTick_)) * kPsPerMs;
+    lastTick_ = now;
+    return devicePs_;
+}
+
+void VirtualInstrument::StateAnswer(Bytes& answer)
+{
+    const CaptureEngine::Report report = engine_.State(NowPs());
+    PacketDataStructure<PACKET_DATA_STATE> state{};
+    state.data_id = PACKET_DATA_STATE;
+    state.osc_sr = report.osc_sr;
+    state.osc_cr = report.osc_cr;
+    state.analog_cr = analogCr_;
+    state.first_trig_sample = report.first_trig_sample;
+    state.num_catched_samples = report.num_catched_samples;
+    state.samples_before_trig = report.samples_before_trig;
+    answer = PacketBytes(state);
+    ++counters_.stateAnswers;
+}
+
+void VirtualInstrument::StartAnswer(const std::uint8_t* packet, std::size_t length, Bytes& answer)
+{
+    const auto request = ReadPacket<PacketDataStructure<PACKET_DATA_START_CYCLONE>>(packet, length);
+    CaptureEngine::Start start;
+    start.osc_cr = request.osc_cr;
+    start.trigger_value = request.trigger_value;
+    start.samples_parts = request.samples_parts;
+    start.samples = request.samples;
+    engine_.Begin(start, NowPs());
+    ++counters_.captures;
+    UpdateZeros();
+    answer = Bytes{kCycleStarted};
+}
+
+void VirtualInstrument::ChAnswer(const std::uint8_t* packet, std::size_t length, Bytes& answer)
+{
+    const auto request = ReadPacket<PacketDataStructure<PACKET_DATA_GET_CH>>(packet, length);
+    std::uint32_t count = request.length;
+    const std::vector<std::int8_t> data =
+        engine_.Read(request.ch, request.offset, count, request.average_length, NowPs());
+    PacketDataStructure<PACKET_DATA_CH> ch{};
+    ch.data_id = PACKET_DATA_CH;
+    ch.offset = request.offset;
+    ch.buf_offset = request.buf_offset;
+    ch.length = count;
+    ch.ch = request.ch;
+    ch.min_max = engine_.MinMax() ? 1 : 0;
+    const std::size_t bytes = std::min(data.size(), sizeof(ch.ch_data));
+    if (bytes > 0)
+        std::memcpy(ch.ch_data, data.data(), bytes);
+    answer = PacketBytes(ch);
+    // Only the samples travel: the frame ends after the data.
+    answer.resize(offsetof(PacketDataStructure<PACKET_DATA_CH>, ch_data) + bytes);
+    ++counters_.readOuts;
+}
+
+bool VirtualInstrument::FreqResponseAnswer(const std::uint8_t* packet, std::size_t length, Bytes& answer)
+{
+    if (!variant_.MeasuresFrequencyResponse())
+        return false;
+    const auto request = ReadPacket<PacketDataStructure<PACKET_DATA_GET_FREQ_RESPONSE>>(packet, length);
+    // The device sets its generator, lets the input settle for `delay`, measures for
+    // `time_ms` and answers then.
+    outFreq_ = request.freq;
+    source_.SetGeneratorHz(GeneratorHz(variant_, outFreq_));
+    const int channel = request.ch == 1 ? 1 : 0;
+    const double zero = source_.Offset(channel);
+    const double level = source_.GeneratorLevel(channel);
+    PacketDataStructure<PACKET_DATA_FREQ_RESPONSE> response{};
+    response.data_id = PACKET_DATA_FREQ_RESPONSE;
+    response.ch = request.ch;
+    response.freq = request.freq;
+    response.ave = ToCode(zero);
+    response.min = ToCode(zero - level);
+    response.max = ToCode(zero + level);
+    answer = PacketBytes(response);
+    answerDelay_ = static_cast<DWORD>(request.delay) + request.time_ms;
+    return true;
+}
+
+void VirtualInstrument::CalibrationStepAnswer(Bytes& answer)
+{
+    const int steps = variant_.CalibrationSteps();
+    PacketDataStructure<PACKET_DATA_CALIBRATION_STEP_DONE> done{};
+    done.data_id = PACKET_DATA_CALIBRATION_STEP_DONE;
+    done.step = calibrationStep_;
+    done.num_steps = steps;
+    answer = PacketBytes(done);
+    answerDelay_ = variant_.CalibrationStepMs();
+    if (++calibrationStep_ >= steps) {
+        // The last step: the measured offsets are the device's calibration data now.
+        calibrating_ = false;
+        calibration_ = MeasuredCalibration();
+    }
+}
+
+void VirtualInstrument::OffsetDacWrite(std::uint16_t cmd)
+{
+    if (!variant_.HasOffsetDac())
+        return;
+    // Bits 15..14 select the DAC (01 channel A, 11 channel B), bits 11..4 hold the value.
+    const int select = cmd >> 14;
+    const auto value = static_cast<std::uint8_t>((cmd >> 4) & 0xFF);
+    if (select == 1)
+        offsetDac_[0] = value;
+    else if (select == 3)
+        offsetDac_[1] = value;
+    UpdateZeros();
+}
+
+int VirtualInstrument::ZeroOf(int channel, std::uint16_t oscCr) const
+{
+    const int base = inputOffset_[channel];
+    switch (variant_.Version()) {
+    case 1: {
+        // Each coupling and gain set-up of the front end has a zero of its own.
+        const int setup = 8 * ((analogCr_ >> 5) & 7) + ((analogCr_ >> 1) & 7);
+        return base + setup % 3 - 1;
+    }
+    case 2:
+        // Each DAC step moves the zero by 0.8 codes; 128 is the middle.
+        return base + static_cast<int>(std::lround(0.8 * (offsetDac_[channel] - 128)));
+    case 3: {
+        const bool a = (oscCr & 0x1000) != 0;
+        const bool b = (oscCr & 0x2000) != 0;
+        const int setup = a && b ? 2 : (a ? 0 : 1);
+        return base + setup - 1;
+    }
+    default:
+        return base;
+    }
+}
+
+void VirtualInstrument::UpdateZeros()
+{
+    const std::uint16_t oscCr = engine_.GetInfo(devicePs_).osc_cr;
+    for (int c = 0; c < 2; ++c)
+        source_.SetOffset(c, std::clamp(ZeroOf(c, oscCr), -128, 127));
+}
+
+std::vector<std::int8_t> VirtualInstrument::MeasuredCalibration() const
+{
+    std::vector<std::int8_t> data(variant_.CalibrationBytes(), 0);
+    if (variant_.Version() == 1) {
+        for (int c = 0; c < 2; ++c)
+            for (int setup = 0; setup < 64; ++setup)
+                data[static_cast<std::size_t>(c * 64 + setup)] =
+                    static_cast<std::int8_t>(std::clamp(inputOffset_[c] + setup % 3 - 1, -128, 127));
+    } else if (variant_.Version() == 3) {
+        for (int c = 0; c < 2; ++c)
+            for (int setup = 0; setup < 3; ++setup)
+                data[static_cast<std::size_t>(c * 3 + setup)] =
+                    static_cast<std::int8_t>(std::clamp(inputOffset_[c] + setup - 1, -128, 127));
+    }
+    return data;
 }
 
 void VirtualInstrument::Queue(const Bytes& packet)
@@ -203,7 +506,7 @@ void VirtualInstrument::Queue(const Bytes& packet)
     ++counters_.answers;
     if (corruptEvery_ > 0 && counters_.answers % corruptEvery_ == 0)
         frame.back() ^= 0x5A;
-    const DWORD due = clock_.GetTickCount() + replyDelay_;
+    const DWORD due = clock_.GetTickCount() + replyDelay_ + answerDelay_;
     const std::size_t piece = splitSize_ > 0 ? static_cast<std::size_t>(splitSize_) : frame.size();
     for (std::size_t pos = 0; pos < frame.size(); pos += piece) {
         const std::size_t end = std::min(frame.size(), pos + piece);

@@ -5,14 +5,21 @@
 // delivers).
 //
 // It answers the opener (GET_MODE) with MODE, GET_VERSION with the VERSION of the chosen
-// variant, GET_STATE with STATE, the settings writes with their acknowledgements and the test
-// tool's LA_TEST_WRITE with LA_TEST_READ through a wiring that may carry a fault. It can be
-// made silent, slow, or to send broken or split frames.
+// variant, GET_STATE with STATE and its counters, START_CYCLONE by starting a capture cycle
+// (type 28), GET_CH with the samples of any window of its memory, the register, offset DAC
+// and output frequency writes with their acknowledgements (19, 40, OUT_FREQ_WRITTEN), the
+// frequency-response and calibration requests of the versions that measure on their own, and
+// the test tool's LA_TEST_WRITE with LA_TEST_READ through a wiring that may carry a fault. It
+// can be made silent, slow, or to send broken or split frames.
 //
-// Answers are produced by Answer(), one type at a time, so the capture engine grows here by
-// handling more types. Thread-safe: the host side and a test may use it from two threads.
+// Its time is the injected clock's; its signals are known functions of that time
+// (SignalSource), so a test can compute every sample it stores. Thread-safe: the host side
+// and a test may use it from two threads.
 
 #include "platform/kernel/Clock.h"
+#include "sim/CaptureEngine.h"
+#include "sim/SignalSource.h"
+#include "sim/SimVariant.h"
 
 #include <cstdint>
 #include <deque>
@@ -37,6 +44,8 @@ public:
         int badFrames = 0;
         int answers = 0;
         int stateAnswers = 0;
+        int captures = 0;   // START_CYCLONE packets
+        int readOuts = 0;   // GET_CH packets
     };
 
     explicit VirtualInstrument(Clock& clock = CurrentClock());
@@ -49,8 +58,11 @@ public:
     void SetVersion(std::uint8_t major, std::uint8_t minor);
     void SetMode(std::uint8_t modeId);
     void SetWiring(const Wiring& wiring);
-    // The device registers STATE reports.
-    void SetState(std::uint16_t oscSr, std::uint16_t oscCr, std::uint16_t analogCr);
+    // The signals on the inputs, and each input's own zero offset in codes (what a grounded
+    // input reads before any calibration; version 2 adds its offset DAC to it).
+    void SetSignals(const SignalSettings& settings);
+    SignalSettings GetSignals();
+    void SetInputOffset(int channel, int codes);
 
     // Faults: no answers at all; answers delayed by ms; every n-th answer with a wrong CRC
     // (0 = none); answers cut into chunks of this many bytes (0 = whole).
@@ -72,9 +84,30 @@ public:
 
     Counters GetCounters();
 
+    // What the device holds, for tests.
+    CaptureEngine::Info GetCaptureInfo();
+    // The whole memory of a channel by address (one byte per sample, two with min/max).
+    std::vector<std::int8_t> GetMemory(int channel);
+    // The bytes of stored sample w (write count) of the current capture.
+    std::vector<std::int8_t> GetStoredSample(int channel, std::int64_t w);
+    // The zero offset an input has now, in codes.
+    int GetInputZero(int channel);
+    std::uint16_t GetAnalogCr();
+    std::uint32_t GetOutFreq();
+    std::uint8_t GetOffsetDac(int channel);
+    // The calibration data the device keeps (empty for versions without any).
+    std::vector<std::int8_t> GetCalibrationData();
+    bool IsCalibrating();
+    // The device's own time, picoseconds since it was made.
+    std::int64_t GetDeviceTimePs();
+
 protected:
     // Fills the answer to one good packet (type and payload, without frame); false for none.
+    // Called with the instrument's lock held; an answer may be held back further by setting
+    // answerDelay_ (ms), as a measurement that takes time is.
     virtual bool Answer(const std::uint8_t* packet, std::size_t length, Bytes& answer);
+
+    DWORD answerDelay_ = 0;
 
     // A packet's bytes from its structure.
     template <typename T>
@@ -93,6 +126,20 @@ private:
     void HandleFrame(const std::uint8_t* packet, std::size_t length);
     void Queue(const Bytes& packet);
 
+    // Parts of Answer.
+    std::int64_t NowPs();
+    void StateAnswer(Bytes& answer);
+    void StartAnswer(const std::uint8_t* packet, std::size_t length, Bytes& answer);
+    void ChAnswer(const std::uint8_t* packet, std::size_t length, Bytes& answer);
+    bool FreqResponseAnswer(const std::uint8_t* packet, std::size_t length, Bytes& answer);
+    void CalibrationStepAnswer(Bytes& answer);
+    void OffsetDacWrite(std::uint16_t cmd);
+    // The zero offsets follow the variant, the analog register, the channels in use and the
+    // offset DACs; recomputed whenever one of them changes.
+    void UpdateZeros();
+    int ZeroOf(int channel, std::uint16_t oscCr) const;
+    std::vector<std::int8_t> MeasuredCalibration() const;
+
     Clock& clock_;
     std::mutex mutex_;
     Bytes input_;
@@ -102,9 +149,18 @@ private:
     std::uint8_t versionMinor_ = 0;
     std::uint8_t modeId_ = 3;
     Wiring wiring_;
-    std::uint16_t oscSr_ = 0;
-    std::uint16_t oscCr_ = 0;
+    SimVariant variant_{2};
+    SignalSource source_;
+    CaptureEngine engine_{source_, variant_};
+    int inputOffset_[2] = {3, -2};
     std::uint16_t analogCr_ = 0;
+    std::uint32_t outFreq_ = 399;
+    std::uint8_t offsetDac_[2] = {128, 128};
+    std::vector<std::int8_t> calibration_;
+    bool calibrating_ = false;
+    int calibrationStep_ = 0;
+    DWORD lastTick_ = 0;
+    std::int64_t devicePs_ = 0;
     bool silent_ = false;
     DWORD replyDelay_ = 0;
     int corruptEvery_ = 0;

@@ -48,19 +48,21 @@ TEST(VirtualInstrumentTest, AnswersTheSessionStart)
     ManualClock clock;
     VirtualInstrument sim(clock);
     sim.SetVersion(5, 2);
-    sim.SetState(0x0005, 0x1021, 0x0033);
     EXPECT_EQ(PacketOf(Ask(sim, {PACKET_DATA_GET_MODE})), (Bytes{PACKET_DATA_MODE, 3}));
     EXPECT_EQ(PacketOf(Ask(sim, {PACKET_DATA_GET_VERSION})), (Bytes{PACKET_DATA_VERSION, 5, 2}));
+    EXPECT_EQ(PacketOf(Ask(sim, {PACKET_DATA_WRITE_ANALOG_CR, 0x33, 0})), (Bytes{19}));
+    // An idle device: nothing captured, the analog register as written (little-endian).
     const Bytes state = PacketOf(Ask(sim, {PACKET_DATA_GET_STATE}));
     ASSERT_EQ(state.size(), sizeof(PacketDataStructure<PACKET_DATA_STATE>));
     EXPECT_EQ(state[0], PACKET_DATA_STATE);
-    EXPECT_EQ(state[1], 0x05); // osc_sr, little-endian
-    EXPECT_EQ(state[3], 0x21);
-    EXPECT_EQ(state[4], 0x10);
-    EXPECT_EQ(state[5], 0x33);
-    EXPECT_EQ(PacketOf(Ask(sim, {PACKET_DATA_WRITE_ANALOG_CR, 1, 0})), (Bytes{19}));
-    EXPECT_EQ(PacketOf(Ask(sim, {PACKET_DATA_START_CYCLONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})), (Bytes{28}));
-    EXPECT_EQ(sim.GetCounters().framesReceived, 5);
+    EXPECT_EQ(state[1], 0x00); // osc_sr
+    EXPECT_EQ(state[5], 0x33); // analog_cr
+    EXPECT_EQ(PacketOf(Ask(sim, {PACKET_DATA_START_CYCLONE, 0x01, 0x10, 0, 0, 0, 0, 0, 100, 0, 0, 0})), (Bytes{28}));
+    const Bytes running = PacketOf(Ask(sim, {PACKET_DATA_GET_STATE}));
+    EXPECT_EQ(running[3], 0x01); // osc_cr of the running cycle
+    EXPECT_EQ(running[4], 0x10);
+    EXPECT_EQ(sim.GetCounters().framesReceived, 6);
+    EXPECT_EQ(sim.GetCounters().captures, 1);
 }
 
 TEST(VirtualInstrumentTest, BootLoaderModeRestartsOnTheModeSwitch)
