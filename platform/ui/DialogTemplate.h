@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+// A control of a template. The style is taken as it is (WS_CHILD is added): a control without
+// WS_VISIBLE stays hidden, as on Windows; only the text format implies WS_VISIBLE.
 struct DialogItemTemplate {
     std::string className;
     int id = 0;

@@ -298,7 +298,9 @@ HWND CreateWindowRecord(const CreateParams& p, CWnd* attach)
         }
     }
     if (Find(hwnd) == nullptr) return nullptr;
+    // A Qt child shows with its parent unless it was hidden explicitly.
     if ((p.style & WS_VISIBLE) != 0 && !p.isDialog) Find(hwnd)->widget->show();
+    else if (child) Find(hwnd)->widget->hide();
     return hwnd;
 }
 

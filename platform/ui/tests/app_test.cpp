@@ -19,9 +19,9 @@ DialogTemplate MainTemplate()
     t.id = 9500;
     t.caption = "Durmitt";
     t.rect = CRect(0, 0, 200, 100);
-    t.items = {{"Button", 1000, "Подключиться", WS_TABSTOP, 0, CRect(5, 5, 75, 19)},
-               {"Button", IDCANCEL, "Выход", WS_TABSTOP, 0, CRect(140, 5, 190, 19)},
-               {"ScrollBar", 1001, "", SBS_HORZ, 0, CRect(5, 80, 190, 90)}};
+    t.items = {{"Button", 1000, "Подключиться", WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 5, 75, 19)},
+               {"Button", IDCANCEL, "Выход", WS_TABSTOP | WS_VISIBLE, 0, CRect(140, 5, 190, 19)},
+               {"ScrollBar", 1001, "", SBS_HORZ | WS_VISIBLE, 0, CRect(5, 80, 190, 90)}};
     return t;
 }
 

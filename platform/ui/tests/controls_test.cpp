@@ -52,18 +52,18 @@ DialogTemplate PanelTemplate()
     t.caption = "Элементы";
     t.rect = CRect(0, 0, 260, 200);
     t.items = {
-        {"Button", 10, "Включен", BS_AUTOCHECKBOX | WS_TABSTOP, 0, CRect(5, 5, 80, 17)},
-        {"Button", 11, "Ручной", BS_CHECKBOX | WS_TABSTOP, 0, CRect(5, 20, 80, 32)},
-        {"Button", 20, "A", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, CRect(90, 5, 130, 17)},
-        {"Button", 21, "B", BS_AUTORADIOBUTTON, 0, CRect(90, 20, 130, 32)},
-        {"Button", 22, "X", BS_AUTORADIOBUTTON | WS_GROUP, 0, CRect(140, 5, 180, 17)},
-        {"Button", 23, "Y", BS_AUTORADIOBUTTON, 0, CRect(140, 20, 180, 32)},
-        {"ListBox", 30, "", LBS_NOTIFY | WS_BORDER | WS_VSCROLL, 0, CRect(5, 40, 100, 100)},
-        {"ComboBox", 40, "", CBS_DROPDOWNLIST | WS_VSCROLL, 0, CRect(110, 40, 200, 120)},
-        {"Edit", 50, "", WS_BORDER | ES_AUTOHSCROLL, 0, CRect(110, 60, 200, 72)},
-        {"SysTreeView32", 60, "", WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 0, CRect(5, 105, 120, 195)},
-        {"ScrollBar", 70, "", SBS_HORZ, 0, CRect(130, 180, 250, 190)},
-        {"msctls_progress32", 80, "", 0, 0, CRect(130, 160, 250, 170)},
+        {"Button", 10, "Включен", BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 5, 80, 17)},
+        {"Button", 11, "Ручной", BS_CHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 20, 80, 32)},
+        {"Button", 20, "A", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP | WS_VISIBLE, 0, CRect(90, 5, 130, 17)},
+        {"Button", 21, "B", BS_AUTORADIOBUTTON | WS_VISIBLE, 0, CRect(90, 20, 130, 32)},
+        {"Button", 22, "X", BS_AUTORADIOBUTTON | WS_GROUP | WS_VISIBLE, 0, CRect(140, 5, 180, 17)},
+        {"Button", 23, "Y", BS_AUTORADIOBUTTON | WS_VISIBLE, 0, CRect(140, 20, 180, 32)},
+        {"ListBox", 30, "", LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_VISIBLE, 0, CRect(5, 40, 100, 100)},
+        {"ComboBox", 40, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_VISIBLE, 0, CRect(110, 40, 200, 120)},
+        {"Edit", 50, "", WS_BORDER | ES_AUTOHSCROLL | WS_VISIBLE, 0, CRect(110, 60, 200, 72)},
+        {"SysTreeView32", 60, "", WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | WS_VISIBLE, 0, CRect(5, 105, 120, 195)},
+        {"ScrollBar", 70, "", SBS_HORZ | WS_VISIBLE, 0, CRect(130, 180, 250, 190)},
+        {"msctls_progress32", 80, "", WS_VISIBLE, 0, CRect(130, 160, 250, 170)},
     };
     return t;
 }
@@ -306,4 +306,22 @@ TEST_F(Controls, DialogItemIntegersAreParsedStrictly)
     panel.SetDlgItemInt(50, 4000000000u, FALSE);
     EXPECT_EQ(panel.GetDlgItemInt(50, &ok, FALSE), 4000000000u);
     EXPECT_TRUE(ok);
+}
+
+TEST(ControlVisibility, ControlsWithoutWsVisibleStayHiddenWhenTheDialogShows)
+{
+    uitest::EnsureApplication();
+    DialogTemplate t;
+    t.id = 9110;
+    t.rect = CRect(0, 0, 100, 40);
+    t.items = {{"Button", 1061, "Сервис", WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 5, 50, 19)}};
+    t.items[0].style &= ~WS_VISIBLE;
+    t.items.push_back({"Button", 1062, "Математика", WS_VISIBLE | WS_TABSTOP, 0, CRect(55, 5, 95, 19)});
+    CDialog dlg;
+    ASSERT_TRUE(dlg.CreateIndirect(t));
+    dlg.ShowWindow(SW_SHOW);
+    EXPECT_FALSE(dlg.GetDlgItem(1061)->IsWindowVisible());
+    EXPECT_TRUE(dlg.GetDlgItem(1062)->IsWindowVisible());
+    dlg.GetDlgItem(1061)->ShowWindow(SW_SHOW);
+    EXPECT_TRUE(dlg.GetDlgItem(1061)->IsWindowVisible());
 }

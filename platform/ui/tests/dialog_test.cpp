@@ -125,7 +125,7 @@ TEST_F(Dialogs, DoModalGivesMinusOneWhenTheDialogCannotBeCreated)
     DialogTemplate broken;
     broken.id = 9202;
     broken.rect = CRect(0, 0, 50, 50);
-    broken.items.push_back({"NoSuchClass", 5, "", 0, 0, CRect(0, 0, 10, 10)});
+    broken.items.push_back({"NoSuchClass", 5, "", WS_VISIBLE, 0, CRect(0, 0, 10, 10)});
     CDialog dlg;
     ASSERT_TRUE(dlg.InitModalIndirect(broken));
     EXPECT_EQ(dlg.DoModal(), -1);
@@ -394,8 +394,8 @@ TEST_F(Dialogs, EnterOnAFocusedPushButtonPressesThatButton)
     DialogTemplate t;
     t.id = 9203;
     t.rect = CRect(0, 0, 120, 40);
-    t.items = {{"BUTTON", 1000, "Подключиться", WS_TABSTOP, 0, CRect(5, 5, 60, 19)},
-               {"button", IDOK, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, CRect(65, 5, 115, 19)}};
+    t.items = {{"BUTTON", 1000, "Подключиться", WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 5, 60, 19)},
+               {"button", IDOK, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, CRect(65, 5, 115, 19)}};
     TwoButtons dlg;
     ASSERT_TRUE(dlg.InitModalIndirect(t));
     uitest::OnNextModal([&dlg](uihooks::ModalContext& m) {

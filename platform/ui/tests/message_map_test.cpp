@@ -21,10 +21,10 @@ DialogTemplate SmallDialog(const char* caption = "Проверка")
     t.id = 9000;
     t.caption = caption;
     t.rect = CRect(0, 0, 160, 90);
-    DialogItemTemplate ok{"Button", IDOK, "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CRect(10, 70, 60, 84)};
-    DialogItemTemplate button{"Button", 1000, "Кнопка", WS_TABSTOP, 0, CRect(10, 10, 70, 24)};
-    DialogItemTemplate edit{"Edit", 1001, "", WS_TABSTOP | WS_BORDER, 0, CRect(10, 30, 100, 42)};
-    DialogItemTemplate spin{"msctls_updown32", 1002, "", 0, 0, CRect(110, 30, 120, 44)};
+    DialogItemTemplate ok{"Button", IDOK, "OK", WS_TABSTOP | BS_DEFPUSHBUTTON | WS_VISIBLE, 0, CRect(10, 70, 60, 84)};
+    DialogItemTemplate button{"Button", 1000, "Кнопка", WS_TABSTOP | WS_VISIBLE, 0, CRect(10, 10, 70, 24)};
+    DialogItemTemplate edit{"Edit", 1001, "", WS_TABSTOP | WS_BORDER | WS_VISIBLE, 0, CRect(10, 30, 100, 42)};
+    DialogItemTemplate spin{"msctls_updown32", 1002, "", WS_VISIBLE, 0, CRect(110, 30, 120, 44)};
     t.items = {button, edit, spin, ok};
     return t;
 }

@@ -71,7 +71,7 @@ TEST(UiThreads, AWindowTextSetByAWorkerChangesOnTheUiThread)
     DialogTemplate t;
     t.id = 9300;
     t.rect = CRect(0, 0, 100, 40);
-    t.items.push_back({"Button", 1000, "Подключиться", WS_TABSTOP, 0, CRect(5, 5, 90, 19)});
+    t.items.push_back({"Button", 1000, "Подключиться", WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 5, 90, 19)});
     CDialog dlg;
     ASSERT_TRUE(dlg.CreateIndirect(t));
     WorkerCall call;
