@@ -30,6 +30,13 @@ struct Bench {
         v.version_major = static_cast<std::uint8_t>(version);
         Load(&v, sizeof(v));
         Handle();
+        if (version == 1 || version == 3) {
+            // These devices are asked for their calibration data first.
+            PacketDataStructure<PACKET_DATA_CALIBRATION_DATA> cal{};
+            cal.data_id = PACKET_DATA_CALIBRATION_DATA;
+            Load(&cal, sizeof(cal));
+            Handle();
+        }
         CSingleLock lock(&DataLock, TRUE);
         GetOscData()->changes = 0;
     }
@@ -150,6 +157,10 @@ void BM_ChMemory(benchmark::State& state)
     }
     b.LoadState(OSC_SR_CTCH, 0x1001, 131072);
     b.Handle();  // starts the read-out
+    if (b.reply[3] != PACKET_DATA_GET_CH) {
+        state.SkipWithError("the stopped capture was not read");
+        return;
+    }
     b.LoadAnswer();
     for (auto _ : state) {
         {

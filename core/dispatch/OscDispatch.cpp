@@ -67,14 +67,6 @@ bool COscDispatch::IsRecorderFileOpen(int channel) const
 // ---------------------------------------------------------------------------------------------
 // Packets in and out
 
-template <class Packet>
-void COscDispatch::Reply(const Packet& packet)
-{
-    static_assert(sizeof(Packet) <= FRAME_MAX_SENT_LENGTH, "a reply must fit a sent frame");
-    SetFrameLength(reply_frame, static_cast<std::uint16_t>(sizeof(Packet)));
-    std::memcpy(reply_frame + PACKET_AT, &packet, sizeof(Packet));
-}
-
 void COscDispatch::ReplyBare(std::uint8_t type)
 {
     SetFrameLength(reply_frame, 1);

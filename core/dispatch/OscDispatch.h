@@ -14,12 +14,14 @@
 
 #include "core/data/OscData.h"
 #include "core/link/PacketDispatch.h"
+#include "core/protocol/PacketFrame.h"
 #include "core/protocol/PacketData.h"
 #include "platform/kernel/File.h"
 
 #include <loki/Functor.h>
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -182,3 +184,12 @@ private:
     UiRunner ui_runner;
     VersionSwitch version_switch;
 };
+
+// Leaves a whole packet in the reply frame (length, type and payload; the worker adds the rest).
+template <class Packet>
+void COscDispatch::Reply(const Packet& packet)
+{
+    static_assert(sizeof(Packet) <= FRAME_MAX_SENT_LENGTH, "a reply must fit a sent frame");
+    SetFrameLength(reply_frame, static_cast<std::uint16_t>(sizeof(Packet)));
+    std::memcpy(reply_frame + 3, &packet, sizeof(Packet));
+}
