@@ -170,6 +170,24 @@ TEST_F(ReceptionTest, ResetDropsPointsWaitingForTheSecondChannel)
     EXPECT_EQ(Data().status & STATUS_FRAME_READY, 0u);
 }
 
+TEST_F(ReceptionTest, ANewPlanDropsPointsOfTheReadOutItReplaces)
+{
+    StoppedView(1, 0x3001);
+    memory.depth = 131072;
+    memory.value = Ramps;
+    Send(memory.Answer(SendState(0, 0x3001, 300)));  // A's points wait for B
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().osc_cr = 0x2001;  // now only B is on
+    }
+    const Packet request = SendState(0, 0x2001, 300);
+    ASSERT_EQ(Val(request.As<GetCh>().ch), 1);
+    Send(memory.Answer(request));
+    CSingleLock lock(&DataLock, TRUE);
+    EXPECT_EQ(Data().screen_points[1][10], Ramps(1, 10));
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(Data().screen_points[0][i], 0) << i;
+}
+
 TEST_F(ReceptionTest, ARedrawRequestDropsTheRunningReadOut)
 {
     StoppedView(1, 0x3001);
@@ -368,6 +386,25 @@ TEST_F(ReceptionTest, FullMemoryReadOutFromAnOddTriggerPositionOnAPairCountingDe
     // 2 ms/div: 200 000 ns per tenth of a division.
     EXPECT_DOUBLE_EQ(Data().display_time_step, 200000.0);
     EXPECT_EQ(Data().last_num_catched_samples, 2002);
+}
+
+TEST_F(ReceptionTest, AFullMemoryPieceTooShortToTrimAddsNothing)
+{
+    Identify(2);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().osc_cr = 0x1001 | OSC_CR_TRIGGER_ON;
+        Data().mode |= MODE_STOPPED;
+        Data().trigger_buffer_start_sample = 7;
+    }
+    const Packet first = SendState(OSC_SR_CTCH, 0x1003, 1000);
+    ASSERT_EQ(first.Type(), PACKET_DATA_GET_CH);
+    const Packet again = SendCh(Val(first.As<GetCh>().offset), 0, 1, 0, 0, {42});
+    ASSERT_EQ(again.Type(), PACKET_DATA_GET_CH);
+    EXPECT_EQ(Val(again.As<GetCh>().offset), Val(first.As<GetCh>().offset));
+    CSingleLock lock(&DataLock, TRUE);
+    EXPECT_EQ(Data().read_position, 0u);
+    EXPECT_EQ(Data().sample_buffer[0][0], 0);
 }
 
 TEST_F(ReceptionTest, ScreenOfACompleteMemoryIsBuiltWithoutRequests)
