@@ -98,7 +98,7 @@ TEST(Icons, AlphaInTheColourBitmapBlends)
 
 TEST(Icons, LoadedFromFilesWithTheirTransparency)
 {
-    const std::string dir = VELKARO_TEST_OUTPUT_DIR;
+    const std::string dir = TestOutputDir();
     QImage png(6, 4, QImage::Format_ARGB32);
     png.fill(qRgba(0, 255, 0, 255));
     png.setPixel(0, 0, qRgba(0, 0, 0, 0));

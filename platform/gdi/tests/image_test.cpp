@@ -13,7 +13,7 @@
 
 namespace {
 
-std::string OutPath(const std::string& name) { return std::string(VELKARO_TEST_OUTPUT_DIR) + "/" + name; }
+std::string OutPath(const std::string& name) { return TestOutputDir() + "/" + name; }
 
 QByteArray Head(const std::string& path, int n)
 {
@@ -163,7 +163,7 @@ TEST(ImageSave, ShapesAndTextDrawnIntoABottomUpImageComeOutUpright)
     dc->DrawText("Сохранить &как...", &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     dc->SelectObject(oldFont);
     image.ReleaseDC();
-    const std::string path = std::string(VELKARO_TEST_OUTPUT_DIR) + "/gdi_shapes.png";
+    const std::string path = TestOutputDir() + "/gdi_shapes.png";
     ASSERT_EQ(image.Save(path.c_str()), S_OK);
     const QImage back(QString::fromStdString(path));
     // The text sits in the lower half, the ellipse in the upper left.

@@ -11,7 +11,7 @@ namespace {
 
 TEST(Printing, PagesInOrderWithAScaledMapping)
 {
-    const QString path = QString(VELKARO_TEST_OUTPUT_DIR) + "/print.pdf";
+    const QString path = QString::fromStdString(TestOutputDir()) + "/print.pdf";
     QFile::remove(path);
     {
         QPdfWriter pdf(path);
@@ -53,7 +53,7 @@ TEST(Printing, PagesInOrderWithAScaledMapping)
 
 TEST(Printing, AbortCallsTheAbortHook)
 {
-    const QString path = QString(VELKARO_TEST_OUTPUT_DIR) + "/aborted.pdf";
+    const QString path = QString::fromStdString(TestOutputDir()) + "/aborted.pdf";
     QPdfWriter pdf(path);
     bool aborted = false;
     CDC dc;
