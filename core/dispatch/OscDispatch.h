@@ -48,7 +48,7 @@ public:
     void SetUiRunner(UiRunner runner);
     void SetVersionSwitch(VersionSwitch versionSwitch);
 
-    // What the dispatcher asks of the next exchanges (read by tests and the packet viewer).
+    // What the dispatcher will ask for in the next exchanges.
     bool IsVersionPending() const { return version_pending; }
     bool IsStartRequested() const { return start_request; }
     bool IsAnalogWritePending() const { return analog_write_pending; }
@@ -56,7 +56,7 @@ public:
     bool IsCaptureDone() const { return capture_done; }
     bool IsRecorderFileOpen(int channel) const;
 
-    // The read-out in progress (Part of the reception; zeroed by Reset).
+    // The sample read-out in progress (zeroed by Reset).
     struct ReadOut {
         bool averaging = false;
         bool second_pending = false;
@@ -147,10 +147,16 @@ private:
     bool version_pending = true;
 
 public:
+    // The generator's own divider while a frequency response borrows the generator.
     std::uint32_t saved_out_freq = 0;
+    // osc_sr of the previous STATE: its rising bits are the capture and trigger events.
     std::uint32_t last_osc_sr = 0;
+    // The channel a calibration or frequency-response step works on (0 A, 1 B).
     int cal_channel = 0;
 
+    // Continuations of the multi-exchange steps; empty when none waits. They run when the
+    // device acknowledges an offset write (type 40), when a statistic capture has been read,
+    // and when OUT_FREQ_WRITTEN arrives.
     Loki::Functor<void> on_offset_written;
     Loki::Functor<void> on_statistic_done;
     Loki::Functor<void> on_out_freq_written;
@@ -163,7 +169,7 @@ private:
     int pending_offset[2] = {0, 0};  // screen point of the first waiting value
     int pending_count[2] = {0, 0};   // points waiting
 
-    // The length (samples) and channel of the last GET_CH sent: a CH never supplies more.
+    // The length (samples) of the last GET_CH sent: its answer never supplies more.
     int requested_length = 0;
     int ch_limit = 0;  // the request the CH being handled answers
 
@@ -177,6 +183,7 @@ private:
     bool fr_saved = false;
     // A host calibration run is under way (its start is not repeated).
     bool calibration_running = false;
+    // A reset left a statistic capture without its continuation: drop it at the next packet.
     bool abandon_statistic = false;
     int calibration_search_steps = 0;
     std::vector<std::pair<int, double>> offset_records;  // (dac, mean), ascending dac
