@@ -213,6 +213,9 @@ public:
     CSize GetTextExtent(const std::string& text) const;
     CSize GetOutputTextExtent(const std::string& text) const { return GetTextExtent(text); }
     BOOL GetTextMetrics(TEXTMETRIC* metrics) const;
+    // The path shortened in its middle with "..." so that it fits `width` in the selected
+    // font, keeping its last component ("/home/.../capture.csv"); unchanged when it fits.
+    std::string CompactPath(const std::string& path, int width) const;
     int GetTextFace(int count, char* face) const;
 
     // Test support: every drawing call is reported here while recording is on.
@@ -247,6 +250,9 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 // (bottom-up for a positive height; rows numbered from the bottom then). With null bits only
 // fills in the header. Returns the rows copied, 0 on failure. Only 32-bit output is offered.
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT usage);
+// Shortens a path in place to fit `width` pixels in the DC's font, like CDC::CompactPath, but
+// never makes it longer than it was (the buffer holds no more).
+BOOL PathCompactPath(HDC dc, char* path, UINT width);
 // Replaces palette entries of the 8-bit DIB section selected into a memory DC; returns the
 // number of entries set (0 when the DC holds no palette image).
 UINT SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colors);

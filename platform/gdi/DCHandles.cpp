@@ -5,6 +5,7 @@
 #include "platform/gdi/GdiInternal.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
@@ -196,4 +197,20 @@ int GetDIBits(HDC /*dc*/, HBITMAP bitmap, UINT start, UINT lines, void* bits, BI
         }
     }
     return static_cast<int>(count);
+}
+
+BOOL PathCompactPath(HDC dc, char* path, UINT width)
+{
+    CDC* d = CDC::FromHandle(dc);
+    if (d == nullptr || path == nullptr) return FALSE;
+    const std::string original = path;
+    std::string shorter = d->CompactPath(original, static_cast<int>(std::min<UINT>(width, 1u << 27)));
+    if (shorter.size() > original.size()) {
+        // Keep within the caller's buffer, cutting on a character boundary.
+        std::size_t n = original.size();
+        while (n > 0 && (static_cast<unsigned char>(shorter[n]) & 0xC0) == 0x80) --n;
+        shorter.resize(n);
+    }
+    std::memcpy(path, shorter.c_str(), shorter.size() + 1);
+    return TRUE;
 }

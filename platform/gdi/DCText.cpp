@@ -409,6 +409,12 @@ BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const
     return TRUE;
 }
 
+std::string CDC::CompactPath(const std::string& path, int width) const
+{
+    const QFontMetrics fm(FontOfDC(*d));
+    return PathEllipsis(fm, QString::fromStdString(path), std::max(width, 0)).toStdString();
+}
+
 int CDC::GetTextFace(int count, char* face) const
 {
     if (!d->s.font) return 0;

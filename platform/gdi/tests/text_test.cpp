@@ -284,6 +284,15 @@ TEST(Text, PathEllipsisKeepsTheFileName)
     c.dc.DrawText(path, &calc, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
     EXPECT_LE(calc.Width(), width);
     EXPECT_GT(calc.Width(), c.dc.GetTextExtent("capture_0042.csv").cx);
+    const std::string compact = c.dc.CompactPath(path, width);
+    EXPECT_LE(c.dc.GetTextExtent(compact).cx, width);
+    EXPECT_NE(compact.find("..."), std::string::npos);
+    EXPECT_EQ(compact.substr(compact.size() - 17), "/capture_0042.csv");
+    EXPECT_EQ(c.dc.CompactPath(path, full + 10), path);
+    // In place: never longer than the buffer it came in.
+    char tiny[] = "a/b";
+    EXPECT_TRUE(PathCompactPath(c.dc.GetSafeHdc(), tiny, 1));
+    EXPECT_LE(std::strlen(tiny), 3u);
     // A path that fits is left alone.
     CRect wide(0, 0, full + 10, 20);
     c.dc.DrawText(path, &wide, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_CALCRECT);
