@@ -24,7 +24,7 @@ struct Entry {
 };
 
 constexpr HGDIOBJ kStockBase = 0x100;
-constexpr int kStockCount = 20;
+constexpr int kStockCount = 21;  // DC_PEN (19) is the last stock object; 20 is the 1x1 bitmap
 constexpr HGDIOBJ kFirstHandle = 0x10000;
 
 class ObjectTable {

@@ -56,6 +56,10 @@ TEST(Handles, PrintedHandlesParseBackAndUnknownOnesAreNotFound)
     EXPECT_EQ(GetObjectKind(GetStockObject(BLACK_PEN)), GdiObjectKind::Pen);
     EXPECT_EQ(GetStockObject(-1), 0u);
     EXPECT_EQ(GetStockObject(99), 0u);
+    EXPECT_EQ(GetObjectKind(GetStockObject(DC_PEN)), GdiObjectKind::Pen);
+    EXPECT_EQ(GetObjectKind(GetStockObject(DC_BRUSH)), GdiObjectKind::Brush);
+    EXPECT_EQ(GetObjectKind(GetStockObject(DEFAULT_GUI_FONT)), GdiObjectKind::Font);
+    EXPECT_EQ(GetObjectKind(GetStockObject(NULL_BRUSH)), GdiObjectKind::Brush);
 }
 
 TEST(Handles, SelectObjectReturnsThePreviousObject)
