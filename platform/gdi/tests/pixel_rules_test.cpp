@@ -498,3 +498,19 @@ TEST(PixelRules, WideDashedPensStayDashed)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PixelRules, FocusRectangleIsDottedAndUndoesItself)
+{
+    TestCanvas c(12, 12, RGB(0x20, 0x40, 0x60));
+    CRect r(1, 1, 11, 11);
+    c.dc.DrawFocusRect(&r);
+    EXPECT_EQ(c.At(1, 1), RGB(0xDF, 0xBF, 0x9F));
+    EXPECT_EQ(c.At(2, 1), RGB(0x20, 0x40, 0x60));
+    EXPECT_EQ(c.At(5, 5), RGB(0x20, 0x40, 0x60));
+    c.dc.DrawFocusRect(&r);
+    EXPECT_EQ(c.Count(RGB(0x20, 0x40, 0x60)), 144);
+}
+
+}  // namespace
