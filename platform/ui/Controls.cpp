@@ -1215,8 +1215,11 @@ private:
 
 }  // namespace
 
+std::unique_ptr<Behaviour> MakeMoreControlBehaviour(const std::string& upper, DWORD style);  // TabHotKeyControls.cpp
+
 std::unique_ptr<Behaviour> MakeControlBehaviour(const std::string& upper, DWORD style)
 {
+    if (auto more = MakeMoreControlBehaviour(upper, style)) return more;
     if (upper == "BUTTON") return std::make_unique<ButtonBehaviour>(style);
     if (upper == "STATIC") return std::make_unique<StaticBehaviour>(style);
     if (upper == "EDIT") return std::make_unique<EditBehaviour>(style);
@@ -1242,6 +1245,8 @@ CWnd* MakeTemporaryFor(const Record& r)
     if (upper == "MSCTLS_UPDOWN32") return new CSpinButtonCtrl();
     if (upper == "MSCTLS_PROGRESS32") return new CProgressCtrl();
     if (upper == "SCROLLBAR") return new CScrollBar();
+    if (upper == "SYSTABCONTROL32") return new CTabCtrl();
+    if (upper == "MSCTLS_HOTKEY32") return new CHotKeyCtrl();
     return new CWnd();
 }
 

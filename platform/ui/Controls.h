@@ -159,3 +159,39 @@ public:
 
 inline constexpr UINT ESB_ENABLE_BOTH = 0;
 inline constexpr UINT ESB_DISABLE_BOTH = 3;
+
+// Tab control: the tabs and the display area below (or beside) them; pages are windows the
+// owner places inside AdjustRect. SetCurSel from code notifies nobody; a click on a tab sends
+// TCN_SELCHANGING (a nonzero answer keeps the current tab) and then TCN_SELCHANGE.
+class CTabCtrl : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    LONG InsertItem(int item, const char* text);
+    LONG InsertItem(UINT mask, int item, const char* text, int image, LPARAM lParam);
+    LONG InsertItem(int item, TCITEM* tabItem);
+    BOOL DeleteItem(int item);
+    BOOL DeleteAllItems();
+    int GetItemCount() const;
+    int GetCurSel() const;
+    int SetCurSel(int item);
+    BOOL GetItem(int item, TCITEM* tabItem) const;
+    BOOL SetItem(int item, TCITEM* tabItem);
+    BOOL GetItemRect(int item, LPRECT rect) const;
+    int HitTest(TCHITTESTINFO* info) const;
+    // larger FALSE: the display area of a window rectangle; TRUE: the window for a display area.
+    void AdjustRect(BOOL larger, LPRECT rect);
+};
+
+// Hot-key control: shows and edits one key with its modifiers (HOTKEYF_*; HOTKEYF_EXT marks the
+// arrow and navigation cluster).
+class CHotKeyCtrl : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    void SetHotKey(WORD virtualKey, WORD modifiers);
+    DWORD GetHotKey() const;
+    void GetHotKey(WORD& virtualKey, WORD& modifiers) const;
+};
+
+// Fits a path into width pixels of the window's font by putting "..." in place of folders,
+// always keeping the file name (shortened itself only when even it does not fit).
+CString CompactPathToWidth(CWnd* wnd, const CString& path, int width);

@@ -597,3 +597,52 @@ inline constexpr UINT TVHT_ONITEMLABEL = 0x4;
 inline constexpr UINT TVHT_ONITEM = 0x46;
 inline constexpr UINT TVHT_ONITEMINDENT = 0x8;
 inline constexpr UINT TVHT_ONITEMRIGHT = 0x20;
+
+// ---- tab controls ----
+inline constexpr DWORD TCS_BOTTOM = 0x0002;
+inline constexpr DWORD TCS_RIGHT = 0x0002;
+inline constexpr DWORD TCS_VERTICAL = 0x0080;
+inline constexpr DWORD TCS_MULTILINE = 0x0200;
+inline constexpr UINT TCIF_TEXT = 0x1;
+inline constexpr UINT TCIF_IMAGE = 0x2;
+inline constexpr UINT TCIF_PARAM = 0x8;
+inline constexpr UINT TCN_FIRST = 0u - 550u;
+inline constexpr UINT TCN_SELCHANGE = TCN_FIRST - 1;
+inline constexpr UINT TCN_SELCHANGING = TCN_FIRST - 2;
+inline constexpr UINT TCM_FIRST = 0x1300;
+inline constexpr UINT TCM_GETITEMCOUNT = TCM_FIRST + 4;
+inline constexpr UINT TCM_GETITEM = TCM_FIRST + 5;
+inline constexpr UINT TCM_SETITEM = TCM_FIRST + 6;
+inline constexpr UINT TCM_INSERTITEM = TCM_FIRST + 7;
+inline constexpr UINT TCM_DELETEITEM = TCM_FIRST + 8;
+inline constexpr UINT TCM_DELETEALLITEMS = TCM_FIRST + 9;
+inline constexpr UINT TCM_GETITEMRECT = TCM_FIRST + 10;
+inline constexpr UINT TCM_GETCURSEL = TCM_FIRST + 11;
+inline constexpr UINT TCM_SETCURSEL = TCM_FIRST + 12;
+inline constexpr UINT TCM_HITTEST = TCM_FIRST + 13;
+inline constexpr UINT TCM_ADJUSTRECT = TCM_FIRST + 40;
+inline constexpr UINT TCHT_NOWHERE = 0x1;
+inline constexpr UINT TCHT_ONITEM = 0x6;
+
+// Text is copied in on insert and out (up to cchTextMax bytes, zero-terminated) on get.
+struct TCITEM {
+    UINT mask = 0;
+    DWORD dwState = 0;
+    DWORD dwStateMask = 0;
+    char* pszText = nullptr;
+    int cchTextMax = 0;
+    int iImage = -1;
+    LPARAM lParam = 0;
+};
+struct TCHITTESTINFO {
+    POINT pt{0, 0};
+    UINT flags = 0;
+};
+
+// ---- hot-key controls ----
+inline constexpr WORD HOTKEYF_SHIFT = 0x1;
+inline constexpr WORD HOTKEYF_CONTROL = 0x2;
+inline constexpr WORD HOTKEYF_ALT = 0x4;
+inline constexpr WORD HOTKEYF_EXT = 0x8;
+inline constexpr UINT HKM_SETHOTKEY = WM_USER + 1;
+inline constexpr UINT HKM_GETHOTKEY = WM_USER + 2;

@@ -227,7 +227,8 @@ HWND CreateWindowRecord(const CreateParams& p, CWnd* attach)
 
     // The standard classes keep one spelling, whatever the template wrote.
     static const char* const standard[] = {"Button", "Static", "Edit", "ListBox", "ComboBox", "SysTreeView32",
-                                           "msctls_updown32", "msctls_progress32", "ScrollBar"};
+                                           "msctls_updown32", "msctls_progress32", "ScrollBar", "SysTabControl32",
+                                           "msctls_hotkey32"};
     std::string className = p.className;
     for (const char* name : standard)
         if (Upper(className) == Upper(name)) className = name;
@@ -319,7 +320,7 @@ LRESULT DefaultProc(Record& r, UINT message, WPARAM wParam, LPARAM lParam)
         auto* buffer = reinterpret_cast<char*>(lParam);
         if (buffer == nullptr || wParam == 0) return 0;
         const std::string text = r.behaviour->GetText(r);
-        const std::size_t n = std::min<std::size_t>(text.size(), wParam - 1);
+        const std::size_t n = CutOnCharacter(text, wParam - 1);
         std::memcpy(buffer, text.data(), n);
         buffer[n] = '\0';
         return static_cast<LRESULT>(n);

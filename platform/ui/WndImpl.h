@@ -134,6 +134,15 @@ QWidget* PaintingWidget();
 void SetCaptureWindow(HWND hwnd);
 
 void EnsureEventFilter();
+
+// The longest prefix of text of at most limit bytes that ends on a UTF-8 character boundary.
+inline std::size_t CutOnCharacter(const std::string& text, std::size_t limit)
+{
+    if (text.size() <= limit) return text.size();
+    std::size_t n = limit;
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    return n;
+}
 QFont DialogFont();
 QFont FontOf(const Record& r);
 

@@ -31,6 +31,11 @@ namespace {
 // Mouse events go to the widget that really receives them: the viewport of scrolling views.
 QWidget* MouseTarget(QWidget* w, QPoint& local)
 {
+    // As the window system would: the deepest child under the point takes the event.
+    if (QWidget* child = w->childAt(local)) {
+        local = child->mapFrom(w, local);
+        return child;
+    }
     if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
         local = area->viewport()->mapFrom(area, local);
         return area->viewport();

@@ -49,7 +49,8 @@ TEST(Resources, EveryTemplateBuildsWithAllControlsInside)
             WNDCLASS wc;
             if (AfxGetClassInfo(item.className.c_str(), &wc)) continue;
             static const std::set<std::string> standard = {"Button", "Static", "Edit", "ListBox", "ComboBox", "SysTreeView32",
-                                                           "msctls_updown32", "msctls_progress32", "ScrollBar"};
+                                                           "msctls_updown32", "msctls_progress32", "ScrollBar", "SysTabControl32",
+                                                           "msctls_hotkey32"};
             if (standard.count(item.className) != 0) continue;
             wc.style = CS_DBLCLKS;
             wc.lpszClassName = item.className.c_str();
