@@ -75,7 +75,7 @@ void COscDispatch::HandleCh()
     const int availableBytes = frameLength - CH_HEADER;
 
     // What the last request asked for bounds what this answer may supply; an answer nobody
-    // asked for (after a reset or a completed frame) supplies nothing.
+    // asked for supplies nothing.
     ch_limit = requested_length;
     requested_length = 0;
 
@@ -101,6 +101,7 @@ void COscDispatch::HandleCh()
 
 void COscDispatch::DropReadOut()
 {
+    read.active = false;
     read.averaging = false;
     read.second_pending = false;
     for (auto& points : pending_points) points.clear();
@@ -109,6 +110,7 @@ void COscDispatch::DropReadOut()
 
 void COscDispatch::FinishFrame(OscData& d)
 {
+    read.active = false;
     d.InterpolateScreen();
     d.valid_points = d.first_not_ready_sample;
     d.status |= STATUS_FRAME_READY;
@@ -135,6 +137,7 @@ bool COscDispatch::PlanRead(OscData& d, const State& state)
     // A new plan starts from nothing: points of a dropped read-out never reach the screen.
     read = ReadOut{};
     DropReadOut();
+    read.active = true;
     const bool minMax = (d.osc_cr & OSC_CR_MIN_MAX) != 0;
     const int k = minMax ? 2 : 1;
     read.average_length = static_cast<std::uint16_t>(std::clamp(d.x_zoom_out_hw, 1, 65535));
@@ -226,8 +229,12 @@ void COscDispatch::BuildScreenFromMemory(OscData& d, const ChannelReadPlan& plan
 bool COscDispatch::ScreenReadOut(OscData& d, const CH& header, const std::int8_t* data,
                                  int availableBytes)
 {
-    if (ch_limit == 0) return false;
-    if (header.ch > 1) return true;
+    // Nothing planned (reset, redraw, or the frame is already complete): an old answer.
+    if (!read.active) return false;
+    if (header.ch > 1) {
+        read.active = false;
+        return true;
+    }
     const int k = read.min_max != 0 ? 2 : 1;
     int length = SuppliedLength(header.length, availableBytes, k);
     const std::int8_t* values = data;
@@ -271,7 +278,8 @@ bool COscDispatch::AveragingReadOut(OscData& d, const CH& header, const std::int
                                     int availableBytes)
 {
     const int c = read.channel == 1 ? 1 : 0;
-    if (ch_limit == 0 || header.ch != c) return false;  // not the channel being read: wait for the next STATE
+    // Not the channel being read, or nothing planned: wait for the next STATE.
+    if (!read.active || header.ch != c) return false;
     const int k = read.min_max != 0 ? 2 : 1;
     const std::int64_t n = std::max<int>(read.average_length, 1);
     const int points = read.points;

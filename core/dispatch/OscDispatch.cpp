@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 
 namespace {
 
@@ -23,7 +24,7 @@ bool CountsInPairs(int version)
     return version == 2 || version == 4;
 }
 
-// A device that started a capture with trigger reports it in osc_sr bit 0.
+// osc_sr bit 0: the device's capture is complete.
 bool Captured(std::uint16_t osc_sr)
 {
     return (osc_sr & OSC_SR_CTCH) != 0;
@@ -119,7 +120,6 @@ void COscDispatch::Reset()
     calibration_read_pending = false;
     version_pending = true;
     read = ReadOut{};
-    requested_length = 0;
     ch_limit = 0;
     for (int c = 0; c < 2; ++c) {
         pending_points[c].clear();

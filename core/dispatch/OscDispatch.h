@@ -58,6 +58,7 @@ public:
 
     // The sample read-out in progress (zeroed by Reset).
     struct ReadOut {
+        bool active = false;  // a screen read-out was planned and is not complete
         bool averaging = false;
         bool second_pending = false;
         bool odd_start = false;
@@ -169,7 +170,8 @@ private:
     int pending_offset[2] = {0, 0};  // screen point of the first waiting value
     int pending_count[2] = {0, 0};   // points waiting
 
-    // The length (samples) of the last GET_CH sent: its answer never supplies more.
+    // The length (samples) of the last GET_CH sent: its answer never supplies more. Kept over
+    // a reset, since the link sends the same request again after a time-out.
     int requested_length = 0;
     int ch_limit = 0;  // the request the CH being handled answers
 

@@ -210,6 +210,21 @@ TEST_F(RecorderTest, BothChannelsReadTheSameStretchAndCountItOnce)
     EXPECT_EQ(static_cast<std::int8_t>(b[30 + 5]), Ramps(1, 5));
 }
 
+TEST_F(RecorderTest, AChunkAskedForAgainAfterATimeOutIsStillWritten)
+{
+    Request(1, 0x1001);
+    Start(0x1001);
+    memory.depth = 131072;
+    memory.value = Ramps;
+    const Packet request = SendState(0, 0x5001, 3000);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    dispatch.Reset();  // the link timed out and sends the same request again
+    Send(memory.Answer(request));
+    SendVersion(1);  // the new session's version query
+    Stop();
+    EXPECT_EQ(ReadFile(folder / "a.bin").size(), 30u + 2029u);
+}
+
 TEST_F(RecorderTest, TheRingReadWrapsAtTheMemoryDepth)
 {
     Request(2, 0x1001);
