@@ -94,6 +94,29 @@ TEST_F(ReceptionTest, BothChannelsReachTheScreenTogetherWithChannelBsPacket)
     EXPECT_EQ(Data().valid_points, 300);
 }
 
+TEST_F(ReceptionTest, ACompleteTriggeredFrameStartsTheNextCapture)
+{
+    Identify(1);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().osc_cr = 0x1003;  // trigger on channel A
+        Data().x_zoom_out_hw = Data().x_zoom_out_sw = Data().x_zoom_in = 1;
+    }
+    memory.depth = 131072;
+    memory.value = RampA;
+    const Packet request = SendState(OSC_SR_CTCH | OSC_SR_TROK, 0x1003, 131072, 70000);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    EXPECT_EQ(Val(request.As<GetCh>().length), 300u);
+    EXPECT_TRUE(dispatch.IsCaptureDone());
+    const int offset = Val(request.As<GetCh>().offset);
+
+    const Packet next = Send(memory.Answer(request));
+    EXPECT_EQ(next.Type(), PACKET_DATA_START_CYCLONE);
+    CSingleLock lock(&DataLock, TRUE);
+    EXPECT_NE(Data().status & STATUS_FRAME_READY, 0u);
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(Data().screen_points[0][i], RampA(0, offset + i)) << i;
+}
+
 TEST_F(ReceptionTest, BlocksOutsideTheScreenAreRejected)
 {
     StoppedView(1, 0x1001);
