@@ -146,6 +146,14 @@ void PostToUi(std::function<void()> fn)
 
 CurrentMessage* TopMessage() { return topMessage; }
 
+void DeliverPendingInput(CurrentMessage& frame)
+{
+    if (frame.qtEvent == nullptr || frame.qtTarget == nullptr || frame.delivered) return;
+    frame.delivered = true;
+    // The input filter recognises the event object it is translating and lets it pass.
+    QCoreApplication::sendEvent(frame.qtTarget, frame.qtEvent);
+}
+
 MessageScope::MessageScope(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     frame.msg.hwnd = hwnd;
@@ -356,15 +364,18 @@ bool WalkPreTranslate(MSG& msg)
 
 // Offers a message to the attached object of a native control. True when its map handled the
 // message and did not ask for the default processing (the Qt widget then never sees the event).
-bool OfferToAttached(Record& r, UINT message, WPARAM wParam, LPARAM lParam)
+bool OfferToAttached(Record& r, UINT message, WPARAM wParam, LPARAM lParam, QObject* target, QEvent* event)
 {
     if (r.wnd == nullptr) return false;
     CWnd* wnd = r.wnd;
     const HWND h = r.HandleValue();
     MessageScope scope(h, message, wParam, lParam);
+    scope.frame.qtTarget = target;
+    scope.frame.qtEvent = event;
     LRESULT result = 0;
     if (!wnd->OnWndMsg(message, wParam, lParam, &result)) return false;
-    return !scope.frame.defaultCalled;
+    // Handled: the control saw the event only if the handler asked for the default processing.
+    return true;
 }
 
 class InputFilter : public QObject {
@@ -420,7 +431,7 @@ private:
         if (WalkPreTranslate(msg)) return true;
         r = Find(msg.hwnd);
         if (r == nullptr) return true;
-        if (r->behaviour->IsNativeControl()) return OfferToAttached(*r, msg.message, msg.wParam, msg.lParam);
+        if (r->behaviour->IsNativeControl()) return OfferToAttached(*r, msg.message, msg.wParam, msg.lParam, widget, e);
         return false;  // plain windows get their key messages from their own widget
     }
 
@@ -442,7 +453,7 @@ private:
         if (WalkPreTranslate(msg)) return true;
         r = Find(msg.hwnd);
         if (r == nullptr) return true;
-        if (r->behaviour->IsNativeControl()) return OfferToAttached(*r, msg.message, msg.wParam, msg.lParam);
+        if (r->behaviour->IsNativeControl()) return OfferToAttached(*r, msg.message, msg.wParam, msg.lParam, widget, e);
         return false;
     }
 
@@ -479,7 +490,7 @@ private:
             Send(target, msg.message, msg.wParam, msg.lParam);
             return true;
         }
-        if (r->behaviour->IsNativeControl()) return OfferToAttached(*r, msg.message, msg.wParam, msg.lParam);
+        if (r->behaviour->IsNativeControl()) return OfferToAttached(*r, msg.message, msg.wParam, msg.lParam, widget, e);
         return false;
     }
 

@@ -1212,6 +1212,7 @@ LRESULT CWnd::Default()
     CurrentMessage* f = TopMessage();
     if (f == nullptr) return 0;
     f->defaultCalled = true;
+    if (f->msg.hwnd == m_hWnd) DeliverPendingInput(*f);
     return DefWindowProc(f->msg.message, f->msg.wParam, f->msg.lParam);
 }
 

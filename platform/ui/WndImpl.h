@@ -111,8 +111,15 @@ struct ModalFrame {
 struct CurrentMessage {
     MSG msg;
     bool defaultCalled = false;
+    // Input offered to the object of a native control: the Qt event it came from. Default()
+    // lets the control process it at once, as the original's default processing does.
+    QObject* qtTarget = nullptr;
+    QEvent* qtEvent = nullptr;
+    bool delivered = false;
     CurrentMessage* previous = nullptr;
 };
+// Delivers the Qt event behind the message being handled, once (see CurrentMessage).
+void DeliverPendingInput(CurrentMessage& frame);
 CurrentMessage* TopMessage();
 class MessageScope {
 public:

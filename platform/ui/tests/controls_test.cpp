@@ -325,3 +325,38 @@ TEST(ControlVisibility, ControlsWithoutWsVisibleStayHiddenWhenTheDialogShows)
     dlg.GetDlgItem(1061)->ShowWindow(SW_SHOW);
     EXPECT_TRUE(dlg.GetDlgItem(1061)->IsWindowVisible());
 }
+
+namespace {
+// A list that looks at its selection before and after the list's own handling of a click.
+class WatchingList : public CListBox {
+public:
+    afx_msg void OnLButtonDown(UINT flags, CPoint point)
+    {
+        before = GetCurSel();
+        CListBox::OnLButtonDown(flags, point);  // the default processing selects the row now
+        after = GetCurSel();
+    }
+    int before = -2;
+    int after = -2;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(WatchingList, CListBox)
+    ON_WM_LBUTTONDOWN()
+END_MESSAGE_MAP()
+}  // namespace
+
+TEST_F(Controls, DefaultProcessingOfAClickHappensInsideTheHandler)
+{
+    WatchingList list;
+    ASSERT_TRUE(list.SubclassDlgItem(30, &panel));
+    list.AddString("один");
+    list.AddString("два");
+    uitest::ProcessEvents();
+    uitest::SelectListItem(&list, 1);
+    EXPECT_EQ(list.before, LB_ERR);
+    EXPECT_EQ(list.after, 1);
+    EXPECT_EQ(list.GetCurSel(), 1);
+    EXPECT_EQ(panel.notes.back(), (Note{30, LBN_SELCHANGE}));
+}
