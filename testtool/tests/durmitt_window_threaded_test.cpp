@@ -15,12 +15,15 @@
 #include "packetview/OptionsDialog.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/testing/UiTest.h"
+#include "core/dialogs/DialogSetup.h"
+#include "sim/PtyInstrumentServer.h"
 #include "sim/SimComm.h"
 #include "sim/VirtualInstrument.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -180,6 +183,48 @@ TEST_F(DurmittWindow, TheWiredFixturePassesAfterFifteenReads)
         uitest::Click(d.GetDlgItem(CDurmittDlg::kConnectId));
         ASSERT_TRUE(WaitUntil([&] { return ConnectText(d) == "Подключиться"; }));
     });
+}
+
+// The same test over a pseudo-terminal through the serial transport, at the rate chosen in the
+// port dialog from the chooser's right click.
+TEST_F(DurmittWindow, TheFixturePassesOverASerialPortAtTheChosenRate)
+{
+    auto instrument = std::make_shared<VirtualInstrument>();
+    instrument->SetVersion(4, 0);
+    instrument->SetSplitSize(3); // answers arrive in pieces, as over a USB-serial bridge
+    PtyInstrumentServer server(instrument);
+    ASSERT_TRUE(server.Start());
+    ::setenv("VELKARO_SERIAL_PORTS", server.SlavePath().c_str(), 1);
+    RunWindow([&](CDurmittDlg& d) {
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
+            auto* chooser = static_cast<CDialogInterfaces*>(m.window);
+            CTreeCtrl& tree = chooser->GetTree();
+            HTREEITEM port = nullptr;
+            for (HTREEITEM root = tree.GetRootItem(); root != nullptr; root = tree.GetNextSiblingItem(root))
+                for (HTREEITEM item = tree.GetChildItem(root); item != nullptr; item = tree.GetNextSiblingItem(item))
+                    if (tree.GetItemText(item).find(server.SlavePath()) != std::string::npos)
+                        port = item;
+            ASSERT_NE(port, nullptr);
+            EXPECT_EQ(tree.GetItemText(tree.GetParentItem(port)).rfind("FTDI", 0), 0u);
+            uitest::OnNextModal([](uihooks::ModalContext& setup) {
+                uitest::ProcessEvents();
+                uitest::RenderToPng(setup.window, uitest::OutputPath("testtool/durmitt_port_dialog.png"));
+                uitest::SelectComboItem(&static_cast<CDialogSetup*>(setup.window)->GetRateList(), 0);
+                uitest::Click(setup.window->GetDlgItem(IDOK));
+            });
+            uitest::RightClickTreeItem(&tree, port);
+            uitest::DoubleClickTreeItem(&tree, port);
+            if (chooser->ContinueModal())
+                m.End(IDCANCEL);
+        });
+        uitest::Click(d.GetDlgItem(CDurmittDlg::kConnectId));
+        ASSERT_TRUE(d.GetLink()->IsRunning());
+        EXPECT_EQ(server.SlaveBaudRate(), 115200);
+        ASSERT_TRUE(WaitUntil([&] { return CountContaining(d, kPassed) == 1; }));
+        EXPECT_EQ(CountContaining(d, "Ошибка"), 0);
+    });
+    ::unsetenv("VELKARO_SERIAL_PORTS");
+    server.Stop();
 }
 
 TEST_F(DurmittWindow, AStuckBusIsReportedLinePerLine)
