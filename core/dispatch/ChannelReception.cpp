@@ -41,9 +41,11 @@ void SetLogicLines(std::uint8_t (&record)[8], std::uint8_t all, std::uint8_t any
     }
 }
 
-int ToInt(std::uint32_t value)
+// The planner reads the STATE counters back as unsigned 32-bit values, so their bits are
+// passed on unchanged (a counter past 2^31 must still wrap correctly in the device memory).
+int CounterBits(std::uint32_t value)
 {
-    return static_cast<int>(std::min<std::uint32_t>(value, INT_MAX));
+    return static_cast<int>(value);
 }
 
 std::int64_t Wrap(std::int64_t value, std::int64_t modulus)
@@ -121,9 +123,9 @@ void COscDispatch::FinishFrame(OscData& d)
 
 bool COscDispatch::PlanRead(OscData& d, const State& state)
 {
-    const ChannelReadPlan plan = d.PlanChannelRead(ToInt(state.num_catched_samples),
-                                                   ToInt(state.samples_before_trig),
-                                                   ToInt(state.first_trig_sample));
+    const ChannelReadPlan plan = d.PlanChannelRead(CounterBits(state.num_catched_samples),
+                                                   CounterBits(state.samples_before_trig),
+                                                   CounterBits(state.first_trig_sample));
     message = plan.text;
     if (plan.channel < 0 || plan.channel > 2) return false;
     d.status &= ~STATUS_REDRAW;
