@@ -3,6 +3,7 @@
 // fire for both, do not reach the parent.
 
 #include "platform/ui/Controls.h"
+#include "platform/ui/ListCtrl.h"
 
 #include "platform/ui/WndImpl.h"
 
@@ -1216,10 +1217,12 @@ private:
 }  // namespace
 
 std::unique_ptr<Behaviour> MakeMoreControlBehaviour(const std::string& upper, DWORD style);  // TabHotKeyControls.cpp
+std::unique_ptr<Behaviour> MakeListViewBehaviour(const std::string& upper, DWORD style);    // ListCtrl.cpp
 
 std::unique_ptr<Behaviour> MakeControlBehaviour(const std::string& upper, DWORD style)
 {
     if (auto more = MakeMoreControlBehaviour(upper, style)) return more;
+    if (auto list = MakeListViewBehaviour(upper, style)) return list;
     if (upper == "BUTTON") return std::make_unique<ButtonBehaviour>(style);
     if (upper == "STATIC") return std::make_unique<StaticBehaviour>(style);
     if (upper == "EDIT") return std::make_unique<EditBehaviour>(style);
@@ -1247,6 +1250,8 @@ CWnd* MakeTemporaryFor(const Record& r)
     if (upper == "SCROLLBAR") return new CScrollBar();
     if (upper == "SYSTABCONTROL32") return new CTabCtrl();
     if (upper == "MSCTLS_HOTKEY32") return new CHotKeyCtrl();
+    if (upper == "SYSLISTVIEW32") return new CListCtrl();
+    if (upper == "SYSHEADER32") return new CHeaderCtrl();
     return new CWnd();
 }
 

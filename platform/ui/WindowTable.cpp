@@ -112,8 +112,10 @@ void DestroyRecord(HWND hwnd)
     }
     if (QWidget* w = r->widget) {
         w->setProperty("velkaro.hwnd", QVariant());
-        w->hide();
-        w->deleteLater();
+        if (r->ownsWidget) {
+            w->hide();
+            w->deleteLater();
+        }
     }
     CWnd* attached = r->wnd;
     std::unique_ptr<Record> doomed;

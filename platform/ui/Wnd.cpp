@@ -228,7 +228,7 @@ HWND CreateWindowRecord(const CreateParams& p, CWnd* attach)
     // The standard classes keep one spelling, whatever the template wrote.
     static const char* const standard[] = {"Button", "Static", "Edit", "ListBox", "ComboBox", "SysTreeView32",
                                            "msctls_updown32", "msctls_progress32", "ScrollBar", "SysTabControl32",
-                                           "msctls_hotkey32"};
+                                           "msctls_hotkey32", "SysListView32"};
     std::string className = p.className;
     for (const char* name : standard)
         if (Upper(className) == Upper(name)) className = name;

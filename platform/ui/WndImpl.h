@@ -56,6 +56,7 @@ struct Record {
     bool dblclks = true;
     bool destroying = false;
     bool isDialog = false;
+    bool ownsWidget = true;  // false for a part of another window's widget (a list's header)
     int defId = IDOK;
     std::unique_ptr<CMenu> systemMenu;
     HICON bigIcon = 0;

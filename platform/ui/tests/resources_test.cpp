@@ -50,7 +50,7 @@ TEST(Resources, EveryTemplateBuildsWithAllControlsInside)
             if (AfxGetClassInfo(item.className.c_str(), &wc)) continue;
             static const std::set<std::string> standard = {"Button", "Static", "Edit", "ListBox", "ComboBox", "SysTreeView32",
                                                            "msctls_updown32", "msctls_progress32", "ScrollBar", "SysTabControl32",
-                                                           "msctls_hotkey32"};
+                                                           "msctls_hotkey32", "SysListView32"};
             if (standard.count(item.className) != 0) continue;
             wc.style = CS_DBLCLKS;
             wc.lpszClassName = item.className.c_str();
