@@ -138,14 +138,15 @@ void CaptureEngine::SearchTrigger(std::int64_t nowPs)
     const int level = condition ? 1 : start_.trigger_value;
     std::int64_t w = std::max({scanned_, armAt_, std::int64_t{1}});
     const std::int64_t stop = std::min(written, w + kSearchBudget);
+    int before = w < stop ? TriggerInput(w - 1, rising) : 0;
     for (; w < stop; ++w) {
-        const int before = TriggerInput(w - 1, rising);
         const int now = TriggerInput(w, rising);
         const bool hit = rising ? (before < level && now >= level) : (before >= level && now < level);
         if (hit) {
             triggerAt_ = w;
             break;
         }
+        before = now;
     }
     scanned_ = w;
 }

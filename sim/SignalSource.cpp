@@ -210,6 +210,27 @@ void SignalSource::AnalogRange(int channel, std::int64_t from, std::int64_t to, 
     maximum = ToCode(zero + high);
 }
 
+void SignalSource::SerialCycles() const
+{
+    if (cycleKnown_)
+        return;
+    uartCycleAll_ = 1;
+    uartCycleAny_ = 0;
+    for (std::int64_t s = 0; s < std::max<std::int64_t>(UartCycle(), 1); ++s) {
+        const int bit = UartBit(s);
+        uartCycleAll_ &= static_cast<std::uint8_t>(bit);
+        uartCycleAny_ |= static_cast<std::uint8_t>(bit);
+    }
+    spiCycleAll_ = 0x0E;
+    spiCycleAny_ = 0;
+    for (std::int64_t h = 0; h < std::max<std::int64_t>(SpiCycle(), 1); ++h) {
+        const std::uint8_t v = SpiLines(h);
+        spiCycleAll_ &= v;
+        spiCycleAny_ |= v;
+    }
+    cycleKnown_ = true;
+}
+
 void SignalSource::LogicRange(int channel, std::int64_t from, std::int64_t to, std::int64_t stepPs,
                               std::uint8_t& all, std::uint8_t& any) const
 {
@@ -247,26 +268,29 @@ void SignalSource::LogicRange(int channel, std::int64_t from, std::int64_t to, s
         return;
     }
     // Each line group changes only at its own steps: fold the steps the interval touches, or
-    // one whole cycle when the interval is longer.
-    std::uint8_t uartAll = 1;
-    std::uint8_t uartAny = 0;
-    {
-        const std::int64_t s0 = StepAt(settings_.uartBaud, from);
-        const std::int64_t s1 = StepAt(settings_.uartBaud, to - 1);
-        const std::int64_t last = std::min(s1, s0 + UartCycle());
-        for (std::int64_t s = s0; s <= last; ++s) {
+    // take the whole cycle's result when the interval is longer.
+    SerialCycles();
+    std::uint8_t uartAll = uartCycleAll_;
+    std::uint8_t uartAny = uartCycleAny_;
+    const std::int64_t s0 = StepAt(settings_.uartBaud, from);
+    const std::int64_t s1 = StepAt(settings_.uartBaud, to - 1);
+    if (s1 - s0 < UartCycle()) {
+        uartAll = 1;
+        uartAny = 0;
+        for (std::int64_t s = s0; s <= s1; ++s) {
             const int bit = UartBit(s);
             uartAll &= static_cast<std::uint8_t>(bit);
             uartAny |= static_cast<std::uint8_t>(bit);
         }
     }
-    std::uint8_t spiAll = 0x0E;
-    std::uint8_t spiAny = 0;
-    {
-        const std::int64_t h0 = StepAt(2.0 * settings_.spiHz, from);
-        const std::int64_t h1 = StepAt(2.0 * settings_.spiHz, to - 1);
-        const std::int64_t last = std::min(h1, h0 + SpiCycle());
-        for (std::int64_t h = h0; h <= last; ++h) {
+    std::uint8_t spiAll = spiCycleAll_;
+    std::uint8_t spiAny = spiCycleAny_;
+    const std::int64_t h0 = StepAt(2.0 * settings_.spiHz, from);
+    const std::int64_t h1 = StepAt(2.0 * settings_.spiHz, to - 1);
+    if (h1 - h0 < SpiCycle()) {
+        spiAll = 0x0E;
+        spiAny = 0;
+        for (std::int64_t h = h0; h <= h1; ++h) {
             const std::uint8_t v = SpiLines(h);
             spiAll &= v;
             spiAny |= v;

@@ -38,7 +38,11 @@ public:
     SignalSource() = default;
     explicit SignalSource(const SignalSettings& settings) : settings_(settings) {}
 
-    void SetSettings(const SignalSettings& settings) { settings_ = settings; }
+    void SetSettings(const SignalSettings& settings)
+    {
+        settings_ = settings;
+        cycleKnown_ = false;
+    }
     const SignalSettings& Settings() const { return settings_; }
     // The input's zero offset in codes (what a grounded input reads).
     void SetOffset(int channel, int codes);
@@ -78,7 +82,15 @@ private:
     std::int64_t UartCycle() const;
     std::int64_t SpiCycle() const;
 
+    // AND and OR of channel B's serial lines over one whole cycle of each line group.
+    void SerialCycles() const;
+
     SignalSettings settings_;
+    mutable bool cycleKnown_ = false;
+    mutable std::uint8_t uartCycleAll_ = 0;
+    mutable std::uint8_t uartCycleAny_ = 0;
+    mutable std::uint8_t spiCycleAll_ = 0;
+    mutable std::uint8_t spiCycleAny_ = 0;
     int offset_[2] = {0, 0};
     double generatorHz_ = 0.0;
 };

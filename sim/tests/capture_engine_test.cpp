@@ -512,4 +512,51 @@ TEST(CaptureEngineTest, OffsetDacMovesTheZeroOfItsChannelOnly)
     EXPECT_EQ(pairs, std::vector<std::int8_t>(20, static_cast<std::int8_t>(-5)));
 }
 
+// ---------------------------------------------------------------------------------------------
+// The peak detector's view of the signals
+
+TEST(SignalSourceTest, DetectorExtremesAgreeWithTheSamplesAndCoverWholeCycles)
+{
+    SignalSettings settings;
+    settings.sineHz = 1000.0;
+    settings.sineAmplitude = 100;
+    SignalSource source(settings);
+    source.SetOffset(0, 2);
+    std::int8_t low = 0;
+    std::int8_t high = 0;
+    // A quarter period around the crest, sampled (64 samples) and followed (65 and more).
+    const std::int64_t quarter = SignalSource::kPsPerSecond / 4000;
+    source.AnalogRange(0, quarter / 2, quarter / 2 + quarter, quarter / 64, low, high);
+    EXPECT_EQ(high, 102);
+    EXPECT_EQ(low, source.Analog(0, quarter / 2));
+    source.AnalogRange(0, quarter / 2, quarter / 2 + quarter, quarter / 100, low, high);
+    EXPECT_EQ(high, 102);
+    EXPECT_EQ(low, source.Analog(0, quarter / 2));
+    // Longer than a period: both peaks.
+    source.AnalogRange(0, 12345, 12345 + 5 * quarter, 1000, low, high);
+    EXPECT_EQ(low, -98);
+    EXPECT_EQ(high, 102);
+
+    // Channel B's serial lines over a long stretch: every line that moves is both high and
+    // low; lines 4..7 stay low.
+    std::uint8_t all = 0;
+    std::uint8_t any = 0;
+    source.LogicRange(1, 0, SignalSource::kPsPerSecond, 1000000, all, any);
+    EXPECT_EQ(all, 0);
+    EXPECT_EQ(any, 0x0F);
+    // Within one UART stop bit and one SPI gap, nothing moves: line 0 and /CS high.
+    settings.uartBaud = 1000;
+    settings.spiHz = 1000;
+    settings.uartText = "A";
+    settings.spiText = "B";
+    source.SetSettings(settings);
+    const std::int64_t ms = SignalSource::kPsPerSecond / 1000;
+    source.LogicRange(1, 9 * ms + 1, 9 * ms + ms / 2 - 1, 1000, all, any);
+    EXPECT_EQ(all & 1, 1);
+    // The counter over 300 counts has seen every value.
+    source.LogicRange(0, 0, 300 * SignalSource::kPsPerSecond / 100000, 10000, all, any);
+    EXPECT_EQ(all, 0);
+    EXPECT_EQ(any, 0xFF);
+}
+
 } // namespace

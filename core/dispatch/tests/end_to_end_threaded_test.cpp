@@ -140,6 +140,33 @@ TEST_P(EndToEnd, SettingsAreWrittenAndTheScreenReproducesTheSignals)
     EXPECT_GE(session.Sim().GetCounters().captures, 2);
 }
 
+TEST_P(EndToEnd, WithoutTriggerFramesFollowTheRunningCapture)
+{
+    const VariantCase c = GetParam();
+    SimSession session(c.version);
+    session.Sim().SetSignals(SignalsFor(c.tDiv));
+    ASSERT_TRUE(session.Connect());
+    session.Change([&](OscData& d) {
+        SetUpTriggeredView(d, c.tDiv, 0);
+        d.osc_cr &= static_cast<std::uint16_t>(~OSC_CR_TRIGGER_ON);
+    });
+    ASSERT_TRUE(SettleAfterChange(session));
+    ASSERT_TRUE(session.WaitFrames(2));
+    const int zeroA = session.Sim().GetInputZero(0);
+    const int zeroB = session.Sim().GetInputZero(1);
+    session.Change([&](OscData& d) {
+        // Whole frames of the memory as it fills, each a stretch of the signals.
+        ASSERT_EQ(d.valid_points, SCREEN_POINTS);
+        EXPECT_EQ(d.x_offset % SCREEN_POINTS, 0);
+        const auto a = std::minmax_element(d.screen_points[0], d.screen_points[0] + SCREEN_POINTS);
+        const auto b = std::minmax_element(d.screen_points[1], d.screen_points[1] + SCREEN_POINTS);
+        EXPECT_NEAR((*a.second - *a.first) / 2.0, 80, 1.0);
+        EXPECT_NEAR((*a.second + *a.first) / 2.0, zeroA, 1.0);
+        EXPECT_EQ(*b.second, zeroB + 50);
+        EXPECT_EQ(*b.first, zeroB - 50);
+    });
+}
+
 TEST_P(EndToEnd, TriggerOffsetMovesTheEdgeAcrossTheScreen)
 {
     const VariantCase c = GetParam();
