@@ -464,7 +464,8 @@ public:
     {
         if ((style_ & LBS_NOTIFY) == 0) return;
         const HWND h = r.HandleValue();
-        QObject::connect(list_, &QListWidget::currentRowChanged, list_, [h](int) {
+        // After the selection has moved, so that the handler reads the new one.
+        QObject::connect(list_, &QListWidget::itemSelectionChanged, list_, [h] {
             Record* rec = Find(h);
             if (rec == nullptr) return;
             auto* self = static_cast<ListBoxBehaviour*>(rec->behaviour.get());

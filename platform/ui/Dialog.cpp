@@ -118,6 +118,17 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
     return t != nullptr && BuildWindow(*t, parent, false);
 }
 
+BOOL CDialog::CreateAsChild(CWnd* parent)
+{
+    const DialogTemplate* t = ResolveTemplate();
+    if (t == nullptr || parent == nullptr) return FALSE;
+    DialogTemplate child = *t;
+    child.style = (child.style & ~(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | WS_VISIBLE)) | WS_CHILD;
+    child.rect.MoveToXY(0, 0);
+    m_pParentWnd = parent;
+    return BuildWindow(child, parent, false);
+}
+
 BOOL CDialog::CreateIndirect(const DialogTemplate& dialogTemplate, CWnd* parent)
 {
     indirect_ = std::make_unique<DialogTemplate>(dialogTemplate);
@@ -223,6 +234,8 @@ BOOL CDialog::PreTranslateMessage(MSG* msg)
     if (msg == nullptr || msg->message != WM_KEYDOWN || (msg->wParam != VK_RETURN && msg->wParam != VK_ESCAPE)) return FALSE;
     Record* target = Find(msg->hwnd);
     if (target == nullptr) return FALSE;
+    // A dialog inside another window (a page) leaves the dialog keys to the window around it.
+    if ((GetStyle() & WS_CHILD) != 0) return FALSE;
     // Only keys aimed at this dialog or at one of its controls.
     if (msg->hwnd != m_hWnd && !IsChild(CWnd::FromHandle(msg->hwnd))) return FALSE;
     if (msg->wParam == VK_ESCAPE) {

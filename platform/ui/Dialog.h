@@ -47,8 +47,15 @@ public:
     UINT m_nIDHelp = 0;
     CWnd* m_pParentWnd = nullptr;
 
+    UINT TemplateId() const { return templateId_; }
+
 protected:
     DECLARE_MESSAGE_MAP()
+
+protected:
+    // Builds the dialog as a child window of parent from its template, whatever frame style the
+    // template declares (pages of property sheets and tab controls).
+    BOOL CreateAsChild(CWnd* parent);
 
 private:
     bool BuildWindow(const DialogTemplate& t, CWnd* owner, bool modal);
