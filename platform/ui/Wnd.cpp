@@ -731,8 +731,8 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT)
 {
     Record* r = Find(m_hWnd);
     if (r == nullptr) return FALSE;
-    const DWORD old = r->style;
-    r->style = (r->style & ~remove) | add;
+    const DWORD old = GetStyle();  // visibility and enabling as they are now
+    r->style = (old & ~remove) | add;
     if (((old ^ r->style) & WS_VISIBLE) != 0 && r->widget != nullptr) r->widget->setVisible((r->style & WS_VISIBLE) != 0);
     if (((old ^ r->style) & WS_DISABLED) != 0 && r->widget != nullptr) r->widget->setEnabled((r->style & WS_DISABLED) == 0);
     return old != r->style;
