@@ -26,7 +26,7 @@ constexpr std::uint16_t kSrOddTrigger = 0x20;
 
 // Samples the trigger search examines per STATE: a trigger that never comes costs bounded
 // time, and the search resumes where it stopped (the result does not depend on the pace).
-constexpr std::int64_t kSearchBudget = 1 << 16;
+constexpr std::int64_t kSearchBudget = 1 << 14;
 
 constexpr std::int64_t kPsPerKHzPeriod = 1000000000; // ps of one period at 1 kHz
 

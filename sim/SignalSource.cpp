@@ -71,13 +71,14 @@ double SignalSource::AnalogLevel(int channel, std::int64_t ps) const
     if (channel < 0 || channel > 1)
         return 0.0;
     const double zero = offset_[channel];
+    // The cycle count needs extended precision; the angle within the cycle does not.
     if (settings_.generatorWired[channel]) {
-        const long double phase = 2 * kPi * Fraction(CyclesAt(generatorHz_, ps));
-        return zero + GeneratorLevel(channel) * static_cast<double>(std::sin(phase));
+        const double phase = static_cast<double>(2 * kPi * Fraction(CyclesAt(generatorHz_, ps)));
+        return zero + GeneratorLevel(channel) * std::sin(phase);
     }
     if (channel == 0) {
-        const long double phase = 2 * kPi * Fraction(CyclesAt(settings_.sineHz, ps));
-        return zero + settings_.sineAmplitude * static_cast<double>(std::sin(phase));
+        const double phase = static_cast<double>(2 * kPi * Fraction(CyclesAt(settings_.sineHz, ps)));
+        return zero + settings_.sineAmplitude * std::sin(phase);
     }
     const bool high = Fraction(CyclesAt(settings_.squareHz, ps)) < 0.5L;
     return zero + (high ? settings_.squareAmplitude : -settings_.squareAmplitude);
