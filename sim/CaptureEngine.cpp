@@ -254,9 +254,12 @@ std::vector<std::int8_t> CaptureEngine::Read(int channel, std::int64_t offset, s
     if (variant_.CountsInPairs() && !minMax)
         offset &= ~std::int64_t{1};
     const std::int64_t first = Mod(offset, depth_);
-    const std::int64_t count = std::min<std::int64_t>(length, 2029 / k);
     const bool average = averageLength > 1 && (variant_.Version() == 1 || variant_.Version() == 5);
-    const std::int64_t group = average ? averageLength : 1;
+    // An average never takes more than the memory holds, and one answer never more than one
+    // pass over it.
+    const std::int64_t group = average ? std::min<std::int64_t>(averageLength, depth_) : 1;
+    const std::int64_t count =
+        std::min({std::int64_t{length}, std::int64_t{2029 / k}, std::max<std::int64_t>(depth_ / group, 1)});
     data.reserve(static_cast<std::size_t>(count * k));
     for (std::int64_t j = 0; j < count; ++j) {
         std::int64_t sum = 0;

@@ -373,6 +373,15 @@ TEST(CaptureEngineTest, DeviceAveragingOnVersionsOneAndFive)
             sum += memory[(4990 + 4 * j + i) % 5000];
         EXPECT_EQ(averaged[j], sum / 4) << j;
     }
+    // Groups as long as the whole memory: one point, the mean of everything.
+    PacketDataStructure<PACKET_DATA_CH> header{};
+    const auto whole = dev.GetCh(0, 0, 100, 65535, 0, &header);
+    ASSERT_EQ(whole.size(), 1u);
+    EXPECT_EQ(Val(header.length), 1u);
+    int sum = 0;
+    for (const auto v : memory)
+        sum += v;
+    EXPECT_EQ(whole[0], sum / 5000);
 }
 
 TEST(CaptureEngineTest, WordAddressedMemoryReadsFromTheEvenSample)
