@@ -69,6 +69,8 @@ int AfxWinMain(int argc, char** argv)
     program->InitInstance();
     const int code = program->ExitInstance();
     program->m_pMainWnd = nullptr;
+    // Widgets of windows destroyed at the end are deleted before the application goes.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return code;
 }
 
