@@ -167,6 +167,74 @@ TEST_P(EndToEnd, WithoutTriggerFramesFollowTheRunningCapture)
     });
 }
 
+TEST_P(EndToEnd, PeakDetectorPairsAndLogicLinesReachTheScreen)
+{
+    const VariantCase c = GetParam();
+    SimSession session(c.version);
+    SignalSettings signals = SignalsFor(c.tDiv);
+    // One count of the logic counter per ten points.
+    signals.counterHz = 1.0 / (TDivSeconds(c.tDiv) / 10.0 * 10.0);
+    session.Sim().SetSignals(signals);
+    ASSERT_TRUE(session.Connect());
+    bool logic = false;
+    session.Change([&](OscData& d) {
+        SetUpTriggeredView(d, c.tDiv, 0);
+        // Peak detection, as its button switches it: the memory and rate halve.
+        d.osc_cr |= OSC_CR_MIN_MAX;
+        ASSERT_EQ(d.SolveTimebase(), 0);
+        logic = (d.GetChannelCaps() & 0x2) != 0;
+        if (logic)
+            d.osc_cr |= OSC_CR_LOGIC_A; // channel A carries its eight lines; B stays analog
+        d.trigger_dir[0] = 0;
+        d.osc_cr &= static_cast<std::uint16_t>(~OSC_CR_TRIGGER_ON);
+        // Linear interpolation where the halved rate needs zooming in: no overshoot at edges.
+        d.mode |= MODE_LINEAR;
+        d.changes |= CHANGE_CAPTURE;
+    });
+    ASSERT_TRUE(SettleAfterChange(session));
+    ASSERT_TRUE(session.WaitFrames(2));
+    const int zeroB = session.Sim().GetInputZero(1);
+    session.Change([&](OscData& d) {
+        ASSERT_EQ(d.valid_points, SCREEN_POINTS);
+        // Channel B's square wave: every pair within its two levels, and both levels seen.
+        int lowest = 127;
+        int highest = -128;
+        for (int p = 0; p < SCREEN_POINTS; ++p) {
+            const int low = d.screen_points[1][2 * p];
+            const int high = d.screen_points[1][2 * p + 1];
+            ASSERT_LE(low, high);
+            lowest = std::min(lowest, low);
+            highest = std::max(highest, high);
+        }
+        EXPECT_EQ(lowest, zeroB - 50);
+        EXPECT_EQ(highest, zeroB + 50);
+        if (!logic)
+            return;
+        // Line 0 of the counter toggles every ten points: 0 or 2 between, 1 where it changes
+        // within a point.
+        int toggles = 0;
+        int settled = d.logic_points[0][0][0];
+        for (int p = 0; p < SCREEN_POINTS; ++p) {
+            const int line = d.logic_points[0][p][0];
+            ASSERT_TRUE(line == 0 || line == 1 || line == 2) << p;
+            if (line == 1)
+                continue;
+            if (settled != 1 && line != settled)
+                ++toggles;
+            settled = line;
+        }
+        EXPECT_NEAR(toggles, 30, 2);
+        // Line 7 moves once per 1280 points at most: steady across the screen.
+        int steadyHigh = 0;
+        int steadyLow = 0;
+        for (int p = 0; p < SCREEN_POINTS; ++p) {
+            steadyHigh += d.logic_points[0][p][7] == 2 ? 1 : 0;
+            steadyLow += d.logic_points[0][p][7] == 0 ? 1 : 0;
+        }
+        EXPECT_GE(steadyHigh + steadyLow, SCREEN_POINTS - 1);
+    });
+}
+
 TEST_P(EndToEnd, TriggerOffsetMovesTheEdgeAcrossTheScreen)
 {
     const VariantCase c = GetParam();
