@@ -1,5 +1,7 @@
 #include "platform/ui/App.h"
 
+#include "platform/gdi/GdiInternal.h"
+
 #include "platform/ui/UiHooks.h"
 #include "platform/ui/Wnd.h"
 #include "platform/ui/WndImpl.h"
@@ -8,9 +10,11 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStyle>
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 
 namespace {
@@ -33,6 +37,47 @@ int CWinApp::ExitInstance() { return exitCode_; }
 CWinAppEx::CWinAppEx(BOOL, const char* appName) : CWinApp(appName) {}
 
 CWinApp* AfxGetApp() { return theApp; }
+
+namespace {
+std::map<UINT, HICON>& IconResources()
+{
+    static auto* table = new std::map<UINT, HICON>();
+    return *table;
+}
+}  // namespace
+
+void RegisterIconResource(UINT id, HICON icon) { IconResources()[id] = icon; }
+
+HICON CWinApp::LoadIcon(UINT id) const
+{
+    auto it = IconResources().find(id);
+    return it == IconResources().end() ? 0 : it->second;
+}
+
+HICON LoadIcon(void*, const char* iconId)
+{
+    const auto id = static_cast<UINT>(reinterpret_cast<std::uintptr_t>(iconId));
+    if (id < 32512 || id > 32516) {
+        auto found = IconResources().find(id);
+        return found == IconResources().end() ? 0 : found->second;
+    }
+    static auto* made = new std::map<UINT, HICON>();
+    auto it = made->find(id);
+    if (it != made->end()) return it->second;
+    if (QApplication::instance() == nullptr) return 0;
+    QStyle::StandardPixmap which = QStyle::SP_DesktopIcon;
+    switch (id) {
+    case 32513: which = QStyle::SP_MessageBoxCritical; break;
+    case 32514: which = QStyle::SP_MessageBoxQuestion; break;
+    case 32515: which = QStyle::SP_MessageBoxWarning; break;
+    case 32516: which = QStyle::SP_MessageBoxInformation; break;
+    default: break;
+    }
+    const QImage image = QApplication::style()->standardIcon(which).pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+    const HICON icon = gdi::CreateIconFromImage(image);
+    (*made)[id] = icon;
+    return icon;
+}
 
 CWnd* AfxGetMainWnd()
 {

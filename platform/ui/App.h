@@ -25,6 +25,9 @@ public:
     virtual BOOL InitInstance();
     virtual int ExitInstance();
 
+    // The icon registered under a resource id (RegisterIconResource), 0 when there is none.
+    HICON LoadIcon(UINT id) const;
+
     // Kept for code written against the original; these have no Linux counterpart.
     void SetRegistryKey(const char*) {}
     void EnableHtmlHelp() {}
@@ -43,6 +46,21 @@ public:
 };
 
 CWinApp* AfxGetApp();
+
+// Icon resources of a program (the window icon 128, button images 131..140).
+void RegisterIconResource(UINT id, HICON icon);
+
+// System icons by their documented ids; each is made once, 32 x 32, from the desktop style's
+// standard images.
+inline const char* const IDI_APPLICATION = reinterpret_cast<const char*>(32512);
+inline const char* const IDI_ERROR = reinterpret_cast<const char*>(32513);
+inline const char* const IDI_HAND = reinterpret_cast<const char*>(32513);
+inline const char* const IDI_QUESTION = reinterpret_cast<const char*>(32514);
+inline const char* const IDI_WARNING = reinterpret_cast<const char*>(32515);
+inline const char* const IDI_EXCLAMATION = reinterpret_cast<const char*>(32515);
+inline const char* const IDI_INFORMATION = reinterpret_cast<const char*>(32516);
+inline const char* const IDI_ASTERISK = reinterpret_cast<const char*>(32516);
+HICON LoadIcon(void* instance, const char* iconId);
 CWnd* AfxGetMainWnd();
 // Runs the program object: InitInstance, then ExitInstance's value is the exit code. Uses the
 // Qt application that exists, or makes one for the time of the call.

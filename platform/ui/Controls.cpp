@@ -7,6 +7,8 @@
 
 #include "platform/ui/WndImpl.h"
 
+#include "platform/gdi/GdiInternal.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -19,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -212,7 +215,11 @@ public:
             }
             return true;
         }
-        case BM_SETIMAGE: result = static_cast<LRESULT>(image_); image_ = static_cast<DWORD>(l); return true;
+        case BM_SETIMAGE:
+            result = static_cast<LRESULT>(image_);
+            image_ = static_cast<DWORD>(l);
+            ShowImage();
+            return true;
         case BM_GETIMAGE: result = static_cast<LRESULT>(image_); return true;
         default: return false;
         }
@@ -226,6 +233,17 @@ public:
     }
 
     std::string GetText(const Record& r) const override { return r.text; }
+    // An icon or bitmap handle given to the button is drawn on it in place of nothing.
+    void ShowImage()
+    {
+        if (button_ == nullptr) return;
+        QImage image = gdi::IconToImage(image_);
+        if (image.isNull()) {
+            if (auto bitmap = gdi::FindObject(image_, GdiObjectKind::Bitmap)) image = bitmap->bitmap.image;
+        }
+        button_->setIcon(image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image)));
+        if (!image.isNull()) button_->setIconSize(image.size());
+    }
     DWORD image_ = 0;
     DWORD style_;
 
@@ -267,6 +285,8 @@ public:
         if (m == STM_SETICON) {
             result = static_cast<LRESULT>(icon_);
             icon_ = static_cast<DWORD>(w);
+            const QImage image = gdi::IconToImage(icon_);
+            if (!image.isNull()) label_->setPixmap(QPixmap::fromImage(image));
             return true;
         }
         if (m == STM_GETICON) {
@@ -1284,6 +1304,7 @@ HICON CButton::SetIcon(HICON icon)
     if (b == nullptr) return 0;
     const DWORD old = b->image_;
     b->image_ = icon;
+    b->ShowImage();
     return old;
 }
 HICON CButton::GetIcon() const

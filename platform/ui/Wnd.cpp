@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QIcon>
 #include <QMenu>
+#include <QPixmap>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -1099,6 +1101,8 @@ HICON CWnd::SetIcon(HICON icon, BOOL bigIcon)
     HICON& slot = bigIcon ? r->bigIcon : r->smallIcon;
     const HICON old = slot;
     slot = icon;
+    const QImage image = gdi::IconToImage(icon);
+    if (r->widget != nullptr && r->widget->isWindow() && !image.isNull()) r->widget->setWindowIcon(QIcon(QPixmap::fromImage(image)));
     return old;
 }
 

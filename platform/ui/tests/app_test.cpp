@@ -180,3 +180,27 @@ TEST(App, WindowsAreFoundByPoint)
     EXPECT_EQ(CWnd::WindowFromPoint(r.CenterPoint()), &host) << "hidden windows do not";
     EXPECT_EQ(host.ChildWindowFromPoint(CPoint(-5, -5)), nullptr);
 }
+
+TEST(App, SystemAndProgramIconsAreHandlesThatButtonsShow)
+{
+    uitest::EnsureApplication();
+    const HICON info = LoadIcon(nullptr, IDI_INFORMATION);
+    ASSERT_NE(info, 0u);
+    EXPECT_EQ(LoadIcon(nullptr, IDI_INFORMATION), info) << "made once";
+    EXPECT_NE(LoadIcon(nullptr, IDI_ERROR), info);
+    ICONINFO details{};
+    EXPECT_TRUE(GetIconInfo(info, &details));
+
+    RegisterIconResource(138, LoadIcon(nullptr, IDI_QUESTION));
+    EXPECT_EQ(AfxGetApp() != nullptr ? AfxGetApp()->LoadIcon(138) : LoadIcon(nullptr, reinterpret_cast<const char*>(138)),
+              LoadIcon(nullptr, IDI_QUESTION));
+
+    CDialog host;
+    ASSERT_TRUE(host.CreateIndirect(MainTemplate()));
+    auto* button = static_cast<CButton*>(host.GetDlgItem(1000));
+    EXPECT_EQ(button->SetIcon(info), 0u);
+    EXPECT_EQ(button->GetIcon(), info);
+    EXPECT_EQ(host.SetIcon(info, TRUE), 0u);
+    EXPECT_EQ(host.GetIcon(TRUE), info);
+    EXPECT_EQ(host.GetIcon(FALSE), 0u);
+}
