@@ -184,12 +184,15 @@ void COscDispatch::BuildScreenFromMemory(OscData& d, const ChannelReadPlan& plan
     const int first = std::clamp(plan.buf_offset, 0, SCREEN_POINTS);
     const int count = std::clamp(plan.length, 0, SCREEN_POINTS - first);
     if (depth <= 0) return;
+    const std::int64_t origin = (d.osc_cr & OSC_CR_TRIGGER_ON) != 0 ? d.trigger_buffer_start_sample : 0;
 
     for (int c = 0; c < 2; ++c) {
         const std::int32_t* samples = d.sample_buffer[c];
         if (samples == nullptr) continue;
         const bool logic = (d.osc_cr & LogicBit(c)) != 0;
-        std::int64_t index = Wrap(plan.offset_sample, depth);
+        // The buffer holds the memory from the window start on (the trigger window's first
+        // sample when triggered), while the plan names a device address.
+        std::int64_t index = Wrap(plan.offset_sample - origin, depth);
         for (int p = 0; p < count; ++p) {
             std::int64_t sum = 0;
             int low = INT_MAX;
