@@ -281,7 +281,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override
     {
-        const KeyTranslation t = TranslateKey(e->key(), e->modifiers());
+        const KeyTranslation t = TranslateKey(e->key(), e->modifiers(), e->nativeScanCode());
         if (t.vk == 0 || t.vk == VK_SHIFT || t.vk == VK_CONTROL || t.vk == VK_MENU || t.vk == VK_TAB) {
             QLineEdit::keyPressEvent(e);
             return;

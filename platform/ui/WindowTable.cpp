@@ -253,7 +253,25 @@ HWND CaptureWindow()
 
 void SetCaptureWindow(HWND hwnd) { capture = hwnd; }
 
-KeyTranslation TranslateKey(int key, Qt::KeyboardModifiers modifiers)
+namespace {
+// Letter and digit keys by their place on the keyboard (evdev codes, X keycodes less 8).
+int VirtualKeyOfPlace(quint32 xKeycode)
+{
+    if (xKeycode < 8) return 0;
+    const quint32 code = xKeycode - 8;
+    if (code >= 2 && code <= 10) return static_cast<int>('1' + (code - 2));
+    if (code == 11) return '0';
+    static const char top[] = "QWERTYUIOP";
+    static const char middle[] = "ASDFGHJKL";
+    static const char bottom[] = "ZXCVBNM";
+    if (code >= 16 && code <= 25) return top[code - 16];
+    if (code >= 30 && code <= 38) return middle[code - 30];
+    if (code >= 44 && code <= 50) return bottom[code - 44];
+    return 0;
+}
+}  // namespace
+
+KeyTranslation TranslateKey(int key, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode)
 {
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     KeyTranslation t;
@@ -307,6 +325,7 @@ KeyTranslation TranslateKey(int key, Qt::KeyboardModifiers modifiers)
         default: break;
         }
     }
+    if (t.vk == 0 && !keypad) t.vk = VirtualKeyOfPlace(nativeScanCode);
     return t;
 }
 
@@ -413,7 +432,7 @@ private:
     bool OnKey(QWidget* widget, QKeyEvent* e)
     {
         TrackModifiers(e->modifiers());
-        const KeyTranslation t = TranslateKey(e->key(), e->modifiers());
+        const KeyTranslation t = TranslateKey(e->key(), e->modifiers(), e->nativeScanCode());
         const bool down = e->type() == QEvent::KeyPress;
         if (t.vk != 0) SetKeyDown(t.vk, down);
         Record* r = FindByWidget(widget);

@@ -156,7 +156,7 @@ private:
     }
     void Key(QKeyEvent* e, bool down)
     {
-        const KeyTranslation t = TranslateKey(e->key(), e->modifiers());
+        const KeyTranslation t = TranslateKey(e->key(), e->modifiers(), e->nativeScanCode());
         e->accept();
         if (t.vk == 0) return;
         const bool alt = e->modifiers().testFlag(Qt::AltModifier) || t.vk == VK_MENU;

@@ -159,6 +159,8 @@ struct KeyTranslation {
     int vk = 0;
     bool extended = false;
 };
-KeyTranslation TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers);
+// nativeScanCode is the key's X keycode when the window system gives one (0 otherwise): with a
+// non-Latin layout the letter keys keep the virtual keys of their places, as on Windows.
+KeyTranslation TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode = 0);
 
 }  // namespace uiimpl

@@ -3,6 +3,7 @@
 #include "platform/ui/App.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
+#include "platform/ui/WndImpl.h"
 #include "platform/ui/testing/UiTest.h"
 
 #include <gtest/gtest.h>
@@ -306,4 +307,63 @@ TEST_F(MessageMap, PostedMessagesArriveLaterOnTheUiThread)
     EXPECT_TRUE(trace.empty());
     uitest::ProcessEvents();
     EXPECT_EQ(trace, (std::vector<std::string>{"app 5 6"}));
+}
+
+TEST(KeyTranslation, LettersOfANonLatinLayoutKeepTheirPlacesVirtualKeys)
+{
+    // The key right of Tab, typed with a Russian layout, is still 'Q' (X keycode 24).
+    const auto t = uiimpl::TranslateKey(0x0419 /* Й */, Qt::NoModifier, 24);
+    EXPECT_EQ(t.vk, 'Q');
+    EXPECT_EQ(uiimpl::TranslateKey(0x0424 /* Ф */, Qt::ControlModifier, 38).vk, 'A');
+    EXPECT_EQ(uiimpl::TranslateKey(0x0424 /* Ф */, Qt::NoModifier, 0).vk, 0) << "no place known";
+    EXPECT_EQ(uiimpl::TranslateKey(Qt::Key_Home, Qt::NoModifier).extended, true);
+    EXPECT_EQ(uiimpl::TranslateKey(Qt::Key_Home, Qt::KeypadModifier).extended, false);
+    EXPECT_EQ(uiimpl::TranslateKey(Qt::Key_Enter, Qt::KeypadModifier).vk, VK_RETURN);
+}
+
+namespace {
+// A main window whose map serves a control id that exists in two windows; the sending control
+// tells them apart.
+class MainWithForwarding : public CDialog {
+public:
+    void On1074()
+    {
+        const MSG* msg = GetCurrentMessage();
+        CWnd* sender = msg != nullptr ? CWnd::FromHandle(reinterpret_cast<HWND>(msg->lParam)) : nullptr;
+        if (sender != nullptr && sender->GetParent() == this) trace.push_back("zero channel A");
+        else trace.push_back("keep trigger offset visible");
+    }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(MainWithForwarding, CDialog)
+    ON_BN_CLICKED(1074, &MainWithForwarding::On1074)
+END_MESSAGE_MAP()
+
+class ForwardingTool : public CDialog {
+public:
+    BOOL OnCommand(WPARAM w, LPARAM l) override
+    {
+        GetParent()->SendMessage(WM_COMMAND, w, l);
+        return CDialog::OnCommand(w, l);
+    }
+};
+}  // namespace
+
+TEST_F(MessageMap, ForwardedCommandsCarryTheSendingControl)
+{
+    DialogTemplate t = SmallDialog();
+    t.items = {{"Button", 1074, "0", WS_VISIBLE, 0, CRect(5, 5, 30, 19)}};
+    MainWithForwarding main;
+    ASSERT_TRUE(main.CreateIndirect(t));
+    ForwardingTool settings;
+    t.items[0].text = "Не прятать смещение триггера";
+    t.items[0].style |= BS_AUTOCHECKBOX;
+    ASSERT_TRUE(settings.CreateIndirect(t, &main));
+    main.ShowWindow(SW_SHOW);
+    settings.ShowWindow(SW_SHOW);
+    uitest::Click(main.GetDlgItem(1074));
+    uitest::Click(settings.GetDlgItem(1074));
+    EXPECT_EQ(trace, (std::vector<std::string>{"zero channel A", "keep trigger offset visible"}));
 }
