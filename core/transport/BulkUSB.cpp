@@ -17,52 +17,25 @@ CBulkUSB::~CBulkUSB()
 
 bool CBulkUSB::Enumerate()
 {
-    ResetList();
-    identities_.clear();
-    descriptions_.clear();
-    UsbBackend& usb = CurrentUsbBackend();
-    std::vector<UsbDeviceInfo> devices;
-    if (!usb.List(devices))
-        return false;
-    for (const auto& device : devices) {
-        if (!device.listed || !usb.Open(device.identity))
-            continue;
-        identities_.push_back(device.identity);
-        descriptions_.push_back(device.product);
-    }
-    SetCount(static_cast<int>(identities_.size()));
-    return true;
-}
-
-CString CBulkUSB::GetDescription(int i)
-{
-    return IsListed(i) ? descriptions_[static_cast<std::size_t>(i)] : CString();
+    return EnumerateDevices(true);
 }
 
 bool CBulkUSB::Open()
 {
-    const int selected = GetSelected();
-    if (!IsListed(selected))
-        return false;
-    Close();
-    UsbBackend& usb = CurrentUsbBackend();
-    const std::string& identity = identities_[static_cast<std::size_t>(selected)];
-    auto handle = usb.Open(identity);
+    UsbDeviceInfo info;
+    bool found = false;
+    auto handle = OpenSelected(info, found);
     if (!handle)
         return false;
-    std::vector<UsbDeviceInfo> devices;
-    if (usb.List(devices)) {
-        for (const auto& device : devices) {
-            if (device.identity != identity)
+    // Without a listing the device stays open with no pipes, which IsOpen reports.
+    if (found) {
+        for (const auto& endpoint : info.endpoints) {
+            if (!endpoint.IsBulk())
                 continue;
-            for (const auto& endpoint : device.endpoints) {
-                if (!endpoint.IsBulk())
-                    continue;
-                if (endpoint.IsIn() && inPipe_ < 0)
-                    inPipe_ = endpoint.address;
-                else if (!endpoint.IsIn() && outPipe_ < 0)
-                    outPipe_ = endpoint.address;
-            }
+            if (endpoint.IsIn() && inPipe_ < 0)
+                inPipe_ = endpoint.address;
+            else if (!endpoint.IsIn() && outPipe_ < 0)
+                outPipe_ = endpoint.address;
         }
     }
     handle_ = std::move(handle);

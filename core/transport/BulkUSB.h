@@ -6,7 +6,7 @@
 // Open succeeds once the device itself opens; whether both pipes were found shows in IsOpen.
 // A completed read is reported by one PollRead; later polls return 0 until the next BeginRead.
 
-#include "core/transport/Comm.h"
+#include "core/transport/UsbDeviceList.h"
 
 #include <memory>
 #include <string>
@@ -14,13 +14,12 @@
 
 class UsbDeviceHandle;
 
-class CBulkUSB : public CCommDeviceList {
+class CBulkUSB : public CUsbDeviceList {
 public:
     CBulkUSB();
     ~CBulkUSB() override;
 
     bool Enumerate() override;
-    CString GetDescription(int i) override;
     bool Open() override;
     void Close() override;
     bool IsOpen() override;
@@ -34,8 +33,6 @@ public:
     void Purge() override;
 
 private:
-    std::vector<std::string> identities_;
-    std::vector<CString> descriptions_;
     std::unique_ptr<UsbDeviceHandle> handle_;
     int inPipe_ = -1;  // -1: the pipe was not found
     int outPipe_ = -1;

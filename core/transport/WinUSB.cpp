@@ -12,54 +12,21 @@ CWinUSB::~CWinUSB()
 
 bool CWinUSB::Enumerate()
 {
-    ResetList();
-    identities_.clear();
-    descriptions_.clear();
-    UsbBackend& usb = CurrentUsbBackend();
-    std::vector<UsbDeviceInfo> devices;
-    if (!usb.List(devices))
-        return false;
-    for (const auto& device : devices) {
-        // A device that cannot be opened now (in use, no permission) is not offered.
-        if (!usb.Open(device.identity))
-            continue;
-        identities_.push_back(device.identity);
-        descriptions_.push_back(device.product);
-    }
-    SetCount(static_cast<int>(identities_.size()));
-    return true;
-}
-
-CString CWinUSB::GetDescription(int i)
-{
-    return IsListed(i) ? descriptions_[static_cast<std::size_t>(i)] : CString();
+    return EnumerateDevices(false);
 }
 
 bool CWinUSB::Open()
 {
-    const int selected = GetSelected();
-    if (!IsListed(selected))
-        return false;
-    Close();
-    UsbBackend& usb = CurrentUsbBackend();
-    const std::string& identity = identities_[static_cast<std::size_t>(selected)];
-    auto handle = usb.Open(identity);
-    if (!handle)
-        return false;
-
-    std::vector<UsbDeviceInfo> devices;
-    const UsbDeviceInfo* info = nullptr;
-    if (usb.List(devices))
-        for (const auto& device : devices)
-            if (device.identity == identity)
-                info = &device;
-    if (info == nullptr)
+    UsbDeviceInfo info;
+    bool found = false;
+    auto handle = OpenSelected(info, found);
+    if (!handle || !found)
         return false;
 
     // Every pipe of the interface must be bulk; the one with bit 7 set is IN. A failed set-up
     // releases the device again, so the transport reports not open.
     bool haveIn = false, haveOut = false;
-    for (const auto& endpoint : info->endpoints) {
+    for (const auto& endpoint : info.endpoints) {
         if (!endpoint.IsBulk())
             return false;
         if (endpoint.IsIn()) {

@@ -7,7 +7,7 @@
 // Reads are synchronous with a 10 ms time-out, which paces the link worker when the device is
 // silent; each PollRead reads into the start of the armed buffer.
 
-#include "core/transport/Comm.h"
+#include "core/transport/UsbDeviceList.h"
 
 #include <memory>
 #include <string>
@@ -15,7 +15,7 @@
 
 class UsbDeviceHandle;
 
-class CWinUSB : public CCommDeviceList {
+class CWinUSB : public CUsbDeviceList {
 public:
     static constexpr unsigned kPipeTimeoutMs = 10;
     static constexpr unsigned kZeroLengthWindowMs = 100;
@@ -25,7 +25,6 @@ public:
     ~CWinUSB() override;
 
     bool Enumerate() override;
-    CString GetDescription(int i) override;
     bool Open() override;
     void Close() override;
     bool IsOpen() override;
@@ -37,8 +36,6 @@ public:
     void Purge() override;
 
 private:
-    std::vector<std::string> identities_;
-    std::vector<CString> descriptions_;
     std::unique_ptr<UsbDeviceHandle> handle_;
     std::uint8_t inPipe_ = 0;
     std::uint8_t outPipe_ = 0;
