@@ -182,3 +182,81 @@ TEST(CustomWindow, WindowPosChangingEnforcesAMinimumSize)
     CWnd nothing;
     EXPECT_FALSE(nothing.Create("NoSuchWindowClass", "", WS_CHILD, CRect(0, 0, 5, 5), &dlg, 5));
 }
+
+namespace {
+class Lifecycle : public CWnd {
+public:
+    afx_msg int OnCreate(LPCREATESTRUCT cs)
+    {
+        created = cs != nullptr ? cs->cx : -1;
+        return refuse ? -1 : 0;
+    }
+    afx_msg void OnDestroy() { destroyed++; }
+    bool refuse = false;
+    int created = 0;
+    int destroyed = 0;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Lifecycle, CWnd)
+    ON_WM_CREATE()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+}  // namespace
+
+TEST(CustomWindow, OnCreateCanRefuseAndOnDestroyRunsOnce)
+{
+    uitest::EnsureApplication();
+    const char* cls = AfxRegisterWndClass(CS_DBLCLKS);
+    CDialog host;
+    ASSERT_TRUE(host.CreateIndirect(Host()));
+    Lifecycle refused;
+    refused.refuse = true;
+    EXPECT_FALSE(refused.Create(cls, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 40, 20), &host, 1));
+    EXPECT_EQ(refused.m_hWnd, nullptr);
+    EXPECT_EQ(refused.created, 40);
+
+    Lifecycle ok;
+    ASSERT_TRUE(ok.Create(cls, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 40, 20), &host, 2));
+    EXPECT_EQ(AfxRegisterWndClass(CS_DBLCLKS), cls) << "the same attributes give the same class";
+    host.DestroyWindow();
+    EXPECT_EQ(ok.destroyed, 1);
+    EXPECT_EQ(ok.m_hWnd, nullptr);
+}
+
+TEST(CustomWindow, AToolTipPopupShowsWithoutActivationAndTakesARegion)
+{
+    uitest::EnsureApplication();
+    CDialog host;
+    ASSERT_TRUE(host.CreateIndirect(Host()));
+    host.ShowWindow(SW_SHOW);
+    CWnd tip;
+    ASSERT_TRUE(tip.CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, AfxRegisterWndClass(0), "", WS_POPUP, 100, 100, 80, 40, host.m_hWnd, nullptr));
+    EXPECT_FALSE(tip.IsWindowVisible());
+    tip.ShowWindow(SW_SHOWNOACTIVATE);
+    EXPECT_TRUE(tip.IsWindowVisible());
+    EXPECT_EQ(CWnd::GetActiveWindow() == &tip, false);
+    const HRGN round = CreateRoundRectRgn(0, 0, 80, 40, 10, 10);
+    EXPECT_EQ(tip.SetWindowRgn(round, TRUE), 1);
+    DeleteObject(round);  // the window keeps its own copy
+    EXPECT_EQ(tip.SetWindowRgn(0, TRUE), 1);
+    CRect r;
+    tip.GetWindowRect(&r);
+    EXPECT_EQ(r, CRect(100, 100, 180, 140));
+}
+
+TEST(CustomWindow, AModelessWindowCanRunAModalLoop)
+{
+    uitest::EnsureApplication();
+    CDialog dlg;
+    ASSERT_TRUE(dlg.CreateIndirect(Host()));
+    uitest::OnNextModal([&dlg](uihooks::ModalContext& m) {
+        EXPECT_EQ(m.window, &dlg);
+        EXPECT_TRUE(dlg.ContinueModal());
+        dlg.EndModalLoop(42);
+        EXPECT_FALSE(dlg.ContinueModal());
+    });
+    EXPECT_EQ(dlg.RunModalLoop(), 42);
+    EXPECT_TRUE(IsWindow(dlg.m_hWnd)) << "the window outlives its modal loop";
+}
