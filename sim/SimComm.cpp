@@ -103,14 +103,22 @@ void CSimComm::Purge()
 
 namespace {
 
+// The variant the demo instrument reports; registration happens once, at start-up.
+std::uint8_t g_demoMajor = 2;
+std::uint8_t g_demoMinor = 0;
+
 CComm* CreateDemo()
 {
-    return new CSimComm();
+    auto instrument = std::make_shared<VirtualInstrument>();
+    instrument->SetVersion(g_demoMajor, g_demoMinor);
+    return new CSimComm(instrument);
 }
 
 } // namespace
 
-void RegisterDemoInterface()
+void RegisterDemoInterface(std::uint8_t major, std::uint8_t minor)
 {
+    g_demoMajor = major;
+    g_demoMinor = minor;
     Interfaces::Register(&CreateDemo, "Demo");
 }

@@ -43,6 +43,6 @@ private:
     std::deque<std::vector<std::uint8_t>> pending_; // chunks taken from the instrument, not yet read
 };
 
-// Registers the demo instrument ("Demo") in Interfaces; the programs do it after their
-// transports when started with --demo.
-void RegisterDemoInterface();
+// Registers the demo instrument ("Demo") in Interfaces, reporting the given hardware version;
+// the programs do it after their transports when started with --demo.
+void RegisterDemoInterface(std::uint8_t major = 2, std::uint8_t minor = 0);

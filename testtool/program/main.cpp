@@ -5,26 +5,14 @@
 // --demo offers the virtual instrument as the chooser's last entry, "Demo", wired as the test
 // fixture is, so the test can be run without hardware.
 
-#include "core/transport/Interfaces.h"
 #include "sim/SimComm.h"
-#include "sim/VirtualInstrument.h"
 #include "testtool/DurmittApp.h"
 
 #include <cstring>
-#include <memory>
 
 namespace {
 
 CDurmittApp theApp;
-
-// The test runs only against the hardware version it knows, so the demo instrument reports
-// that one.
-CComm* CreateDemoInstrument()
-{
-    auto instrument = std::make_shared<VirtualInstrument>();
-    instrument->SetVersion(4, 0);
-    return new CSimComm(instrument);
-}
 
 } // namespace
 
@@ -32,6 +20,8 @@ int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--demo") == 0)
-            theApp.SetDemoRegistration([] { Interfaces::Register(&CreateDemoInstrument, "Demo"); });
+            // The test runs only against the hardware version it knows, so the demo instrument
+            // reports that one.
+            theApp.SetDemoRegistration([] { RegisterDemoInterface(4, 0); });
     return AfxWinMain(argc, argv);
 }
