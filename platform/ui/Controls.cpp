@@ -276,7 +276,10 @@ public:
     void SetText(Record& r, const std::string& text) override
     {
         r.text = text;
-        label_->setText(WithoutMnemonics(ToQ(text)));
+        // Statics break lines at "\n" and at "\r\n" alike.
+        QString shown = WithoutMnemonics(ToQ(text));
+        shown.remove(QLatin1Char('\r'));
+        label_->setText(shown);
     }
     bool DefProc(Record&, UINT m, WPARAM w, LPARAM, LRESULT& result) override
     {
@@ -1128,6 +1131,13 @@ public:
     void Connect(Record& r) override
     {
         const HWND h = r.HandleValue();
+        // An aligned scroll bar takes the system thickness at that edge of its rectangle.
+        constexpr int thickness = 17;
+        const QRect g = bar_->geometry();
+        if (vertical_ && (r.style & SBS_LEFTALIGN) != 0) bar_->setGeometry(g.left(), g.top(), thickness, g.height());
+        else if (vertical_ && (r.style & SBS_RIGHTALIGN) != 0) bar_->setGeometry(g.right() + 1 - thickness, g.top(), thickness, g.height());
+        else if (!vertical_ && (r.style & SBS_TOPALIGN) != 0) bar_->setGeometry(g.left(), g.top(), g.width(), thickness);
+        else if (!vertical_ && (r.style & SBS_BOTTOMALIGN) != 0) bar_->setGeometry(g.left(), g.bottom() + 1 - thickness, g.width(), thickness);
         QObject::connect(bar_, &QAbstractSlider::actionTriggered, bar_, [h](int action) {
             Record* rec = Find(h);
             if (rec == nullptr) return;

@@ -166,6 +166,13 @@ public:
 
     std::string GetText(const Record& r) const override { return r.text; }
 
+    void StyleChanged(Record& r) override
+    {
+        style_ = r.style;
+        tree_->setHeaderHidden((style_ & LVS_NOCOLUMNHEADER) != 0);
+        tree_->setSelectionMode((style_ & LVS_SINGLESEL) != 0 ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
+    }
+
     QTreeWidget* tree_ = nullptr;
     DWORD style_;
     DWORD exStyle_ = 0;

@@ -36,6 +36,8 @@ public:
     // Enter in this control belongs to the control (multi-line edits with ES_WANTRETURN).
     virtual bool WantsReturn(const Record&) const { return false; }
     virtual void ApplyFont(Record& r, const QFont& font);
+    // After ModifyStyle: follow the style bits that can change while the window lives.
+    virtual void StyleChanged(Record&) {}
 };
 
 struct Record {

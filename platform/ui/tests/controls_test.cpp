@@ -360,3 +360,18 @@ TEST_F(Controls, DefaultProcessingOfAClickHappensInsideTheHandler)
     EXPECT_EQ(list.GetCurSel(), 1);
     EXPECT_EQ(panel.notes.back(), (Note{30, LBN_SELCHANGE}));
 }
+
+TEST_F(Controls, AlignedScrollBarsTakeTheSystemThickness)
+{
+    CScrollBar bottom;
+    ASSERT_TRUE(bottom.Create(WS_CHILD | WS_VISIBLE | SBS_HORZ | SBS_BOTTOMALIGN, CRect(10, 10, 210, 110), &panel, 71));
+    CRect r;
+    bottom.GetWindowRect(&r);
+    panel.ScreenToClient(&r);
+    EXPECT_EQ(r, CRect(10, 110 - GetSystemMetrics(SM_CYHSCROLL), 210, 110));
+    CScrollBar left;
+    ASSERT_TRUE(left.Create(WS_CHILD | WS_VISIBLE | SBS_VERT | SBS_LEFTALIGN, CRect(10, 10, 210, 110), &panel, 72));
+    left.GetWindowRect(&r);
+    panel.ScreenToClient(&r);
+    EXPECT_EQ(r, CRect(10, 10, 10 + GetSystemMetrics(SM_CXVSCROLL), 110));
+}
