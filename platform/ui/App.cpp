@@ -94,7 +94,7 @@ void AfxEnsureApplication()
     static int argc = 1;
     static char name[] = "velkaro";
     static char* argv[] = {name, nullptr};
-    auto* app = new QApplication(argc, argv);
+    auto* app = new uiimpl::Application(argc, argv);
     app->setFont(uiimpl::DialogFont());
     uiimpl::EnsureEventFilter();
 }
@@ -103,7 +103,7 @@ int AfxWinMain(int argc, char** argv)
 {
     std::unique_ptr<QApplication> app;
     if (QCoreApplication::instance() == nullptr) {
-        app = std::make_unique<QApplication>(argc, argv);
+        app = std::make_unique<uiimpl::Application>(argc, argv);
         app->setFont(uiimpl::DialogFont());
     }
     uiimpl::EnsureEventFilter();

@@ -40,6 +40,8 @@ std::atomic<int> cursorY{0};
 HWND capture = nullptr;
 
 thread_local CurrentMessage* topMessage = nullptr;
+thread_local InputDelivery* delivery = nullptr;
+bool trackedByApplication = false;
 
 }  // namespace
 
@@ -147,6 +149,34 @@ void PostToUi(std::function<void()> fn)
 }
 
 CurrentMessage* TopMessage() { return topMessage; }
+
+InputDelivery* CurrentDelivery() { return delivery; }
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) { trackedByApplication = true; }
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+        break;
+    default:
+        return QApplication::notify(receiver, event);
+    }
+    if (delivery != nullptr && delivery->event == event) return QApplication::notify(receiver, event);  // delivered again by Default()
+    InputDelivery frame;
+    frame.event = event;
+    frame.previous = delivery;
+    delivery = &frame;
+    const bool result = QApplication::notify(receiver, event);
+    delivery = frame.previous;
+    return result;
+}
 
 void DeliverPendingInput(CurrentMessage& frame)
 {
@@ -418,9 +448,18 @@ public:
         if (!object->isWidgetType()) return false;
         auto* widget = static_cast<QWidget*>(object);
         // Qt offers an ignored event to the parent widgets again; translate it once.
-        if (event == lastEvent_ && event->type() == lastType_) return false;
-        lastEvent_ = event;
-        lastType_ = event->type();
+        if (trackedByApplication) {
+            InputDelivery* d = CurrentDelivery();
+            if (d != nullptr && d->event == event) {
+                if (d->translated) return false;
+                d->translated = true;
+            }
+        } else {
+            // Without the layer's application object: the nearest substitute.
+            if (event == lastEvent_ && event->type() == lastType_) return false;
+            lastEvent_ = event;
+            lastType_ = event->type();
+        }
 
         if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
             return OnKey(widget, static_cast<QKeyEvent*>(event));

@@ -4,6 +4,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/Wnd.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 
@@ -144,6 +145,21 @@ QWidget* PaintingWidget();
 void SetCaptureWindow(HWND hwnd);
 
 void EnsureEventFilter();
+
+// The Qt application the layer makes. It tells the input filter which event is being delivered,
+// so that an event Qt offers again to the parents of a widget that ignored it is translated
+// into a window message only once.
+class Application : public QApplication {
+public:
+    Application(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+struct InputDelivery {
+    QEvent* event = nullptr;
+    bool translated = false;
+    InputDelivery* previous = nullptr;
+};
+InputDelivery* CurrentDelivery();
 
 // The longest prefix of text of at most limit bytes that ends on a UTF-8 character boundary.
 inline std::size_t CutOnCharacter(const std::string& text, std::size_t limit)

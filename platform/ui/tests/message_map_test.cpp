@@ -367,3 +367,25 @@ TEST_F(MessageMap, ForwardedCommandsCarryTheSendingControl)
     uitest::Click(settings.GetDlgItem(1074));
     EXPECT_EQ(trace, (std::vector<std::string>{"zero channel A", "keep trigger offset visible"}));
 }
+
+namespace {
+class MoveWatcher : public CDialog {
+public:
+    BOOL PreTranslateMessage(MSG* msg) override
+    {
+        if (msg->message == WM_MOUSEMOVE) moves++;
+        return CDialog::PreTranslateMessage(msg);
+    }
+    int moves = 0;
+};
+}  // namespace
+
+TEST_F(MessageMap, EveryMouseMoveIsTranslatedOnce)
+{
+    MoveWatcher dlg;
+    ASSERT_TRUE(dlg.CreateIndirect(SmallDialog()));
+    dlg.ShowWindow(SW_SHOW);
+    CWnd* edit = dlg.GetDlgItem(1001);
+    for (int x = 2; x < 5; ++x) uitest::MouseMove(edit, CPoint(x, 3));
+    EXPECT_EQ(dlg.moves, 3) << "none lost, none doubled by propagation to the parents";
+}
