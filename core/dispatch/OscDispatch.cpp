@@ -329,9 +329,17 @@ void COscDispatch::HandleCycleStart()
         analog.analog_cr = d->analog_cr;
         Reply(analog);
     }
+    const RecorderAck ack = recorder_ack;
+    recorder_ack = RecorderAck::None;
     if ((d->mode & MODE_RECORDER) != 0) {
-        if ((d->status & STATUS_RECORDER_START) != 0) TakeRecorderStartTime(*d);
-        d->status &= ~(STATUS_RECORDER_START | STATUS_RECORDER_STOP);
+        // A stop always clears the start request, so a start request still set is the user's
+        // latest word and outranks any older stop.
+        if (ack == RecorderAck::Start && (d->status & STATUS_RECORDER_START) != 0) {
+            TakeRecorderStartTime(*d);
+            d->status &= ~(STATUS_RECORDER_START | STATUS_RECORDER_STOP);
+        } else if (ack == RecorderAck::Stop) {
+            d->status &= ~STATUS_RECORDER_STOP;
+        }
     }
 }
 

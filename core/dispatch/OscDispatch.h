@@ -178,6 +178,12 @@ private:
     // Recorder.
     CFile recorder_file[2];
     std::uint32_t ring_position = 0;
+    // The recorder's START_CYCLONE last sent and not yet acknowledged by a cycle start. Only
+    // that acknowledgement settles the user's start or stop request: a cycle start that answers
+    // an older capture start leaves the request for the recorder step. Kept over a reset, since
+    // the link repeats the last frame after a time-out.
+    enum class RecorderAck { None, Start, Stop };
+    RecorderAck recorder_ack = RecorderAck::None;
 
     // Cycle counter seen at the last stopped-capture check (one value for the program).
     int redraw_cycle = 0;

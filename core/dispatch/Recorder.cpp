@@ -62,6 +62,7 @@ bool COscDispatch::RecorderStep(OscData& d, const State& state)
         d.recorder_samples = 0;
         d.x_offset = 0;
         ReplyCaptureStart(d);
+        recorder_ack = RecorderAck::Start;
         return true;
     }
 
@@ -87,6 +88,7 @@ bool COscDispatch::RecorderStep(OscData& d, const State& state)
         stop.data_id = PACKET_DATA_START_CYCLONE;
         stop.osc_cr = 0;
         Reply(stop);
+        recorder_ack = RecorderAck::Stop;
     }
     return true;
 }

@@ -7,6 +7,9 @@
 #include "core/log/EventLog.h"
 #include "platform/kernel/ManualClock.h"
 
+#include <boost/date_time/gregorian/gregorian_types.hpp>
+#include <boost/date_time/posix_time/posix_time_types.hpp>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -331,4 +334,110 @@ TEST_F(RecorderTest, AClockWithoutAValidLocalTimeLeavesTheStartTimeUnset)
     EXPECT_TRUE(logged);
     // The recording goes on.
     EXPECT_EQ(SendState(0, 0x5001, 3000).Type(), PACKET_DATA_GET_CH);
+}
+
+// The device acknowledges every START_CYCLONE with a cycle start (type 28). Only the
+// acknowledgement of the recorder's own start or stop may settle the user's request: an older
+// capture start that is still in flight when the user acts must not swallow it.
+TEST_F(RecorderTest, AStartAskedForWhileACaptureStartIsInFlightStillStartsTheFiles)
+{
+    Identify(1);
+    connection = Data().recorder_error.connect([this](std::string text) { errors.push_back(text); });
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().osc_cr = 0x1001;
+        Data().x_skip = 0;
+        Data().changes |= CHANGE_CAPTURE;
+        Data().str_datalogger_fn[0] = (folder / "a.bin").string();
+    }
+    const Packet capture = SendState(0, 0x1001);
+    ASSERT_EQ(capture.Type(), PACKET_DATA_START_CYCLONE);
+    ASSERT_EQ(Val(capture.As<StartP>().osc_cr) & OSC_CR_RECORDER, 0);
+
+    // The user starts the recorder before the device has acknowledged that capture start.
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().mode |= MODE_RECORDER;
+        Data().status |= STATUS_RECORDER_START;
+    }
+    clock.SetLocalTime(SYSTEMTIME{2026, 3, 0, 15, 10, 20, 30, 0});
+    SendBare(28);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        EXPECT_NE(Data().status & STATUS_RECORDER_START, 0u);
+    }
+    EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
+
+    // The recorder's own start follows; its first cycle gives the start time.
+    clock.SetLocalTime(SYSTEMTIME{2026, 3, 0, 15, 10, 20, 31, 250});
+    Start(0x1001);
+    EXPECT_TRUE(dispatch.IsRecorderFileOpen(0));
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        EXPECT_EQ(Data().status & STATUS_RECORDER_START, 0u);
+        EXPECT_EQ(Data().recorder_start_time,
+                  boost::posix_time::ptime(boost::gregorian::date(2026, 3, 15),
+                                           boost::posix_time::time_duration(10, 20, 31) +
+                                               boost::posix_time::milliseconds(250)));
+    }
+    memory.depth = 131072;
+    memory.value = Ramps;
+    const Packet request = SendState(0, 0x5001, 3000);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    Send(memory.Answer(request));
+    Stop();
+    EXPECT_EQ(ReadFile(folder / "a.bin").size(), 30u + 2029u);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(RecorderTest, AStopAskedForWhileTheRecorderStartIsInFlightIsNotLost)
+{
+    Request(1, 0x1001);
+    const Packet start = SendState(0, 0x1001);
+    ASSERT_EQ(start.Type(), PACKET_DATA_START_CYCLONE);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().ToggleStop();
+    }
+    SendBare(28);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        EXPECT_NE(Data().status & STATUS_RECORDER_STOP, 0u);
+    }
+    // The device now records; the next STATE ends it and finishes the file.
+    const Packet stop = SendState(0, 0x5001);
+    ASSERT_EQ(stop.Type(), PACKET_DATA_START_CYCLONE);
+    EXPECT_EQ(Val(stop.As<StartP>().osc_cr), 0);
+    EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
+    SendBare(28);
+    CSingleLock lock(&DataLock, TRUE);
+    EXPECT_EQ(Data().status & (STATUS_RECORDER_START | STATUS_RECORDER_STOP), 0u);
+    EXPECT_EQ(ReadFile(folder / "a.bin").size(), 30u);
+}
+
+TEST_F(RecorderTest, ARunAskedForWhileTheRecorderStopIsInFlightStartsANewRecording)
+{
+    Request(1, 0x1001);
+    Start(0x1001);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().ToggleStop();
+    }
+    const Packet stop = SendState(0, 0x5001);
+    ASSERT_EQ(stop.Type(), PACKET_DATA_START_CYCLONE);
+    ASSERT_EQ(Val(stop.As<StartP>().osc_cr), 0);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().ToggleStop();  // run again before the device acknowledged the stop
+    }
+    SendBare(28);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        EXPECT_NE(Data().status & STATUS_RECORDER_START, 0u);
+        EXPECT_EQ(Data().status & STATUS_RECORDER_STOP, 0u);
+    }
+    Start(0x1001);
+    EXPECT_TRUE(dispatch.IsRecorderFileOpen(0));
+    CSingleLock lock(&DataLock, TRUE);
+    EXPECT_EQ(Data().status & (STATUS_RECORDER_START | STATUS_RECORDER_STOP), 0u);
 }
