@@ -393,6 +393,17 @@ inline constexpr UINT SWP_NOACTIVATE = 0x0010;
 inline constexpr UINT SWP_SHOWWINDOW = 0x0040;
 inline constexpr UINT SWP_HIDEWINDOW = 0x0080;
 
+inline constexpr UINT RDW_INVALIDATE = 0x0001;
+inline constexpr UINT RDW_ERASE = 0x0004;
+inline constexpr UINT RDW_ALLCHILDREN = 0x0080;
+inline constexpr UINT RDW_UPDATENOW = 0x0100;
+inline constexpr UINT RDW_FRAME = 0x0400;
+
+inline const HWND HWND_TOP = nullptr;
+inline const HWND HWND_BOTTOM = IdToHandle<HWND>(1);
+inline const HWND HWND_TOPMOST = IdToHandle<HWND>(0xFFFFFFFFu);
+inline const HWND HWND_NOTOPMOST = IdToHandle<HWND>(0xFFFFFFFEu);
+
 inline constexpr UINT GW_HWNDFIRST = 0;
 inline constexpr UINT GW_HWNDLAST = 1;
 inline constexpr UINT GW_HWNDNEXT = 2;

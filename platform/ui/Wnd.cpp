@@ -447,9 +447,21 @@ const MSG* AfxGetCurrentMessage() { return CWnd::GetCurrentMessage(); }
 
 CWnd::CWnd() = default;
 
+CWnd::CWnd(HWND place) : m_hWnd(place) {}
+
+namespace {
+// The z-order places are no windows: their objects never touch the window table.
+bool IsPlace(HWND h) { return h == HWND_BOTTOM || h == HWND_TOPMOST || h == HWND_NOTOPMOST; }
+}  // namespace
+
+const CWnd CWnd::wndTop(HWND_TOP);
+const CWnd CWnd::wndBottom(HWND_BOTTOM);
+const CWnd CWnd::wndTopMost(HWND_TOPMOST);
+const CWnd CWnd::wndNoTopMost(HWND_NOTOPMOST);
+
 CWnd::~CWnd()
 {
-    if (m_hWnd == nullptr) return;
+    if (m_hWnd == nullptr || IsPlace(m_hWnd)) return;
     Record* r = Find(m_hWnd);
     if (r != nullptr && r->wnd == this) {
         // The derived parts are gone: the window's last messages go to the default handling.
@@ -845,7 +857,11 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     if ((pos.flags & SWP_NOMOVE) == 0) w->move(pos.x, pos.y);
     if ((pos.flags & SWP_NOSIZE) == 0) w->resize(std::max(0, pos.cx - dw), std::max(0, pos.cy - dh));
     positioning = false;
-    if ((pos.flags & SWP_NOZORDER) == 0 && insertAfter == nullptr) w->raise();
+    if ((pos.flags & SWP_NOZORDER) == 0) {
+        const HWND place = insertAfter != nullptr ? insertAfter->m_hWnd : HWND_TOP;
+        if (place == HWND_BOTTOM) w->lower();
+        else if (place == HWND_TOP || place == HWND_TOPMOST) w->raise();
+    }
     if ((pos.flags & SWP_SHOWWINDOW) != 0) ShowWindow((pos.flags & SWP_NOACTIVATE) != 0 ? SW_SHOWNA : SW_SHOW);
     if ((pos.flags & SWP_HIDEWINDOW) != 0) ShowWindow(SW_HIDE);
     return TRUE;
@@ -1126,6 +1142,15 @@ int CWnd::SetWindowRgn(HRGN region, BOOL redraw)
     }
     if (redraw) w->update();
     return 1;
+}
+
+BOOL CWnd::RedrawWindow(const RECT* rect, void*, UINT flags)
+{
+    QWidget* w = WidgetOf(m_hWnd);
+    if (w == nullptr) return FALSE;
+    if ((flags & RDW_INVALIDATE) != 0) InvalidateRect(rect, (flags & RDW_ERASE) != 0);
+    if ((flags & RDW_UPDATENOW) != 0 && w->isVisible()) w->repaint();
+    return TRUE;
 }
 
 void CWnd::Invalidate(BOOL)

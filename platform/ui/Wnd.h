@@ -27,6 +27,12 @@ public:
 
     HWND m_hWnd = nullptr;
 
+    // Places in the z-order for SetWindowPos.
+    static const CWnd wndTop;
+    static const CWnd wndBottom;
+    static const CWnd wndTopMost;
+    static const CWnd wndNoTopMost;
+
     // ---- handles ----
     // The object attached to hwnd, or a temporary object of the window's class when nobody
     // attached one; null for a handle that names no live window.
@@ -129,6 +135,8 @@ public:
     int SetWindowRgn(HRGN region, BOOL redraw);
 
     // ---- painting ----
+    // RDW_INVALIDATE schedules a repaint, RDW_UPDATENOW paints at once.
+    BOOL RedrawWindow(const RECT* rect = nullptr, void* region = nullptr, UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     void Invalidate(BOOL erase = TRUE);
     void InvalidateRect(const RECT* rect, BOOL erase = TRUE);
     void UpdateWindow();
@@ -240,6 +248,7 @@ protected:
     bool modalEndPending_ = false;
 
 private:
+    explicit CWnd(HWND place);
     friend struct WndAccess;
     void* modalLoop_ = nullptr;
 };

@@ -260,3 +260,20 @@ TEST(CustomWindow, AModelessWindowCanRunAModalLoop)
     EXPECT_EQ(dlg.RunModalLoop(), 42);
     EXPECT_TRUE(IsWindow(dlg.m_hWnd)) << "the window outlives its modal loop";
 }
+
+TEST(CustomWindow, RedrawWindowPaintsAtOnceAndZOrderPlacesAreNoWindows)
+{
+    uitest::EnsureApplication();
+    CDialog host;
+    ASSERT_TRUE(host.CreateIndirect(Host()));
+    Scope scope;
+    ASSERT_TRUE(scope.Create("ScopeTestCtrl", "", WS_CHILD | WS_VISIBLE, CRect(10, 10, 110, 60), &host, 1000));
+    host.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    const int before = scope.paints;
+    EXPECT_TRUE(scope.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE));
+    EXPECT_EQ(scope.paints, before + 1);
+    EXPECT_TRUE(host.SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE));
+    EXPECT_FALSE(IsWindow(CWnd::wndTopMost.m_hWnd));
+    EXPECT_EQ(CWnd::FromHandle(HWND_TOPMOST), nullptr);
+}
