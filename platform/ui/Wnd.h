@@ -141,8 +141,8 @@ public:
     void InvalidateRect(const RECT* rect, BOOL erase = TRUE);
     void UpdateWindow();
     void SetRedraw(BOOL redraw = TRUE);
-    // A device context on the client area, valid until ReleaseDC. Drawing outside painting
-    // goes into the window's backing image and appears at the next paint.
+    // A device context on the client area, valid until ReleaseDC. It reaches the screen only
+    // while the window paints; elsewhere it draws on a scratch surface (measuring text works).
     CDC* GetDC();
     CDC* GetWindowDC();
     int ReleaseDC(CDC* dc);
