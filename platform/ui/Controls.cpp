@@ -611,6 +611,23 @@ private:
 
 // ---------------------------------------------------------------- combo boxes
 
+// The edit field inside a drop-down combo box: a window of its own, as the original's is, so
+// that code finding windows by point sees it inside its combo box.
+class EmbeddedEditBehaviour : public Behaviour {
+public:
+    explicit EmbeddedEditBehaviour(QLineEdit* edit) : edit_(edit) {}
+    QWidget* CreateWidget(Record&, QWidget*) override { return edit_; }
+    void SetText(Record& r, const std::string& text) override
+    {
+        r.text = text;
+        edit_->setText(ToQ(text));
+    }
+    std::string GetText(const Record&) const override { return FromQ(edit_->text()); }
+
+private:
+    QLineEdit* edit_;
+};
+
 class ComboBehaviour : public Behaviour {
 public:
     explicit ComboBehaviour(DWORD style) : style_(style) {}
@@ -635,6 +652,20 @@ public:
             auto* self = static_cast<ComboBehaviour*>(rec->behaviour.get());
             if (!self->programmatic_) NotifyParent(*rec, CBN_SELCHANGE);
         });
+        if (combo_->isEditable() && combo_->lineEdit() != nullptr) {
+            auto edit = std::make_unique<Record>();
+            edit->className = "Edit";
+            edit->style = WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL;
+            edit->ctrlId = 1001;
+            edit->parent = h;
+            edit->behaviour = std::make_unique<EmbeddedEditBehaviour>(combo_->lineEdit());
+            edit->widget = combo_->lineEdit();
+            edit->ownsWidget = false;
+            edit->font = r.font;
+            const HWND editHwnd = NewRecord(std::move(edit));
+            combo_->lineEdit()->setProperty("velkaro.hwnd", QVariant::fromValue<uint>(HandleToId(editHwnd)));
+            r.children.push_back(editHwnd);
+        }
         if (combo_->isEditable()) {
             QObject::connect(combo_, &QComboBox::editTextChanged, combo_, [h](const QString&) {
                 Record* rec = Find(h);

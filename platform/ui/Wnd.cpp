@@ -1501,6 +1501,16 @@ BOOL AfxGetClassInfo(const char* className, WNDCLASS* wndClass)
 
 BOOL IsWindow(HWND hwnd) { return Find(hwnd) != nullptr; }
 
+int GetClassName(HWND hwnd, char* name, int maxCount)
+{
+    Record* r = Find(hwnd);
+    if (r == nullptr || name == nullptr || maxCount <= 0) return 0;
+    const std::size_t n = CutOnCharacter(r->className, static_cast<std::size_t>(maxCount) - 1);
+    std::memcpy(name, r->className.data(), n);
+    name[n] = '\0';
+    return static_cast<int>(n);
+}
+
 LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return uiimpl::Send(hwnd, message, wParam, lParam);

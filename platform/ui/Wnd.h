@@ -287,6 +287,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Plain-function forms for code that holds handles.
 BOOL IsWindow(HWND hwnd);
+// The window's class name ("Button", "ComboBox", a registered name ...), cut to fit; its length.
+int GetClassName(HWND hwnd, char* name, int maxCount);
 LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 BOOL ReleaseCapture();

@@ -375,3 +375,28 @@ TEST_F(Controls, AlignedScrollBarsTakeTheSystemThickness)
     panel.ScreenToClient(&r);
     EXPECT_EQ(r, CRect(10, 10, 10 + GetSystemMetrics(SM_CXVSCROLL), 110));
 }
+
+TEST_F(Controls, ADropDownComboHasItsEditFieldAsAChildWindow)
+{
+    CComboBox combo;
+    ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | WS_VSCROLL, CRect(10, 150, 150, 250), &panel, 95));
+    CWnd* edit = combo.GetWindow(GW_CHILD);
+    ASSERT_NE(edit, nullptr);
+    char name[16];
+    EXPECT_EQ(GetClassName(edit->m_hWnd, name, sizeof name), 4);
+    EXPECT_STREQ(name, "Edit");
+    EXPECT_EQ(GetClassName(combo.m_hWnd, name, 6), 5);
+    EXPECT_STREQ(name, "Combo") << "cut to the buffer";
+    EXPECT_EQ(edit->GetParent(), &combo);
+    EXPECT_EQ(combo.GetStyle() & 3, CBS_DROPDOWN);
+    CRect r;
+    edit->GetWindowRect(&r);
+    EXPECT_EQ(CWnd::WindowFromPoint(r.CenterPoint()), edit);
+    combo.SetWindowText("1000000");
+    CString text;
+    edit->GetWindowText(text);
+    EXPECT_EQ(text, "1000000");
+    const HWND editHandle = edit->m_hWnd;  // the object handed out for it goes with the window
+    combo.DestroyWindow();
+    EXPECT_FALSE(IsWindow(editHandle));
+}
