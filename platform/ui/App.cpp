@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QStyle>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -85,6 +86,17 @@ CWnd* AfxGetMainWnd()
     return theApp->m_pMainWnd->m_hWnd != nullptr ? theApp->m_pMainWnd : nullptr;
 }
 
+namespace {
+
+// Qt's application object adopts the user's locale for everything; numbers are written and read
+// with '.' as the decimal point whatever the user's language, so LC_NUMERIC goes back to "C".
+void KeepNumbersInCLocale()
+{
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+}  // namespace
+
 void AfxEnsureApplication()
 {
     if (QCoreApplication::instance() != nullptr) return;
@@ -95,8 +107,16 @@ void AfxEnsureApplication()
     static char name[] = "velkaro";
     static char* argv[] = {name, nullptr};
     auto* app = new uiimpl::Application(argc, argv);
+    KeepNumbersInCLocale();
     app->setFont(uiimpl::DialogFont());
     uiimpl::EnsureEventFilter();
+}
+
+// The drawing layer calls this when it measures text before any window exists, so that the
+// application object it needs is the full one the windows need too.
+extern "C" void VelkaroEnsureApplication()
+{
+    AfxEnsureApplication();
 }
 
 int AfxWinMain(int argc, char** argv)
@@ -104,6 +124,7 @@ int AfxWinMain(int argc, char** argv)
     std::unique_ptr<QApplication> app;
     if (QCoreApplication::instance() == nullptr) {
         app = std::make_unique<uiimpl::Application>(argc, argv);
+        KeepNumbersInCLocale();
         app->setFont(uiimpl::DialogFont());
     }
     uiimpl::EnsureEventFilter();
