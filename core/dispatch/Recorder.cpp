@@ -155,9 +155,12 @@ void COscDispatch::RecorderStream(OscData& d, const CH& header, const std::int8_
             recorder_file[channel].Write(data, static_cast<UINT>(k * length));
         } catch (const CFileException& e) {
             // One message, then this file takes no more: every later packet would fail alike.
+            // Acquisition stops as it does when a file cannot be created, so the recording
+            // ends (and the other file gets its header) instead of running on half-written.
             ReportRecorderError(d, WRITE_ERROR, recorder_file[channel].GetFilePath(),
                                 DescribeFileError(e));
             recorder_file[channel].Close();
+            d.Stop();
         }
     }
 

@@ -293,7 +293,7 @@ TEST_F(RecorderTest, TwoChannelsNeverShareAFile)
     EXPECT_FALSE(fs::exists(folder / "a.bin"));
 }
 
-TEST_F(RecorderTest, AWriteErrorIsReportedOnceAndThatFileTakesNoMore)
+TEST_F(RecorderTest, AWriteErrorIsReportedOnceAndStopsTheRecording)
 {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     Request(1, 0x1001);
@@ -304,15 +304,21 @@ TEST_F(RecorderTest, AWriteErrorIsReportedOnceAndThatFileTakesNoMore)
     Start(0x1001);
     memory.depth = 131072;
     memory.value = Ramps;
-    for (std::uint32_t n = 3000; n < 12000; n += 3000) {
-        const Packet request = SendState(0, 0x5001, n);
-        ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
-        Send(memory.Answer(request));
-    }
+    const Packet request = SendState(0, 0x5001, 3000);
+    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
+    Send(memory.Answer(request));
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("Самописец: ошибка записи в файл!\nПуть: /dev/full\nОшибка: ", 0), 0u);
     EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
-    Stop();
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        EXPECT_NE(Data().mode & MODE_STOPPED, 0u);
+        EXPECT_NE(Data().status & STATUS_RECORDER_STOP, 0u);
+    }
+    // The next exchange ends the recording on the device instead of reading on.
+    const Packet stop = SendState(0, 0x5001, 6000);
+    ASSERT_EQ(stop.Type(), PACKET_DATA_START_CYCLONE);
+    EXPECT_EQ(Val(stop.As<StartP>().osc_cr), 0);
     EXPECT_EQ(errors.size(), 1u);
 }
 
