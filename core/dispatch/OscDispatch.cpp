@@ -354,9 +354,10 @@ void COscDispatch::TakeRecorderStartTime(OscData& d)
         const boost::gregorian::date day(t.wYear, t.wMonth, t.wDay);
         if (t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59 || t.wMilliseconds > 999)
             throw std::out_of_range("time of day");
+        // Whole seconds, as the calendar clock gives them: the files' start times have always
+        // been on the second.
         d.recorder_start_time =
-            ptime(day, hours(t.wHour) + minutes(t.wMinute) + seconds(t.wSecond) +
-                           milliseconds(t.wMilliseconds));
+            ptime(day, hours(t.wHour) + minutes(t.wMinute) + seconds(t.wSecond));
     } catch (const std::exception&) {
         d.recorder_start_time = ptime(not_a_date_time);
         EventLog::Instance()->Write("could not convert calendar time to local time");

@@ -155,7 +155,7 @@ TEST_F(RecorderTest, FileHoldsTheHeaderAndEverySampleRead)
     PutLE<std::uint32_t>(header, 1);
     PutLE<std::uint32_t>(header, 0x0A0B);
     PutLE<std::int64_t>(header, JulianDay(2026, 3, 15) * 86400000000LL +
-                                    ((10 * 60 + 20) * 60 + 30) * 1000000LL + 400000);
+                                    ((10 * 60 + 20) * 60 + 30) * 1000000LL);  // on the second
     PutLE<std::uint32_t>(header, 0);
     header.push_back(0);
     header.push_back(0);
