@@ -383,8 +383,7 @@ TEST_F(RecorderTest, AStartAskedForWhileACaptureStartIsInFlightStillStartsTheFil
         EXPECT_EQ(Data().status & STATUS_RECORDER_START, 0u);
         EXPECT_EQ(Data().recorder_start_time,
                   boost::posix_time::ptime(boost::gregorian::date(2026, 3, 15),
-                                           boost::posix_time::time_duration(10, 20, 31) +
-                                               boost::posix_time::milliseconds(250)));
+                                           boost::posix_time::time_duration(10, 20, 31)));
     }
     memory.depth = 131072;
     memory.value = Ramps;
