@@ -96,9 +96,9 @@ bool COscDispatch::RecorderStep(OscData& d, const State& state)
 bool COscDispatch::StartRecorderFiles(OscData& d)
 {
     const bool on[2] = {(d.osc_cr & OSC_CR_CH_A_ON) != 0, (d.osc_cr & OSC_CR_CH_B_ON) != 0};
+    // A file already created stays open: the stop that follows writes its header, so it is
+    // left as a valid (empty) recording.
     const auto fail = [&](const char* what, const CString& path, const std::string& error) {
-        recorder_file[0].Close();
-        recorder_file[1].Close();
         d.Stop();
         ReportRecorderError(d, what, path, error);
         return false;

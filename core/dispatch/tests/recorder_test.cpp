@@ -280,6 +280,30 @@ TEST_F(RecorderTest, AFileThatCannotBeCreatedStopsTheStartWithTheOpenError)
     EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
 }
 
+TEST_F(RecorderTest, AFileCreatedBeforeTheFailingOneIsFinishedByTheStop)
+{
+    Request(1, 0x3001);
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        Data().str_datalogger_fn[1] = (folder / "missing" / "b.bin").string();
+    }
+    EXPECT_EQ(SendState(0, 0x3001).Type(), PACKET_DATA_GET_STATE);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(dispatch.IsRecorderFileOpen(0));
+    EXPECT_FALSE(dispatch.IsRecorderFileOpen(1));
+
+    // The stopped acquisition ends the recorder at the next exchange; A gets its header.
+    const Packet stop = SendState(0, 0x3001);
+    ASSERT_EQ(stop.Type(), PACKET_DATA_START_CYCLONE);
+    EXPECT_EQ(Val(stop.As<StartP>().osc_cr), 0);
+    EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
+    const std::vector<std::uint8_t> file = ReadFile(folder / "a.bin");
+    ASSERT_EQ(file.size(), 30u);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "UODL");
+    EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 26, file.end()), std::vector<std::uint8_t>(4, 0));
+    EXPECT_EQ(errors.size(), 1u);
+}
+
 TEST_F(RecorderTest, TwoChannelsNeverShareAFile)
 {
     Request(1, 0x3001);
