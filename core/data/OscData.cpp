@@ -1,5 +1,7 @@
 #include "core/data/OscData.h"
 
+#include "core/data/ValueFormat.h"
+
 #include "core/data/RecorderHeader.h"
 
 #include <boost/date_time/int_adapter.hpp>
@@ -45,32 +47,6 @@ std::uint32_t Gcd32(std::uint32_t a, std::uint32_t b)
         b = r;
     }
     return a;
-}
-
-unsigned Mantissa(unsigned t)
-{
-    static constexpr unsigned kMantissa[3] = {1, 2, 5};
-    return kMantissa[t % 3];
-}
-
-// Whole-nanosecond duration text: "999 нс", "1 мкс", "1.500 мкс", "2.500 мс", "1 с".
-CString FormatWholeNs(long long ns)
-{
-    const long long magnitude = ns < 0 ? -ns : ns;
-    if (magnitude <= 999) return StringFormat("%lld нс", ns);
-    long long unit = 1000000000;
-    const char* name = "с";
-    if (magnitude <= 999999) {
-        unit = 1000;
-        name = "мкс";
-    } else if (magnitude <= 999999999) {
-        unit = 1000000;
-        name = "мс";
-    }
-    const long long whole = ns / unit;
-    long long fraction = (magnitude % unit) / (unit / 1000);
-    if (fraction == 0) return StringFormat("%lld %s", whole, name);
-    return StringFormat("%lld.%03lld %s", whole, fraction, name);
 }
 
 }  // namespace
@@ -247,32 +223,16 @@ bool OscData::BaseEnableChannelB(bool on)
 
 long double TDivIndexToSeconds(unsigned t)
 {
-    long double seconds = Mantissa(t);
+    long double seconds = TDivMantissa(t);
     const int decade = static_cast<int>(t / 3) - 9;
     for (int i = 0; i < decade; ++i) seconds *= 10;
     for (int i = 0; i > decade; --i) seconds /= 10;
     return seconds;
 }
 
-CString FormatTDivIndex(unsigned t)
-{
-    long long ns = Mantissa(t);
-    // Beyond 10^18 ns the index names no real time base; keep the text finite.
-    for (unsigned i = 0; i < t / 3 && i < 18; ++i) ns *= 10;
-    CString text = FormatWholeNs(ns);
-    text += "/дел";
-    return text;
-}
-
-CString FormatVDivMillivolts(double millivolts)
-{
-    if (millivolts < 1000) return StringFormat("%g мВ/дел", millivolts);
-    return StringFormat("%g В/дел", millivolts / 1000);
-}
-
 std::int64_t OscData::GetTDivUnits() const
 {
-    std::int64_t units = std::int64_t{Mantissa(t_div)} * 300;
+    std::int64_t units = std::int64_t{TDivMantissa(t_div)} * 300;
     const int decade = static_cast<int>(t_div / 3) - 7;
     for (int i = 0; i < decade; ++i) {
         if (units > INT64_MAX / 10) return INT64_MAX;
@@ -288,7 +248,7 @@ int OscData::SolveTimebase()
     // and no memory could hold the screen anyway.
     if (t_div / 3 > 13) return 1;
 
-    std::int64_t D = std::int64_t{Mantissa(t_div)} * GetSampleRateKHz();
+    std::int64_t D = std::int64_t{TDivMantissa(t_div)} * GetSampleRateKHz();
     for (unsigned i = 0; i < t_div / 3; ++i) D *= 10;
     if (D <= 0) return 1;
     const std::int64_t F = Gcd64(D, kPointsPerSecondScale);
@@ -454,7 +414,7 @@ std::vector<TDivOption> OscData::ListTDivOptions()
         t_div = t;
         if (SolveTimebase() != 0) continue;
         options.push_back(TDivOption{t, x_skip, x_zoom_out_hw, x_zoom_out_sw, x_zoom_in,
-                                     FormatTDivIndex(t)});
+                                     FormatTDivText(t)});
     }
 
     t_div = savedTDiv;
@@ -504,7 +464,7 @@ std::vector<CString> OscData::ListVDivOptions(int trace)
         u_div[trace] = i;
         ComputeGainRatio(*this, trace);
         const double ratio = static_cast<double>(gain_sel[trace]) / gain_ref[trace];
-        texts.push_back(FormatVDivMillivolts(GetStepMillivolts() * 10.0 * GetVoltScale(trace) * ratio));
+        texts.push_back(FormatMillivoltsPerDiv(GetStepMillivolts() * 10.0 * GetVoltScale(trace) * ratio));
     }
 
     // Listing never changes the selection.

@@ -352,9 +352,6 @@ private:
 // Seconds per division of a time/div index.
 long double TDivIndexToSeconds(unsigned t);
 
-// Texts of a time/div index ("1 мс/дел") and of a volts/div value in millivolts ("50 мВ/дел").
-CString FormatTDivIndex(unsigned t);
-CString FormatVDivMillivolts(double millivolts);
 
 // The registry of device variants by version key.
 class OscDataFactory {

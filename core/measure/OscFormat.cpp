@@ -53,7 +53,7 @@ std::string FormatVolts(const OscData& data, int channel, double raw)
 
 std::string FormatTDiv(const OscData& data)
 {
-    return FormatTimeNs(TDivNanoseconds(data.t_div)) + "/дел";
+    return FormatTDivText(data.t_div);
 }
 
 std::string FormatSampleTime(const OscData& data, double points)
@@ -98,7 +98,7 @@ std::string FormatOffsetVolts(const OscData& data, int trace)
         return {};
     const double v = static_cast<double>(data.y_offset[trace]) * data.GetStepMillivolts() * data.GetVoltScale(trace)
                      * GainRatio(data, trace) / 1000;
-    return FormatInCLocale("%g В", v);
+    return StringFormat("%g В", v);
 }
 
 std::string FormatStepVolts(const OscData& data, int channel)

@@ -5,7 +5,7 @@
 // Channels are 0 (A) and 1 (B); a trace is a channel or 2, the math trace. An index outside
 // those gives an empty text.
 
-#include "core/measure/ValueFormat.h"
+#include "core/data/ValueFormat.h"
 
 #include <string>
 

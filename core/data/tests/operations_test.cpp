@@ -4,6 +4,7 @@
 #include "core/data/DataV1.h"
 #include "core/data/RecorderHeader.h"
 #include "platform/testing/CommaLocale.h"
+#include "core/data/ValueFormat.h"
 #include "support/DataTestSupport.h"
 
 #include <boost/date_time/posix_time/posix_time.hpp>
@@ -357,8 +358,8 @@ TEST_F(DataModelTest, TextsUseAPointWhateverTheLocale)
     std::snprintf(raw, sizeof(raw), "%g", 2.5);
     EXPECT_STREQ(raw, "2,5");  // the locale is really active
 
-    EXPECT_EQ(FormatVDivMillivolts(2.5), "2.5 мВ/дел");
-    EXPECT_EQ(FormatVDivMillivolts(2500), "2.5 В/дел");
+    EXPECT_EQ(FormatMillivoltsPerDiv(2.5), "2.5 мВ/дел");
+    EXPECT_EQ(FormatMillivoltsPerDiv(2500), "2.5 В/дел");
     auto v2 = MakeVariant(2);
     v2->u_div[0] = 5;
     v2->ApplyVDiv();

@@ -2,6 +2,7 @@
 
 #include "core/data/DataV2.h"
 #include "core/data/DataV5.h"
+#include "core/data/ValueFormat.h"
 #include "support/DataTestSupport.h"
 
 #include <algorithm>
@@ -26,12 +27,12 @@ TEST_F(DataModelTest, TimeDivisionIndexes)
     EXPECT_EQ(TDivIndexToSeconds(27), 1.0L);
     EXPECT_EQ(TDivIndexToSeconds(33), 100.0L);
 
-    EXPECT_EQ(FormatTDivIndex(0), "1 нс/дел");
-    EXPECT_EQ(FormatTDivIndex(5), "50 нс/дел");
-    EXPECT_EQ(FormatTDivIndex(9), "1 мкс/дел");
-    EXPECT_EQ(FormatTDivIndex(18), "1 мс/дел");
-    EXPECT_EQ(FormatTDivIndex(21), "10 мс/дел");
-    EXPECT_EQ(FormatTDivIndex(33), "100 с/дел");
+    EXPECT_EQ(FormatTDivText(0), "1 нс/дел");
+    EXPECT_EQ(FormatTDivText(5), "50 нс/дел");
+    EXPECT_EQ(FormatTDivText(9), "1 мкс/дел");
+    EXPECT_EQ(FormatTDivText(18), "1 мс/дел");
+    EXPECT_EQ(FormatTDivText(21), "10 мс/дел");
+    EXPECT_EQ(FormatTDivText(33), "100 с/дел");
 
     auto data = MakeVariant(1);
     const struct {
@@ -236,7 +237,7 @@ TEST_F(DataModelTest, TDivOptionsListReachableIndexesAndChangeNothing)
         EXPECT_TRUE(ModelImage(*data) == before) << version;
         ASSERT_FALSE(options.empty());
         for (const TDivOption& option : options) {
-            EXPECT_EQ(option.text, FormatTDivIndex(option.t_div));
+            EXPECT_EQ(option.text, FormatTDivText(option.t_div));
             EXPECT_GE(option.t_div, data->GetTDivMin());
             EXPECT_LE(option.t_div, data->GetTDivMax());
             // The record is what the solver gives for that index with the full decimation.

@@ -4,13 +4,11 @@
 // Numbers always use '.' as the decimal point, whatever locale the process runs in: the texts
 // go into reports and tooltips that must read the same on every machine.
 //
-// These are the plain-value forms; OscFormat.h has the forms that read the data model.
+// These are the plain-value forms; core/measure/OscFormat.h has the forms that read the data
+// model.
 
 #include <cstdint>
 #include <string>
-
-// printf-style formatting in the C locale, independent of the process and thread locale.
-std::string FormatInCLocale(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // "inf" for 0, else Hz below 10000, kHz below 10000000, MHz above ("%.3f").
 std::string FormatFrequency(double hz);

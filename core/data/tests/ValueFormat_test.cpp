@@ -1,4 +1,4 @@
-#include "core/measure/ValueFormat.h"
+#include "core/data/ValueFormat.h"
 
 #include "platform/testing/CommaLocale.h"
 

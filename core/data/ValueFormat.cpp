@@ -1,71 +1,19 @@
-#include "core/measure/ValueFormat.h"
+#include "core/data/ValueFormat.h"
 
-#include <clocale>
+#include "platform/kernel/CString.h"
+
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 #include <limits>
-#include <locale.h>
-#include <vector>
-
-namespace {
-
-// One C locale object for the process, made on first use and kept to the end.
-locale_t CLocale()
-{
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
-
-// Switches the calling thread to the C locale for the lifetime of the object.
-class ThreadCLocale {
-public:
-    ThreadCLocale() : previous_(CLocale() != nullptr ? uselocale(CLocale()) : nullptr) {}
-    ~ThreadCLocale()
-    {
-        if (previous_ != nullptr)
-            uselocale(previous_);
-    }
-    ThreadCLocale(const ThreadCLocale&) = delete;
-    ThreadCLocale& operator=(const ThreadCLocale&) = delete;
-
-private:
-    locale_t previous_;
-};
-
-}  // namespace
-
-std::string FormatInCLocale(const char* format, ...)
-{
-    ThreadCLocale c;
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    char small[128];
-    const int needed = std::vsnprintf(small, sizeof small, format, copy);
-    va_end(copy);
-    std::string text;
-    if (needed >= 0 && static_cast<std::size_t>(needed) < sizeof small) {
-        text.assign(small, static_cast<std::size_t>(needed));
-    } else if (needed >= 0) {
-        std::vector<char> big(static_cast<std::size_t>(needed) + 1);
-        std::vsnprintf(big.data(), big.size(), format, args);
-        text.assign(big.data(), static_cast<std::size_t>(needed));
-    }
-    va_end(args);
-    return text;
-}
 
 std::string FormatFrequency(double hz)
 {
     if (hz == 0)
         return "inf";
     if (hz < 10000)
-        return FormatInCLocale("%.3f Hz", hz);
+        return StringFormat("%.3f Hz", hz);
     if (hz < 10000000)
-        return FormatInCLocale("%.3f kHz", hz / 1000);
-    return FormatInCLocale("%.3f MHz", hz / 1000000);
+        return StringFormat("%.3f kHz", hz / 1000);
+    return StringFormat("%.3f MHz", hz / 1000000);
 }
 
 std::string FormatTimeNs(std::int64_t ns)
@@ -73,7 +21,7 @@ std::string FormatTimeNs(std::int64_t ns)
     // The magnitude as unsigned, so that the most negative value needs no special case.
     const std::uint64_t magnitude = ns < 0 ? 0 - static_cast<std::uint64_t>(ns) : static_cast<std::uint64_t>(ns);
     if (magnitude <= 999)
-        return FormatInCLocale("%lld нс", static_cast<long long>(ns));
+        return StringFormat("%lld нс", static_cast<long long>(ns));
 
     std::uint64_t unit;
     const char* name;
@@ -93,8 +41,8 @@ std::string FormatTimeNs(std::int64_t ns)
     const std::uint64_t fraction = magnitude % unit / (unit / 1000);
     const char* sign = ns < 0 ? "-" : "";
     if (fraction == 0)
-        return FormatInCLocale("%s%llu %s", sign, static_cast<unsigned long long>(whole), name);
-    return FormatInCLocale("%s%llu.%03llu %s", sign, static_cast<unsigned long long>(whole),
+        return StringFormat("%s%llu %s", sign, static_cast<unsigned long long>(whole), name);
+    return StringFormat("%s%llu.%03llu %s", sign, static_cast<unsigned long long>(whole),
                            static_cast<unsigned long long>(fraction), name);
 }
 
@@ -102,26 +50,26 @@ std::string FormatTimeNsReal(double ns)
 {
     const double magnitude = std::fabs(ns);
     if (magnitude < 1000)
-        return FormatInCLocale("%.3f нс", ns);
+        return StringFormat("%.3f нс", ns);
     if (magnitude < 1000000)
-        return FormatInCLocale("%.3f мкс", ns / 1000);
+        return StringFormat("%.3f мкс", ns / 1000);
     if (magnitude < 1000000000)
-        return FormatInCLocale("%.3f мс", ns / 1000000);
-    return FormatInCLocale("%.3f с", ns / 1000000000);
+        return StringFormat("%.3f мс", ns / 1000000);
+    return StringFormat("%.3f с", ns / 1000000000);
 }
 
 std::string FormatMillivolts(double mv)
 {
     if (std::fabs(mv) < 1000)
-        return FormatInCLocale("%.3g мВ", mv);
-    return FormatInCLocale("%.3g В", mv / 1000);
+        return StringFormat("%.3g мВ", mv);
+    return StringFormat("%.3g В", mv / 1000);
 }
 
 std::string FormatMillivoltsPerDiv(double mvPerDiv)
 {
     if (mvPerDiv < 1000)
-        return FormatInCLocale("%g мВ/дел", mvPerDiv);
-    return FormatInCLocale("%g В/дел", mvPerDiv / 1000);
+        return StringFormat("%g мВ/дел", mvPerDiv);
+    return StringFormat("%g В/дел", mvPerDiv / 1000);
 }
 
 int TDivMantissa(unsigned tDiv)
