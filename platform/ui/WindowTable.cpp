@@ -152,11 +152,12 @@ CurrentMessage* TopMessage() { return topMessage; }
 
 InputDelivery* CurrentDelivery() { return delivery; }
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) { trackedByApplication = true; }
+namespace {
 
-bool Application::notify(QObject* receiver, QEvent* event)
+// The keyboard and mouse events the layer turns into window messages.
+bool IsInputEvent(QEvent::Type type)
 {
-    switch (event->type()) {
+    switch (type) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::MouseButtonPress:
@@ -164,10 +165,20 @@ bool Application::notify(QObject* receiver, QEvent* event)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
     case QEvent::Wheel:
-        break;
+        return true;
     default:
-        return QApplication::notify(receiver, event);
+        return false;
     }
+}
+
+}  // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) { trackedByApplication = true; }
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    if (!IsInputEvent(event->type()))
+        return QApplication::notify(receiver, event);
     if (delivery != nullptr && delivery->event == event) return QApplication::notify(receiver, event);  // delivered again by Default()
     InputDelivery frame;
     frame.event = event;
@@ -433,18 +444,8 @@ class InputFilter : public QObject {
 public:
     bool eventFilter(QObject* object, QEvent* event) override
     {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-            break;
-        default:
+        if (!IsInputEvent(event->type()))
             return false;
-        }
         if (!object->isWidgetType()) return false;
         auto* widget = static_cast<QWidget*>(object);
         // Qt offers an ignored event to the parent widgets again; translate it once.
