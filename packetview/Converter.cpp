@@ -1,16 +1,16 @@
 // Field value conversion for the packet viewer.
 //
-// Text is parsed with strto* into the widest type of its kind and then narrowed explicitly to
-// the element's width, so an unsigned char field given "300" takes 44 just as a scan into a
-// wider temporary would store it, and nothing ever writes more bytes than the element has.
+// Integer text is parsed with strto* into the widest type of its kind and then narrowed
+// explicitly to the element's width, so an unsigned char field given "300" takes 44 just as a
+// scan into a wider temporary would store it, and nothing ever writes more bytes than the
+// element has. Floating-point text is scanned at the element's own width: reading a float
+// through a double and narrowing it afterwards rounds twice and can land one step off.
 // Numbers are read and written in the C locale whatever the user's locale says.
 
 #include "packetview/Converter.h"
 
 #include <cerrno>
-#include <cfloat>
 #include <charconv>
-#include <cinttypes>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -42,20 +42,21 @@ struct TypeEntry {
     const char* format;
 };
 
-// The wire's "long" is four bytes, so the long rows carry the 32-bit identities; the int rows
-// before them already match those identities, and with the same formats the result is the same.
+// Each row carries the identity of the C++ type it names, with that type's own width: the wire's
+// four-byte "long" fields are declared int32_t and meet the int rows, while long and unsigned
+// long are eight bytes here, and long long and unsigned long long are types of their own.
 const TypeEntry kTypes[Converter::kTypeCount] = {
     {&typeid(char), 1, "%c"},
     {&typeid(std::uint8_t), 1, "%u"},
     {&typeid(std::int8_t), 1, "%d"},
     {&typeid(std::uint16_t), 2, "%hu"},
     {&typeid(std::int16_t), 2, "%hd"},
-    {&typeid(std::uint32_t), 4, "%u"},
-    {&typeid(std::int32_t), 4, "%d"},
-    {&typeid(std::uint32_t), 4, "%u"},
-    {&typeid(std::int32_t), 4, "%d"},
-    {&typeid(std::uint64_t), 8, "%llu"},
-    {&typeid(std::int64_t), 8, "%lld"},
+    {&typeid(unsigned int), sizeof(unsigned int), "%u"},
+    {&typeid(int), sizeof(int), "%d"},
+    {&typeid(unsigned long), sizeof(unsigned long), "%u"},
+    {&typeid(long), sizeof(long), "%d"},
+    {&typeid(unsigned long long), sizeof(unsigned long long), "%llu"},
+    {&typeid(long long), sizeof(long long), "%lld"},
     {&typeid(float), 4, "%g"},
     {&typeid(double), 8, "%lg"},
 };
@@ -126,14 +127,31 @@ locale_t CLocale()
     return locale;
 }
 
-bool ParseDouble(const CString& text, double& value)
+template <typename F>
+F ScanFloating(const char* text, char** end);
+
+template <>
+float ScanFloating<float>(const char* text, char** end)
+{
+    return strtof_l(text, end, CLocale());
+}
+
+template <>
+double ScanFloating<double>(const char* text, char** end)
+{
+    return strtod_l(text, end, CLocale());
+}
+
+// Reads the text straight into F, rounded once to F's precision.
+template <typename F>
+bool ParseFloating(const CString& text, F& value)
 {
     std::string s;
     if (!Trim(text, s))
         return false;
     char* end = nullptr;
     errno = 0;
-    const double v = strtod_l(s.c_str(), &end, CLocale());
+    const F v = ScanFloating<F>(s.c_str(), &end);
     if (end == s.c_str() || *end != '\0')
         return false;
     // An overflowing text is refused; an underflow to a tiny or zero value is a fair reading.
@@ -216,15 +234,17 @@ CString Converter::Format(const void* element, int code)
     case CodeShort:
         return StringFormat("%d", static_cast<int>(Load<std::int16_t>(element)));
     case CodeUInt:
-    case CodeULong:
-        return StringFormat("%" PRIu32, Load<std::uint32_t>(element));
+        return StringFormat("%u", Load<unsigned int>(element));
     case CodeInt:
+        return StringFormat("%d", Load<int>(element));
+    case CodeULong:
+        return StringFormat("%lu", Load<unsigned long>(element));
     case CodeLong:
-        return StringFormat("%" PRId32, Load<std::int32_t>(element));
+        return StringFormat("%ld", Load<long>(element));
     case CodeU64:
-        return StringFormat("%" PRIu64, Load<std::uint64_t>(element));
+        return StringFormat("%llu", Load<unsigned long long>(element));
     case CodeI64:
-        return StringFormat("%" PRId64, Load<std::int64_t>(element));
+        return StringFormat("%lld", Load<long long>(element));
     case CodeFloat:
         return FormatGeneral(static_cast<double>(Load<float>(element)));
     case CodeDouble:
@@ -238,6 +258,7 @@ bool Converter::Parse(const CString& text, void* element, int code)
 {
     unsigned long long u = 0;
     long long s = 0;
+    float f = 0;
     double d = 0;
     switch (code)
     {
@@ -268,37 +289,42 @@ bool Converter::Parse(const CString& text, void* element, int code)
         Store(element, static_cast<std::int16_t>(s));
         return true;
     case CodeUInt:
+        if (!ParseUnsigned(text, u))
+            return false;
+        Store(element, static_cast<unsigned int>(u));
+        return true;
+    case CodeInt:
+        if (!ParseSigned(text, s))
+            return false;
+        Store(element, static_cast<int>(s));
+        return true;
     case CodeULong:
         if (!ParseUnsigned(text, u))
             return false;
-        Store(element, static_cast<std::uint32_t>(u));
+        Store(element, static_cast<unsigned long>(u));
         return true;
-    case CodeInt:
     case CodeLong:
         if (!ParseSigned(text, s))
             return false;
-        Store(element, static_cast<std::int32_t>(s));
+        Store(element, static_cast<long>(s));
         return true;
     case CodeU64:
         if (!ParseUnsigned(text, u))
             return false;
-        Store(element, static_cast<std::uint64_t>(u));
+        Store(element, u);
         return true;
     case CodeI64:
         if (!ParseSigned(text, s))
             return false;
-        Store(element, static_cast<std::int64_t>(s));
+        Store(element, s);
         return true;
     case CodeFloat:
-        if (!ParseDouble(text, d))
+        if (!ParseFloating(text, f))
             return false;
-        // A finite value beyond the float range has no float to become.
-        if (std::isfinite(d) && std::fabs(d) > static_cast<double>(FLT_MAX))
-            return false;
-        Store(element, static_cast<float>(d));
+        Store(element, f);
         return true;
     case CodeDouble:
-        if (!ParseDouble(text, d))
+        if (!ParseFloating(text, d))
             return false;
         Store(element, d);
         return true;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -150,4 +153,93 @@ TEST(Converter, TypesOutsideTheTable)
     EXPECT_FALSE(Converter::ConvertByType(Converter::TextToValue, in, &target,
                                           std::type_index(typeid(CString))));
     EXPECT_EQ(target, "y");
+}
+
+namespace {
+
+// What the C library's scanf stores for the text at T's own width; false when it reads no
+// number or overflows.
+template <typename T>
+bool LibraryScan(const char* text, const char* format, T& out)
+{
+    return std::sscanf(text, format, &out) == 1;
+}
+
+template <typename T>
+std::uint64_t Bits(T value)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof value);
+    return bits;
+}
+
+template <typename T>
+void ExpectIntegerTypeRoundTrip(const char* format)
+{
+    const std::type_index type{typeid(T)};
+    SCOPED_TRACE(format);
+    EXPECT_EQ(Converter::GetElementSize(type), sizeof(T));
+    for (const char* text : {"1099511627776", "-1099511627776", "0", "9223372036854775807", "42"})
+    {
+        T expected{};
+        ASSERT_TRUE(LibraryScan(text, format, expected)) << text;
+        const auto [ok, value] = Enter<T>(text, T{7});
+        EXPECT_TRUE(ok) << text;
+        EXPECT_EQ(value, expected) << text;
+        EXPECT_EQ(Show<T>(value), StringFormat(format, expected)) << text;
+    }
+}
+
+} // namespace
+
+TEST(Converter, EveryWideIntegerTypeIsItsOwnRowAtItsOwnWidth)
+{
+    ExpectIntegerTypeRoundTrip<unsigned long long>("%llu");
+    ExpectIntegerTypeRoundTrip<long long>("%lld");
+    ExpectIntegerTypeRoundTrip<unsigned long>("%lu");
+    ExpectIntegerTypeRoundTrip<long>("%ld");
+    EXPECT_EQ(Show<unsigned long long>(1ULL << 40), "1099511627776");
+    EXPECT_EQ(Show<long long>(-(1LL << 40)), "-1099511627776");
+    EXPECT_EQ(Converter::GetTypeCode(std::type_index(typeid(unsigned long long))), 9);
+    EXPECT_EQ(Converter::GetTypeCode(std::type_index(typeid(long long))), 10);
+    EXPECT_EQ(Converter::GetElementSize(std::type_index(typeid(std::int32_t))), 4u);
+}
+
+TEST(Converter, FloatingTextIsReadOnceAtTheElementsWidth)
+{
+    // Each text is taken exactly as the C library scans it into an element of that width;
+    // texts it reads as an overflow are refused.
+    const char* texts[] = {
+        "1.0000000596046447753906251", // just above the midpoint between 1 and the next float
+        "1.0000000596046447753906249", "3.4028235e38", "-3.4028235e38", "3.4028236e38",
+        "1e39", "0.1", "-0.1", "16777217", "1e-45", "1e-50", "0x1.fffffep127", "2.5e3",
+        "1.7976931348623157e308", "1.7976931348623159e308", "4.9e-324", "inf", "-0"};
+    for (const char* text : texts)
+    {
+        SCOPED_TRACE(text);
+        float f = 0;
+        ASSERT_TRUE(LibraryScan(text, "%g", f));
+        const auto [fok, fvalue] = Enter<float>(text, 1.5f);
+        if (std::isinf(f) && std::strstr(text, "inf") == nullptr)
+        {
+            EXPECT_FALSE(fok);
+            EXPECT_EQ(fvalue, 1.5f);
+        }
+        else
+        {
+            EXPECT_TRUE(fok);
+            EXPECT_EQ(Bits(fvalue), Bits(f));
+        }
+
+        double d = 0;
+        ASSERT_TRUE(LibraryScan(text, "%lg", d));
+        const auto [dok, dvalue] = Enter<double>(text, 1.5);
+        if (std::isinf(d) && std::strstr(text, "inf") == nullptr)
+            EXPECT_FALSE(dok);
+        else
+            EXPECT_EQ(Bits(dvalue), Bits(d));
+    }
+    EXPECT_EQ(Bits(Enter<float>("1.0000000596046447753906251").second), 0x3F800001u);
+    EXPECT_EQ(Enter<float>("3.4028235e38"), std::make_pair(true, FLT_MAX));
+    EXPECT_EQ(Enter<float>("-3.4028235e38"), std::make_pair(true, -FLT_MAX));
 }
