@@ -181,8 +181,19 @@ void CTestDispatch::OnTestRead()
         // a fresh one, so no run is ever checked against another run's writes.
         return;
     }
-    const auto read = ReadReceived<PacketDataStructure<PACKET_DATA_LA_TEST_READ>>(received_frame);
-    if (step_ != 0)
+    using TestRead = PacketDataStructure<PACKET_DATA_LA_TEST_READ>;
+    const auto read = ReadReceived<TestRead>(received_frame);
+    const std::size_t length = GetFrameLength(received_frame);
+    if (step_ != 0 && length < sizeof(TestRead))
+    {
+        // The answer lacks the bus or the pin it should report: nothing was checked, and a
+        // step that checked nothing is a failed step, never a silent pass.
+        Log((boost::format("Ошибка: неполный ответ устройства! Пришло %d байт из %d") %
+             length % sizeof(TestRead))
+                .str());
+        ++errors_;
+    }
+    else if (step_ != 0)
     {
         const int sentBus = pattern_[static_cast<std::size_t>(step_ - 1)];
         const int sentPin = (step_ - 1) & 1;

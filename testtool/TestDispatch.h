@@ -4,8 +4,8 @@
 // The host drives bus B and the freq_out pin through LA_TEST_WRITE with the entries of a fixed
 // pattern, and the device answers each write with LA_TEST_READ, reporting bus A and ext_trig.
 // With bus B wired to bus A and freq_out to ext_trig every answer matches what was sent. One
-// run writes pattern entries 0..14 and checks each once; every mismatch and the result go to
-// the event log.
+// run writes pattern entries 0..14 and checks each once; every mismatch, every answer too
+// short to be checked, and the result go to the event log.
 //
 // The conversation of one run: opener -> MODE -> GET_VERSION -> VERSION -> GET_STATE -> STATE
 // -> LA_TEST_WRITE -> LA_TEST_READ -> LA_TEST_WRITE ... -> after the 15th check GET_STATE.

@@ -111,6 +111,41 @@ TEST(WalkingOneTest, StuckAndMiswiredLinesAreCountedOneLineEach)
     }
 }
 
+TEST(WalkingOneTest, AnAnswerTooShortToCheckIsAFailedStep)
+{
+    // A wired fixture whose answers to the even entries lose their last bytes on the way: the
+    // missing fields would read as zero, which is just what entry 0 and the even pin expect.
+    CTestDispatch d;
+    HostSide host(d);
+    FakeInstrument device;
+    const std::uint64_t total = LogTotal();
+    Bytes next = Converse(host, device, 3);
+    ASSERT_EQ(next.at(0), PACKET_DATA_LA_TEST_WRITE);
+    for (int step = 0; step < CTestDispatch::kWrites; ++step)
+    {
+        const Bytes answer = device.Answer(next);
+        if (step == 0)
+            next = host.HandleWithLength(answer, 1); // the type byte alone
+        else if (step % 2 == 0)
+            next = host.HandleWithLength(answer, 2); // bus A without ext_trig
+        else if (step == 1)
+            next = host.Handle(Packet(PACKET_DATA_LA_TEST_READ, {answer.at(1), answer.at(2), 0x55}));
+        else
+            next = host.Handle(answer);
+    }
+    EXPECT_EQ(next, Packet(PACKET_DATA_GET_STATE));
+    EXPECT_EQ(device.writes.size(), 15u) << "the run still makes all its writes";
+
+    const auto lines = LogSince(total);
+    EXPECT_EQ(CountEnding(lines, "Ошибка: неполный ответ устройства! Пришло 1 байт из 3"), 1);
+    EXPECT_EQ(CountEnding(lines, "Ошибка: неполный ответ устройства! Пришло 2 байт из 3"), 7);
+    EXPECT_EQ(CountContaining(lines, kPortError) + CountContaining(lines, kPinError), 0)
+        << "a short answer is one failed step, and an answer with extra bytes is checked as usual";
+    EXPECT_EQ(CountEnding(lines, "Тест \"бегущая единица\" завершен, 8 ошибок!"), 1);
+    EXPECT_EQ(CountEnding(lines, kPassed), 0);
+    EXPECT_EQ(d.GetStatus().errors, 8);
+}
+
 TEST(WalkingOneTest, AnUnsupportedDeviceNeverGetsATestWrite)
 {
     CTestDispatch d;
