@@ -137,8 +137,10 @@ private:
     bool StartRecorderFiles(OscData& d);
     void StopRecorderFiles(OscData& d);
     void RecorderStream(OscData& d, const CH& header, const std::int8_t* data, int length);
-    void ReportRecorderError(OscData& d, const char* what, const CString& path,
-                             const std::string& error);
+    bool WriteRecorderHeader(OscData& d, int channel);
+    void EndFailedRecorderFile(OscData& d, int channel, int k);
+    void FailRecorder(OscData& d, const char* what, const CString& path,
+                      const std::string& error);
 
     // Request flags.
     bool capture_done = false;
@@ -178,6 +180,12 @@ private:
     // Recorder.
     CFile recorder_file[2];
     std::uint32_t ring_position = 0;
+    // Whole samples each file of this recording holds: what its header will say, even when a
+    // write failed part-way.
+    std::int64_t recorder_file_samples[2] = {0, 0};
+    // This recording has failed and said so: nothing more is written or asked for, and no
+    // second message follows (one full disk is one message).
+    bool recorder_failed = false;
     // The recorder's START_CYCLONE last sent and not yet acknowledged by a cycle start. Only
     // that acknowledgement settles the user's start or stop request: a cycle start that answers
     // an older capture start leaves the request for the recorder step. Kept over a reset, since

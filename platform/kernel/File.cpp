@@ -158,3 +158,15 @@ std::uint64_t CFile::GetLength() const
         return 0;
     return static_cast<std::uint64_t>(st.st_size);
 }
+
+void CFile::SetLength(std::uint64_t length)
+{
+    if (fd_ < 0)
+        Throw(EBADF);
+    int result;
+    do
+        result = ::ftruncate(fd_, static_cast<off_t>(length));
+    while (result != 0 && errno == EINTR);
+    if (result != 0)
+        Throw(errno);
+}

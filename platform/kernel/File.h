@@ -58,6 +58,8 @@ public:
     std::uint64_t Seek(std::int64_t offset, UINT from);
     void SeekToBegin() { Seek(0, begin); }
     std::uint64_t GetLength() const;
+    // Cuts or extends the file to `length` bytes; the position is left where it was.
+    void SetLength(std::uint64_t length);
     const std::string& GetFilePath() const { return path_; }
 
 private:

@@ -1,113 +1,14 @@
 // The recorder streaming into its files: the requests that read the device's ring, the bytes
 // the files end up holding, and the errors the user is told about.
 
-#include "support/DispatchTestSupport.h"
+#include "support/RecorderFixture.h"
 
-#include "core/data/RecorderHeader.h"
 #include "core/log/EventLog.h"
-#include "platform/kernel/ManualClock.h"
 
 #include <boost/date_time/gregorian/gregorian_types.hpp>
 #include <boost/date_time/posix_time/posix_time_types.hpp>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-
-namespace {
-
 namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-// Julian day number of a Gregorian date (the civil-calendar formula).
-std::int64_t JulianDay(int year, int month, int day)
-{
-    const int a = (14 - month) / 12;
-    const std::int64_t y = year + 4800 - a;
-    const std::int64_t m = month + 12 * a - 3;
-    return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
-}
-
-template <class T>
-void PutLE(std::vector<std::uint8_t>& out, T value)
-{
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-        out.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i)));
-}
-
-class RecorderTest : public DispatchTest {
-protected:
-    void SetUp() override
-    {
-        DispatchTest::SetUp();
-        folder = fs::path(VELKARO_TEST_OUTPUT_DIR) / "dispatch_recorder" /
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        clock.SetLocalTime(SYSTEMTIME{2026, 3, 0, 15, 10, 20, 30, 400});
-        SetCurrentClock(&clock);
-    }
-
-    void TearDown() override
-    {
-        connection.disconnect();
-        SetCurrentClock(nullptr);
-        DispatchTest::TearDown();
-    }
-
-    // Recorder mode requested on a freshly identified device with the given channels.
-    void Request(int version, std::uint16_t oscCr)
-    {
-        Identify(version);
-        connection = Data().recorder_error.connect([this](std::string text) { errors.push_back(text); });
-        CSingleLock lock(&DataLock, TRUE);
-        Data().osc_cr = oscCr;
-        Data().x_skip = 0;
-        Data().mode |= MODE_RECORDER;
-        Data().status |= STATUS_RECORDER_START;
-        Data().str_datalogger_fn[0] = (folder / "a.bin").string();
-        Data().str_datalogger_fn[1] = (folder / "b.bin").string();
-    }
-
-    // The start STATE, then the device's cycle start.
-    void Start(std::uint16_t deviceOscCr)
-    {
-        const Packet answer = SendState(0, deviceOscCr);
-        ASSERT_EQ(answer.Type(), PACKET_DATA_START_CYCLONE);
-        ASSERT_NE(Val(answer.As<StartP>().osc_cr) & OSC_CR_RECORDER, 0);
-        SendBare(28);
-    }
-
-    void Stop()
-    {
-        {
-            CSingleLock lock(&DataLock, TRUE);
-            Data().status |= STATUS_RECORDER_STOP;
-        }
-        const Packet answer = SendState(0, 0x4000 | 0x1001);
-        ASSERT_EQ(answer.Type(), PACKET_DATA_START_CYCLONE);
-        EXPECT_EQ(Val(answer.As<StartP>().osc_cr), 0);
-    }
-
-    fs::path folder;
-    ManualClock clock;
-    DeviceMemory memory;
-    std::vector<std::string> errors;
-    boost::signals2::connection connection;
-};
-
-std::int8_t Ramps(int channel, int i)
-{
-    return static_cast<std::int8_t>(channel == 0 ? i * 3 : 100 - i);
-}
-
-}  // namespace
 
 TEST_F(RecorderTest, FileHoldsTheHeaderAndEverySampleRead)
 {
@@ -315,35 +216,6 @@ TEST_F(RecorderTest, TwoChannelsNeverShareAFile)
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("Самописец: ошибка открытия файла!\n", 0), 0u);
     EXPECT_FALSE(fs::exists(folder / "a.bin"));
-}
-
-TEST_F(RecorderTest, AWriteErrorIsReportedOnceAndStopsTheRecording)
-{
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    Request(1, 0x1001);
-    {
-        CSingleLock lock(&DataLock, TRUE);
-        Data().str_datalogger_fn[0] = "/dev/full";
-    }
-    Start(0x1001);
-    memory.depth = 131072;
-    memory.value = Ramps;
-    const Packet request = SendState(0, 0x5001, 3000);
-    ASSERT_EQ(request.Type(), PACKET_DATA_GET_CH);
-    Send(memory.Answer(request));
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].rfind("Самописец: ошибка записи в файл!\nПуть: /dev/full\nОшибка: ", 0), 0u);
-    EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
-    {
-        CSingleLock lock(&DataLock, TRUE);
-        EXPECT_NE(Data().mode & MODE_STOPPED, 0u);
-        EXPECT_NE(Data().status & STATUS_RECORDER_STOP, 0u);
-    }
-    // The next exchange ends the recording on the device instead of reading on.
-    const Packet stop = SendState(0, 0x5001, 6000);
-    ASSERT_EQ(stop.Type(), PACKET_DATA_START_CYCLONE);
-    EXPECT_EQ(Val(stop.As<StartP>().osc_cr), 0);
-    EXPECT_EQ(errors.size(), 1u);
 }
 
 TEST_F(RecorderTest, AClockWithoutAValidLocalTimeLeavesTheStartTimeUnset)
