@@ -44,7 +44,9 @@ struct TypeEntry {
 
 // Each row carries the identity of the C++ type it names, with that type's own width: the wire's
 // four-byte "long" fields are declared int32_t and meet the int rows, while long and unsigned
-// long are eight bytes here, and long long and unsigned long long are types of their own.
+// long are eight bytes here, and long long and unsigned long long are types of their own. The
+// format texts name each row's kind of number; Format and Parse work at the element's width,
+// where "%u" taken literally would print and scan only four of unsigned long's eight bytes.
 const TypeEntry kTypes[Converter::kTypeCount] = {
     {&typeid(char), 1, "%c"},
     {&typeid(std::uint8_t), 1, "%u"},
