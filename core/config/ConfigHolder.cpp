@@ -121,7 +121,8 @@ bool ReadWholeFile(const std::string& path, std::string& content)
 
 FileReadResult ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string& content)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe in the file's place cannot hang the start; it is refused below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return FileReadResult::Missing;
     // The size is asked first so that a huge file costs nothing; reading stops at the cap all the

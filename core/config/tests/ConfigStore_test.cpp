@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -182,6 +183,9 @@ TEST_F(ConfigStore, ReadingStopsAtTheCap)
     std::string content = "kept";
     EXPECT_EQ(ReadFileUpTo(path, 100, content), FileReadResult::Missing);
     EXPECT_EQ(ReadFileUpTo(folder_.string(), 100, content), FileReadResult::Missing);  // a folder
+    const std::string pipe = (folder_ / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(ReadFileUpTo(pipe, 100, content), FileReadResult::Missing);  // no writer: no hang
     EXPECT_EQ(content, "kept");
 
     ASSERT_TRUE(WriteFileReplacing(path, std::string(100, 'x')));
