@@ -12,7 +12,7 @@ namespace {
 // The attributes the archive library writes; it rejects others itself, but only after reading
 // them.
 constexpr std::array<std::string_view, 8> kLibraryAttributes = {
-    "signature", "version",   "class_id",          "class_id_reference",
+    "signature",  "version",        "class_id",  "class_id_reference",
     "class_name", "tracking_level", "object_id", "object_id_reference",
 };
 
