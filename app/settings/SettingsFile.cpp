@@ -1,5 +1,6 @@
 #include "app/settings/SettingsFile.h"
 
+#include "core/config/ArchiveCheck.h"
 #include "core/config/ConfigHolder.h"
 #include "core/config/ConfigSections.h"
 #include "core/data/OscData.h"
@@ -49,8 +50,9 @@ std::string WriteWindowArchive(SettingsWindow& window, const std::string& name)
 
 void ReadWindowArchive(SettingsWindow& window, const std::string& name, const std::string& text)
 {
+    RequireArchiveText(text, kMaxSectionBytes);
     std::istringstream in(text);
-    boost::archive::xml_iarchive archive(in);
+    boost::archive::xml_iarchive archive(in, kArchiveReadFlags);
     WindowElements elements(window);
     archive >> boost::serialization::make_nvp(name.c_str(), elements);
 }
@@ -101,14 +103,17 @@ bool SerializeConfigFile(SettingsWindow& window, bool save, const std::string& p
     }
 
     std::string text;
-    if (path.empty() || !ReadWholeFile(path, text)) {
+    const FileReadResult read = path.empty() ? FileReadResult::Missing : ReadFileUpTo(path, kMaxConfigFileBytes, text);
+    if (read == FileReadResult::Missing) {
         window.SetDefaults();
         return false;
     }
     bool loaded = true;
     try {
-        std::istringstream file(text);
-        ReadConfigArchive(file);
+        // A file too large to be ours is damaged like any other.
+        if (read == FileReadResult::TooLarge)
+            throw boost::archive::archive_exception(boost::archive::archive_exception::input_stream_error);
+        ReadConfigArchive(text);
         std::string osc;
         if (!RestoreSection("osc", osc))
             throw boost::archive::archive_exception(boost::archive::archive_exception::input_stream_error);

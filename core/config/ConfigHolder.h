@@ -7,7 +7,7 @@
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/string.hpp>
 
-#include <iosfwd>
+#include <cstddef>
 #include <string>
 
 // Its only content is ConfigSections, under "map_config".
@@ -25,8 +25,9 @@ public:
 void WriteConfigArchive(std::ostream& out);
 
 // Reads the archive written by WriteConfigArchive into ConfigSections. Throws the archive's
-// exceptions; sections read before a fault stay in the store.
-void ReadConfigArchive(std::istream& in);
+// exceptions, also when the text fails CheckArchiveText (then before anything is read);
+// sections read before a fault stay in the store.
+void ReadConfigArchive(const std::string& text);
 
 // The settings file's name.
 inline constexpr const char* kConfigFileName = "velkaro_cfg.xml";
@@ -39,10 +40,17 @@ std::string ChooseConfigFolder(const std::string& programFolder, bool programFol
 // Full path of the settings file for the running program; empty when there is nowhere to keep it.
 std::string GetConfigFilePath();
 
-// Replaces the file's content in one step: the text goes to a temporary file beside it, which
-// is flushed to disk and renamed over the file. On any failure the old file is left as it was
-// and false is returned.
+// Replaces the file's content in one step: the text goes to a temporary file of its own beside
+// it (a name no other program or thread uses at the same time, so two programs saving at once
+// each rename a complete file), which is flushed to disk and renamed over the file. On any
+// failure the old file is left as it was, the temporary file is removed and false is returned.
 bool WriteFileReplacing(const std::string& path, const std::string& content);
 
 // The whole file as text; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& content);
+
+enum class FileReadResult { Read, Missing, TooLarge };
+
+// The whole file as text when it holds at most `maxBytes` bytes. A larger file is refused
+// before it is read (TooLarge); a file that cannot be opened or read is Missing.
+FileReadResult ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::string& content);

@@ -4,6 +4,7 @@
 //
 // Only the variant sources include this header: it brings in the archive library.
 
+#include "core/config/ArchiveCheck.h"
 #include "core/config/ConfigSections.h"
 #include "core/data/OscData.h"
 
@@ -86,6 +87,16 @@ inline bool StoredValuesUsable(const OscData& data)
            data.x_zoom_in >= 1 && data.x_zoom_in <= 20;
 }
 
+// A restored model never starts recording: the recorder's files, ring position and start time
+// belong to the run that saved it, and the recorder mode itself is cleared when the model is
+// installed. A recorder bit left in osc_cr would ask the device for the recorder stream while
+// no one reads it, and no frame would ever be shown.
+inline void LeaveRecorderState(OscData& data)
+{
+    data.mode &= ~MODE_RECORDER;
+    data.osc_cr = static_cast<std::uint16_t>(data.osc_cr & ~OSC_CR_RECORDER);
+}
+
 // Reads the variant from its section. False when the section is missing, unreadable or holds
 // unusable values; the caller then returns to the defaults.
 template <class Variant>
@@ -96,12 +107,14 @@ bool LoadDataSection(Variant& data)
     if (!RestoreSection(name, text)) return false;
     bool loaded = false;
     try {
+        RequireArchiveText(text, kMaxSectionBytes);
         std::istringstream stream(text);
-        boost::archive::xml_iarchive archive(stream);
+        boost::archive::xml_iarchive archive(stream, kArchiveReadFlags);
         archive >> boost::serialization::make_nvp(name.c_str(), data);
         loaded = StoredValuesUsable(data);
     } catch (const std::exception&) {
     }
+    if (loaded) LeaveRecorderState(data);
     return loaded;
 }
 

@@ -2,18 +2,57 @@
 
 #include "platform/kernel/CString.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <limits>
+
+namespace {
+
+// One unit of a value text: the value is divided by `divisor` and printed with `format`.
+struct Unit {
+    double divisor;
+    const char* format;
+    const char* name;
+};
+
+// The number as printed, read back ('.' is the decimal point whatever the locale).
+double PrintedValue(const std::string& number)
+{
+    double value = 0;
+    const char* begin = number.data();
+    if (!number.empty() && number[0] == '+') ++begin;
+    std::from_chars(begin, number.data() + number.size(), value);
+    return value;
+}
+
+// Prints the value in the first unit whose printed number stays below `limit` (by magnitude
+// when `magnitude` is set); the last unit takes the rest. The unit is chosen after rounding, so
+// 999.9996 ns is "1.000 мкс" and never "1000.000 нс". A number that prints as zero carries no
+// sign: a negative value times a zero step is "0 мВ".
+template <std::size_t N>
+std::string FormatInUnits(double value, const Unit (&units)[N], double limit, bool magnitude)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        std::string number = StringFormat(units[i].format, value / units[i].divisor);
+        const double printed = PrintedValue(number);
+        const double compared = magnitude ? std::fabs(printed) : printed;
+        if (compared < limit || i + 1 == N) {
+            if (printed == 0 && !number.empty() && number[0] == '-') number.erase(0, 1);
+            return number + " " + units[i].name;
+        }
+    }
+    return {};
+}
+
+}  // namespace
 
 std::string FormatFrequency(double hz)
 {
     if (hz == 0)
         return "inf";
-    if (hz < 10000)
-        return StringFormat("%.3f Hz", hz);
-    if (hz < 10000000)
-        return StringFormat("%.3f kHz", hz / 1000);
-    return StringFormat("%.3f MHz", hz / 1000000);
+    static const Unit units[] = {{1, "%.3f", "Hz"}, {1000, "%.3f", "kHz"}, {1000000, "%.3f", "MHz"}};
+    return FormatInUnits(hz, units, 10000, false);
 }
 
 std::string FormatTimeNs(std::int64_t ns)
@@ -48,28 +87,27 @@ std::string FormatTimeNs(std::int64_t ns)
 
 std::string FormatTimeNsReal(double ns)
 {
-    const double magnitude = std::fabs(ns);
-    if (magnitude < 1000)
-        return StringFormat("%.3f нс", ns);
-    if (magnitude < 1000000)
-        return StringFormat("%.3f мкс", ns / 1000);
-    if (magnitude < 1000000000)
-        return StringFormat("%.3f мс", ns / 1000000);
-    return StringFormat("%.3f с", ns / 1000000000);
+    static const Unit units[] = {
+        {1, "%.3f", "нс"}, {1000, "%.3f", "мкс"}, {1000000, "%.3f", "мс"}, {1000000000, "%.3f", "с"}};
+    return FormatInUnits(ns, units, 1000, true);
 }
 
 std::string FormatMillivolts(double mv)
 {
-    if (std::fabs(mv) < 1000)
-        return StringFormat("%.3g мВ", mv);
-    return StringFormat("%.3g В", mv / 1000);
+    static const Unit units[] = {{1, "%.3g", "мВ"}, {1000, "%.3g", "В"}};
+    return FormatInUnits(mv, units, 1000, true);
 }
 
 std::string FormatMillivoltsPerDiv(double mvPerDiv)
 {
-    if (mvPerDiv < 1000)
-        return StringFormat("%g мВ/дел", mvPerDiv);
-    return StringFormat("%g В/дел", mvPerDiv / 1000);
+    static const Unit units[] = {{1, "%g", "мВ/дел"}, {1000, "%g", "В/дел"}};
+    return FormatInUnits(mvPerDiv, units, 1000, false);
+}
+
+std::string FormatVoltsValue(double volts)
+{
+    static const Unit units[] = {{1, "%g", "В"}};
+    return FormatInUnits(volts, units, 0, false);
 }
 
 int TDivMantissa(unsigned tDiv)

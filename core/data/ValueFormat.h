@@ -10,6 +10,10 @@
 #include <cstdint>
 #include <string>
 
+// Units are chosen by the number as printed: a value that rounds up to the next unit's threshold
+// prints in that unit ("10.000 kHz", never "10000.000 Hz"), and a number that prints as zero
+// has no sign.
+
 // "inf" for 0, else Hz below 10000, kHz below 10000000, MHz above ("%.3f").
 std::string FormatFrequency(double hz);
 
@@ -25,6 +29,9 @@ std::string FormatMillivolts(double mv);
 
 // A volts/div value given in millivolts: "%g мВ/дел" below 1000, else "%g В/дел".
 std::string FormatMillivoltsPerDiv(double mvPerDiv);
+
+// Volts as "%g В", whatever the size.
+std::string FormatVoltsValue(double volts);
 
 // Mantissa of the 1-2-5 time/div sequence: 1, 2, 5 for t mod 3 = 0, 1, 2.
 int TDivMantissa(unsigned tDiv);

@@ -98,7 +98,7 @@ std::string FormatOffsetVolts(const OscData& data, int trace)
         return {};
     const double v = static_cast<double>(data.y_offset[trace]) * data.GetStepMillivolts() * data.GetVoltScale(trace)
                      * GainRatio(data, trace) / 1000;
-    return StringFormat("%g В", v);
+    return FormatVoltsValue(v);
 }
 
 std::string FormatStepVolts(const OscData& data, int channel)

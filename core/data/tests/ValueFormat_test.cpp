@@ -91,6 +91,48 @@ TEST_F(ValueFormat, TimeBase)
     EXPECT_EQ(FormatMemoryDurationOf(131072, 0xFFFFFFFFu, 1), "9223372036.854 с");  // saturates
 }
 
+struct Edge {
+    double value;
+    const char* text;
+};
+
+// Each unit threshold from both sides: the unit is the one the rounded number belongs in.
+TEST_F(ValueFormat, UnitsFollowTheRoundedNumber)
+{
+    const Edge frequency[] = {
+        {9999.9994, "9999.999 Hz"},   {9999.9996, "10.000 kHz"},      {10000, "10.000 kHz"},
+        {9999999.4, "9999.999 kHz"},  {9999999.6, "10.000 MHz"},      {10000000, "10.000 MHz"},
+        {-0.0004, "0.000 Hz"},        {-12.5, "-12.500 Hz"},
+    };
+    for (const Edge& e : frequency) EXPECT_EQ(FormatFrequency(e.value), e.text) << e.value;
+
+    const Edge time[] = {
+        {999.9994, "999.999 нс"},     {999.9996, "1.000 мкс"},        {-999.9996, "-1.000 мкс"},
+        {999999.4, "999.999 мкс"},    {999999.6, "1.000 мс"},         {-999999.6, "-1.000 мс"},
+        {999999499.9, "999.999 мс"},  {999999500.1, "1.000 с"},       {-0.0004, "0.000 нс"},
+        {-0.0, "0.000 нс"},           {-0.0006, "-0.001 нс"},
+    };
+    for (const Edge& e : time) EXPECT_EQ(FormatTimeNsReal(e.value), e.text) << e.value;
+
+    const Edge volts[] = {
+        {999.4, "999 мВ"},  {999.7, "1 В"},   {-999.7, "-1 В"},  {999.5, "1 В"},
+        {-0.0, "0 мВ"},     {-0.001, "-0.001 мВ"},
+    };
+    for (const Edge& e : volts) EXPECT_EQ(FormatMillivolts(e.value), e.text) << e.value;
+
+    const Edge perDiv[] = {
+        {999.9994, "999.999 мВ/дел"}, {999.9996, "1 В/дел"}, {1000, "1 В/дел"}, {-0.0, "0 мВ/дел"},
+    };
+    for (const Edge& e : perDiv) EXPECT_EQ(FormatMillivoltsPerDiv(e.value), e.text) << e.value;
+
+    EXPECT_EQ(FormatVoltsValue(-0.0), "0 В");
+    EXPECT_EQ(FormatVoltsValue(-0.2), "-0.2 В");
+
+    // Through the time/div forms: points at 1 ms/div (100 µs a point).
+    EXPECT_EQ(FormatPointsAsTime(9.999996, 18), "1.000 мс");
+    EXPECT_EQ(FormatPointsAsTime(9.999994, 18), "999.999 мкс");
+}
+
 TEST(ValueFormatThreadLocale, FormattingLeavesTheCallersLocaleInPlace)
 {
     const std::string name = EnterCommaLocale();

@@ -1,7 +1,9 @@
 // Each variant's settings stored in and restored from its configuration section.
 
+#include "core/config/ArchiveCheck.h"
 #include "core/config/ConfigSections.h"
 #include "core/data/DataV1.h"
+#include "core/data/DataV2.h"
 #include "core/data/DataV3.h"
 #include "core/data/DataV5.h"
 #include "support/DataTestSupport.h"
@@ -141,6 +143,13 @@ TEST_F(DataModelTest, FirstRunStartsFromTheDefaults)
     }
 }
 
+std::string Repeat(const std::string& s, std::size_t n)
+{
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) out += s;
+    return out;
+}
+
 // Replaces the first occurrence of `from` in the variant's stored section.
 void EditSection(const std::string& section, const std::string& from, const std::string& to)
 {
@@ -204,6 +213,28 @@ TEST_F(DataModelTest, UnreadableSectionsGiveTheDefaultsCompletely)
         EditSection(section, "<x_zoom_in>7</x_zoom_in>", "<x_zoom_in>0</x_zoom_in>");
         expectDefaults("zero zoom");
 
+        // Text the archive library cannot read safely is refused before it reads a byte.
+        storeFilled();
+        EditSection(section, "</mode>", "</mode" + std::string(50000, 'A') + ">");
+        expectDefaults("50,000-character closing tag");
+
+        storeFilled();
+        EditSection(section, "</mode>", "</modeAAAAAAAA>");
+        expectDefaults("closing tag longer than its element");
+
+        storeFilled();
+        EditSection(section, "<str_datalogger_fn>\n\t\t\t<count>2</count>",
+                    "<str_datalogger_fn>\n\t\t\t<count>4294967295</count>");
+        expectDefaults("count far beyond its items");
+
+        storeFilled();
+        EditSection(section, "<str>", "<str>" + Repeat("<a>", 100000) + Repeat("</a>", 100000));
+        expectDefaults("deep nesting");
+
+        storeFilled();
+        ConfigSections[section] += std::string(kMaxSectionBytes, ' ');
+        expectDefaults("beyond the section cap");
+
         storeFilled();
         EditSection(section, "<u_div>\n\t\t\t<count>3</count>\n\t\t\t<item>5</item>",
                     "<u_div>\n\t\t\t<count>3</count>\n\t\t\t<item>20</item>");
@@ -216,6 +247,44 @@ TEST_F(DataModelTest, UnreadableSectionsGiveTheDefaultsCompletely)
         expectDefaults("trigger direction 3");
 
         ConfigSections.erase(section);
+    }
+}
+
+TEST_F(DataModelTest, ARenamedElementIsReadByItsPlace)
+{
+    // Well-formed but renamed: read by position, and without the archive library reading past
+    // the name it expects.
+    {
+        DataV2 data;
+        data.x_offset = 4321;
+    }
+    EditSection("data_v2", "<x_offset>", "<x_offset_renamed_to_longer>");
+    EditSection("data_v2", "</x_offset>", "</x_offset_renamed_to_longer>");
+    DataV2 data;
+    EXPECT_EQ(data.x_offset, 4321);
+}
+
+TEST_F(DataModelTest, ARestoredModelNeverStartsRecording)
+{
+    for (int version = 1; version <= 5; ++version) {
+        SCOPED_TRACE(version);
+        {
+            auto data = MakeVariant(version);
+            FillStoredFields(*data, 0);
+            data->mode |= MODE_RECORDER;
+            data->osc_cr |= OSC_CR_RECORDER;
+        }
+        // Installed as the program does at start-up, and built directly.
+        ASSERT_TRUE(SelectOscDataVersion(version, 0));
+        const auto built = MakeVariant(version);
+        for (const OscData* data : {GetOscData(), built.get()}) {
+            EXPECT_EQ(data->mode & MODE_RECORDER, 0u);
+            EXPECT_EQ(data->osc_cr & OSC_CR_RECORDER, 0);
+            // Everything else stored is kept.
+            EXPECT_EQ(data->osc_cr, 0x3023);
+            EXPECT_NE(data->mode & MODE_LINEAR, 0u);
+        }
+        DeleteOscData();
     }
 }
 

@@ -102,7 +102,7 @@ TEST_P(VariantGetters, ConstantsAndLimitsFollowTheConfiguration)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllVariants, VariantGetters, ::testing::ValuesIn(kVariants),
-                         [](const auto& info) { return "V" + std::to_string(info.param.version); });
+                         [](const auto& info) { return std::string("V").append(std::to_string(info.param.version)); });
 
 TEST_F(DataModelTest, GainIndexPerVariant)
 {

@@ -75,6 +75,14 @@ TEST_F(OscFormat, VersionFourHasNoVoltStep)
     DataV4 data;
     for (int trace = 0; trace < 3; ++trace)
         EXPECT_EQ(FormatVDiv(data, trace), "0 мВ/дел") << trace;
+    // Negative values times the zero step are plain zero.
+    data.measure_min[0] = -40;
+    data.trigger_level[0] = -3;
+    data.y_offset[0] = -10;
+    EXPECT_EQ(FormatMeasuredMin(data, 0), "0 мВ");
+    EXPECT_EQ(FormatTriggerLevel(data), "0 мВ");
+    EXPECT_EQ(FormatVolts(data, 0, -7), "0 мВ");
+    EXPECT_EQ(FormatOffsetVolts(data, 0), "0 В");
 }
 
 TEST_F(OscFormat, TriggerLevel)
