@@ -17,6 +17,8 @@ constexpr int kAutoSizeMargin = 15;
 constexpr int kFitMargin = 10;
 constexpr int kAutoSizeCheckRoom = 10;
 constexpr int kFitCheckRoom = 20;
+// The middle button's double click (WM_MBUTTONDBLCLK).
+constexpr UINT kMiddleDoubleClick = 0x0209;
 
 }  // namespace
 
@@ -28,7 +30,7 @@ BEGIN_MESSAGE_MAP(CReportCtrl, CListCtrl)
     ON_MESSAGE(WM_RBUTTONDOWN, &CReportCtrl::OnButtonDown)
     ON_MESSAGE(WM_RBUTTONDBLCLK, &CReportCtrl::OnButtonDown)
     ON_MESSAGE(WM_MBUTTONDOWN, &CReportCtrl::OnButtonDown)
-    ON_MESSAGE(WM_MBUTTONDOWN + 2, &CReportCtrl::OnButtonDown)  // the middle button's double click
+    ON_MESSAGE(kMiddleDoubleClick, &CReportCtrl::OnButtonDown)
     ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, &CReportCtrl::OnCustomDraw)
     ON_NOTIFY_REFLECT(LVN_COLUMNCLICK, &CReportCtrl::OnColumnClick)
 END_MESSAGE_MAP()

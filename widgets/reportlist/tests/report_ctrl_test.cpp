@@ -164,6 +164,7 @@ TEST_F(ReportCtrlTest, ASecondClickOnASelectedRowOpensTheEditor)
     CString shown;
     report.GetEditor()->GetWindowText(shown);
     EXPECT_EQ(shown, "net2");
+    ASSERT_TRUE(uitest::RenderToPng(&host, uitest::OutputPath("widgets_reportlist/editing.png")));
 
     // A click while editing only closes the editor, even on an editable cell.
     uitest::ClickAt(&report, CellCentre(report, 2, 2));
@@ -345,31 +346,16 @@ TEST_F(ReportCtrlTest, RowDataColoursAndStates)
     EXPECT_EQ(Checks(), (std::vector<bool>{true, false, false}));
 }
 
-TEST_F(ReportCtrlTest, ColumnWidthsFollowTheirTexts)
+TEST_F(ReportCtrlTest, AStretchedColumnTakesTheRestButNeverLessThanNothing)
 {
-    const int header = report.GetStringWidth("Имя");
-    const int widest = report.GetStringWidth("net3");
-    report.SetItemText(3, 1, "a much longer net name");
-    report.AutoSizeColumn(1);
-    EXPECT_EQ(report.GetColumnWidth(1), std::max(header, report.GetStringWidth("a much longer net name")) + 15);
-    (void)widest;
-    report.SetCheckMode(CReportCtrl::Multiple);
-    report.AutoSizeColumn(0);
-    EXPECT_EQ(report.GetColumnWidth(0), std::max(report.GetStringWidth("Цепь"), report.GetStringWidth("A7")) + 15 + 10);
-    report.FitColumnToText(2, "Ub = -999.999 мВ");
-    EXPECT_EQ(report.GetColumnWidth(2), report.GetStringWidth("Ub = -999.999 мВ") + 10);
-    report.FitColumnToText(0, "");
-    EXPECT_EQ(report.GetColumnWidth(0), report.GetStringWidth("Цепь") + 10 + 20);
-
     CRect client;
     report.GetClientRect(&client);
     report.StretchColumnToClient(1);
     EXPECT_EQ(report.GetColumnWidth(0) + report.GetColumnWidth(1) + report.GetColumnWidth(2), client.Width());
     report.SetColumnWidth(0, client.Width() + 50);
     report.StretchColumnToClient(1);
-    EXPECT_EQ(report.GetColumnWidth(1), 0) << "never negative";
+    EXPECT_EQ(report.GetColumnWidth(1), 0);
 
-    EXPECT_EQ(report.GetColumnCount(), 3);
     EXPECT_EQ(report.GetHeaderText(2), "Значение");
     EXPECT_EQ(report.GetHeaderText(3), "");
 }
