@@ -172,6 +172,8 @@ public:
     BOOL DeleteItem(int item);
     BOOL DeleteAllItems();
     int GetItemCount() const;
+    // Rows of tabs: 1 with any tab, 0 without.
+    int GetRowCount() const;
     int GetCurSel() const;
     int SetCurSel(int item);
     BOOL GetItem(int item, TCITEM* tabItem) const;

@@ -1,12 +1,15 @@
 #include "platform/ui/ListCtrl.h"
 
+#include "platform/gdi/DC.h"
 #include "platform/gdi/GdiInternal.h"
 #include "platform/ui/WndImpl.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -27,6 +30,10 @@ private:
 };
 
 constexpr int kDataRole = Qt::UserRole;
+// A cell's image: its index in the small image list, or -1.
+constexpr int kImageRole = Qt::UserRole + 1;
+// A press this far into the first cell lands on the row's check box (the state image).
+constexpr int kStateIconWidth = 20;
 
 }  // namespace
 
@@ -40,6 +47,9 @@ public:
     CellDelegate(HWND list, QObject* parent) : QStyledItemDelegate(parent), list_(list) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
 private:
     HWND list_;
 };
@@ -49,7 +59,21 @@ public:
     explicit HeaderBehaviour(QHeaderView* header) : header_(header) {}
     QWidget* CreateWidget(Record&, QWidget*) override { return header_; }
     bool DefProc(Record&, UINT, WPARAM, LPARAM, LRESULT&) override { return false; }
+    // Without HDS_BUTTONS the items are labels, not buttons.
+    void StyleChanged(Record& r) override { header_->setSectionsClickable((r.style & HDS_BUTTONS) != 0); }
     QHeaderView* header_;
+};
+
+// The rows of an owner-drawn list go to its owner whole, one WM_DRAWITEM each.
+class ListTree : public QTreeWidget {
+public:
+    ListTree(HWND list, QWidget* parent) : QTreeWidget(parent), list_(list) {}
+
+protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    HWND list_;
 };
 
 }  // namespace
@@ -60,8 +84,9 @@ public:
 
     QWidget* CreateWidget(Record& r, QWidget* parent) override
     {
-        tree_ = new QTreeWidget(parent);
+        tree_ = new ListTree(r.HandleValue(), parent);
         tree_->setRootIsDecorated(false);
+        tree_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
         tree_->setItemsExpandable(false);
         tree_->setUniformRowHeights(true);
         tree_->setColumnCount(0);
@@ -109,7 +134,8 @@ public:
             Record* rec = Find(h);
             if (rec == nullptr) return;
             auto* self = static_cast<ListViewBehaviour*>(rec->behaviour.get());
-            if (self->programmatic_) return;
+            // A move of the current cell within its row changes no row's state.
+            if (self->programmatic_ || now == before) return;
             if (before != nullptr) self->NotifyChange(*rec, self->tree_->indexOfTopLevelItem(before), LVIS_SELECTED | LVIS_FOCUSED, 0);
             if ((rec = Find(h)) == nullptr) return;
             if (now != nullptr) self->NotifyChange(*rec, self->tree_->indexOfTopLevelItem(now), 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -155,14 +181,32 @@ public:
         for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
             QTreeWidgetItem* item = tree_->topLevelItem(i);
             if (Checkboxes()) {
-                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
                 if (!item->data(0, Qt::CheckStateRole).isValid()) item->setCheckState(0, Qt::Unchecked);
             } else {
-                item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
                 item->setData(0, Qt::CheckStateRole, QVariant());
             }
         }
     }
+
+    // The row whose check box lies under a point of the viewport, or null. Qt's own toggling
+    // (at the release, for user-checkable items) is not used: rows are never user-checkable.
+    QTreeWidgetItem* StateIconAt(const QPoint& p) const
+    {
+        if (!Checkboxes()) return nullptr;
+        const QModelIndex index = tree_->indexAt(p);
+        if (!index.isValid() || index.column() != 0) return nullptr;
+        if (p.x() >= tree_->visualRect(index).left() + kStateIconWidth) return nullptr;
+        return tree_->topLevelItem(index.row());
+    }
+
+    // A user's toggle: the parent hears of it through itemChanged.
+    static void Toggle(QTreeWidgetItem* item)
+    {
+        if (item != nullptr && item->data(0, Qt::CheckStateRole).isValid())
+            item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+
+    bool OwnerDraw() const { return (style_ & LVS_OWNERDRAWFIXED) != 0; }
 
     std::string GetText(const Record& r) const override { return r.text; }
 
@@ -180,6 +224,7 @@ public:
     HWND headerHwnd_ = nullptr;
     std::vector<int> formats_;
     LRESULT prepaint_ = CDRF_NOTIFYITEMDRAW;
+    HIMAGELIST smallImages_ = nullptr;
 
 private:
     class ViewportFilter : public QObject {
@@ -196,6 +241,11 @@ private:
                 cd.nmcd.dwDrawStage = CDDS_PREPAINT;
                 self->prepaint_ = NotifyParent(*rec, cd.nmcd.hdr);
                 return false;
+            }
+            if ((e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) &&
+                static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+                Toggle(self->StateIconAt(static_cast<QMouseEvent*>(e)->position().toPoint()));
+                if ((rec = Find(h_)) == nullptr) return true;
             }
             if (e->type() != QEvent::MouseButtonDblClick && e->type() != QEvent::MouseButtonRelease) return false;
             auto* me = static_cast<QMouseEvent*>(e);
@@ -223,12 +273,17 @@ private:
     std::unique_ptr<ViewportFilter> filter_;
 
     // Qt makes the first row current when the view gets the focus; no user chose it, so the
-    // parent hears nothing of it.
+    // parent hears nothing of it. Space toggles the focused row's check box.
     class FocusFilter : public QObject {
     public:
         explicit FocusFilter(ListViewBehaviour* self) : self_(self) {}
         bool eventFilter(QObject* object, QEvent* e) override
         {
+            if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Space &&
+                static_cast<QKeyEvent*>(e)->modifiers() == Qt::NoModifier && self_->Checkboxes()) {
+                Toggle(self_->tree_->currentItem());
+                return true;
+            }
             if (e->type() != QEvent::FocusIn || delivering_) return false;
             Guard guard(self_->programmatic_);
             delivering_ = true;
@@ -244,7 +299,76 @@ private:
     std::unique_ptr<FocusFilter> focusFilter_;
 };
 
+// An image of a live image list at the list's size; null for a stale list or index.
+QImage ImageListImage(HIMAGELIST list, int index)
+{
+    const CImageList* images = CImageList::FromHandle(list);
+    const HICON icon = images != nullptr ? images->GetIcon(index) : 0;
+    if (icon == 0) return QImage();
+    const QImage picture = gdi::IconToImage(icon);
+    if (picture.isNull() || picture.size() == QSize(images->Width(), images->Height())) return picture;
+    return picture.scaled(images->Width(), images->Height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 namespace {
+
+void CellDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    Record* r = Find(list_);
+    auto* self = r != nullptr ? dynamic_cast<ListViewBehaviour*>(r->behaviour.get()) : nullptr;
+    if (self == nullptr) return;
+    if (index.column() != 0 && (self->exStyle_ & LVS_EX_SUBITEMIMAGES) == 0) return;
+    const QVariant image = index.data(kImageRole);
+    if (!image.isValid()) return;
+    const QImage picture = ImageListImage(self->smallImages_, image.toInt());
+    if (picture.isNull()) return;
+    option->features |= QStyleOptionViewItem::HasDecoration;
+    option->icon = QIcon(QPixmap::fromImage(picture));
+    option->decorationSize = picture.size();
+}
+
+void ListTree::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    Record* r = Find(list_);
+    auto* self = r != nullptr ? dynamic_cast<ListViewBehaviour*>(r->behaviour.get()) : nullptr;
+    if (self == nullptr || !self->OwnerDraw()) {
+        QTreeWidget::drawRow(painter, option, index);
+        return;
+    }
+    QTreeWidgetItem* item = itemFromIndex(index.siblingAtColumn(0));
+    if (item == nullptr || r->parent == nullptr) return;
+    // The DC and the rectangle count from the header's top left corner, the corner of the client
+    // area inside the frame: there the header's item rectangles and the rows meet as the owner
+    // expects them to.
+    const QPoint shift = header()->isHidden() ? QPoint(0, 0) : header()->pos() - viewport()->pos();
+    const int left = header()->sectionViewportPosition(0);
+    DRAWITEMSTRUCT dis;
+    dis.CtlType = ODT_LISTVIEW;
+    dis.CtlID = static_cast<UINT>(r->ctrlId);
+    dis.itemID = static_cast<UINT>(index.row());
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.itemState = (item->isSelected() ? ODS_SELECTED : 0u) | (currentItem() == item ? ODS_FOCUS : 0u);
+    dis.hwndItem = list_;
+    dis.rcItem = RECT{left - shift.x(), option.rect.top() - shift.y(), left + header()->length() - shift.x(),
+                      option.rect.top() + option.rect.height() - shift.y()};
+    dis.itemData = self->Data(index.row());
+    painter->save();
+    painter->translate(shift);
+    CDC dc;
+    dc.AttachPainter(painter, width(), height());
+    dis.hDC = dc.m_hDC;
+    const HWND parent = r->parent;
+    const LRESULT drawn = Send(parent, WM_DRAWITEM, static_cast<WPARAM>(r->ctrlId), reinterpret_cast<LPARAM>(&dis));
+    if (drawn == 0) {
+        if (Record* again = Find(list_); again != nullptr && again->wnd != nullptr) {
+            LRESULT ignored = 0;
+            again->wnd->OnChildNotify(WM_DRAWITEM, static_cast<WPARAM>(dis.CtlID), reinterpret_cast<LPARAM>(&dis), &ignored);
+        }
+    }
+    dc.DetachPainter();
+    painter->restore();
+}
 
 void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
@@ -334,6 +458,15 @@ BOOL CHeaderCtrl::GetItem(int index, HDITEM* item) const
         std::memcpy(item->pszText, s.data(), n);
         item->pszText[n] = '\0';
     }
+    return TRUE;
+}
+
+BOOL CHeaderCtrl::GetItemRect(int index, LPRECT rect) const
+{
+    QHeaderView* h = HeaderOf(m_hWnd);
+    if (h == nullptr || rect == nullptr || index < 0 || index >= h->count()) return FALSE;
+    const int left = h->sectionPosition(index);
+    *rect = RECT{left, 0, left + h->sectionSize(index), h->height()};
     return TRUE;
 }
 
@@ -449,10 +582,7 @@ int CListCtrl::InsertItem(int item, const char* text)
         const int f = l->formats_[static_cast<std::size_t>(i)];
         row->setTextAlignment(i, (f == LVCFMT_RIGHT ? Qt::AlignRight : f == LVCFMT_CENTER ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
     }
-    if (l->Checkboxes()) {
-        row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
-        row->setCheckState(0, Qt::Unchecked);
-    }
+    if (l->Checkboxes()) row->setCheckState(0, Qt::Unchecked);
     t->insertTopLevelItem(at, row);
     return at;
 }
@@ -639,7 +769,11 @@ BOOL CListCtrl::GetSubItemRect(int item, int subItem, int area, CRect& rect) con
         const int x = l->tree_->header()->sectionViewportPosition(subItem);
         r.setLeft(x);
         r.setWidth(l->tree_->header()->sectionSize(subItem));
-        if (subItem == 0 && area == LVIR_LABEL && l->Checkboxes()) r.setLeft(r.left() + 20);
+        if (subItem == 0 && area == LVIR_LABEL && l->Checkboxes()) r.setLeft(r.left() + uiimpl::kStateIconWidth);
+        if (subItem == 0 && area == LVIR_LABEL && row->data(0, uiimpl::kImageRole).isValid()) {
+            const QImage image = uiimpl::ImageListImage(l->smallImages_, row->data(0, uiimpl::kImageRole).toInt());
+            if (!image.isNull()) r.setLeft(r.left() + image.width());
+        }
     }
     const QPoint topLeft = l->tree_->viewport()->mapTo(l->tree_, r.topLeft());
     rect = CRect(topLeft.x(), topLeft.y(), topLeft.x() + r.width(), topLeft.y() + r.height());
@@ -685,4 +819,77 @@ int CListCtrl::GetStringWidth(const char* text) const
     uiimpl::Record* r = uiimpl::Find(m_hWnd);
     const QFontMetrics fm(r != nullptr ? uiimpl::FontOf(*r) : uiimpl::DialogFont());
     return fm.horizontalAdvance(QString::fromUtf8(text != nullptr ? text : ""));
+}
+
+BOOL CListCtrl::GetItem(LVITEM* item) const
+{
+    ListViewBehaviour* l = ListOf(m_hWnd);
+    QTreeWidgetItem* row = l != nullptr && item != nullptr ? l->Item(item->iItem) : nullptr;
+    if (row == nullptr || item->iSubItem < 0 || item->iSubItem >= std::max(1, l->tree_->columnCount())) return FALSE;
+    if ((item->mask & LVIF_TEXT) != 0 && item->pszText != nullptr && item->cchTextMax > 0) {
+        const std::string s = row->text(item->iSubItem).toStdString();
+        const std::size_t n = uiimpl::CutOnCharacter(s, static_cast<std::size_t>(item->cchTextMax) - 1);
+        std::memcpy(item->pszText, s.data(), n);
+        item->pszText[n] = '\0';
+    }
+    if ((item->mask & LVIF_IMAGE) != 0) {
+        const QVariant image = row->data(item->iSubItem, uiimpl::kImageRole);
+        item->iImage = image.isValid() ? image.toInt() : -1;
+    }
+    if ((item->mask & LVIF_PARAM) != 0 && item->iSubItem == 0) item->lParam = static_cast<LPARAM>(l->Data(item->iItem));
+    if ((item->mask & LVIF_STATE) != 0 && item->iSubItem == 0) item->state = GetItemState(item->iItem, item->stateMask);
+    return TRUE;
+}
+
+BOOL CListCtrl::SetItem(const LVITEM* item)
+{
+    ListViewBehaviour* l = ListOf(m_hWnd);
+    QTreeWidgetItem* row = l != nullptr && item != nullptr ? l->Item(item->iItem) : nullptr;
+    if (row == nullptr || item->iSubItem < 0 || item->iSubItem >= std::max(1, l->tree_->columnCount())) return FALSE;
+    {
+        Guard guard(l->programmatic_);
+        if ((item->mask & LVIF_TEXT) != 0) row->setText(item->iSubItem, QString::fromUtf8(item->pszText != nullptr ? item->pszText : ""));
+        if ((item->mask & LVIF_IMAGE) != 0)
+            row->setData(item->iSubItem, uiimpl::kImageRole, item->iImage >= 0 ? QVariant(item->iImage) : QVariant());
+        if ((item->mask & LVIF_PARAM) != 0 && item->iSubItem == 0)
+            row->setData(0, uiimpl::kDataRole, QVariant::fromValue<qulonglong>(static_cast<qulonglong>(item->lParam)));
+    }
+    if ((item->mask & LVIF_STATE) != 0 && item->iSubItem == 0) return SetItemState(item->iItem, item->state, item->stateMask);
+    return TRUE;
+}
+
+CImageList* CListCtrl::SetImageList(CImageList* list, int kind)
+{
+    ListViewBehaviour* l = ListOf(m_hWnd);
+    if (l == nullptr || kind != LVSIL_SMALL) return nullptr;
+    CImageList* old = CImageList::FromHandle(l->smallImages_);
+    l->smallImages_ = list != nullptr ? list->m_hImageList : nullptr;
+    l->tree_->viewport()->update();
+    return old;
+}
+
+CImageList* CListCtrl::GetImageList(int kind) const
+{
+    ListViewBehaviour* l = ListOf(m_hWnd);
+    return l != nullptr && kind == LVSIL_SMALL ? CImageList::FromHandle(l->smallImages_) : nullptr;
+}
+
+int CListCtrl::GetScrollPos(int bar) const
+{
+    ListViewBehaviour* l = ListOf(m_hWnd);
+    if (l == nullptr) return 0;
+    if (bar == SB_HORZ) return l->tree_->horizontalScrollBar()->value();
+    return bar == SB_VERT ? GetTopIndex() : 0;
+}
+
+void CListCtrl::DrawItem(LPDRAWITEMSTRUCT) {}
+
+BOOL CListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    if (message != WM_DRAWITEM) return CWnd::OnChildNotify(message, wParam, lParam, result);
+    auto* dis = reinterpret_cast<LPDRAWITEMSTRUCT>(lParam);
+    if (dis == nullptr || dis->CtlType != ODT_LISTVIEW) return FALSE;
+    DrawItem(dis);
+    if (result != nullptr) *result = TRUE;
+    return TRUE;
 }

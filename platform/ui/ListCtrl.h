@@ -8,14 +8,24 @@
 // CDDS_ITEMPREPAINT ask whether to go on (CDRF_NOTIFYITEMDRAW / CDRF_NOTIFYSUBITEMDRAW), then
 // CDDS_ITEMPREPAINT | CDDS_SUBITEM lets the handler set clrText and clrTextBk of the cell.
 // Selected rows keep the highlight.
+//
+// Check boxes toggle as on Windows: at the press (and the double click) of the left button on a
+// row's box, and with Space on the focused row. A list with LVS_OWNERDRAWFIXED draws nothing of
+// its rows itself: each row goes to WM_DRAWITEM (see DRAWITEMSTRUCT), in the list's client
+// coordinates. Cells show images of the small image list: column 0 always, the other columns
+// with LVS_EX_SUBITEMIMAGES.
 
 #include "platform/ui/Controls.h"
+#include "platform/ui/ImageList.h"
 
 class CHeaderCtrl : public CWnd {
 public:
     int GetItemCount() const;
     BOOL GetItem(int index, HDITEM* item) const;
     BOOL SetItem(int index, HDITEM* item);
+    // The item's rectangle in the header's coordinates: unscrolled, so a list scrolled
+    // sideways by s pixels shows the item at left - s.
+    BOOL GetItemRect(int index, LPRECT rect) const;
 };
 
 class CListCtrl : public CWnd {
@@ -59,4 +69,17 @@ public:
     int GetTopIndex() const;
     int GetCountPerPage() const;
     int GetStringWidth(const char* text) const;
+
+    // LVIF_TEXT, LVIF_IMAGE (any cell), LVIF_PARAM and LVIF_STATE (the row, iSubItem 0).
+    BOOL GetItem(LVITEM* item) const;
+    BOOL SetItem(const LVITEM* item);
+    // LVSIL_SMALL only; the previous list.
+    CImageList* SetImageList(CImageList* list, int kind);
+    CImageList* GetImageList(int kind) const;
+    // SB_HORZ: how far the rows are scrolled sideways, in pixels; SB_VERT: the top row.
+    int GetScrollPos(int bar) const;
+
+    // Owner draw: one call per visible row. The default draws nothing.
+    virtual void DrawItem(LPDRAWITEMSTRUCT drawItem);
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 };

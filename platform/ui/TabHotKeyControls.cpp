@@ -121,6 +121,8 @@ public:
             result = TRUE;
             return true;
         case TCM_GETCURSEL: result = bar_->currentIndex(); return true;
+        // Qt's tab bar keeps its tabs on one row (scrolling them when they do not fit).
+        case TCM_GETROWCOUNT: result = bar_->count() > 0 ? 1 : 0; return true;
         case TCM_SETCURSEL: {
             result = bar_->currentIndex();
             if (!valid) result = -1;
@@ -364,6 +366,7 @@ LONG CTabCtrl::InsertItem(int item, TCITEM* tabItem)
 BOOL CTabCtrl::DeleteItem(int item) { return static_cast<BOOL>(SendMessage(TCM_DELETEITEM, static_cast<WPARAM>(static_cast<std::intptr_t>(item)))); }
 BOOL CTabCtrl::DeleteAllItems() { return static_cast<BOOL>(SendMessage(TCM_DELETEALLITEMS)); }
 int CTabCtrl::GetItemCount() const { return static_cast<int>(const_cast<CTabCtrl*>(this)->SendMessage(TCM_GETITEMCOUNT)); }
+int CTabCtrl::GetRowCount() const { return static_cast<int>(const_cast<CTabCtrl*>(this)->SendMessage(TCM_GETROWCOUNT)); }
 int CTabCtrl::GetCurSel() const { return static_cast<int>(const_cast<CTabCtrl*>(this)->SendMessage(TCM_GETCURSEL)); }
 int CTabCtrl::SetCurSel(int item) { return static_cast<int>(SendMessage(TCM_SETCURSEL, static_cast<WPARAM>(static_cast<std::intptr_t>(item)))); }
 BOOL CTabCtrl::GetItem(int item, TCITEM* tabItem) const

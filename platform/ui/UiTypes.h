@@ -247,6 +247,7 @@ inline constexpr DWORD ES_UPPERCASE = 0x8;
 inline constexpr DWORD ES_PASSWORD = 0x20;
 inline constexpr DWORD ES_AUTOVSCROLL = 0x40;
 inline constexpr DWORD ES_AUTOHSCROLL = 0x80;
+inline constexpr DWORD ES_NOHIDESEL = 0x100;
 inline constexpr DWORD ES_READONLY = 0x800;
 inline constexpr DWORD ES_WANTRETURN = 0x1000;
 inline constexpr DWORD ES_NUMBER = 0x2000;
@@ -632,6 +633,7 @@ inline constexpr UINT TCM_GETCURSEL = TCM_FIRST + 11;
 inline constexpr UINT TCM_SETCURSEL = TCM_FIRST + 12;
 inline constexpr UINT TCM_HITTEST = TCM_FIRST + 13;
 inline constexpr UINT TCM_ADJUSTRECT = TCM_FIRST + 40;
+inline constexpr UINT TCM_GETROWCOUNT = TCM_FIRST + 44;
 inline constexpr UINT TCHT_NOWHERE = 0x1;
 inline constexpr UINT TCHT_ONITEM = 0x6;
 
@@ -720,6 +722,45 @@ inline constexpr int HDF_CENTER = 2;
 inline constexpr UINT HDI_WIDTH = 0x1;
 inline constexpr UINT HDI_TEXT = 0x2;
 inline constexpr UINT HDI_FORMAT = 0x4;
+inline constexpr UINT LVIF_TEXT = 0x1;
+inline constexpr UINT LVIF_IMAGE = 0x2;
+inline constexpr UINT LVIF_PARAM = 0x4;
+inline constexpr int LVSIL_NORMAL = 0;
+inline constexpr int LVSIL_SMALL = 1;
+
+// One cell (iSubItem > 0) or a row's first cell and row data: the fields under mask. Text is
+// copied out up to cchTextMax bytes (zero-terminated, whole characters); iImage -1 is no image.
+struct LVITEM {
+    UINT mask = 0;
+    int iItem = 0;
+    int iSubItem = 0;
+    UINT state = 0;
+    UINT stateMask = 0;
+    char* pszText = nullptr;
+    int cchTextMax = 0;
+    int iImage = -1;
+    LPARAM lParam = 0;
+};
+
+// Owner-drawn controls: WM_DRAWITEM goes to the parent; unhandled there (result 0) it comes back
+// to the control as a reflected notification (OnChildNotify), which calls its DrawItem.
+inline constexpr UINT WM_DRAWITEM = 0x002B;
+inline constexpr UINT ODT_LISTVIEW = 102;
+inline constexpr UINT ODA_DRAWENTIRE = 0x1;
+inline constexpr UINT ODS_SELECTED = 0x1;
+inline constexpr UINT ODS_FOCUS = 0x10;
+struct DRAWITEMSTRUCT {
+    UINT CtlType = 0;
+    UINT CtlID = 0;
+    UINT itemID = 0;
+    UINT itemAction = 0;
+    UINT itemState = 0;
+    HWND hwndItem = nullptr;
+    HDC hDC = 0;
+    RECT rcItem{0, 0, 0, 0};
+    DWORD_PTR itemData = 0;
+};
+using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
 
 struct LVHITTESTINFO {
     POINT pt{0, 0};

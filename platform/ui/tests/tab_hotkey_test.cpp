@@ -45,10 +45,12 @@ TEST(TabControl, ClicksAskBeforeChangingAndCodeChangesAreSilent)
     auto* tabs = static_cast<CTabCtrl*>(host.GetDlgItem(1000));
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->GetCurSel(), -1);
+    EXPECT_EQ(tabs->GetRowCount(), 0);
     EXPECT_EQ(tabs->InsertItem(0, "Условие"), 0);
     EXPECT_EQ(tabs->InsertItem(1, "Данные"), 1);
     EXPECT_EQ(tabs->InsertItem(TCIF_TEXT | TCIF_PARAM, 9, "Результаты", -1, 77), 2);
     EXPECT_EQ(tabs->GetCurSel(), 0);
+    EXPECT_EQ(tabs->GetRowCount(), 1) << "Qt's tab bar keeps one row";
     EXPECT_EQ(tabs->SetCurSel(2), 0);
     EXPECT_EQ(tabs->SetCurSel(5), -1);
     EXPECT_TRUE(host.codes.empty());
