@@ -45,6 +45,8 @@ CPrintDialog::~CPrintDialog() = default;
 
 void CPrintDialog::Adopt()
 {
+    if (m_pd.dmOrientation == DMORIENT_LANDSCAPE) d->printer->setPageOrientation(QPageLayout::Landscape);
+    else if (m_pd.dmOrientation == DMORIENT_PORTRAIT) d->printer->setPageOrientation(QPageLayout::Portrait);
     d->dc.AttachPrinter(d->printer.get(), &Impl::Abort, d.get(), &Impl::Name);
     m_pd.hDC = d->dc.GetSafeHdc();
 }
@@ -80,6 +82,7 @@ INT_PTR CPrintDialog::DoModal()
 {
     if (!uiimpl::OnUiThread()) return IDCANCEL;
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (m_pd.dmOrientation == DMORIENT_LANDSCAPE) printer->setPageOrientation(QPageLayout::Landscape);
     QWidget* parent = uiimpl::WidgetOf(parent_ != nullptr ? parent_ : AfxGetMainWnd());
     if (parent != nullptr) parent = parent->window();
     QPointer<QPrintDialog> dialog = new QPrintDialog(printer.get(), parent);
@@ -114,6 +117,8 @@ INT_PTR CPrintDialog::DoModal()
     delete dialog.data();
     if (!accepted) return IDCANCEL;
     d->printer = std::move(printer);
+    // The user's choice in the dialog stands.
+    m_pd.dmOrientation = d->printer->pageLayout().orientation() == QPageLayout::Landscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
     Adopt();
     return IDOK;
 }

@@ -23,10 +23,16 @@ inline constexpr DWORD PD_USEDEVMODECOPIESANDCOLLATE = 0x40000;
 // Kept for callers; printing into a PDF file stays offered, the only "file" Linux users print to.
 inline constexpr DWORD PD_HIDEPRINTTOFILE = 0x100000;
 
+inline constexpr short DMORIENT_PORTRAIT = 1;
+inline constexpr short DMORIENT_LANDSCAPE = 2;
+
 struct PRINTDLG {
     DWORD Flags = 0;
     HDC hDC = 0;  // the printer DC once chosen; a caller may also put its own here
     WORD nCopies = 1;
+    // The page orientation the printer starts with (0: the printer's own default), as a
+    // printer's device mode would carry it.
+    short dmOrientation = 0;
 };
 
 class CPrintDialog {

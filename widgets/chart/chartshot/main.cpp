@@ -95,6 +95,8 @@ int main(int argc, char** argv)
         if (!written) std::fprintf(stderr, "velkaro-chartshot: could not write %s\n", file.c_str());
     } else {
         CPrintDialog dialog(FALSE);
+        // A screen-shaped chart fills a sideways page best.
+        dialog.m_pd.dmOrientation = DMORIENT_LANDSCAPE;
         const bool ready = !pdf.empty() ? dialog.SelectPdfFile(pdf.c_str()) : dialog.SelectPrinter(queue.c_str());
         if (!ready) {
             std::fprintf(stderr, "velkaro-chartshot: no printer queue \"%s\"\n", queue.c_str());
