@@ -181,18 +181,20 @@ public:
         Refill();
     }
 
-    void Clear() override
+    void Empty() override
     {
-        chart_->SuspendRedraw();
-        Empty();
-        chart_->ResumeRedraw();
+        for (CChartLineSerie* s : lines_) s->RemoveAllPoints();
+        for (CChartBiLineSerie* s : bands_) s->RemoveAllPoints();
+        for (auto& byAge : logic_)
+            for (auto& byChannel : byAge)
+                for (CChartBiLineSerie* s : byChannel) s->RemoveAllPoints();
+        triggerLevelArrow_->RemoveAllPoints();
+        triggerLevelArrow_->SetPointType(CChartPointsSerie::TriangleLeft);
     }
 
-    void Refill() override
+    void Fill() override
     {
-        chart_->SuspendRedraw();
-        Empty();
-        Fill();
+        FillTraces();
         zeroA_.SetPosition(0);
         triggerLevel_.SetPosition(30);
         triggerLevelArrow_->AddPoint(297, 30);
@@ -200,7 +202,6 @@ public:
         triggerOffsetArrow_->RemoveAllPoints();
         triggerOffsetArrow_->AddPoint(150, 124);
         bufferLimit_.SetPosition(kNewPoints);
-        chart_->ResumeRedraw();
     }
 
 protected:
@@ -216,19 +217,8 @@ protected:
         return arrow;
     }
 
-    void Empty()
-    {
-        for (CChartLineSerie* s : lines_) s->RemoveAllPoints();
-        for (CChartBiLineSerie* s : bands_) s->RemoveAllPoints();
-        for (auto& byAge : logic_)
-            for (auto& byChannel : byAge)
-                for (CChartBiLineSerie* s : byChannel) s->RemoveAllPoints();
-        triggerLevelArrow_->RemoveAllPoints();
-        triggerLevelArrow_->SetPointType(CChartPointsSerie::TriangleLeft);
-    }
-
     // Channel A a sine with older data past the gap, B a square band, the math trace a triangle.
-    virtual void Fill()
+    virtual void FillTraces()
     {
         constexpr double kTwoPi = 2 * std::numbers::pi;
         for (int x = 0; x < kNewPoints; ++x) lines_[0]->AddPoint(x, std::round(60 * std::sin(kTwoPi * x / 80)));
@@ -241,7 +231,6 @@ protected:
         for (int x = 0; x < kNewPoints; ++x) lines_[4]->AddPoint(x, -100 + std::abs(x % 40 - 20));
     }
 
-    CChartCtrl* chart_ = nullptr;
     CChartFastStandardAxis* bottom_ = nullptr;
     CChartFastStandardAxis* left_ = nullptr;
     std::array<CChartLineSerie*, 6> lines_{};
@@ -261,7 +250,7 @@ public:
     using ScopeScreen::ScopeScreen;
 
 protected:
-    void Fill() override
+    void FillTraces() override
     {
         const double offsets[2] = {-120, -38};
         for (int c = 0; c < 2; ++c) {
@@ -316,10 +305,10 @@ public:
         Refill();
     }
 
-    void Clear() override { line_->RemoveAllPoints(); }
+    void Empty() override { line_->RemoveAllPoints(); }
 
     // An FFT of a 1 kHz square wave sampled at 200 kHz: odd harmonics over a noise floor.
-    void Refill() override
+    void Fill() override
     {
         std::vector<double> x(kBins);
         std::vector<double> y(kBins);
@@ -339,7 +328,6 @@ public:
     }
 
 private:
-    CChartCtrl* chart_ = nullptr;
     CChartLineSerie* line_ = nullptr;
 };
 
@@ -377,24 +365,17 @@ public:
         Refill();
     }
 
-    void Clear() override
+    void Empty() override
     {
-        chart_->SuspendRedraw();
         for (int i = 0; i < 3; ++i) {
             lines_[i]->RemoveAllPoints();
             points_[i]->RemoveAllPoints();
         }
-        chart_->ResumeRedraw();
     }
 
     // A low-pass with its corner at 20 kHz, measured at 25 frequencies from 50 Hz to 1 MHz.
-    void Refill() override
+    void Fill() override
     {
-        chart_->SuspendRedraw();
-        for (int i = 0; i < 3; ++i) {
-            lines_[i]->RemoveAllPoints();
-            points_[i]->RemoveAllPoints();
-        }
         for (int k = 0; k < 25; ++k) {
             const double f = 50 * std::pow(10.0, k * std::log10(20000.0) / 24);
             const double mean = -10 * std::log10(1 + (f / 20000) * (f / 20000));
@@ -404,16 +385,23 @@ public:
                 points_[i]->AddPoint(f, values[i]);
             }
         }
-        chart_->ResumeRedraw();
     }
 
 private:
-    CChartCtrl* chart_ = nullptr;
     CChartLineSerie* lines_[3] = {};
     CChartPointsSerie* points_[3] = {};
 };
 
 }  // namespace
+
+void ChartScene::Refill()
+{
+    if (chart_ == nullptr) return;
+    chart_->SuspendRedraw();
+    Empty();
+    Fill();
+    chart_->ResumeRedraw();
+}
 
 const std::vector<std::string>& ChartScene::Names()
 {

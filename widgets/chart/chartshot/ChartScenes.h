@@ -24,13 +24,19 @@ public:
     virtual CSize Size() const = 0;
     // Sets up axes, series and legend on a chart whose window exists; then fills it.
     virtual void Setup(CChartCtrl& chart) = 0;
-    // One refresh as the program's tick does it: empty the data series, then add their points
-    // again, with the chart's redraw suspended; the chart redraws once at the end.
-    virtual void Refill() = 0;
-    // Only the emptying part of Refill (redraw suspended and resumed around it).
-    virtual void Clear() = 0;
+    // One refresh as the program's tick does it: with the chart's redraw suspended, Empty then
+    // Fill; the chart redraws once at the end.
+    void Refill();
+    // The two halves of a refresh, for a caller that suspends the redraw itself: empty the data
+    // series, and add their points again.
+    virtual void Empty() = 0;
+    virtual void Fill() = 0;
+    CChartCtrl* Chart() const { return chart_; }
 
     explicit ChartScene(std::string name) : name_(std::move(name)) {}
+
+protected:
+    CChartCtrl* chart_ = nullptr;
 
 private:
     std::string name_;
