@@ -37,7 +37,7 @@ std::string CChartCrossHairCursor::FormatValue(const CChartAxis* axis, double va
     if (axis == nullptr) return std::string();
     if (const auto* standard = dynamic_cast<const CChartStandardAxis*>(axis)) {
         const double step = standard->GetTickIncrement();
-        if (step == 0 || !std::isfinite(step)) return std::string();
+        if (!(step > 0) || !std::isfinite(step)) return std::string();
         // Tick steps of 100 and more would ask for a negative count: those show whole numbers.
         const double decimals = std::ceil(-std::log10(std::abs(step))) + 1;
         return FormatFixed(value, static_cast<int>(std::clamp(decimals, 0.0, 15.0)));

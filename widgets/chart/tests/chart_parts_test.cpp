@@ -19,7 +19,7 @@ TEST(ChartCrossHair, ValuesAreWrittenWithDecimalsFromTheTickStep)
         double step;
         const char* text;
     };
-    for (const Case c : {Case{0.5, "1.23"}, Case{10, "1"}, Case{100, "1"}, Case{0.001, "1.2346"}, Case{0, ""}}) {
+    for (const Case c : {Case{0.5, "1.23"}, Case{10, "1"}, Case{100, "1"}, Case{0.001, "1.2346"}, Case{0, ""}, Case{-0.5, ""}}) {
         CChartStandardAxis axis;
         axis.SetTickIncrement(false, c.step);
         EXPECT_EQ(CChartCrossHairCursor::FormatValue(&axis, 1.23456), c.text) << c.step;
