@@ -6,6 +6,7 @@
 #include "platform/gdi/Image.h"
 #include "platform/ui/App.h"
 #include "platform/ui/Wnd.h"
+#include "platform/ui/testing/UiTest.h"
 #include "widgets/chart/ChartCrossHairCursor.h"
 #include "widgets/chart/ChartCtrl.h"
 #include "widgets/chart/chartshot/ChartScenes.h"
@@ -36,6 +37,9 @@ struct Stage {
         host.CreateEx(0, AfxRegisterWndClass(0), "bench", WS_POPUP, 0, 0, size.cx, size.cy, nullptr, nullptr);
         chart.Create("ChartCtrl", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, size.cx, size.cy), &host, 1000);
         scene->Setup(chart);
+        // Shown (off screen when there is no display), so paints really happen.
+        host.ShowWindow(SW_SHOW);
+        uitest::ProcessEvents();
     }
     ~Stage()
     {
@@ -89,6 +93,7 @@ void BM_CrossHairRepaint(benchmark::State& state)
     cursor->ShowValues(true);
     cursor->SetColor(RGB(255, 255, 255));
     const CRect plot = stage.chart.GetPlottingRect();
+    if (!stage.chart.IsWindowVisible()) state.SkipWithError("the chart is not shown");
     std::vector<double> samples;
     int x = 0;
     for (auto _ : state) {
