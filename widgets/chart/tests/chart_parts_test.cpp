@@ -186,6 +186,12 @@ TEST(ChartScrollBar, AnAutoHidingBarShowsOnlyUnderTheMouse)
     uitest::MouseMove(&s.h.chart, plot.CenterPoint());
     EXPECT_TRUE(bar->IsWindowVisible());
     ASSERT_TRUE(uitest::RenderToPng(&s.h.chart, uitest::OutputPath("widgets_chart/scroll_bar.png")));
+    // A click on the bar's right arrow scrolls the axis by one tenth of its span.
+    s.At(40);
+    CRect client;
+    bar->GetClientRect(&client);
+    uitest::ClickAt(bar, CPoint(client.right - 4, client.Height() / 2));
+    EXPECT_NEAR(s.axis->GetMin(), 410, 1e-9);
     s.axis->EnableScrollBar(false);
     EXPECT_FALSE(bar->IsWindowVisible());
 }
