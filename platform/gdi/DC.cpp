@@ -3,6 +3,7 @@
 #include "platform/gdi/DCImpl.h"
 
 #include <QPagedPaintDevice>
+#include <QPdfWriter>
 #include <QPainterPath>
 
 #include <cmath>
@@ -817,8 +818,9 @@ void CDC::DetachPainter()
 
 bool CDC::HasSurface() const { return d->HasSurface(); }
 
-void CDC::AttachPrinter(QPagedPaintDevice* device, void (*abort)(void*), void* context)
+void CDC::AttachPrinter(QPagedPaintDevice* device, void (*abort)(void*), void* context, void (*name)(void*, const char*))
 {
+    d->printerName = name;
     if (d->docStarted) AbortDoc();
     DetachPainter();
     d->memory = false;
@@ -834,9 +836,13 @@ int CDC::StartDoc(const DOCINFO* info)
     return StartDoc(info != nullptr ? info->lpszDocName : nullptr);
 }
 
-int CDC::StartDoc(const char* /*documentName*/)
+int CDC::StartDoc(const char* documentName)
 {
     if (d->printer == nullptr || d->docStarted) return SP_ERROR;
+    // The job carries the document's name, as the print queue shows it.
+    const char* name = documentName != nullptr ? documentName : "";
+    if (d->printerName != nullptr) d->printerName(d->printerContext, name);
+    else if (auto* pdf = dynamic_cast<QPdfWriter*>(d->printer)) pdf->setTitle(QString::fromUtf8(name));
     d->printPainter = std::make_unique<QPainter>();
     if (!d->printPainter->begin(d->printer)) {
         d->printPainter.reset();
@@ -880,8 +886,9 @@ int CDC::EndDoc()
 int CDC::AbortDoc()
 {
     if (!d->docStarted) return SP_ERROR;
-    if (d->printerAbort != nullptr) d->printerAbort(d->printerContext);
+    // The painter ends first, so the hook can discard whatever it left behind.
     if (d->printPainter->isActive()) d->printPainter->end();
+    if (d->printerAbort != nullptr) d->printerAbort(d->printerContext);
     d->printPainter.reset();
     d->external = nullptr;
     d->docStarted = false;
@@ -1028,6 +1035,8 @@ int CDC::SetMapMode(int mode)
     return std::exchange(d->s.mapMode, mode);
 }
 int CDC::GetMapMode() const { return d->s.mapMode; }
+CSize CDC::GetWindowExt() const { return d->s.windowExt; }
+CSize CDC::GetViewportExt() const { return d->s.viewportExt; }
 CSize CDC::SetWindowExt(int cx, int cy)
 {
     if (d->s.mapMode != MM_ANISOTROPIC || cx == 0 || cy == 0) return d->s.windowExt;

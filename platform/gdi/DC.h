@@ -76,8 +76,11 @@ public:
     void AttachPainter(QPainter* painter, int width, int height);
     void DetachPainter();
     // Window layer only: make this a printer DC for `device` (a QPrinter or a PDF writer, owned
-    // by the caller and outliving the document). `abort` is called by AbortDoc, if given.
-    void AttachPrinter(QPagedPaintDevice* device, void (*abort)(void* context) = nullptr, void* context = nullptr);
+    // by the caller and outliving the document). `abort` is called by AbortDoc once the page
+    // painting has ended, `name` by StartDoc with the document's name (a PDF writer takes the
+    // name as its title without one).
+    void AttachPrinter(QPagedPaintDevice* device, void (*abort)(void* context) = nullptr, void* context = nullptr,
+                       void (*name)(void* context, const char* documentName) = nullptr);
     bool HasSurface() const;
     // Platform code only: the pixels of a memory DC's selected bitmap (null for a window DC).
     QImage* GetSurfaceImage() const;
@@ -120,6 +123,8 @@ public:
     int GetMapMode() const;
     CSize SetWindowExt(int cx, int cy);
     CSize SetWindowExt(SIZE s) { return SetWindowExt(s.cx, s.cy); }
+    CSize GetWindowExt() const;
+    CSize GetViewportExt() const;
     CSize SetViewportExt(int cx, int cy);
     CSize SetViewportExt(SIZE s) { return SetViewportExt(s.cx, s.cy); }
     CPoint SetWindowOrg(int x, int y);

@@ -61,6 +61,7 @@ struct CDC::Impl {
     // Printer DCs.
     QPagedPaintDevice* printer = nullptr;
     void (*printerAbort)(void*) = nullptr;
+    void (*printerName)(void*, const char*) = nullptr;
     void* printerContext = nullptr;
     std::unique_ptr<QPainter> printPainter;
     bool docStarted = false;

@@ -909,9 +909,21 @@ BOOL CFont::CreatePointFontIndirect(const LOGFONT* font, CDC* dc)
     if (font == nullptr) return FALSE;
     LOGFONT lf = *font;
     const int dpi = dc != nullptr ? dc->GetDeviceCaps(LOGPIXELSY) : 96;
-    // Tenths of a point to pixels, rounded to the nearest pixel.
+    // Tenths of a point to device pixels, then to the DC's logical units, rounded to the
+    // nearest unit: on a scaled printer page the text keeps its point size.
     const long long tenths = std::llabs(static_cast<long long>(lf.lfHeight));
-    lf.lfHeight = -static_cast<LONG>((tenths * dpi + 360) / 720);
+    long long numerator = tenths * dpi;
+    long long denominator = 720;
+    if (dc != nullptr && dc->GetMapMode() == MM_ANISOTROPIC) {
+        const CSize window = dc->GetWindowExt();
+        const CSize viewport = dc->GetViewportExt();
+        if (window.cy != 0 && viewport.cy != 0) {
+            numerator *= std::llabs(static_cast<long long>(window.cy));
+            denominator *= std::llabs(static_cast<long long>(viewport.cy));
+        }
+    }
+    const long long height = std::min<long long>((numerator + denominator / 2) / denominator, 1LL << 20);
+    lf.lfHeight = -static_cast<LONG>(height);
     return CreateFontIndirect(&lf);
 }
 

@@ -15,7 +15,7 @@ class CWnd;
 
 namespace uihooks {
 
-enum class ModalKind { Dialog, MessageBox, FileDialog };
+enum class ModalKind { Dialog, MessageBox, FileDialog, PrintDialog };
 
 struct ModalContext {
     ModalKind kind = ModalKind::Dialog;
@@ -24,7 +24,8 @@ struct ModalContext {
     std::string text;            // message box text
     UINT type = 0;               // message box MB_* flags
     bool openDialog = false;     // file dialog: open rather than save
-    std::string fileName;        // file dialog: the name the answer carries (full path)
+    std::string fileName;        // file dialog: the name the answer carries (full path);
+                                 // print dialog: when set, OK prints into this PDF file
     // Ends the loop with a result (IDOK, IDCANCEL, IDYES, ...); a file dialog ended with IDOK
     // answers fileName.
     std::function<void(int result, const ModalContext& self)> end;

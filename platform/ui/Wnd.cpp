@@ -133,19 +133,22 @@ private:
         if (r == nullptr) return;
         UINT message = 0;
         const bool right = e->button() == Qt::RightButton;
+        const bool middle = e->button() == Qt::MiddleButton;
         switch (e->type()) {
-        case QEvent::MouseButtonPress: message = right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN; break;
-        case QEvent::MouseButtonRelease: message = right ? WM_RBUTTONUP : WM_LBUTTONUP; break;
+        case QEvent::MouseButtonPress: message = middle ? WM_MBUTTONDOWN : right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN; break;
+        case QEvent::MouseButtonRelease: message = middle ? WM_MBUTTONUP : right ? WM_RBUTTONUP : WM_LBUTTONUP; break;
         case QEvent::MouseButtonDblClick:
-            message = r->dblclks ? (right ? WM_RBUTTONDBLCLK : WM_LBUTTONDBLCLK) : (right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN);
+            if (middle) message = r->dblclks ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN;
+            else message = r->dblclks ? (right ? WM_RBUTTONDBLCLK : WM_LBUTTONDBLCLK) : (right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN);
             break;
         case QEvent::MouseMove: message = WM_MOUSEMOVE; break;
         default: return;
         }
-        if (e->button() == Qt::MiddleButton) return;
+        if (e->button() != Qt::NoButton && !right && !middle && e->button() != Qt::LeftButton) return;
         UINT flags = 0;
         if (e->buttons().testFlag(Qt::LeftButton)) flags |= MK_LBUTTON;
         if (e->buttons().testFlag(Qt::RightButton)) flags |= MK_RBUTTON;
+        if (e->buttons().testFlag(Qt::MiddleButton)) flags |= MK_MBUTTON;
         if (e->modifiers().testFlag(Qt::ShiftModifier)) flags |= MK_SHIFT;
         if (e->modifiers().testFlag(Qt::ControlModifier)) flags |= MK_CONTROL;
         const QPoint p = e->position().toPoint();
@@ -1445,6 +1448,9 @@ void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
 void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
 void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
 void CWnd::OnRButtonDblClk(UINT, CPoint) { Default(); }
+void CWnd::OnMButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnMButtonUp(UINT, CPoint) { Default(); }
+void CWnd::OnMButtonDblClk(UINT, CPoint) { Default(); }
 BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return static_cast<BOOL>(Default()); }
 void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
 void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }

@@ -232,6 +232,9 @@ public:
     afx_msg void OnRButtonDown(UINT flags, CPoint point);
     afx_msg void OnRButtonUp(UINT flags, CPoint point);
     afx_msg void OnRButtonDblClk(UINT flags, CPoint point);
+    afx_msg void OnMButtonDown(UINT flags, CPoint point);
+    afx_msg void OnMButtonUp(UINT flags, CPoint point);
+    afx_msg void OnMButtonDblClk(UINT flags, CPoint point);
     afx_msg BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
     afx_msg void OnKeyDown(UINT key, UINT repeat, UINT flags);
     afx_msg void OnKeyUp(UINT key, UINT repeat, UINT flags);

@@ -35,6 +35,9 @@ void Click(CWnd* wnd);
 void ClickAt(CWnd* wnd, CPoint point);
 void RightClickAt(CWnd* wnd, CPoint point);
 void DoubleClickAt(CWnd* wnd, CPoint point);
+// The middle button: a click, and a double click (press, release, double click, release).
+void MiddleClickAt(CWnd* wnd, CPoint point);
+void MiddleDoubleClickAt(CWnd* wnd, CPoint point);
 void MouseDown(CWnd* wnd, CPoint point, bool right = false);
 void MouseUp(CWnd* wnd, CPoint point, bool right = false);
 void MouseMove(CWnd* wnd, CPoint point, bool leftDown = false);

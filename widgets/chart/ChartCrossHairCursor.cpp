@@ -1,0 +1,91 @@
+#include "widgets/chart/ChartCrossHairCursor.h"
+
+#include "widgets/chart/ChartAxis.h"
+#include "widgets/chart/ChartCtrl.h"
+#include "widgets/chart/ChartLogarithmicAxis.h"
+#include "widgets/chart/ChartStandardAxis.h"
+
+#include <algorithm>
+#include <cmath>
+
+CChartCrossHairCursor::CChartCrossHairCursor(CChartCtrl* parent, CChartAxis* horizontal, CChartAxis* vertical)
+    : CChartCursor(parent), m_pHorizontalAxis(horizontal), m_pVerticalAxis(vertical)
+{
+    if (parent != nullptr) {
+        const CRect plot = parent->GetPlottingRect();
+        m_lXPos = plot.left + (plot.right - plot.left) / 2;
+        m_lYPos = plot.top + (plot.bottom - plot.top) / 2;
+    }
+}
+
+void CChartCrossHairCursor::SetAxes(CChartAxis* horizontal, CChartAxis* vertical)
+{
+    m_pHorizontalAxis = horizontal;
+    m_pVerticalAxis = vertical;
+}
+
+void CChartCrossHairCursor::OnMouseMove(int x, int y)
+{
+    m_lXPos = x;
+    m_lYPos = y;
+    if (m_pHorizontalAxis != nullptr) m_dXValue = m_pHorizontalAxis->ScreenToValue(x);
+    if (m_pVerticalAxis != nullptr) m_dYValue = m_pVerticalAxis->ScreenToValue(y);
+}
+
+std::string CChartCrossHairCursor::FormatValue(const CChartAxis* axis, double value)
+{
+    if (axis == nullptr) return std::string();
+    if (const auto* standard = dynamic_cast<const CChartStandardAxis*>(axis)) {
+        const double step = standard->GetTickIncrement();
+        if (!(step > 0) || !std::isfinite(step)) return std::string();
+        // Tick steps of 100 and more would ask for a negative count: those show whole numbers.
+        const double decimals = std::ceil(-std::log10(std::abs(step))) + 1;
+        return FormatFixed(value, static_cast<int>(std::clamp(decimals, 0.0, 15.0)));
+    }
+    if (dynamic_cast<const CChartLogarithmicAxis*>(axis) != nullptr) {
+        const double g = std::log10(value);
+        if (g > 6) return FormatFixed(value / 1e6, 1) + "M";
+        if (g > 3) return FormatFixed(value / 1e3, 1) + "k";
+        if (g < 0) return FormatFixed(value, static_cast<int>(std::min(std::trunc(std::abs(g) + 0.1) + 1, 15.0)));
+        return FormatFixed(value, 1);
+    }
+    return FormatFixed(value, 2);
+}
+
+void CChartCrossHairCursor::Draw(CDC* dc)
+{
+    if (dc == nullptr || m_pParentCtrl == nullptr) return;
+    const CRect plot = m_pParentCtrl->GetPlottingRect();
+    CPen pen(PS_SOLID, 1, m_colCursor);
+    CPen* oldPen = dc->SelectObject(&pen);
+    dc->MoveTo(m_lXPos, plot.top);
+    dc->LineTo(m_lXPos, plot.bottom);
+    dc->MoveTo(plot.left, m_lYPos);
+    dc->LineTo(plot.right, m_lYPos);
+    dc->SelectObject(oldPen);
+    if (!m_bShowValues || m_pHorizontalAxis == nullptr || m_pVerticalAxis == nullptr) return;
+
+    CFont font;
+    font.CreatePointFont(m_pHorizontalAxis->GetFontSize(), m_pHorizontalAxis->GetFontName().c_str(), dc);
+    CFont* oldFont = dc->SelectObject(&font);
+    const int oldBk = dc->SetBkMode(TRANSPARENT);
+    const COLORREF oldColor = dc->GetTextColor();
+
+    const std::string xText = FormatValue(m_pHorizontalAxis, m_dXValue);
+    if (!xText.empty()) {
+        const CSize s = dc->GetTextExtent(xText);
+        const int x = m_lXPos + s.cx > plot.right ? m_lXPos - s.cx : m_lXPos;
+        dc->SetTextColor(m_pHorizontalAxis->GetTextColor());
+        dc->TextOut(x, plot.bottom - s.cy - 2, xText);
+    }
+    const std::string yText = FormatValue(m_pVerticalAxis, m_dYValue);
+    if (!yText.empty()) {
+        const CSize s = dc->GetTextExtent(yText);
+        const int y = m_lYPos < plot.top + s.cy ? m_lYPos : m_lYPos - s.cy;
+        dc->SetTextColor(m_pVerticalAxis->GetTextColor());
+        dc->TextOut(plot.left + 2, y, yText);
+    }
+    dc->SetTextColor(oldColor);
+    dc->SetBkMode(oldBk);
+    dc->SelectObject(oldFont);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Two lines through the mouse position across the plot area, with the values under them.
+
+#include "widgets/chart/ChartCursor.h"
+
+#include <string>
+
+class CChartAxis;
+
+class CChartCrossHairCursor : public CChartCursor {
+public:
+    CChartCrossHairCursor(CChartCtrl* parent, CChartAxis* horizontal, CChartAxis* vertical);
+
+    void OnMouseMove(int x, int y) override;
+    void Draw(CDC* dc) override;
+
+    void ShowValues(bool show) { m_bShowValues = show; }
+    bool ValuesShown() const { return m_bShowValues; }
+    void SetAxes(CChartAxis* horizontal, CChartAxis* vertical);
+    CChartAxis* GetHorizontalAxis() const { return m_pHorizontalAxis; }
+    CChartAxis* GetVerticalAxis() const { return m_pVerticalAxis; }
+    CPoint GetPosition() const { return CPoint(m_lXPos, m_lYPos); }
+    double GetXValue() const { return m_dXValue; }
+    double GetYValue() const { return m_dYValue; }
+
+    // The value as the cursor writes it for an axis of that kind; empty when it writes none.
+    static std::string FormatValue(const CChartAxis* axis, double value);
+
+private:
+    CChartAxis* m_pHorizontalAxis;
+    CChartAxis* m_pVerticalAxis;
+    int m_lXPos = 0;
+    int m_lYPos = 0;
+    bool m_bShowValues = false;
+    double m_dXValue = 0;
+    double m_dYValue = 0;
+};
