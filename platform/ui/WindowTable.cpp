@@ -393,7 +393,7 @@ UINT MouseMessage(const QMouseEvent* e, bool dblclks)
     case QEvent::MouseButtonPress: return right ? WM_RBUTTONDOWN : e->button() == Qt::LeftButton ? WM_LBUTTONDOWN : WM_MBUTTONDOWN;
     case QEvent::MouseButtonRelease: return right ? WM_RBUTTONUP : e->button() == Qt::LeftButton ? WM_LBUTTONUP : WM_MBUTTONUP;
     case QEvent::MouseButtonDblClick:
-        if (e->button() == Qt::MiddleButton) return WM_MBUTTONDOWN;
+        if (e->button() == Qt::MiddleButton) return dblclks ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN;
         if (!dblclks) return right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
         return right ? WM_RBUTTONDBLCLK : WM_LBUTTONDBLCLK;
     case QEvent::MouseMove: return WM_MOUSEMOVE;
@@ -567,6 +567,7 @@ void EnsureEventFilter()
     if (filter != nullptr || QCoreApplication::instance() == nullptr) return;
     filter = new InputFilter();
     QCoreApplication::instance()->installEventFilter(filter);
+    WatchApplicationState();
 }
 
 QFont DialogFont()
