@@ -155,7 +155,6 @@ private:
         SIZE size{0, 0};
     };
 
-    void BuildTables();
     void SendChange();
     void OpenLink(const LinkArea& link);
 
