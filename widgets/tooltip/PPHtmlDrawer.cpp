@@ -270,9 +270,27 @@ bool CPPHtmlDrawer::ParseColor(const std::string& value, COLORREF& color) const
         return true;
     }
     if (v[0] >= '0' && v[0] <= '9') {
-        long long n = 0;
-        if (!pphtml::ParseNumber(v, n)) return false;
-        color = static_cast<COLORREF>(static_cast<unsigned long long>(n) & 0xFFFFFFu);
+        // Automatic base; only the low 24 bits make a colour.
+        unsigned long long n = 0;
+        std::size_t i = 0;
+        unsigned base = 10;
+        if (v.size() > 1 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X')) {
+            base = 16;
+            i = 2;
+        } else if (v[0] == '0') {
+            base = 8;
+        }
+        for (; i < v.size(); ++i) {
+            const char c = v[i];
+            unsigned digit;
+            if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
+            else if (c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
+            else break;
+            if (digit >= base) break;
+            n = (n * base + digit) & 0xFFFFFFFFFFull;
+        }
+        color = static_cast<COLORREF>(n & 0xFFFFFFu);
         return true;
     }
     const auto it = m_mapColors.find(std::string(v));
