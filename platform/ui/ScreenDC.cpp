@@ -45,7 +45,12 @@ void DrawOwnWindows(const QRect& area, QImage& out)
             if (onTop != (pass == 1)) continue;
             const QRect place(w->mapToGlobal(QPoint(0, 0)), w->size());
             if (!place.intersects(area)) continue;
-            painter.drawPixmap(place.topLeft() - area.topLeft(), w->grab());
+            // What the window last showed, read from its own pixels: rendering it afresh would
+            // run its paint handler in the middle of whatever the caller is doing.
+            QScreen* screen = w->screen();
+            if (screen == nullptr) continue;
+            const QPixmap shown = screen->grabWindow(w->winId());
+            if (!shown.isNull()) painter.drawPixmap(place.topLeft() - area.topLeft(), shown);
         }
     }
 }

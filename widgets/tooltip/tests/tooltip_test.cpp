@@ -232,10 +232,29 @@ TEST_F(TooltipTest, HidingAtOnceDropsATipWaitingForTheFadeOut)
     uitest::Key(owner.GetDlgItem(1002), 'A');
     EXPECT_FALSE(tip.IsWindowVisible());
     for (UINT_PTR id = CPPToolTip::TIMER_SHOW; id <= CPPToolTip::TIMER_FADE_OUT; ++id) EXPECT_FALSE(Running(tip, id)) << id;
-    // A balloon after that shows at once, with nothing stale coming after it.
-    tip.ShowIconTip(0, "balloon", CPoint(300, 300));
-    EXPECT_TRUE(tip.IsWindowVisible());
+    // The next tip that fades out brings back nothing stale after it.
+    uitest::MouseMove(&owner, CPoint(1, 1));
+    ShowToolTip(owner, 1047);
+    uitest::MouseMove(&owner, CPoint(2, 2));
+    ASSERT_EQ(tip.GetState(), PPTOOLTIP_STATE_DISAPPEARING);
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(uitest::FireTimer(&tip, CPPToolTip::TIMER_FADE_OUT));
+    EXPECT_FALSE(tip.IsWindowVisible());
     EXPECT_FALSE(Running(tip, CPPToolTip::TIMER_SHOW));
+    EXPECT_EQ(tip.GetState(), PPTOOLTIP_STATE_HIDDEN);
+}
+
+TEST_F(TooltipTest, HoveredLinkIsReportedAndTheTipRedrawn)
+{
+    Owner owner;
+    CPPToolTip& tip = owner.tip;
+    tip.ShowTipAt(CPoint(300, 300), TipToolInfo{0, {0, 0, 0, 0}, "<a href=\"http://example.org/a\">ссылка ссылка</a>"});
+    uitest::ProcessEvents();
+    EXPECT_EQ(tip.GetDrawer().GetHoveredLink(), -2);
+    uitest::MouseMove(&tip, CPoint(12 + 10, 12 + 5));
+    EXPECT_EQ(tip.GetDrawer().GetHoveredLink(), 0);
+    EXPECT_TRUE(tip.IsWindowVisible());
+    uitest::MouseMove(&tip, CPoint(4, 4));
+    EXPECT_EQ(tip.GetDrawer().GetHoveredLink(), -2);
 }
 
 TEST_F(TooltipTest, LinkClickedInTheTipOpensOnceAndHidesIt)
