@@ -65,7 +65,7 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 
 }  // namespace
 
-CPPHtmlDrawer::CPPHtmlDrawer()
+CPPHtmlDrawer::CPPHtmlDrawer() : m_fonts(std::make_unique<FontCache>())
 {
     const std::pair<const char*, std::pair<int, const char*>> tags[] = {
         {"b", {1, "bold"}},          {"i", {2, "italic"}},       {"em", {2, "italic"}},

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -186,6 +187,10 @@ private:
     int m_nDarkenShadow = 50;
     bool m_bGradientShadow = true;
     COLORREF m_crShadow = 0x808080;
+
+    // Fonts of earlier passes, kept so a redraw does not build them again.
+    struct FontCache;
+    std::unique_ptr<FontCache> m_fonts;
 
     HCURSOR m_hLinkCursor = 0;
     LinkOpener m_opener;

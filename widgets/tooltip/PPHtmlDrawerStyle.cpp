@@ -5,6 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+// Fonts a drawer keeps between passes: a tip uses a handful.
+constexpr std::size_t kMaxCachedFonts = 64;
+}  // namespace
+
 namespace pphtml {
 
 namespace {
@@ -248,12 +253,22 @@ CFont* HtmlLayout::FontFor(const HtmlStyle& s)
     lf.lfStrikeOut = s.bStrikeOutFont ? 1 : 0;
     lf.lfCharSet = DEFAULT_CHARSET;
     SetLogFontFaceName(lf, s.sFaceFont.c_str());
-    for (FontEntry& e : fonts_)
+    auto& cache = d.m_fonts->entries;
+    for (auto& e : cache)
         if (std::memcmp(&e.lf, &lf, sizeof(lf)) == 0) return e.font.get();
+    // Bounded: markup asking for ever new fonts starts the cache over, keeping the font the DC
+    // holds now.
+    if (cache.size() >= kMaxCachedFonts) {
+        CFont* selected = dc->GetCurrentFont();
+        std::vector<CPPHtmlDrawer::FontCache::Entry> kept;
+        for (auto& e : cache)
+            if (e.font.get() == selected) kept.push_back(std::move(e));
+        cache.swap(kept);
+    }
     auto font = std::make_unique<CFont>();
     if (!font->CreateFontIndirect(&lf)) return nullptr;
-    fonts_.push_back(FontEntry{lf, std::move(font)});
-    return fonts_.back().font.get();
+    cache.push_back(CPPHtmlDrawer::FontCache::Entry{lf, std::move(font)});
+    return cache.back().font.get();
 }
 
 void HtmlLayout::SelectStyle()

@@ -48,6 +48,14 @@ HICON LoadIconImageFile(const std::string& path, int cx, int cy);
 // The colour names with their values (system colours read now).
 std::map<std::string, COLORREF> PPHtmlColorTable();
 
+struct CPPHtmlDrawer::FontCache {
+    struct Entry {
+        LOGFONT lf;
+        std::unique_ptr<CFont> font;
+    };
+    std::vector<Entry> entries;
+};
+
 // One pass: lays out (and when drawing, draws) the prepared text in a rectangle.
 struct HtmlLayout {
     using HtmlStyle = CPPHtmlDrawer::HtmlStyle;
@@ -124,11 +132,6 @@ struct HtmlLayout {
     CRect passRect;
 
 private:
-    struct FontEntry {
-        LOGFONT lf;
-        std::unique_ptr<CFont> font;
-    };
-    std::vector<FontEntry> fonts_;
     CFont* oldFont_ = nullptr;
     int savedDC_ = 0;
 };
