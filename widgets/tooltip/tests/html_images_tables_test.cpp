@@ -7,6 +7,7 @@
 #include "platform/ui/BitmapResources.h"
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/Wnd.h"
+#include "platform/ui/testing/UiTest.h"
 
 #include <gtest/gtest.h>
 
@@ -255,6 +256,35 @@ TEST(HtmlImages, HotStyleWhileTheLinkIsHovered)
     d.DrawHtml(c.Hdc(), &r);
     const int grey = static_cast<int>(0.114 * 200);
     EXPECT_EQ(c.At(5, 5), RGB(grey, grey, grey));
+    DeleteObject(bitmap);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HtmlImages, RepeatedTipsLeaveNoGdiObjectsBehind)
+{
+    CPPHtmlDrawer d;
+    const HICON icon = MakeIcon(32, RGB(0, 0, 255));
+    const HBITMAP bitmap = drawtest::SolidBitmap(16, 8, RGB(255, 0, 255));
+    const std::string html = "<table border=1 bgeffect=noise><tr><td><icon handle=" + Hex(icon) +
+                             " style=s></td><td><b>Канал</b> <bmp handle=" + Hex(bitmap) +
+                             " mask=#ff00ff style=gs><ilst handle=" + Hex(bitmap) +
+                             " speed=1></td></tr></table><hr><a href=http://a.org>link</a>";
+    drawtest::Canvas canvas(200, 100);
+    auto once = [&] {
+        const CSize s = d.MeasureHtml(canvas.Hdc(), html);
+        const CRect r(0, 0, s.cx, s.cy);
+        d.DrawHtml(canvas.Hdc(), &r);
+        d.UpdateLinkCursor(CPoint(5, s.cy - 3));
+        d.AdvanceAnimations();
+    };
+    once();
+    const std::size_t before = uitest::LiveGdiCount();
+    for (int i = 0; i < 200; ++i) once();
+    EXPECT_EQ(uitest::LiveGdiCount(), before);
+    DestroyIcon(icon);
     DeleteObject(bitmap);
 }
 
