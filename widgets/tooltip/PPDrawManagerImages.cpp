@@ -252,43 +252,60 @@ void CPPDrawManager::CastShadow(HDC hdc, int x, int y, int width, int height, HB
     if (!area.CopyFrom(hdc, x, y, width, height)) return;
 
     if (gradient) {
-        // Box blur by running sums, rows then columns; outside the area counts as 255.
-        std::vector<int> rowSums(static_cast<std::size_t>(width) * height);
+        // Box blur by running sums: along each row, then down the columns with one running sum
+        // per column, so both passes walk the pixels in memory order. Outside the area counts
+        // as 255.
         const int hx = bx / 2, hy = by / 2;
+        std::vector<int> rowSums(static_cast<std::size_t>(width) * height);
         for (int yy = 0; yy < height; ++yy) {
             int sum = 0;
             for (int k = -hx; k <= hx; ++k) sum += (k < 0 || k >= width) ? 255 : static_cast<int>(level.At(k, yy));
+            int* out = &rowSums[static_cast<std::size_t>(yy) * width];
             for (int xx = 0; xx < width; ++xx) {
-                rowSums[static_cast<std::size_t>(yy) * width + xx] = sum;
-                const int out = xx - hx, in = xx + hx + 1;
-                sum -= (out < 0 || out >= width) ? 255 : static_cast<int>(level.At(out, yy));
-                sum += (in < 0 || in >= width) ? 255 : static_cast<int>(level.At(in, yy));
+                out[xx] = sum;
+                const int o = xx - hx, i = xx + hx + 1;
+                sum -= (o < 0 || o >= width) ? 255 : static_cast<int>(level.At(o, yy));
+                sum += (i < 0 || i >= width) ? 255 : static_cast<int>(level.At(i, yy));
             }
         }
-        const long long edge = 255LL * bx;  // a row of the window outside the area
+        const int edge = 255 * bx;  // a row of the window outside the area
         const long long divisor = 255LL * bx * by;
-        for (int xx = 0; xx < width; ++xx) {
-            long long sum = 0;
-            for (int k = -hy; k <= hy; ++k) sum += (k < 0 || k >= height) ? edge : rowSums[static_cast<std::size_t>(k) * width + xx];
-            for (int yy = 0; yy < height; ++yy) {
-                std::uint32_t& p = area.At(xx, yy);
-                std::uint32_t out = p & 0xFF000000u;
-                for (int shift = 0; shift <= 16; shift += 8)
-                    out |= static_cast<std::uint32_t>(((p >> shift) & 0xFF) * sum / divisor) << shift;
-                p = out;
-                const int o = yy - hy, i = yy + hy + 1;
-                sum -= (o < 0 || o >= height) ? edge : rowSums[static_cast<std::size_t>(o) * width + xx];
-                sum += (i < 0 || i >= height) ? edge : rowSums[static_cast<std::size_t>(i) * width + xx];
+        // The factor in 16-bit fixed point by a reciprocal rounded up, so a window of full
+        // brightness keeps the pixel exactly; sums never exceed the divisor.
+        const auto d64 = static_cast<unsigned long long>(divisor);
+        const unsigned long long reciprocal = ((1ULL << 40) + d64 - 1) / d64;
+        auto rowAt = [&](int row) -> const int* {
+            return (row < 0 || row >= height) ? nullptr : &rowSums[static_cast<std::size_t>(row) * width];
+        };
+        std::vector<long long> columnSums(static_cast<std::size_t>(width), 0);
+        for (int k = -hy; k <= hy; ++k) {
+            const int* r = rowAt(k);
+            for (int xx = 0; xx < width; ++xx) columnSums[static_cast<std::size_t>(xx)] += r != nullptr ? r[xx] : edge;
+        }
+        for (int yy = 0; yy < height; ++yy) {
+            std::uint32_t* line = &area.At(0, yy);
+            for (int xx = 0; xx < width; ++xx) {
+                const std::uint32_t f = std::min<std::uint32_t>(
+                    static_cast<std::uint32_t>(
+                        static_cast<unsigned long long>(columnSums[static_cast<std::size_t>(xx)]) * reciprocal >> 24),
+                    1u << 16);
+                const std::uint32_t p = line[xx];
+                line[xx] = (p & 0xFF000000u) | ((((p >> 16) & 0xFF) * f >> 16) << 16) |
+                           ((((p >> 8) & 0xFF) * f >> 16) << 8) | ((p & 0xFF) * f >> 16);
             }
+            const int* gone = rowAt(yy - hy);
+            const int* come = rowAt(yy + hy + 1);
+            for (int xx = 0; xx < width; ++xx)
+                columnSums[static_cast<std::size_t>(xx)] += (come != nullptr ? come[xx] : edge) - (gone != nullptr ? gone[xx] : edge);
         }
     } else {
         for (int yy = 0; yy < height; ++yy) {
+            std::uint32_t* line = &area.At(0, yy);
             for (int xx = 0; xx < width; ++xx) {
-                std::uint32_t& p = area.At(xx, yy);
                 const std::uint32_t f = level.At(xx, yy);
-                std::uint32_t out = p & 0xFF000000u;
-                for (int shift = 0; shift <= 16; shift += 8) out |= (((p >> shift) & 0xFF) * f / 255) << shift;
-                p = out;
+                const std::uint32_t p = line[xx];
+                line[xx] = (p & 0xFF000000u) | ((((p >> 16) & 0xFF) * f / 255) << 16) |
+                           ((((p >> 8) & 0xFF) * f / 255) << 8) | ((p & 0xFF) * f / 255);
             }
         }
     }

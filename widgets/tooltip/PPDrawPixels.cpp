@@ -44,12 +44,13 @@ Pixels Scale(const Pixels& source, int width, int height)
     if (source.width == width && source.height == height) return source;
     Pixels out;
     if (source.Empty() || !out.Allocate(width, height)) return out;
+    std::vector<int> columns(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) columns[static_cast<std::size_t>(x)] = static_cast<int>(static_cast<long long>(x) * source.width / width);
     for (int y = 0; y < height; ++y) {
         const int sy = static_cast<int>(static_cast<long long>(y) * source.height / height);
-        for (int x = 0; x < width; ++x) {
-            const int sx = static_cast<int>(static_cast<long long>(x) * source.width / width);
-            out.At(x, y) = source.At(sx, sy);
-        }
+        const std::uint32_t* from = &source.words[static_cast<std::size_t>(sy) * source.width];
+        std::uint32_t* to = &out.words[static_cast<std::size_t>(y) * width];
+        for (int x = 0; x < width; ++x) to[x] = from[columns[static_cast<std::size_t>(x)]];
     }
     return out;
 }
