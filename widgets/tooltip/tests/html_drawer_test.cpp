@@ -328,10 +328,17 @@ TEST(HtmlDrawerStyles, ColourNames)
 class ReportSink : public CWnd {
 public:
     std::vector<WPARAM> reports;
+    // Like the tooltip, redraws at once on a report, which rebuilds the drawer's link areas.
+    CPPHtmlDrawer* redraw = nullptr;
+    CRect redrawRect;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         if (message == WM_USER + 101) {
             reports.push_back(wParam);
+            if (redraw != nullptr) {
+                CRecordingDC dc(800, 600);
+                redraw->DrawHtml(dc.GetSafeHdc(), &redrawRect);
+            }
             return 0;
         }
         return CWnd::WindowProc(message, wParam, lParam);
@@ -352,6 +359,8 @@ TEST(HtmlDrawerLinks, HoverReportsAndClicks)
                              "<a msg=\"hello\">m</a> <a href=\"javascript:alert(1)\">j</a>";
     Drawn r = Render(d, html);
     ASSERT_EQ(r.texts.size(), 8u);
+    sink.redraw = &d;
+    sink.redrawRect = CRect(0, 0, r.size.cx, r.size.cy);
     const GdiRecord second = r.texts[3];
     EXPECT_EQ(second.text, "second");
     EXPECT_FALSE(second.font.lfUnderline);
@@ -398,6 +407,38 @@ TEST(HtmlDrawerLinks, OpenableTargets)
         {"http://" + std::string(2100, 'a'), false}, {"", false}, {"www.example.org", false},
     };
     for (const Case& k : cases) EXPECT_EQ(CPPHtmlDrawer::IsOpenableUrl(k.url), k.ok) << k.url;
+}
+
+TEST(HtmlDrawerPasses, UntrustedMarkupStaysWithinLimits)
+{
+    CPPHtmlDrawer d;
+    {
+        // Styled tags nest 256 deep at most; the deeper ones are ignored, opening and closing.
+        std::string html;
+        for (int i = 0; i < 300; ++i) html += "<i>";
+        html += "deep";
+        for (int i = 0; i < 300; ++i) html += "</i>";
+        html += "after";
+        const Drawn r = Render(d, html);
+        ASSERT_EQ(r.texts.size(), 2u);
+        EXPECT_FALSE(r.texts[0].font.lfItalic);  // 256 toggles
+        EXPECT_FALSE(r.texts[1].font.lfItalic);
+    }
+    {
+        // Content is clipped to 2048 x 2048.
+        std::string html;
+        for (int i = 0; i < 50; ++i) html += "x<br=100>";
+        const Drawn r = Render(d, html + "<font size=500>" + std::string(50, 'W') + "</font>");
+        EXPECT_EQ(r.size, CSize(CPPHtmlDrawer::kMaxContentSize, CPPHtmlDrawer::kMaxContentSize));
+    }
+    {
+        // Text beyond 64 KiB is cut, on a character boundary.
+        std::string html;
+        while (html.size() < CPPHtmlDrawer::kMaxTextBytes + 10) html += "ж";
+        CRecordingDC dc(10, 10);
+        EXPECT_GT(d.MeasureHtml(dc.GetSafeHdc(), "<b>" + html).cx, 0);
+        EXPECT_GT(d.MeasureHtml(dc.GetSafeHdc(), "a" + html).cx, 0);
+    }
 }
 
 TEST(HtmlDrawerPasses, DrawingReliesOnMeasuring)
