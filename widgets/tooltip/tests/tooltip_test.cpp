@@ -125,6 +125,54 @@ TEST_F(TooltipTest, DisabledControlHasNoTipAndComboEditShowsTheCombosTip)
     EXPECT_EQ(owner.tip.GetCurrentTool(), combo.m_hWnd);
 }
 
+TEST_F(TooltipTest, BehaviourFlagsChangeWhatMovesAndTimeDo)
+{
+    const struct {
+        DWORD behaviour;
+        bool visibleAfterMoveOnTool;  // a second move over the same control
+        bool hideTimerAfterMove;
+        bool visibleAfterMoveOnTip;   // the cursor goes onto the tip itself
+    } cases[] = {
+        {0, false, false, false},
+        {PPTOOLTIP_CLOSE_LEAVEWND, true, true, false},
+        {PPTOOLTIP_DISABLE_AUTOPOP, false, false, false},
+        {PPTOOLTIP_NOCLOSE_OVER, false, false, true},
+        {PPTOOLTIP_TRACKING_MOUSE, true, true, false},
+    };
+    for (const auto& c : cases) {
+        Owner owner;
+        owner.tip.SetDefaultBehaviour(c.behaviour);
+        ShowToolTip(owner, 1047);
+        EXPECT_EQ(Running(owner.tip, CPPToolTip::TIMER_HIDE), (c.behaviour & PPTOOLTIP_DISABLE_AUTOPOP) == 0) << c.behaviour;
+        // Clear of the tip's shadow, which ends a few pixels below the first point.
+        uitest::MouseMove(owner.GetDlgItem(1047), CPoint(8, 14));
+        EXPECT_EQ(owner.tip.IsWindowVisible() != FALSE, c.visibleAfterMoveOnTool) << c.behaviour;
+        EXPECT_EQ(Running(owner.tip, CPPToolTip::TIMER_HIDE), c.hideTimerAfterMove) << c.behaviour;
+        if ((c.behaviour & PPTOOLTIP_TRACKING_MOUSE) != 0) {
+            CRect place;
+            owner.tip.GetWindowRect(&place);
+            EXPECT_EQ(place.TopLeft(), owner.ScreenPointOf(1047, CPoint(8, 14)));
+        }
+        if (c.visibleAfterMoveOnTool) continue;
+        // Away and back for a fresh tip, then onto the tip's body.
+        uitest::MouseMove(&owner, CPoint(1, 1));
+        ShowToolTip(owner, 1047);
+        uitest::MouseMove(&owner.tip, CPoint(30, 20));
+        EXPECT_EQ(owner.tip.IsWindowVisible() != FALSE, c.visibleAfterMoveOnTip) << c.behaviour;
+    }
+}
+
+TEST_F(TooltipTest, ForgettingTheToolShowsTheTipAgainInPlace)
+{
+    Owner owner;
+    owner.tip.SetDefaultBehaviour(PPTOOLTIP_MULTIPLE_SHOW);
+    ShowToolTip(owner, 1047);
+    ASSERT_TRUE(uitest::FireTimer(&owner.tip, CPPToolTip::TIMER_HIDE));
+    EXPECT_FALSE(owner.tip.IsWindowVisible());
+    uitest::MouseMove(owner.GetDlgItem(1047), CPoint(8, 8));
+    EXPECT_EQ(uitest::TimerPeriod(&owner.tip, CPPToolTip::TIMER_SHOW), 500);
+}
+
 TEST_F(TooltipTest, AddingAToolAgainReplacesItsText)
 {
     Owner owner;
