@@ -34,6 +34,7 @@ public:
         CRect r;
         GetClientRect(&r);
         dc.FillSolidRect(&r, colour_);
+        ++paints;
     }
     afx_msg LRESULT OnActivateApp(WPARAM active, LPARAM)
     {
@@ -49,6 +50,7 @@ public:
         return FALSE;
     }
     std::vector<std::string> log;
+    int paints = 0;
 
 private:
     COLORREF colour_;
@@ -102,7 +104,11 @@ TEST_F(DesktopTest, ScreenDCShowsTheProgramsWindowsOverTheDesktopButNoTooltip)
     Panel tip(RGB(0, 255, 0), WS_EX_TOOLWINDOW | WS_EX_TOPMOST, CRect(120, 100, 160, 140));
     uitest::ProcessEvents();
 
+    const int paintsBefore = red.paints;
     CScreenDC screen(CRect(90, 90, 170, 150));
+    // Reading the screen never runs a window's paint handler: callers may be in the middle of
+    // changing what it shows.
+    EXPECT_EQ(red.paints, paintsBefore);
     if (screen.FromScreen()) GTEST_SKIP() << "the screen itself is readable here";
     const COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
     EXPECT_EQ(screen.GetPixel(0, 0), desktop);           // (90, 90): nothing there
