@@ -517,7 +517,6 @@ void HtmlLayout::HandleStyledTag(int number, const std::string& styleName, bool 
 
 CSize HtmlLayout::Run(const CRect& rect)
 {
-    passRect = rect;
     savedDC_ = dc->SaveDC();
     lineCounter = 0;
     linkCounter = tableCounter = aniIndex = -1;

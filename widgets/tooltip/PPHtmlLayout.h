@@ -128,8 +128,6 @@ struct HtmlLayout {
     int tableCounter = -1;
     int aniIndex = -1;
     int tableDepth = 0;
-    bool linkHovered = false;  // the link being laid out is the hovered one
-    CRect passRect;
 
 private:
     CFont* oldFont_ = nullptr;
