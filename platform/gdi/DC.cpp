@@ -772,6 +772,13 @@ CDC::~CDC()
     UnregisterDC(m_hDC);
 }
 
+std::size_t LiveDCCount()
+{
+    auto& t = Dcs();
+    std::lock_guard lock(t.mutex);
+    return t.dcs.size();
+}
+
 CDC* CDC::FromHandle(HDC dc)
 {
     auto& t = Dcs();

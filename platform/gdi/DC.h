@@ -232,6 +232,9 @@ protected:
     std::unique_ptr<Impl> d;
 };
 
+// Test support: the device contexts alive now.
+std::size_t LiveDCCount();
+
 // Handle-level forms of the DC calls, for code written against HDCs. A DC made by
 // CreateCompatibleDC here belongs to its handle and goes with DeleteDC; the others act on the
 // CDC behind the handle and fail (0) for an unknown one.

@@ -342,6 +342,16 @@ BOOL DeleteObject(HGDIOBJ object)
     return TRUE;
 }
 
+std::size_t GdiObjectCount()
+{
+    auto& table = ObjectTable::Instance();
+    std::lock_guard lock(table.mutex);
+    std::size_t n = 0;
+    for (const auto& [handle, entry] : table.entries)
+        if (!entry.data->stock) ++n;
+    return n;
+}
+
 HGDIOBJ GetStockObject(int index)
 {
     if (index < 0 || index >= kStockCount - 1 || index == 9 || index == DEFAULT_PALETTE) return 0;

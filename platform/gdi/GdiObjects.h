@@ -155,6 +155,9 @@ BOOL EqualRgn(HRGN a, HRGN b);
 
 COLORREF GetSysColor(int index);
 
+// Test support: the objects alive in the handle table, stock objects not counted.
+std::size_t GdiObjectCount();
+
 // --- Icons ---------------------------------------------------------------------------------------
 
 struct ICONINFO {

@@ -135,6 +135,9 @@ inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_ERASEBKGND = 0x0014;
 inline constexpr UINT WM_SHOWWINDOW = 0x0018;
+// wParam TRUE when the program becomes the active one, FALSE when another program does; sent
+// to every top-level window of the program.
+inline constexpr UINT WM_ACTIVATEAPP = 0x001C;
 inline constexpr UINT WM_SETCURSOR = 0x0020;
 inline constexpr UINT WM_SETFONT = 0x0030;
 inline constexpr UINT WM_GETFONT = 0x0031;
@@ -144,6 +147,14 @@ inline constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 inline constexpr UINT WM_NOTIFY = 0x004E;
 inline constexpr UINT WM_CONTEXTMENU = 0x007B;
 inline constexpr UINT WM_NCDESTROY = 0x0082;
+// Clicks on a window's frame. The window manager owns the frames here, so these are never
+// produced; code that filters them keeps its cases.
+inline constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
+inline constexpr UINT WM_NCLBUTTONDBLCLK = 0x00A3;
+inline constexpr UINT WM_NCRBUTTONDOWN = 0x00A4;
+inline constexpr UINT WM_NCRBUTTONDBLCLK = 0x00A6;
+inline constexpr UINT WM_NCMBUTTONDOWN = 0x00A7;
+inline constexpr UINT WM_NCMBUTTONDBLCLK = 0x00A9;
 inline constexpr UINT WM_KEYDOWN = 0x0100;
 inline constexpr UINT WM_KEYUP = 0x0101;
 inline constexpr UINT WM_CHAR = 0x0102;

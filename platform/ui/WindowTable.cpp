@@ -567,6 +567,7 @@ void EnsureEventFilter()
     if (filter != nullptr || QCoreApplication::instance() == nullptr) return;
     filter = new InputFilter();
     QCoreApplication::instance()->installEventFilter(filter);
+    WatchApplicationState();
 }
 
 QFont DialogFont()

@@ -1547,6 +1547,19 @@ int GetSystemMetrics(int index)
     case SM_CYHSCROLL: return 17;
     case SM_CXICON:
     case SM_CYICON: return 32;
+    case SM_XVIRTUALSCREEN:
+    case SM_YVIRTUALSCREEN:
+    case SM_CXVIRTUALSCREEN:
+    case SM_CYVIRTUALSCREEN: {
+        // The union of every screen's rectangle.
+        QRect all;
+        for (QScreen* s : QGuiApplication::screens()) all = all.united(s->geometry());
+        if (all.isEmpty()) all = QRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        if (index == SM_XVIRTUALSCREEN) return all.left();
+        if (index == SM_YVIRTUALSCREEN) return all.top();
+        return index == SM_CXVIRTUALSCREEN ? all.width() : all.height();
+    }
+    case SM_CMONITORS: return std::max(1, static_cast<int>(QGuiApplication::screens().size()));
     default: return 0;
     }
 }

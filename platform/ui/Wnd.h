@@ -262,6 +262,8 @@ private:
 inline constexpr UINT CS_VREDRAW = 0x1;
 inline constexpr UINT CS_HREDRAW = 0x2;
 inline constexpr UINT CS_DBLCLKS = 0x8;
+// Kept for classes that ask for it; windows here are always repainted from their own state.
+inline constexpr UINT CS_SAVEBITS = 0x800;
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 // Only style and the name matter here: the window procedure is always the object's WindowProc
 // and the object paints its own background; the other fields are kept for code that fills them.
@@ -309,6 +311,12 @@ inline constexpr int SM_CXVSCROLL = 2;
 inline constexpr int SM_CYHSCROLL = 3;
 inline constexpr int SM_CXICON = 11;
 inline constexpr int SM_CYICON = 12;
+// The virtual screen: the rectangle holding every screen, and the number of screens.
+inline constexpr int SM_XVIRTUALSCREEN = 76;
+inline constexpr int SM_YVIRTUALSCREEN = 77;
+inline constexpr int SM_CXVIRTUALSCREEN = 78;
+inline constexpr int SM_CYVIRTUALSCREEN = 79;
+inline constexpr int SM_CMONITORS = 80;
 int GetSystemMetrics(int index);
 
 // Cursors. The standard ids are the documented resource numbers.

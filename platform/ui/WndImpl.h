@@ -145,6 +145,10 @@ QWidget* PaintingWidget();
 void SetCaptureWindow(HWND hwnd);
 
 void EnsureEventFilter();
+// Sends WM_ACTIVATEAPP to every top-level window when the program gains or loses the user's
+// attention (AppActivation.cpp); EnsureEventFilter starts watching.
+void WatchApplicationState();
+void ApplicationActivationChanged(bool active);
 
 // The Qt application the layer makes. It tells the input filter which event is being delivered,
 // so that an event Qt offers again to the parents of a widget that ignored it is translated

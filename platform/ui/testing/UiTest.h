@@ -64,6 +64,19 @@ void ClickSpin(CWnd* spin, bool up);
 // Like the close box of the window's frame.
 void CloseWindow(CWnd* wnd);
 
+// A middle-button click, or double click, at a point in the window's client coordinates.
+void MiddleClickAt(CWnd* wnd, CPoint point, bool doubleClick = false);
+
+// Timers: the period in milliseconds of the window's running timer (0 when it is not
+// running), and firing it now, its WM_TIMER handled before the call returns (false when it is
+// not running). Tests fire timers instead of waiting for them.
+int TimerPeriod(CWnd* wnd, UINT_PTR id);
+bool FireTimer(CWnd* wnd, UINT_PTR id);
+// The program gaining or losing the user's attention, as the window system reports it.
+void SetApplicationActive(bool active);
+// GDI objects and device contexts alive now (a leak shows as growth).
+std::size_t LiveGdiCount();
+
 // Renders the window into a PNG file; true when it was written.
 bool RenderToPng(CWnd* wnd, const std::string& path);
 
