@@ -280,6 +280,34 @@ TEST_F(BufferDrawTest, TheFullSweepBoxReachesTheMainWindow)
     EXPECT_EQ(static_cast<CButton*>(box)->GetCheck(), BST_CHECKED);
 }
 
+// The main window's template holds the strip; the window object is attached to it afterwards.
+TEST_F(BufferDrawTest, AStripFromADialogTemplateWorksOnceAttached)
+{
+    ASSERT_TRUE(RegisterDialogTemplateText(R"(DIALOG 9202
+CAPTION "Main"
+STYLE WS_POPUP | WS_CAPTION
+SIZE 260 40
+FONT 8 "MS Shell Dlg"
+CONTROL BufferDraw 1056 "" 0 5 5 200 10
+)"));
+    TestMain withStrip;
+    ASSERT_TRUE(withStrip.Create(9202));
+    CBufferDraw attached;
+    ASSERT_TRUE(attached.SubclassDlgItem(1056, &withStrip));
+    WithModel([](OscData& d) { d.last_num_catched_samples = 3000; });
+    attached.Redraw();
+    const CRect strip = attached.GetStripRect();
+    ASSERT_GT(strip.Width(), 0);
+    EXPECT_EQ(attached.GetVisibleRect().left, strip.left);
+    EXPECT_EQ(attached.GetShownPixel(strip.left, 2), CBufferDraw::VISIBLE);
+    EXPECT_EQ(attached.GetShownPixel(strip.right - 1, 2), CBufferDraw::FILLED);
+    CWnd* box = attached.GetDlgItem(CBufferDraw::IDC_FULL_SWEEP);
+    ASSERT_NE(box, nullptr);
+    uitest::Click(box);
+    EXPECT_EQ(withStrip.commands.size(), 1u);
+    withStrip.DestroyWindow();
+}
+
 TEST_F(BufferDrawTest, RendersForAReviewer)
 {
     WithModel([](OscData& d) { d.last_num_catched_samples = 2000; d.x_offset = 700; });
