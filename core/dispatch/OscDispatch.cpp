@@ -46,8 +46,7 @@ COscDispatch::~COscDispatch()
     on_offset_written = Loki::Functor<void>();
     on_statistic_done = Loki::Functor<void>();
     on_out_freq_written = Loki::Functor<void>();
-    recorder_file[0].Close();
-    recorder_file[1].Close();
+    CloseRecorderFiles();
 }
 
 void COscDispatch::SetUiRunner(UiRunner runner)

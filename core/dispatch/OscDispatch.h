@@ -13,6 +13,7 @@
 // data-model variant for the device that answered VERSION, goes through an injected runner.
 
 #include "core/data/OscData.h"
+#include "core/data/RecorderHeader.h"
 #include "core/link/PacketDispatch.h"
 #include "core/protocol/PacketFrame.h"
 #include "core/protocol/PacketData.h"
@@ -55,6 +56,13 @@ public:
     bool IsCalibrationReadPending() const { return calibration_read_pending; }
     bool IsCaptureDone() const { return capture_done; }
     bool IsRecorderFileOpen(int channel) const;
+
+    // Ends a recording in progress for good: each open recorder file gets the header that
+    // counts the samples it holds and is closed. The main window calls it at shutdown after
+    // the link's worker has stopped, so that closing the program mid-recording leaves files
+    // that read back; the destructor does the same for files still open. Takes DataLock; when
+    // no data model exists any more, the header is the one the recording last had.
+    void CloseRecorderFiles();
 
     // The sample read-out in progress (zeroed by Reset).
     struct ReadOut {
@@ -137,7 +145,7 @@ private:
     bool StartRecorderFiles(OscData& d);
     void StopRecorderFiles(OscData& d);
     void RecorderStream(OscData& d, const CH& header, const std::int8_t* data, int length);
-    bool WriteRecorderHeader(OscData& d, int channel);
+    bool WriteRecorderHeader(OscData* d, int channel);
     void EndFailedRecorderFile(OscData& d, int channel, int k);
     void FailRecorder(OscData& d, const char* what, const CString& path,
                       const std::string& error);
@@ -183,6 +191,9 @@ private:
     // Whole samples each file of this recording holds: what its header will say, even when a
     // write failed part-way.
     std::int64_t recorder_file_samples[2] = {0, 0};
+    // The header each file would get now, kept up to date while recording, for a file closed
+    // after the data model is gone.
+    RecorderHeader recorder_header[2] = {};
     // This recording has failed and said so: nothing more is written or asked for, and no
     // second message follows (one full disk is one message).
     bool recorder_failed = false;

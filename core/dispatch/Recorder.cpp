@@ -77,6 +77,8 @@ bool COscDispatch::RecorderStep(OscData& d, const State& state)
     }
 
     if ((d.osc_cr & OSC_CR_RECORDER) != 0) {
+        for (int c = 0; c < 2; ++c)
+            if (recorder_file[c].IsOpen()) d.FillRecorderHeader(c, recorder_header[c]);
         // What the device gathers in 200 ms, but at least one sample at the slowest rates.
         const std::int64_t perFifth =
             std::int64_t{d.GetSampleRateKHz()} * 1000 / (std::int64_t{d.x_skip} + 1) / 5;
@@ -130,6 +132,7 @@ bool COscDispatch::StartRecorderFiles(OscData& d)
                            CFile::typeBinary | CFile::osSequentialScan;
         if (!recorder_file[c].Open(d.str_datalogger_fn[c].c_str(), flags, &error))
             return fail(OPEN_ERROR, d.str_datalogger_fn[c], DescribeFileError(error));
+        d.FillRecorderHeader(c, recorder_header[c]);
         // The header's place is written now, as the zeros a hole would read, rather than left
         // as a hole: a disk that fills up during the recording can then still take the header
         // over bytes it already holds, and a disk that is full already is found before the
@@ -150,10 +153,10 @@ bool COscDispatch::StartRecorderFiles(OscData& d)
     return true;
 }
 
-bool COscDispatch::WriteRecorderHeader(OscData& d, int channel)
+bool COscDispatch::WriteRecorderHeader(OscData* d, int channel)
 {
-    RecorderHeader header{};
-    d.FillRecorderHeader(channel, header);
+    if (d != nullptr) d->FillRecorderHeader(channel, recorder_header[channel]);
+    RecorderHeader header = recorder_header[channel];
     // The samples this file really holds; the model's count says the same unless a write
     // failed part-way or the other channel's half of a stretch never arrived.
     header.samples = static_cast<std::uint32_t>(
@@ -163,13 +166,27 @@ bool COscDispatch::WriteRecorderHeader(OscData& d, int channel)
         recorder_file[channel].Write(&header, static_cast<UINT>(sizeof(header)));
         return true;
     } catch (const CFileException& e) {
-        FailRecorder(d, WRITE_ERROR, recorder_file[channel].GetFilePath(), DescribeFileError(e));
+        if (d != nullptr)
+            FailRecorder(*d, WRITE_ERROR, recorder_file[channel].GetFilePath(), DescribeFileError(e));
         return false;
     }
 }
 
 void COscDispatch::StopRecorderFiles(OscData& d)
 {
+    for (int c = 0; c < 2; ++c) {
+        if (!recorder_file[c].IsOpen()) continue;
+        WriteRecorderHeader(&d, c);
+        recorder_file[c].Close();
+    }
+}
+
+void COscDispatch::CloseRecorderFiles()
+{
+    if (!recorder_file[0].IsOpen() && !recorder_file[1].IsOpen()) return;
+    CSingleLock lock(&DataLock, TRUE);
+    // Not GetOscData: that would make a fresh model whose header describes nothing recorded.
+    OscData* d = PeekOscData();
     for (int c = 0; c < 2; ++c) {
         if (!recorder_file[c].IsOpen()) continue;
         WriteRecorderHeader(d, c);
@@ -195,7 +212,7 @@ void COscDispatch::EndFailedRecorderFile(OscData& d, int channel, int k)
     } catch (const CFileException&) {
         // A trailing part of a sample may stay behind; the header does not count it.
     }
-    WriteRecorderHeader(d, channel);
+    WriteRecorderHeader(&d, channel);
     file.Close();
 }
 

@@ -90,7 +90,7 @@ Packet DispatchTest::Send(const Packet& packet)
     reply[0] = FRAME_START;
     SetFrameLength(reply, 1);
     reply[3] = PACKET_DATA_GET_STATE;
-    dispatch.HandlePacket();
+    target->HandlePacket();
     const std::uint16_t length = GetFrameLength(reply);
     EXPECT_LE(length, FRAME_MAX_SENT_LENGTH);
     Packet answer;

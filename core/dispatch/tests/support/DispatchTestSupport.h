@@ -80,6 +80,8 @@ protected:
     std::uint8_t received[2060] = {};
     std::uint8_t reply[272] = {};
     COscDispatch dispatch;
+    // The dispatcher the Send calls reach (another one for tests that destroy theirs).
+    COscDispatch* target = &dispatch;
 };
 
 // Writes a frame holding the packet into `frame` (start byte, length, packet, CRC-8).
