@@ -64,9 +64,6 @@ void ClickSpin(CWnd* spin, bool up);
 // Like the close box of the window's frame.
 void CloseWindow(CWnd* wnd);
 
-// A middle-button click, or double click, at a point in the window's client coordinates.
-void MiddleClickAt(CWnd* wnd, CPoint point, bool doubleClick = false);
-
 // Timers: the period in milliseconds of the window's running timer (0 when it is not
 // running), and firing it now, its WM_TIMER handled before the call returns (false when it is
 // not running). Tests fire timers instead of waiting for them.

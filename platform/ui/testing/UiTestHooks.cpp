@@ -30,34 +30,3 @@ void SetApplicationActive(bool active) { uiimpl::ApplicationActivationChanged(ac
 std::size_t LiveGdiCount() { return GdiObjectCount() + LiveDCCount(); }
 
 }  // namespace uitest
-
-#include <QApplication>
-#include <QMouseEvent>
-
-namespace uitest {
-
-void MiddleClickAt(CWnd* wnd, CPoint p, bool doubleClick)
-{
-    QWidget* w = WidgetOf(wnd);
-    if (w == nullptr) return;
-    QPoint local(p.x, p.y);
-    if (QWidget* child = w->childAt(local)) {
-        local = child->mapFrom(w, local);
-        w = child;
-    }
-    const QPointF global = w->mapToGlobal(QPointF(local));
-    const auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
-        QMouseEvent e(type, QPointF(local), global, Qt::MiddleButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
-    };
-    const HWND h = wnd->m_hWnd;
-    send(QEvent::MouseButtonPress, Qt::MiddleButton);
-    if (uiimpl::WidgetOf(h) == nullptr) return;
-    send(QEvent::MouseButtonRelease, Qt::NoButton);
-    if (!doubleClick || uiimpl::WidgetOf(h) == nullptr) return;
-    send(QEvent::MouseButtonDblClick, Qt::MiddleButton);
-    if (uiimpl::WidgetOf(h) == nullptr) return;
-    send(QEvent::MouseButtonRelease, Qt::NoButton);
-}
-
-}  // namespace uitest

@@ -163,7 +163,7 @@ TEST_F(DesktopTest, TimersReportTheirPeriodAndFireOnDemand)
 TEST_F(DesktopTest, MiddleDoubleClickArrivesAsItsOwnMessage)
 {
     Panel p(RGB(0, 0, 0), 0, CRect(0, 0, 40, 40));
-    uitest::MiddleClickAt(&p, CPoint(5, 5), true);
+    uitest::MiddleDoubleClickAt(&p, CPoint(5, 5));
     EXPECT_EQ(p.log, (std::vector<std::string>{"mdown", "mdblclk"}));
 }
 

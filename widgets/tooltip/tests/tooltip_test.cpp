@@ -78,7 +78,7 @@ TEST_F(TooltipTest, AnyKeyWheelOrOtherClickHidesAtOnce)
         {"wheel", [](Owner& o) { uitest::Wheel(&o, CPoint(3, 3), 120); }},
         {"right click", [](Owner& o) { uitest::RightClickAt(&o, CPoint(3, 3)); }},
         {"middle click", [](Owner& o) { uitest::MiddleClickAt(&o, CPoint(3, 3)); }},
-        {"middle double click", [](Owner& o) { uitest::MiddleClickAt(&o, CPoint(3, 3), true); }},
+        {"middle double click", [](Owner& o) { uitest::MiddleDoubleClickAt(&o, CPoint(3, 3)); }},
         {"left click", [](Owner& o) { uitest::ClickAt(&o, CPoint(3, 3)); }},
     };
     for (const auto& [name, input] : inputs) {
