@@ -169,6 +169,9 @@ TEST_F(DurmittWindow, TheWiredFixturePassesAfterFifteenReads)
         uitest::Click(d.GetDlgItem(CDurmittDlg::kConnectId));
         ASSERT_TRUE(WaitUntil([&] { return CountContaining(d, kPassed) == 1; }));
         ASSERT_TRUE(WaitUntil([&] { return ConnectText(d) == "Отключиться"; }));
+        // The success line is logged on the fifteenth check; the run counts as done only at
+        // the STATE that answers the GET_STATE after it, one exchange later.
+        ASSERT_TRUE(WaitUntil([&] { return d.GetDispatch()->GetStatus().testState == CTestDispatch::TEST_DONE; }));
         const CTestDispatch::Status status = d.GetDispatch()->GetStatus();
         EXPECT_EQ(status.step, CTestDispatch::kWrites);
         EXPECT_EQ(status.errors, 0);
