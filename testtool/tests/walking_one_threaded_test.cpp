@@ -131,10 +131,18 @@ protected:
         link_.reset();
     }
 
-    // Waits until a line holding `text` has been logged since `since`.
+    // Waits until a line holding `text` has been logged since `since`, and then until the
+    // packet that logged it has been counted: the line is written inside the dispatcher, before
+    // the counters move, so a test that woke on the line alone could read them one packet
+    // short. Two more packets counted after the line was seen cover the one in flight.
     bool WaitForLogLine(const std::string& text, std::uint64_t since)
     {
-        return dispatch_.WaitFor([&] { return CountContaining(LogSince(since), text) > 0; });
+        int handled = 0;
+        return dispatch_.WaitFor([&] {
+                   handled = dispatch_.handled_;
+                   return CountContaining(LogSince(since), text) > 0;
+               }) &&
+               dispatch_.WaitFor([&] { return dispatch_.handled_ >= handled + 2; });
     }
 
     ManualClock clock_;

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -478,8 +479,11 @@ TEST_P(EndToEnd, RecordingWritesTheSignalIntoItsFile)
     session.Sim().SetSignals(signals);
     ASSERT_TRUE(session.Connect());
 
+    // A name of its own per run, so that two runs of the suite in one build tree do not write
+    // into each other's file.
     const std::string path = std::string(VELKARO_TEST_OUTPUT_DIR) + "/end_to_end_recorder_v" +
-                             std::to_string(c.version) + "_a.bin";
+                             std::to_string(c.version) + "_" + std::to_string(std::random_device{}()) +
+                             "_a.bin";
     std::filesystem::create_directories(VELKARO_TEST_OUTPUT_DIR);
     std::remove(path.c_str());
     std::string error;
@@ -497,8 +501,14 @@ TEST_P(EndToEnd, RecordingWritesTheSignalIntoItsFile)
         d.str_datalogger_fn[0] = path;
     });
     // Paused for a moment, so that no capture started before is still under way; then run.
+    // The device's clock runs on while this thread waits to be scheduled, so how long the
+    // recording lasts is read off that clock at the start and at the stop, not assumed.
     session.Run(200);
-    session.Change([](OscData& d) { d.ToggleStop(); });
+    DWORD startedAt = 0;
+    session.Change([&](OscData& d) {
+        d.ToggleStop();
+        startedAt = session.Clock().GetTickCount();
+    });
     ASSERT_TRUE(session.WaitFor([](OscData& d) { return (d.osc_cr & OSC_CR_RECORDER) != 0; }, 5000)) << error;
     ASSERT_TRUE(session.WaitFor([&](OscData&) { return session.Sim().GetCaptureInfo().started &&
                                                        (session.Sim().GetCaptureInfo().osc_cr & OSC_CR_RECORDER) != 0; },
@@ -509,7 +519,11 @@ TEST_P(EndToEnd, RecordingWritesTheSignalIntoItsFile)
     expected.SetOffset(0, session.Sim().GetInputZero(0));
 
     session.Run(2000);
-    session.Change([](OscData& d) { d.ToggleStop(); });
+    DWORD stoppedAt = 0;
+    session.Change([&](OscData& d) {
+        d.ToggleStop();
+        stoppedAt = session.Clock().GetTickCount();
+    });
     ASSERT_TRUE(session.WaitFor([](OscData& d) { return (d.osc_cr & OSC_CR_RECORDER) == 0; }, 5000));
 
     std::ifstream file(path, std::ios::binary);
@@ -525,9 +539,12 @@ TEST_P(EndToEnd, RecordingWritesTheSignalIntoItsFile)
     EXPECT_EQ(version, static_cast<std::uint32_t>(c.version));
     EXPECT_EQ(minMax, 0);
     ASSERT_EQ(bytes.size(), RECORDER_HEADER_SIZE + samples);
-    // Two seconds at 10 kHz, less what was still in the device's memory at the stop.
-    EXPECT_GT(samples, 16000u);
-    EXPECT_LE(samples, 20000u);
+    // At 10 kHz, ten samples for each millisecond between the start and the stop (at least two
+    // seconds), less what was still in the device's memory at the stop.
+    const std::uint32_t elapsedMs = stoppedAt - startedAt;
+    ASSERT_GE(elapsedMs, 2000u);
+    EXPECT_GT(samples, 10 * elapsedMs - 4000);
+    EXPECT_LE(samples, 10 * elapsedMs);
     int mismatches = 0;
     for (std::uint32_t i = 0; i < samples; ++i) {
         const std::int8_t want = expected.Analog(0, info.startPs + static_cast<std::int64_t>(i) * info.periodPs);
