@@ -55,7 +55,8 @@ mkdir -p "$out"
 xvfb_pid=
 app_pid=
 cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  # Only a run that failed leaves the program running; it may hang, so it gets no say.
+  [ -n "$app_pid" ] && kill -KILL "$app_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
 }
@@ -168,8 +169,13 @@ choose_demo_device() {  # what for
 
 list_part() { echo "20 45 400 240"; }   # a part of the log list, in window pixels
 
+# A sanitizer build reports leaks at exit (and so fails the run); the system's session-bus and
+# font libraries keep caches for the life of the process that are not the program's to free.
+printf 'leak:libdbus-1.so\nleak:libfontconfig.so\n' >"$out/lsan.supp"
+
 say "Durmitt --demo"
-env -u VELKARO_SERIAL_PORTS -u VELKARO_USB_DEVICES ASAN_OPTIONS=detect_leaks=0 \
+env -u VELKARO_SERIAL_PORTS -u VELKARO_USB_DEVICES \
+  ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$out/lsan.supp" \
   "$durmitt" --demo >"$out/durmitt.log" 2>&1 &
 app_pid=$!
 main=$(wait_window "Durmitt" "start")
@@ -225,3 +231,4 @@ app_pid=
 [ "$code" -eq 0 ] || { cat "$out/durmitt.log" >&2; fail "\"Выход\": Durmitt ended with exit code $code"; }
 say "Durmitt: passed"
 say "screenshots in ${out#"$root"/}"
+echo "acceptance: 1 passed, 0 failed"

@@ -1391,8 +1391,10 @@ int CWnd::RunModalLoop(DWORD)
     // However the loop ended (a button, Esc, the close box, EndModalLoop from code, the window
     // destroyed), the windows it blocked take input again. A window that was shown before the
     // loop stays shown; one the loop showed is left hidden.
-    if (QWidget* w = WidgetOf(h)) EndModal(w, wasShown);
-    ActivateAfterModal(owner);
+    // The keyboard stays with a window that stays shown, and goes back to the owner otherwise.
+    QWidget* w = WidgetOf(h);
+    if (w != nullptr) EndModal(w, wasShown);
+    ActivateAfterModal(w != nullptr && w->isVisible() ? w : owner.data());
     return modalResult_;
 }
 

@@ -84,7 +84,7 @@ bool TakesKey(Window& w)
     return EditText(w) == "q";
 }
 
-// Whether a window of Qt's own (a message box, a file dialog) has the keyboard.
+// Whether a window has the keyboard (for windows of Qt's own too: a message box, a file dialog).
 bool HasTheKeyboard(QWidget* w) { return w != nullptr && QGuiApplication::focusWindow() == w->windowHandle(); }
 // What a click into such a window does: the keyboard goes there (the checks while it runs
 // clicked into other windows).
@@ -244,6 +244,9 @@ void RunModal(Ending ending, Window& owner, const std::function<void(const char*
         EXPECT_EQ(modeless.RunModalLoop(), 5);
         EXPECT_TRUE(modeless.IsWindowVisible()) << "a modeless window stays shown after its modal loop";
         EXPECT_TRUE(TakesClick(modeless)) << "the window that ran the loop takes no click";
+        uitest::ProcessEvents();
+        EXPECT_TRUE(HasTheKeyboard(uitest::WidgetOf(&modeless))) << "the keyboard left the window that is still shown";
+        owner.GetDlgItem(kEditId)->SetFocus();  // the user goes back to the owner
         break;
     }
     }
