@@ -55,7 +55,7 @@ void PauseAfterRelease() { mouseTime += static_cast<ulong>(QGuiApplication::styl
 // Whether Qt holds input back from window because of a modal window: a shown modal window
 // blocks every window outside its own family (application modal) or the family of its owner
 // (window modal), but never the windows it owns itself. Qt keeps this state private; the close
-// box, which has no input path of its own here, needs it.
+// box and the wheel, which have no exported window-system entry, need it.
 QWindow* Ancestor(QWindow* w)
 {
     QWindow* p = w->parent();
@@ -189,8 +189,9 @@ void Wheel(CWnd* wnd, CPoint p, int delta)
 {
     WindowPoint at;
     if (!Locate(WidgetOf(wnd), QPoint(p.x, p.y), at)) return;
-    // Qt exports no window-system entry for the wheel; its window takes the event as the
-    // window-system path hands it over, and applies modality and enabled state itself.
+    // Qt exports no window-system entry for the wheel: the modal check is the window system's,
+    // then the window takes the event as that path hands it over and finds the (enabled) child.
+    if (Blocked(at.window)) return;
     QWheelEvent e(at.local, at.global, QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(at.window, &e);
 }

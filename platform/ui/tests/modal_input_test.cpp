@@ -46,14 +46,21 @@ class Window : public CDialog {
 public:
     explicit Window(CWnd* owner = nullptr) : CDialog(kDialogId, owner) {}
     int clicks = 0;
+    int wheels = 0;
 
 protected:
     void OnButton() { ++clicks; }
+    afx_msg BOOL OnMouseWheel(UINT, short, CPoint)
+    {
+        ++wheels;
+        return TRUE;
+    }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(Window, CDialog)
     ON_BN_CLICKED(kButtonId, &Window::OnButton)
+    ON_WM_MOUSEWHEEL()
 END_MESSAGE_MAP()
 
 bool ShowModeless(Window& w, CWnd* owner)
@@ -75,6 +82,16 @@ CString EditText(Window& w)
     CString text;
     w.GetDlgItem(kEditId)->GetWindowText(text);
     return text;
+}
+
+// The wheel over a bare place of the window (below its buttons).
+bool TakesWheel(Window& w)
+{
+    const int before = w.wheels;
+    CRect r;
+    w.GetClientRect(&r);
+    uitest::Wheel(&w, CPoint(r.right - 5, r.bottom - 3), -120);
+    return w.wheels == before + 1;
 }
 
 bool TakesKey(Window& w)
@@ -138,6 +155,7 @@ protected:
         SCOPED_TRACE(where);
         EXPECT_FALSE(TakesClick(owner)) << "a click reached the owner under a modal window";
         EXPECT_FALSE(TakesKey(owner)) << "a key reached the owner under a modal window";
+        EXPECT_FALSE(TakesWheel(owner)) << "the wheel reached the owner under a modal window";
         EXPECT_FALSE(TakesClick(tool)) << "a click reached a window of the owner under a modal window";
         EXPECT_TRUE(TakesClick(stranger)) << "a window of another family was blocked";
         const int before = owner.clicks;
@@ -261,6 +279,7 @@ TEST_P(ModalInput, TheOwnerIsBlockedWhileItRunsAndEveryWindowTakesInputAfterIt)
 
     EXPECT_TRUE(TakesClick(owner)) << "the owner takes no click after the modal window ended";
     EXPECT_TRUE(TakesKey(owner)) << "the owner takes no key after the modal window ended";
+    EXPECT_TRUE(TakesWheel(owner)) << "the owner takes no wheel after the modal window ended";
     EXPECT_TRUE(TakesClick(tool)) << "a window of the owner takes no click after the modal window ended";
     EXPECT_TRUE(TakesClick(stranger));
     // The keyboard is back with the owner without a click into it.
