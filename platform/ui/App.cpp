@@ -240,6 +240,9 @@ int AfxShowMessageBox(HWND owner, const char* text, const char* caption, UINT ty
         loop.quit();
     });
     box->open();
+    // The keyboard goes to the new window at once, as the user expects of a question.
+    box->raise();
+    box->activateWindow();
     uihooks::ModalContext context;
     context.kind = uihooks::ModalKind::MessageBox;
     context.window = CWnd::FromHandle(owner);
@@ -252,6 +255,7 @@ int AfxShowMessageBox(HWND owner, const char* text, const char* caption, UINT ty
     uihooks::ModalLoopStarted(context);
     loop.exec(QEventLoop::DialogExec);
     delete box.data();
+    uiimpl::ActivateAfterModal(parent);
     return answer;
 }
 

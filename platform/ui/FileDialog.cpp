@@ -88,6 +88,9 @@ INT_PTR CFileDialog::DoModal()
             loop.quit();
         });
         dialog->open();
+        // The keyboard goes to the new window at once, as the user expects of a question.
+        dialog->raise();
+        dialog->activateWindow();
         uihooks::ModalContext context;
         context.kind = uihooks::ModalKind::FileDialog;
         context.window = parent_;
@@ -107,6 +110,7 @@ INT_PTR CFileDialog::DoModal()
             else if (!dialog->selectedFiles().isEmpty()) path = dialog->selectedFiles().first().toStdString();
         }
         delete dialog.data();
+        uiimpl::ActivateAfterModal(parent);
         if (!accepted || path.empty()) return IDCANCEL;
 
         QFileInfo info(QString::fromStdString(path));

@@ -1378,12 +1378,8 @@ int CWnd::RunModalLoop(DWORD)
     modalLoop_ = &loop;
     inModalLoop_ = true;
     modalResult_ = -1;
-    r->widget->setWindowModality(Qt::ApplicationModal);
-    if (r->widget->isHidden()) {
-        r->widget->show();
-        r->widget->raise();
-        r->widget->activateWindow();
-    }
+    const QPointer<QWidget> owner = r->widget->parentWidget();
+    const bool wasShown = BeginModal(r->widget);
     uihooks::ModalContext context;
     context.kind = uihooks::ModalKind::Dialog;
     context.window = this;
@@ -1395,7 +1391,13 @@ int CWnd::RunModalLoop(DWORD)
     loop.exec(QEventLoop::DialogExec);
     modalLoop_ = nullptr;
     inModalLoop_ = false;
-    if (QWidget* w = WidgetOf(h)) w->setWindowModality(Qt::NonModal);
+    // However the loop ended (a button, Esc, the close box, EndModalLoop from code, the window
+    // destroyed), the windows it blocked take input again. A window that was shown before the
+    // loop stays shown; one the loop showed is left hidden.
+    // The keyboard stays with a window that stays shown, and goes back to the owner otherwise.
+    QWidget* w = WidgetOf(h);
+    if (w != nullptr) EndModal(w, wasShown);
+    ActivateAfterModal(w != nullptr && w->isVisible() ? w : owner.data());
     return modalResult_;
 }
 

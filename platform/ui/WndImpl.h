@@ -111,6 +111,13 @@ struct ModalFrame {
     void* loop = nullptr;
 };
 
+// Modality (Modality.cpp). BeginModal shows window modal to its owner's windows and tells whether
+// it was shown before; EndModal lifts the block it put on other windows, keeping the window shown
+// when keepShown; ActivateAfterModal gives the keyboard back to the owner's window.
+bool BeginModal(QWidget* window);
+void EndModal(QWidget* window, bool keepShown);
+void ActivateAfterModal(QWidget* owner);
+
 // The message being handled on this thread.
 struct CurrentMessage {
     MSG msg;

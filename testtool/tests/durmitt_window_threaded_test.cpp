@@ -145,6 +145,12 @@ protected:
             body(d);
             if (d.ContinueModal())
                 uitest::Click(d.GetDlgItem(IDCANCEL));
+            // A window that no longer takes input must fail the test, not hang it.
+            if (d.ContinueModal())
+            {
+                ADD_FAILURE() << "\"Выход\" did not end the window";
+                m.End(IDABORT);
+            }
         });
         EXPECT_EQ(dialog.DoModal(), IDCANCEL);
         // Closing stopped the link and deleted the dispatcher.
@@ -299,6 +305,40 @@ TEST_F(DurmittWindow, TheWindowMenuOpensTheAboutBox)
         // Enter in the log list leaves the program running.
         uitest::PressEnter(&d.GetLogList());
         EXPECT_TRUE(d.ContinueModal());
+    });
+}
+
+// The user's way through the window: every button keeps working after the chooser closed,
+// whether by a double click on a device or by Esc.
+TEST_F(DurmittWindow, EveryButtonWorksAfterTheChooserClosed)
+{
+    RunWindow([&](CDurmittDlg& d) {
+        ASSERT_TRUE(WaitUntil([&] { return CountContaining(d, kStart) == 1; }));
+        ChooseDemoInChooser();
+        uitest::Click(d.GetDlgItem(CDurmittDlg::kConnectId));
+        ASSERT_TRUE(WaitUntil([&] { return CountContaining(d, kPassed) == 1; }));
+
+        uitest::Click(d.GetDlgItem(CDurmittDlg::kRepeatId));
+        ASSERT_TRUE(WaitUntil([&] { return CountContaining(d, kPassed) == 2; })) << "\"Повторить\" was not taken";
+
+        ASSERT_TRUE(WaitUntil([&] { return ConnectText(d) == "Отключиться"; }));
+        uitest::Click(d.GetDlgItem(CDurmittDlg::kConnectId));
+        ASSERT_TRUE(WaitUntil([&] { return ConnectText(d) == "Подключиться"; })) << "\"Отключиться\" was not taken";
+
+        bool chooserShown = false;
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
+            chooserShown = true;
+            uitest::PressEscape(m.window);
+            if (m.window->ContinueModal())
+                m.End(IDABORT);
+        });
+        uitest::Click(d.GetDlgItem(CDurmittDlg::kConnectId));
+        EXPECT_TRUE(chooserShown);
+        EXPECT_EQ(ConnectText(d), "Подключиться");
+
+        ChooseDemoInChooser();
+        uitest::Click(d.GetDlgItem(CDurmittDlg::kConnectId));
+        ASSERT_TRUE(WaitUntil([&] { return CountContaining(d, kPassed) == 3; })) << "no connection after Esc in the chooser";
     });
 }
 

@@ -3,20 +3,23 @@
 #include "platform/ui/App.h"
 #include "platform/ui/WndImpl.h"
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QStyleHints>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWheelEvent>
+#include <QWindow>
+
+#include <cstdio>
 
 // Font configuration keeps caches for the life of the process; they are not ours to free.
 extern "C" const char* __lsan_default_suppressions()
@@ -37,28 +40,83 @@ namespace uitest {
 
 namespace {
 
-// Mouse events go to the widget that really receives them: the viewport of scrolling views.
-QWidget* MouseTarget(QWidget* w, QPoint& local)
+// Input goes the way the window system's does: to the top-level QWindow, through Qt's
+// window-system input path, so that Qt applies what it applies to a user's input: a window
+// blocked by a modal one gets nothing, a disabled control gets nothing, keys reach the focus
+// control of the window, the deepest child under the point takes a click, and a second press
+// soon after the first at the same place makes a double click.
+
+// Mouse event times in milliseconds: one apart, and a pause longer than the double-click
+// interval after every button release, so that only DoubleClickAt makes a double click.
+ulong mouseTime = 1000;
+ulong NextMouseTime() { return ++mouseTime; }
+void PauseAfterRelease() { mouseTime += static_cast<ulong>(QGuiApplication::styleHints()->mouseDoubleClickInterval()) + 1; }
+
+// Whether Qt holds input back from window because of a modal window: a shown modal window
+// blocks every window outside its own family (application modal) or the family of its owner
+// (window modal), but never the windows it owns itself. Qt keeps this state private; the close
+// box and the wheel, which have no exported window-system entry, need it.
+QWindow* Ancestor(QWindow* w)
 {
-    // As the window system would: the deepest child under the point takes the event.
-    if (QWidget* child = w->childAt(local)) {
-        local = child->mapFrom(w, local);
-        return child;
-    }
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
-        local = area->viewport()->mapFrom(area, local);
-        return area->viewport();
-    }
-    return w;
+    QWindow* p = w->parent();
+    return p != nullptr ? p : w->transientParent();
+}
+bool BlockedBy(QWindow* window, QWindow* modal)
+{
+    if (window == modal || modal->isAncestorOf(window, QWindow::IncludeTransients)) return false;
+    if (modal->modality() == Qt::ApplicationModal) return true;
+    for (QWindow* w = window; w != nullptr; w = Ancestor(w))
+        for (QWindow* m = modal; m != nullptr; m = Ancestor(m))
+            if (m == w) return true;
+    return false;
+}
+bool Blocked(QWindow* window)
+{
+    const auto windows = QGuiApplication::topLevelWindows();
+    for (QWindow* modal : windows)
+        if (modal->isVisible() && modal->modality() != Qt::NonModal && BlockedBy(window, modal)) return true;
+    return false;
 }
 
-void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons buttons)
+// A point of a widget as the window system has it: the top-level window and the point in it.
+struct WindowPoint {
+    QPointer<QWindow> window;
+    QPointF local;
+    QPointF global;
+};
+
+bool Locate(QWidget* w, QPoint local, WindowPoint& out)
 {
-    if (w == nullptr) return;
-    QWidget* target = MouseTarget(w, local);
-    const QPointF global = target->mapToGlobal(QPointF(local));
-    QMouseEvent e(type, QPointF(local), global, button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(target, &e);
+    if (w == nullptr) return false;
+    QWidget* top = w->window();
+    QWindow* handle = top->windowHandle();
+    // A window that is not on the screen takes no input.
+    if (handle == nullptr || !top->isVisible() || !handle->isVisible()) {
+        std::fprintf(stderr, "uitest: input to a window that is not shown is lost\n");
+        return false;
+    }
+    out.window = handle;
+    out.local = QPointF(w->mapTo(top, local));
+    out.global = QPointF(w->mapToGlobal(local));
+    return true;
+}
+
+void SendMouse(const WindowPoint& at, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    if (at.window == nullptr) return;
+    qt_handleMouseEvent(at.window, at.local, at.global, buttons, button, type, Qt::NoModifier, static_cast<int>(NextMouseTime()));
+}
+
+// Press and release of one button at a point of w (a click), or two of them (a double click).
+void Clicks(QWidget* w, QPoint local, Qt::MouseButton button, int count)
+{
+    WindowPoint at;
+    if (!Locate(w, local, at)) return;
+    for (int i = 0; i < count; ++i) {
+        SendMouse(at, QEvent::MouseButtonPress, button, button);
+        SendMouse(at, QEvent::MouseButtonRelease, button, Qt::NoButton);
+    }
+    PauseAfterRelease();
 }
 
 QPoint Centre(QWidget* w) { return QPoint(w->width() / 2, w->height() / 2); }
@@ -91,46 +149,18 @@ void AnswerNextMessageBox(int answer, std::string* text)
 
 QWidget* WidgetOf(CWnd* wnd) { return uiimpl::WidgetOf(wnd); }
 
-void ClickAt(CWnd* wnd, CPoint p)
-{
-    QWidget* w = WidgetOf(wnd);
-    if (w == nullptr) return;
-    const HWND h = wnd->m_hWnd;
-    SendMouse(w, QEvent::MouseButtonPress, QPoint(p.x, p.y), Qt::LeftButton, Qt::LeftButton);
-    if ((w = uiimpl::WidgetOf(h)) != nullptr) SendMouse(w, QEvent::MouseButtonRelease, QPoint(p.x, p.y), Qt::LeftButton, Qt::NoButton);
-}
+void ClickAt(CWnd* wnd, CPoint p) { Clicks(WidgetOf(wnd), QPoint(p.x, p.y), Qt::LeftButton, 1); }
 
 void Click(CWnd* wnd)
 {
     QWidget* w = WidgetOf(wnd);
     if (w == nullptr) return;
-    const QPoint c = Centre(w);
-    ClickAt(wnd, CPoint(c.x(), c.y()));
+    Clicks(w, Centre(w), Qt::LeftButton, 1);
 }
 
-void RightClickAt(CWnd* wnd, CPoint p)
-{
-    QWidget* w = WidgetOf(wnd);
-    if (w == nullptr) return;
-    const HWND h = wnd->m_hWnd;
-    SendMouse(w, QEvent::MouseButtonPress, QPoint(p.x, p.y), Qt::RightButton, Qt::RightButton);
-    if ((w = uiimpl::WidgetOf(h)) != nullptr) SendMouse(w, QEvent::MouseButtonRelease, QPoint(p.x, p.y), Qt::RightButton, Qt::NoButton);
-}
+void RightClickAt(CWnd* wnd, CPoint p) { Clicks(WidgetOf(wnd), QPoint(p.x, p.y), Qt::RightButton, 1); }
 
-void DoubleClickAt(CWnd* wnd, CPoint p)
-{
-    QWidget* w = WidgetOf(wnd);
-    if (w == nullptr) return;
-    const HWND h = wnd->m_hWnd;
-    const QPoint q(p.x, p.y);
-    SendMouse(w, QEvent::MouseButtonPress, q, Qt::LeftButton, Qt::LeftButton);
-    if ((w = uiimpl::WidgetOf(h)) == nullptr) return;
-    SendMouse(w, QEvent::MouseButtonRelease, q, Qt::LeftButton, Qt::NoButton);
-    if ((w = uiimpl::WidgetOf(h)) == nullptr) return;
-    SendMouse(w, QEvent::MouseButtonDblClick, q, Qt::LeftButton, Qt::LeftButton);
-    if ((w = uiimpl::WidgetOf(h)) == nullptr) return;
-    SendMouse(w, QEvent::MouseButtonRelease, q, Qt::LeftButton, Qt::NoButton);
-}
+void DoubleClickAt(CWnd* wnd, CPoint p) { Clicks(WidgetOf(wnd), QPoint(p.x, p.y), Qt::LeftButton, 2); }
 
 void MiddleClickAt(CWnd* wnd, CPoint p)
 {
@@ -156,27 +186,36 @@ void MiddleDoubleClickAt(CWnd* wnd, CPoint p)
 
 void MouseDown(CWnd* wnd, CPoint p, bool right)
 {
+    WindowPoint at;
+    if (!Locate(WidgetOf(wnd), QPoint(p.x, p.y), at)) return;
     const Qt::MouseButton b = right ? Qt::RightButton : Qt::LeftButton;
-    SendMouse(WidgetOf(wnd), QEvent::MouseButtonPress, QPoint(p.x, p.y), b, b);
+    SendMouse(at, QEvent::MouseButtonPress, b, b);
 }
 
 void MouseUp(CWnd* wnd, CPoint p, bool right)
 {
-    SendMouse(WidgetOf(wnd), QEvent::MouseButtonRelease, QPoint(p.x, p.y), right ? Qt::RightButton : Qt::LeftButton, Qt::NoButton);
+    WindowPoint at;
+    if (!Locate(WidgetOf(wnd), QPoint(p.x, p.y), at)) return;
+    SendMouse(at, QEvent::MouseButtonRelease, right ? Qt::RightButton : Qt::LeftButton, Qt::NoButton);
+    PauseAfterRelease();
 }
 
 void MouseMove(CWnd* wnd, CPoint p, bool leftDown)
 {
-    SendMouse(WidgetOf(wnd), QEvent::MouseMove, QPoint(p.x, p.y), Qt::NoButton, leftDown ? Qt::LeftButton : Qt::NoButton);
+    WindowPoint at;
+    if (!Locate(WidgetOf(wnd), QPoint(p.x, p.y), at)) return;
+    SendMouse(at, QEvent::MouseMove, Qt::NoButton, leftDown ? Qt::LeftButton : Qt::NoButton);
 }
 
 void Wheel(CWnd* wnd, CPoint p, int delta)
 {
-    QWidget* w = WidgetOf(wnd);
-    if (w == nullptr) return;
-    const QPointF local(p.x, p.y);
-    QWheelEvent e(local, w->mapToGlobal(local), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w, &e);
+    WindowPoint at;
+    if (!Locate(WidgetOf(wnd), QPoint(p.x, p.y), at)) return;
+    // Qt exports no window-system entry for the wheel: the modal check is the window system's,
+    // then the window takes the event as that path hands it over and finds the (enabled) child.
+    if (Blocked(at.window)) return;
+    QWheelEvent e(at.local, at.global, QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(at.window, &e);
 }
 
 namespace {
@@ -210,28 +249,36 @@ int QtKeyOf(int vk)
     }
 }
 
+// Press and release of a key at a window, as the window system delivers it: the window's
+// focus control takes it.
+void SendKeyToWindow(QWindow* window, int qtKey, Qt::KeyboardModifiers mods, const QString& t)
+{
+    if (window == nullptr || !window->isVisible()) return;
+    QPointer<QWindow> guard(window);
+    qt_handleKeyEvent(window, QEvent::KeyPress, qtKey, mods, t);
+    if (guard == nullptr) return;
+    qt_handleKeyEvent(window, QEvent::KeyRelease, qtKey, mods, t);
+}
+
 void SendKey(CWnd* wnd, int qtKey, Qt::KeyboardModifiers mods, const QString& t)
 {
     QWidget* w = WidgetOf(wnd);
     if (w == nullptr) return;
-    // A dialog passes keys to its focused control.
-    if (QWidget* focus = w->focusWidget(); focus != nullptr && w->isAncestorOf(focus)) w = focus;
-    QKeyEvent press(QEvent::KeyPress, qtKey, mods, t);
-    QApplication::sendEvent(w, &press);
-    if (QWidget* still = WidgetOf(wnd); still == nullptr) return;
-    QKeyEvent release(QEvent::KeyRelease, qtKey, mods, t);
-    QApplication::sendEvent(w, &release);
+    QWidget* top = w->window();
+    // Keys aimed at a control go to it as the focus of its window (as after a click or Tab into
+    // it); a disabled one cannot take the focus, and the key goes where the focus is.
+    if (w != top) {
+        QWidget* focus = top->focusWidget();
+        if (focus == nullptr || (focus != w && !w->isAncestorOf(focus))) w->setFocus(Qt::OtherFocusReason);
+    }
+    WindowPoint at;
+    if (!Locate(top, QPoint(), at)) return;
+    SendKeyToWindow(at.window, qtKey, mods, t);
 }
 
-}  // namespace
-
-void Key(CWnd* wnd, int virtualKey, int modifiers)
+// The text a key types.
+QString KeyText(int virtualKey, int modifiers)
 {
-    Qt::KeyboardModifiers mods;
-    if ((modifiers & Shift) != 0) mods |= Qt::ShiftModifier;
-    if ((modifiers & Control) != 0) mods |= Qt::ControlModifier;
-    if ((modifiers & Alt) != 0) mods |= Qt::AltModifier;
-    if ((modifiers & Keypad) != 0 || (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_DIVIDE)) mods |= Qt::KeypadModifier;
     QString text;
     if ((virtualKey >= '0' && virtualKey <= '9') || virtualKey == VK_SPACE) text = QChar(virtualKey);
     if (virtualKey >= 'A' && virtualKey <= 'Z') text = QChar((modifiers & Shift) != 0 ? virtualKey : virtualKey + 32);
@@ -239,7 +286,35 @@ void Key(CWnd* wnd, int virtualKey, int modifiers)
     if (virtualKey == VK_RETURN) text = QStringLiteral("\r");
     if (virtualKey == VK_ESCAPE) text = QChar(0x1B);
     if ((modifiers & (Control | Alt)) != 0) text.clear();
-    SendKey(wnd, QtKeyOf(virtualKey), mods, text);
+    return text;
+}
+
+Qt::KeyboardModifiers QtModifiers(int virtualKey, int modifiers)
+{
+    Qt::KeyboardModifiers mods;
+    if ((modifiers & Shift) != 0) mods |= Qt::ShiftModifier;
+    if ((modifiers & Control) != 0) mods |= Qt::ControlModifier;
+    if ((modifiers & Alt) != 0) mods |= Qt::AltModifier;
+    if ((modifiers & Keypad) != 0 || (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_DIVIDE)) mods |= Qt::KeypadModifier;
+    return mods;
+}
+
+}  // namespace
+
+void Key(CWnd* wnd, int virtualKey, int modifiers)
+{
+    SendKey(wnd, QtKeyOf(virtualKey), QtModifiers(virtualKey, modifiers), KeyText(virtualKey, modifiers));
+}
+
+void KeyToActiveWindow(int virtualKey, int modifiers)
+{
+    QWindow* window = QGuiApplication::focusWindow();
+    if (window == nullptr) {
+        QWidget* top = QApplication::activeModalWidget();
+        if (top == nullptr) top = QApplication::activeWindow();
+        if (top != nullptr) window = top->windowHandle();
+    }
+    SendKeyToWindow(window, QtKeyOf(virtualKey), QtModifiers(virtualKey, modifiers), KeyText(virtualKey, modifiers));
 }
 
 void PressEnter(CWnd* wnd) { Key(wnd, VK_RETURN); }
@@ -249,7 +324,6 @@ void TypeText(CWnd* edit, const std::string& text)
 {
     QWidget* w = WidgetOf(edit);
     if (w == nullptr) return;
-    w->setFocus();
     Key(edit, 'A', Control);
     const QString all = QString::fromStdString(text);
     if (all.isEmpty()) {
@@ -320,17 +394,20 @@ void ClickSpin(CWnd* spin, bool up)
     for (QToolButton* b : buttons) {
         const bool isUp = b->arrowType() == Qt::UpArrow || b->arrowType() == Qt::RightArrow;
         if (isUp != up) continue;
-        const QPoint c = b->geometry().center();
-        const HWND h = spin->m_hWnd;
-        SendMouse(b, QEvent::MouseButtonPress, b->mapFrom(w, c), Qt::LeftButton, Qt::LeftButton);
-        if (uiimpl::WidgetOf(h) != nullptr) SendMouse(b, QEvent::MouseButtonRelease, b->mapFrom(w, c), Qt::LeftButton, Qt::NoButton);
+        Clicks(b, Centre(b), Qt::LeftButton, 1);
         return;
     }
 }
 
 void CloseWindow(CWnd* wnd)
 {
-    if (QWidget* w = WidgetOf(wnd)) w->window()->close();
+    QWidget* w = WidgetOf(wnd);
+    if (w == nullptr) return;
+    WindowPoint at;
+    if (!Locate(w->window(), QPoint(), at)) return;
+    // The window system offers no close to a window under a modal one.
+    if (Blocked(at.window)) return;
+    at.window->close();
 }
 
 bool RenderToPng(CWnd* wnd, const std::string& path)

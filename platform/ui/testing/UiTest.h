@@ -1,6 +1,8 @@
 #pragma once
-// Test driver for windows: real Qt input events aimed at controls, modal loops that a test
-// takes part in, and rendering of a window into a PNG file for a reviewer.
+// Test driver for windows: input delivered the way the window system delivers a user's (to the
+// top-level window, through Qt's window-system input path, so that modal windows, disabled
+// controls and the keyboard focus apply), modal loops that a test takes part in, and rendering
+// of a window into a PNG file for a reviewer. A window that is not shown takes no input.
 //
 //   uitest::EnsureApplication();
 //   uitest::OnNextModal([](uihooks::ModalContext& m) {
@@ -48,6 +50,8 @@ void Wheel(CWnd* wnd, CPoint point, int delta);
 // the navigation keys those of the numeric keypad (not extended).
 enum KeyModifier { Shift = 1, Control = 2, Alt = 4, Keypad = 8 };
 void Key(CWnd* wnd, int virtualKey, int modifiers = 0);
+// As a user types: to the window that has the keyboard (a message box, a file dialog).
+void KeyToActiveWindow(int virtualKey, int modifiers = 0);
 void PressEnter(CWnd* wnd);
 void PressEscape(CWnd* wnd);
 // Replaces an edit's text the way a user does: select everything, then type.
