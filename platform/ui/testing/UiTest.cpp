@@ -162,27 +162,9 @@ void RightClickAt(CWnd* wnd, CPoint p) { Clicks(WidgetOf(wnd), QPoint(p.x, p.y),
 
 void DoubleClickAt(CWnd* wnd, CPoint p) { Clicks(WidgetOf(wnd), QPoint(p.x, p.y), Qt::LeftButton, 2); }
 
-void MiddleClickAt(CWnd* wnd, CPoint p)
-{
-    QWidget* w = WidgetOf(wnd);
-    if (w == nullptr) return;
-    const HWND h = wnd->m_hWnd;
-    SendMouse(w, QEvent::MouseButtonPress, QPoint(p.x, p.y), Qt::MiddleButton, Qt::MiddleButton);
-    if ((w = uiimpl::WidgetOf(h)) != nullptr) SendMouse(w, QEvent::MouseButtonRelease, QPoint(p.x, p.y), Qt::MiddleButton, Qt::NoButton);
-}
+void MiddleClickAt(CWnd* wnd, CPoint p) { Clicks(WidgetOf(wnd), QPoint(p.x, p.y), Qt::MiddleButton, 1); }
 
-void MiddleDoubleClickAt(CWnd* wnd, CPoint p)
-{
-    QWidget* w = WidgetOf(wnd);
-    if (w == nullptr) return;
-    const HWND h = wnd->m_hWnd;
-    const QPoint q(p.x, p.y);
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
-        if ((w = uiimpl::WidgetOf(h)) == nullptr) return;
-        const bool down = type != QEvent::MouseButtonRelease;
-        SendMouse(w, type, q, Qt::MiddleButton, down ? Qt::MiddleButton : Qt::NoButton);
-    }
-}
+void MiddleDoubleClickAt(CWnd* wnd, CPoint p) { Clicks(WidgetOf(wnd), QPoint(p.x, p.y), Qt::MiddleButton, 2); }
 
 void MouseDown(CWnd* wnd, CPoint p, bool right)
 {
