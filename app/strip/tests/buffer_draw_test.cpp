@@ -292,6 +292,7 @@ CONTROL BufferDraw 1056 "" 0 5 5 200 10
 )"));
     TestMain withStrip;
     ASSERT_TRUE(withStrip.Create(9202));
+    withStrip.ShowWindow(SW_SHOW);  // a user clicks only what is on the screen
     CBufferDraw attached;
     ASSERT_TRUE(attached.SubclassDlgItem(1056, &withStrip));
     WithModel([](OscData& d) { d.last_num_catched_samples = 3000; });
