@@ -160,6 +160,7 @@ private:
     void UpdateLogList();
     void ShowQueuedMessages();
     void CheckVersion(CSingleLock& lock);
+    void ReadRecorderFiles(OscData& d);
     void TakeSnapshot(OscData& d);
     void ComputeMathChannel();
     bool DecideNewFrame(OscData& d);

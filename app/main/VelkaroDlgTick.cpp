@@ -1,5 +1,6 @@
 // The main window's 100 ms tick: everything the window shows is refreshed from here.
 
+#include "app/main/RecorderPlayback.h"
 #include "app/main/StatusText.h"
 #include "app/main/VelkaroDlg.h"
 
@@ -64,6 +65,7 @@ void CVelkaroDlg::Tick()
 
         // The overview strip's requests and the tool windows' refreshes run here once they exist.
 
+        ReadRecorderFiles(d);
         TakeSnapshot(d);
         ComputeMathChannel();
         UpdateTriggerLevelMarker();
@@ -121,12 +123,13 @@ void CVelkaroDlg::CheckVersion(CSingleLock& lock)
     if (row == supported_versions.end())
     {
         EventLog::Instance()->Write("Unsupported version!");
-        if (link_ != nullptr)
-            link_->Disconnect();
         // Forget it, so the same device connected again is told again.
         checked_version_ = {-1, -1};
-        // No box holds DataLock: the worker must be free to finish its exchange meanwhile.
+        // Neither the disconnection nor the box holds DataLock: the worker must be free to
+        // finish its exchange meanwhile.
         lock.Unlock();
+        if (link_ != nullptr)
+            link_->Disconnect();
         AfxMessageBox(kUnsupported, MB_OK | MB_ICONSTOP);
         lock.Lock();
         return;
@@ -148,6 +151,40 @@ void CVelkaroDlg::CheckVersion(CSingleLock& lock)
     lock.Unlock();
     AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
     lock.Lock();
+}
+
+void CVelkaroDlg::ReadRecorderFiles(OscData& d)
+{
+    if ((d.mode & MODE_RECORDER) == 0 || (d.changes & (CHANGE_ZOOM | CHANGE_POSITION)) == 0)
+        return;
+    PlaybackWindow window;
+    if (!ComputePlaybackWindow(d.x_offset, d.x_zoom_out_hw, d.x_zoom_out_sw, d.x_zoom_in, window))
+        return;
+    const bool minMax = (d.osc_cr & OSC_CR_MIN_MAX) != 0;
+    const std::uint16_t on[2] = {OSC_CR_CH_A_ON, OSC_CR_CH_B_ON};
+    const std::uint16_t logic[2] = {OSC_CR_LOGIC_A, OSC_CR_LOGIC_B};
+    bool read = false;
+    for (int c = 0; c < 2; ++c)
+    {
+        if ((d.osc_cr & on[c]) == 0)
+            continue;
+        if (!playback_[c].IsOpen() &&
+            !playback_[c].Open(d.str_datalogger_fn[c].c_str(),
+                               CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary | CFile::osSequentialScan))
+            continue;
+        if (d.recorder_samples < window.end)
+            continue;
+        std::vector<std::int8_t> records;
+        if (!ReadPlaybackRecords(playback_[c], window, minMax ? 2 : 1, records))
+            continue;
+        if ((d.osc_cr & logic[c]) != 0)
+            ReduceLogic(records, window.perPoint * (minMax ? 2 : 1), d.logic_points[c]);
+        else
+            ReduceAnalog(records, window.perPoint, minMax, d.screen_points[c]);
+        read = true;
+    }
+    if (read)
+        d.changes &= ~(CHANGE_ZOOM | CHANGE_POSITION);
 }
 
 void CVelkaroDlg::TakeSnapshot(OscData& d)
