@@ -14,6 +14,7 @@
 #include "app/main/ScreenSnapshot.h"
 #include "app/settings/SettingsWindow.h"
 #include "packetview/LogList.h"
+#include "platform/gdi/GdiObjects.h"
 #include "platform/kernel/File.h"
 #include "platform/kernel/Sync.h"
 #include "platform/ui/Controls.h"
@@ -151,6 +152,7 @@ protected:
 
 private:
     // Start-up.
+    void CreateFonts();
     void SetupChart();
     void CreateSeries();
     void CreateMarkers();
@@ -186,6 +188,9 @@ private:
     DeviceLink* link_ = nullptr;
     COscDispatch* dispatch_ = nullptr;
     CFile playback_[2];
+    // For the overlay painter's bus values and labels: upright and turned by 90 degrees.
+    CFont font_;
+    CFont font_rotated_;
     std::string config_path_;
 
     ScreenSnapshot snapshot_{};

@@ -8,6 +8,7 @@
 #include "platform/ui/App.h"
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/PaintDC.h"
 #include "widgets/chart/ChartAxis.h"
 
 #include <boost/archive/xml_iarchive.hpp>
@@ -132,6 +133,7 @@ BOOL CVelkaroDlg::OnInitDialog()
     else
         SerializeConfigFile(*this, false, config_path_);
 
+    CreateFonts();
     SelectOscDataVersion(last_saved_version.version, last_saved_version.hwVersion);
 
     {
@@ -156,6 +158,23 @@ BOOL CVelkaroDlg::OnInitDialog()
 
     SetTimer(kTickTimerId, kTickMs);
     return TRUE;
+}
+
+void CVelkaroDlg::CreateFonts()
+{
+    constexpr int kPoints = 10;
+    constexpr BYTE kCyrillic = 204;
+    CClientDC dc(this);
+    font_.CreatePointFont(kPoints * 10, "Courier New", &dc);
+    LOGFONT lf{};
+    lf.lfHeight = -MulDiv(kPoints, dc.GetDeviceCaps(LOGPIXELSY), 72);
+    lf.lfEscapement = 900;
+    lf.lfOrientation = 900;
+    lf.lfWeight = 400;
+    lf.lfCharSet = kCyrillic;
+    lf.lfClipPrecision = CLIP_LH_ANGLES;
+    SetLogFontFaceName(lf, "Courier New");
+    font_rotated_.CreateFontIndirect(&lf);
 }
 
 void CVelkaroDlg::OnOK() {}
