@@ -222,6 +222,57 @@ TEST_F(MainChartTest, TriggerLevelOffScreenShowsOnlyAnArrow)
     });
 }
 
+TEST_F(MainChartTest, TriggerOffsetArrowMarksThePositionOrTheSideItIsOn)
+{
+    struct Case {
+        int samples;
+        int extra;
+        int zoomOutHw;
+        bool line;
+        double arrowX;
+        int shape;
+    };
+    const Case cases[] = {
+        {0, 0, 1, true, 150, CChartPointsSerie::TriangleDown},
+        {-200, 10, 2, true, 60, CChartPointsSerie::TriangleDown},
+        {-400, 0, 1, false, 3, CChartPointsSerie::TriangleLeft},
+        {0, 151, 1, false, 297, CChartPointsSerie::TriangleRight},
+        {150, 0, 1, true, 300, CChartPointsSerie::TriangleDown},
+    };
+    RunWindow([&](CVelkaroDlg& d) {
+        for (const Case& c : cases)
+        {
+            Prepare(d, [&](OscData& data) {
+                data.osc_cr |= OSC_CR_TRIGGER_ON;
+                data.trigger_offset_samples = c.samples;
+                data.trigger_offset_extra = c.extra;
+                data.x_zoom_out_hw = c.zoomOutHw;
+                data.x_zoom_out_sw = 1;
+                data.x_zoom_in = 1;
+            });
+            d.offset_countdown = CVelkaroDlg::kMarkerShowTicks;
+            Tick(d);
+            const auto line = PointsOf(d.trigger_offset_marker.line);
+            ASSERT_EQ(line.size(), c.line ? 2u : 0u) << c.samples;
+            if (c.line)
+            {
+                EXPECT_DOUBLE_EQ(line[0].X, c.arrowX);
+            }
+            const auto arrow = PointsOf(d.trigger_offset_arrow);
+            ASSERT_EQ(arrow.size(), 1u);
+            EXPECT_DOUBLE_EQ(arrow[0].X, c.arrowX) << c.samples;
+            EXPECT_DOUBLE_EQ(arrow[0].Y, 124);
+            EXPECT_EQ(d.trigger_offset_arrow->GetPointType(), c.shape) << c.samples;
+        }
+        // Once the countdown has run out only the arrow stays.
+        d.offset_countdown = 1;
+        Tick(d);
+        Tick(d);
+        EXPECT_EQ(d.trigger_offset_marker.line->GetPointsCount(), 0u);
+        EXPECT_EQ(d.trigger_offset_arrow->GetPointsCount(), 1u);
+    });
+}
+
 TEST_F(MainChartTest, TrailKeepsNineteenGenerations)
 {
     RunWindow([&](CVelkaroDlg& d) {

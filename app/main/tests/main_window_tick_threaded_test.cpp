@@ -2,6 +2,7 @@
 
 #include "support/MainWindowFixture.h"
 
+#include "core/config/ConfigSections.h"
 #include "core/data/OscData.h"
 #include "core/link/DeviceLink.h"
 #include "core/log/EventLog.h"
@@ -66,35 +67,50 @@ TEST_F(MainWindowTest, StatusLineShowsAcquisitionAndRecorderTime)
     });
 }
 
-TEST_F(MainWindowTest, AnOlderDeviceWarnsOnceAndItsBoxBlocksNoWorker)
+TEST_F(MainWindowTest, AMismatchedHardwareWarnsOnceAndItsBoxBlocksNoWorker)
 {
-    demoInstrument->SetVersion(2, 0);
-    RunWindow([&](CVelkaroDlg& d) {
+    struct Case {
+        std::uint8_t minor;
         std::string text;
-        UINT type = 0;
-        bool workerRan = false;
-        uitest::OnNextModal([&](uihooks::ModalContext& m) {
-            text = m.text;
-            type = m.type;
-            // The worker finishes its exchange while the box is open.
-            workerRan = WaitUntil([] { return Linked(); });
-            m.End(IDOK);
-        });
-        Connect(d);
-        ASSERT_TRUE(WaitUntil([&] { return !text.empty(); }));
-        EXPECT_EQ(text, kDeviceOutdated);
-        EXPECT_EQ(type & 0xF0u, static_cast<UINT>(MB_ICONEXCLAMATION));
-        EXPECT_TRUE(workerRan);
+    };
+    const Case cases[] = {
+        {0, kDeviceOutdated},
+        {5, "Аппаратная версия серверного ПО устарела! Обновите серверное ПО! Некоторые функции возможно будут "
+            "работать некорректно! (текущая аппаратная версия 5, поддерживаемая аппаратная версия 1)"},
+    };
+    for (const Case& c : cases)
+    {
+        demoInstrument->SetVersion(2, c.minor);
+        RunWindow([&](CVelkaroDlg& d) {
+            std::string text;
+            UINT type = 0;
+            bool workerRan = false;
+            uitest::OnNextModal([&](uihooks::ModalContext& m) {
+                text = m.text;
+                type = m.type;
+                // The worker finishes its exchange while the box is open.
+                workerRan = WaitUntil([] { return Linked(); });
+                m.End(IDOK);
+            });
+            Connect(d);
+            ASSERT_TRUE(WaitUntil([&] { return !text.empty(); }));
+            EXPECT_EQ(text, c.text);
+            EXPECT_EQ(type & 0xF0u, static_cast<UINT>(MB_ICONEXCLAMATION));
+            EXPECT_TRUE(workerRan);
 
-        // The same device announced again warns nothing.
-        uihooks::TakeMessageBoxLog();
-        uihooks::SetAutoAnswer(true);
-        WithData([](OscData& data) { data.status |= STATUS_LIMITS_APPLIED; });
-        Tick(d);
-        EXPECT_TRUE(uihooks::TakeMessageBoxLog().empty());
-        WithData([](OscData& data) { EXPECT_EQ(data.status & STATUS_LIMITS_APPLIED, 0u); });
-        uitest::Click(d.GetDlgItem(CVelkaroDlg::kConnectId));
-    });
+            // The same device announced again warns nothing.
+            uihooks::TakeMessageBoxLog();
+            uihooks::SetAutoAnswer(true);
+            WithData([](OscData& data) { data.status |= STATUS_LIMITS_APPLIED; });
+            Tick(d);
+            EXPECT_TRUE(uihooks::TakeMessageBoxLog().empty());
+            WithData([](OscData& data) { EXPECT_EQ(data.status & STATUS_LIMITS_APPLIED, 0u); });
+            uihooks::SetAutoAnswer(false);
+            uitest::Click(d.GetDlgItem(CVelkaroDlg::kConnectId));
+        });
+        ConfigSections.clear();
+        DeleteOscData();
+    }
 }
 
 TEST_F(MainWindowTest, AnUnknownVariantDisconnectsBeforeItsBox)
