@@ -9,7 +9,7 @@
 
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
-#include "testtool/LogList.h"
+#include "packetview/LogList.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 #pragma once
-// The contents of Durmitt's log list, kept apart from the list box: each timer tick catches up
+// The contents of a program's log list, kept apart from the list box: each timer tick catches up
 // with the event log (at most 500 new lines a tick, at most 1000 lines kept, the last line
 // selected) and reports what changed, so the dialog only mirrors the change into its list box.
 // UI thread only.

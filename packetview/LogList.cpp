@@ -1,6 +1,6 @@
 // Durmitt's log list contents.
 
-#include "testtool/LogList.h"
+#include "packetview/LogList.h"
 
 #include "core/log/EventLog.h"
 

@@ -1,4 +1,4 @@
-#include "testtool/LogList.h"
+#include "packetview/LogList.h"
 
 #include "core/log/EventLog.h"
 #include "core/protocol/PacketFrame.h"

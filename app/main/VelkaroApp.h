@@ -1,0 +1,25 @@
+#pragma once
+// Velkaro's application object: it sets up the transports, the chooser and the dialogs the
+// transports need, then runs the main window modally; the program ends with the window.
+
+#include "platform/ui/App.h"
+
+#include <functional>
+
+class CVelkaroApp : public CWinAppEx {
+public:
+    CVelkaroApp();
+
+    BOOL InitInstance() override;
+
+    // Registers the virtual instrument after the real transports (the --demo option); set
+    // before InitInstance runs.
+    void SetDemoRegistration(std::function<void()> registerDemo) { registerDemo_ = std::move(registerDemo); }
+
+    // Everything InitInstance does before it shows the window. False when the program's
+    // resources are broken.
+    bool SetUpProgram();
+
+private:
+    std::function<void()> registerDemo_;
+};

@@ -1,0 +1,226 @@
+#pragma once
+// Velkaro's main window: the oscilloscope screen, the status line and, behind them, the device
+// link with its dispatcher, the queue through which the link's worker reaches this thread, and
+// the logic-net names.
+//
+// The members are spread over files by concern: start-up, settings and shutdown
+// (VelkaroDlgInit.cpp), the 100 ms tick (VelkaroDlgTick.cpp), the chart (VelkaroDlgChart.cpp).
+//
+// Threads: everything here runs on the user-interface thread. The link's worker reaches the
+// window only through the call queue (InvokeAndWait) and the data model under DataLock.
+
+#include "app/strip/BufferDraw.h"
+#include "app/callqueue/CallQueue.h"
+#include "app/main/ChartMarker.h"
+#include "app/main/ScreenSnapshot.h"
+#include "app/settings/SettingsWindow.h"
+#include "packetview/LogList.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/kernel/File.h"
+#include "platform/kernel/Sync.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Dialog.h"
+#include "widgets/chart/ChartCtrl.h"
+
+#include <boost/signals2/signal.hpp>
+
+#include <array>
+#include <deque>
+#include <list>
+#include <string>
+#include <vector>
+
+class CChartBiLineSerie;
+class CChartFastStandardAxis;
+class CChartLineSerie;
+class CChartPointsSerie;
+class COscDispatch;
+class DeviceLink;
+
+class CVelkaroDlg : public CDialog, public SettingsWindow {
+public:
+    enum { IDD = 102 };
+    static constexpr UINT kChartId = 1000;
+    static constexpr UINT kConnectId = 1002;
+    static constexpr UINT kStatusId = 1022;
+    static constexpr UINT kTriggerSourceId = 1029;
+    static constexpr UINT_PTR kTickTimerId = 1;
+    static constexpr UINT kTickMs = 100;
+    static constexpr int kStripId = 1056;
+    static constexpr int kChartWidth = 916;
+    static constexpr int kChartHeight = 525;
+    // Ticks a touched trigger line stays visible.
+    static constexpr int kMarkerShowTicks = 50;
+    static constexpr int kTrailGenerations = 19;
+
+    struct SupportedVersion {
+        int version;
+        int hwVersion;
+    };
+
+    CVelkaroDlg(CWnd* parent = nullptr);
+    ~CVelkaroDlg() override;
+    CVelkaroDlg(const CVelkaroDlg&) = delete;
+    CVelkaroDlg& operator=(const CVelkaroDlg&) = delete;
+
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    // Enter must not close the instrument: only "Выход" and the close box do.
+    void OnOK() override;
+    void OnCancel() override;
+    afx_msg void OnSysCommand(UINT id, LPARAM lParam);
+
+    void ResetWindows();
+
+    // SettingsWindow.
+    void SaveSettings(boost::archive::xml_oarchive& archive) override;
+    void LoadSettings(boost::archive::xml_iarchive& archive, unsigned version) override;
+    SavedVersion GetSavedVersion() const override { return last_saved_version; }
+    void SetSavedVersion(const SavedVersion& saved) override { last_saved_version = saved; }
+    void SetDefaults() override;
+    void ShowMessageBox(const std::string& text) override;
+
+    // Where the settings file lives; empty: beside the program (or the user's folder).
+    void SetConfigPath(const std::string& path) { config_path_ = path; }
+
+    // Worker side of the call queue: runs `call` on this thread at the next tick.
+    CallQueue::Result InvokeAndWait(std::function<void()> call) { return call_queue_.InvokeAndWait(std::move(call)); }
+    bool IsCallQueued(int id) const { return call_queue_.IsCallQueued(id); }
+    // Texts shown in message boxes by the next tick.
+    void QueueMessage(const std::string& text);
+
+    // Run on this thread for a VERSION reply: keeps each variant's window settings.
+    void SwitchDataVersion(int version, int hwVersion);
+
+    // The math window's operation (0 none, 1 A+B, 2 A-B, 3 B-A); none until that window exists.
+    int GetMathOperation() const { return 0; }
+
+    // Chart steps of the tick (public for the tool windows that drive the chart).
+    void SetMathSeriesNames(int operation);
+    void ClearTrail(int channel);
+
+    CChartCtrl& GetChart() { return chart_; }
+    DeviceLink* GetLink() { return link_; }
+    COscDispatch* GetDispatch() { return dispatch_; }
+    const ScreenSnapshot& GetSnapshot() const { return snapshot_; }
+    const LogList& GetLogLines() const { return log_lines_; }
+
+    // The chart's series, for the tool windows and the tests. [0] new, [1] old data.
+    CChartLineSerie* GetLineSerie(int channel, int age) const { return line_[channel][age]; }
+    CChartBiLineSerie* GetBandSerie(int channel, int age) const { return band_[channel][age]; }
+    CChartBiLineSerie* GetLogicSerie(int channel, int age, int line) const { return logic_[age][channel][line]; }
+    const std::list<CChartLineSerie*>& GetTrail(int channel) const { return trail_[channel]; }
+
+    // Members the settings file, the tool windows and the handlers share.
+    std::vector<SupportedVersion> supported_versions;
+    std::array<std::string, 16> la_net_name;
+    std::array<unsigned char, 16> la_net_display{};
+    bool la_net_display_labels = true;
+    boost::signals2::signal<void(int, int, std::string)> NetRenamed;
+    int trail_on = 0;
+    SavedVersion last_saved_version{2, 1};
+    int def_save_type = 0;
+    int minmax = 0;
+    int not_hide_trigger_level = 0;
+    int not_hide_trigger_offset = 0;
+    int minmax_draw_type = 0;
+    int show_legend = 0;
+    int show_cross = 0;
+    int extra_tick_full_time = 0;
+    int bus_radix = 0;
+    // The stored state of channel A's bus button ("check_digital_bus") and of both channels'.
+    std::array<bool, 2> digital_bus{};
+
+    // Chart markers.
+    std::array<ChartMarker, 3> zero_marker;               // A, B, math
+    std::array<std::array<ChartMarker, 2>, 2> limit_marker;  // [A, B][upper, lower]
+    ChartMarker buffer_limit_marker;
+    ChartMarker trigger_level_marker;
+    CChartPointsSerie* trigger_level_arrow = nullptr;
+    ChartMarker trigger_offset_marker;
+    CChartPointsSerie* trigger_offset_arrow = nullptr;
+    int level_countdown = 0;
+    int offset_countdown = 0;
+    // Refresh requests, redone at the next tick.
+    std::array<int, 3> refresh_zero{};
+    std::array<int, 3> refresh_limits{};
+    int refresh_offset = 0;
+    int refresh_level = 0;
+    unsigned char refresh_single_each_tick = 0;
+
+protected:
+    afx_msg void OnTimer(UINT_PTR id);
+    afx_msg void OnConnect();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Start-up.
+    void CreateFonts();
+    void SetupChart();
+    void CreateSeries();
+    void CreateMarkers();
+
+    // The tick.
+    void Tick();
+    void UpdateLogList();
+    void ShowQueuedMessages();
+    void CheckVersion(CSingleLock& lock);
+    void ReadRecorderFiles(OscData& d);
+    void TakeSnapshot(OscData& d);
+    void ComputeMathChannel();
+    bool DecideNewFrame(OscData& d);
+    std::string BuildStatusText(OscData& d) const;
+
+    // The chart.
+    void BeginSeriesUpdate();
+    void FillChannelSeries(int channel, bool newFrame);
+    void FillAnalog(int channel, int from, int to, double shift, CChartLineSerie* line, CChartBiLineSerie* band,
+                    CChartLineSerie* trail);
+    void FillLogic(int channel, int from, int to, double shift, int age);
+    void UpdateChannelMarkers();
+    void UpdateTriggerLevelMarker();
+    void UpdateTriggerOffsetMarker();
+    void StartTrailGeneration();
+    void AgeTrail();
+    double ToChart(int channel, double raw) const;
+
+    CallQueue call_queue_;
+    CCriticalSection message_lock_;
+    std::deque<std::string> messages_;
+    HICON icon_ = 0;
+    DeviceLink* link_ = nullptr;
+    COscDispatch* dispatch_ = nullptr;
+    CFile playback_[2];
+    // For the overlay painter's bus values and labels: upright and turned by 90 degrees.
+    CFont font_;
+    CFont font_rotated_;
+    std::string config_path_;
+
+    ScreenSnapshot snapshot_{};
+    LogList log_lines_;
+    int last_math_op_ = 0;
+    // The variant and hardware version last checked: an announcement repeated warns once.
+    SavedVersion checked_version_{-1, -1};
+    bool in_tick_ = false;
+    bool closing_ = false;
+
+    // Tool windows (measurement, marker, properties, service, math, logic analyser, logic
+    // generator) take their slots here, in that order, when they are built; until then the
+    // tick and the resets have nothing to call.
+
+    CChartCtrl chart_;
+    CBufferDraw strip_;  // control 1056, made by the template, attached in OnInitDialog
+    CListBox trigger_source_list_;
+    // 1006, 1008, 1010, 1030, 1018, 1020 (direction only), then the trigger level 1026.
+    std::array<CSpinButtonCtrl, 7> spins_;
+    CChartFastStandardAxis* bottom_axis_ = nullptr;
+    CChartFastStandardAxis* left_axis_ = nullptr;
+    std::array<std::array<CChartLineSerie*, 2>, 3> line_{};
+    std::array<std::array<CChartBiLineSerie*, 2>, 3> band_{};
+    std::array<std::array<std::array<CChartBiLineSerie*, 8>, 3>, 2> logic_{};
+    std::array<std::list<CChartLineSerie*>, 3> trail_;
+    boost::signals2::connection net_renamed_;
+};
+
+// The one main window, or null; the logic-analyser classes reach the net names through it.
+extern CVelkaroDlg* MainDialog;

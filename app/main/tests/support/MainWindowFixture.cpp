@@ -1,0 +1,110 @@
+#include "support/MainWindowFixture.h"
+
+#include "core/config/ConfigSections.h"
+#include "core/link/DeviceLink.h"
+#include "core/transport/InterfaceChooser.h"
+#include "core/transport/Interfaces.h"
+#include "platform/ui/testing/UiTest.h"
+#include "sim/SimComm.h"
+
+#include <chrono>
+#include <filesystem>
+
+std::shared_ptr<VirtualInstrument> demoInstrument;
+
+namespace {
+
+CComm* ChooseDemo()
+{
+    auto* comm = new CSimComm(demoInstrument);
+    comm->Enumerate();
+    comm->Select(0);
+    return comm;
+}
+
+}  // namespace
+
+void MainWindowTest::SetUp()
+{
+    uitest::EnsureApplication();
+    demoInstrument = std::make_shared<VirtualInstrument>();
+    demoInstrument->SetVersion(2, 1);
+    app_ = std::make_unique<CVelkaroApp>();
+    ASSERT_TRUE(app_->SetUpProgram());
+    SetChooserFunction(&ChooseDemo);
+    const auto dir = std::filesystem::path(uitest::OutputPath("app_main")) /
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::create_directories(dir);
+    configPath_ = (dir / "velkaro_cfg.xml").string();
+    std::filesystem::remove(configPath_);
+    // Each test starts as a fresh program does.
+    ConfigSections.clear();
+    DeleteOscData();
+}
+
+void MainWindowTest::TearDown()
+{
+    uihooks::ClearModalHandlers();
+    uihooks::SetAutoAnswer(false);
+    SetChooserFunction(nullptr);
+    Interfaces::Clear();
+    app_.reset();
+    demoInstrument.reset();
+}
+
+void MainWindowTest::RunWindow(const std::function<void(CVelkaroDlg&)>& body)
+{
+    CVelkaroDlg dialog;
+    dialog.SetConfigPath(configPath_);
+    app_->m_pMainWnd = &dialog;
+    uitest::OnNextModal([body](uihooks::ModalContext& m) {
+        auto& d = *static_cast<CVelkaroDlg*>(m.window);
+        body(d);
+        if (d.ContinueModal())
+            uitest::Click(d.GetDlgItem(IDCANCEL));
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    app_->m_pMainWnd = nullptr;
+}
+
+void MainWindowTest::Tick(CVelkaroDlg& d)
+{
+    d.SendMessage(WM_TIMER, CVelkaroDlg::kTickTimerId);
+}
+
+void MainWindowTest::WithData(const std::function<void(OscData&)>& f)
+{
+    CSingleLock lock(&DataLock, TRUE);
+    f(*GetOscData());
+}
+
+std::string MainWindowTest::StatusText(CVelkaroDlg& d)
+{
+    CString text;
+    d.GetDlgItemText(CVelkaroDlg::kStatusId, text);
+    return text;
+}
+
+bool MainWindowTest::WaitUntil(const std::function<bool()>& condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        uitest::ProcessEvents();
+    }
+    return true;
+}
+
+void MainWindowTest::Connect(CVelkaroDlg& d)
+{
+    uitest::Click(d.GetDlgItem(CVelkaroDlg::kConnectId));
+}
+
+bool MainWindowTest::Linked()
+{
+    CSingleLock lock(&DataLock, TRUE);
+    OscData* d = PeekOscData();
+    return d != nullptr && (d->mode & MODE_LINKED) != 0;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Runs Velkaro's main window inside its modal loop for a test, with a settings file of its own
+// and the virtual instrument as the chooser's "Demo" entry. Waits process events until a
+// condition holds; they never sleep.
+
+#include "app/main/VelkaroApp.h"
+#include "app/main/VelkaroDlg.h"
+#include "platform/ui/testing/UiTest.h"
+#include "sim/VirtualInstrument.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The window runs `body` from inside its modal loop and is closed with "Выход" after it.
+    void RunWindow(const std::function<void(CVelkaroDlg&)>& body);
+
+    // One tick, as the window's timer delivers it.
+    static void Tick(CVelkaroDlg& d);
+    // Runs `f` on the data model under DataLock.
+    static void WithData(const std::function<void(OscData&)>& f);
+    static std::string StatusText(CVelkaroDlg& d);
+    // A generous bound only, so that a broken run ends instead of hanging.
+    static bool WaitUntil(const std::function<bool()>& condition);
+    // Connects to the demo instrument through the window's connect button.
+    static void Connect(CVelkaroDlg& d);
+    static bool Linked();
+
+    std::string configPath_;
+    std::unique_ptr<CVelkaroApp> app_;
+};
+
+// The instrument the "Demo" entry serves.
+extern std::shared_ptr<VirtualInstrument> demoInstrument;
