@@ -1,11 +1,11 @@
 #include "platform/ui/FileDialog.h"
 
 #include "platform/ui/App.h"
+#include "platform/ui/QtDialogRun.h"
 #include "platform/ui/UiHooks.h"
 #include "platform/ui/Wnd.h"
 #include "platform/ui/WndImpl.h"
 
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
@@ -78,23 +78,10 @@ INT_PTR CFileDialog::DoModal()
         if (m_ofn.lpstrInitialDir != nullptr) dialog->setDirectory(QString::fromUtf8(m_ofn.lpstrInitialDir));
         if (m_ofn.lpstrTitle != nullptr) dialog->setWindowTitle(QString::fromUtf8(m_ofn.lpstrTitle));
         if (!initial.empty()) dialog->selectFile(QString::fromStdString(initial));
-        dialog->setWindowModality(Qt::ApplicationModal);
-
         auto chosen = std::make_shared<std::string>();
-        QEventLoop loop;
-        bool accepted = false;
-        QObject::connect(dialog, &QDialog::finished, &loop, [&](int result) {
-            accepted = result == QDialog::Accepted;
-            loop.quit();
-        });
-        dialog->open();
-        // The keyboard goes to the new window at once, as the user expects of a question.
-        dialog->raise();
-        dialog->activateWindow();
         uihooks::ModalContext context;
         context.kind = uihooks::ModalKind::FileDialog;
         context.window = parent_;
-        context.caption = dialog->windowTitle().toStdString();
         context.openDialog = open_;
         context.fileName = initial;
         context.end = [dialog, chosen](int result, const uihooks::ModalContext& self) {
@@ -102,15 +89,13 @@ INT_PTR CFileDialog::DoModal()
             *chosen = self.fileName;
             static_cast<QDialog*>(dialog.data())->done(result == IDOK ? QDialog::Accepted : QDialog::Rejected);
         };
-        uihooks::ModalLoopStarted(context);
-        loop.exec(QEventLoop::DialogExec);
+        const bool accepted = uiimpl::RunQtDialog(dialog, context);
         std::string path;
         if (accepted) {
             if (!chosen->empty()) path = *chosen;
             else if (!dialog->selectedFiles().isEmpty()) path = dialog->selectedFiles().first().toStdString();
         }
-        delete dialog.data();
-        uiimpl::ActivateAfterModal(parent);
+        uiimpl::FinishQtDialog(dialog.data(), parent);
         if (!accepted || path.empty()) return IDCANCEL;
 
         QFileInfo info(QString::fromStdString(path));

@@ -1,11 +1,11 @@
 #include "platform/ui/PrintDialog.h"
 
 #include "platform/ui/App.h"
+#include "platform/ui/QtDialogRun.h"
 #include "platform/ui/UiHooks.h"
 #include "platform/ui/Wnd.h"
 #include "platform/ui/WndImpl.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QPointer>
 #include <QPrintDialog>
@@ -90,19 +90,9 @@ INT_PTR CPrintDialog::DoModal()
     if ((m_pd.Flags & PD_NOSELECTION) == 0 && !setupOnly_) options |= QAbstractPrintDialog::PrintSelection;
     if ((m_pd.Flags & PD_NOPAGENUMS) == 0 && !setupOnly_) options |= QAbstractPrintDialog::PrintPageRange;
     dialog->setOptions(options);
-    dialog->setWindowModality(Qt::ApplicationModal);
-
-    QEventLoop loop;
-    bool accepted = false;
-    QObject::connect(dialog, &QDialog::finished, &loop, [&](int result) {
-        accepted = result == QDialog::Accepted;
-        loop.quit();
-    });
-    dialog->open();
     uihooks::ModalContext context;
     context.kind = uihooks::ModalKind::PrintDialog;
     context.window = parent_;
-    context.caption = dialog->windowTitle().toStdString();
     QPrinter* target = printer.get();
     context.end = [dialog, target](int result, const uihooks::ModalContext& self) {
         if (dialog == nullptr || !dialog->isVisible()) return;
@@ -112,9 +102,8 @@ INT_PTR CPrintDialog::DoModal()
         }
         static_cast<QDialog*>(dialog.data())->done(result == IDOK ? QDialog::Accepted : QDialog::Rejected);
     };
-    uihooks::ModalLoopStarted(context);
-    loop.exec(QEventLoop::DialogExec);
-    delete dialog.data();
+    const bool accepted = uiimpl::RunQtDialog(dialog, context);
+    uiimpl::FinishQtDialog(dialog.data(), parent);
     if (!accepted) return IDCANCEL;
     d->printer = std::move(printer);
     // The user's choice in the dialog stands.

@@ -5,6 +5,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/FileDialog.h"
+#include "platform/ui/PrintDialog.h"
 #include "platform/ui/PropertySheet.h"
 #include "platform/ui/testing/UiTest.h"
 
@@ -120,6 +121,7 @@ enum class Ending {
     Nested,
     MessageBox,
     FileDialog,
+    PrintDialog,
     PropertySheet,
     LoopOnAModelessWindow,
 };
@@ -240,6 +242,17 @@ void RunModal(Ending ending, Window& owner, const std::function<void(const char*
         EXPECT_EQ(dialog.DoModal(), IDCANCEL);
         break;
     }
+    case Ending::PrintDialog: {
+        CPrintDialog dialog(FALSE, PD_NOSELECTION | PD_NOPAGENUMS, &owner);
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
+            uitest::ProcessEvents();
+            EXPECT_TRUE(HasTheKeyboard(QApplication::activeModalWidget())) << "a print dialog opens without the keyboard";
+            whileRunning("print dialog");
+            m.End(IDCANCEL);
+        });
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        break;
+    }
     case Ending::PropertySheet: {
         CPropertyPage page(kPageId);
         CPropertySheet sheet("Параметры", &owner);
@@ -293,6 +306,7 @@ INSTANTIATE_TEST_SUITE_P(EveryEnding, ModalInput,
                                            Case{"Escape", Ending::Escape}, Case{"CloseBox", Ending::CloseBox},
                                            Case{"EndDialogFromCode", Ending::EndDialogFromCode}, Case{"Nested", Ending::Nested},
                                            Case{"MessageBox", Ending::MessageBox}, Case{"FileDialog", Ending::FileDialog},
+                                           Case{"PrintDialog", Ending::PrintDialog},
                                            Case{"PropertySheet", Ending::PropertySheet},
                                            Case{"LoopOnAModelessWindow", Ending::LoopOnAModelessWindow}),
                          [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
