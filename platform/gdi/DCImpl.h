@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace gdi {
 
@@ -120,5 +122,49 @@ QBrush MakeQBrush(const BrushData& brush, int bkMode, COLORREF bkColor);
 
 // Fills rectangles of whole pixels (device-exact under any integer mapping).
 void FillPixelRects(QPainter& p, const std::vector<QRect>& rects, COLORREF color);
+
+// Drawing helpers shared by the lines, shapes and fills.
+
+// A rectangle of whole pixels from two corners in any order, right and bottom excluded.
+inline QRect NormalRect(int l, int t, int r, int b)
+{
+    l = Coord(l);
+    t = Coord(t);
+    r = Coord(r);
+    b = Coord(b);
+    if (l > r) std::swap(l, r);
+    if (t > b) std::swap(t, b);
+    return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
+}
+
+inline bool IsNullPen(const ObjectPtr& pen) { return !pen || pen->pen.style == PS_NULL; }
+inline bool IsNullBrush(const ObjectPtr& brush) { return !brush || brush->brush.style == BS_NULL; }
+
+inline bool IsThin(const CDC::Impl& dc)
+{
+    return dc.s.pen && dc.s.pen->pen.width <= 1 && dc.IdentityMapping();
+}
+
+Qt::PenJoinStyle JoinOf(const PenData& pen);
+
+// Strokes a path of points with the selected pen. `closed` joins the last point to the first;
+// an open path leaves out its last pixel, as every GDI line does.
+void StrokePath(const CDC::Impl& dc, PaintScope& p, std::vector<QPoint> pts, bool closed);
+
+// Fills with the selected brush (nothing for a null one).
+template <typename Fill>
+void WithBrush(const CDC::Impl& dc, PaintScope& p, Fill fill)
+{
+    if (IsNullBrush(dc.s.brush)) return;
+    const BrushData& br = dc.s.brush->brush;
+    p->setPen(Qt::NoPen);
+    p->setBrush(MakeQBrush(br, dc.s.bkMode, dc.s.bkColor));
+    fill();
+}
+
+inline QBrush QBrushOf(const CDC::Impl& dc, const ObjectPtr& brush)
+{
+    return MakeQBrush(brush->brush, dc.s.bkMode, dc.s.bkColor);
+}
 
 }  // namespace gdi

@@ -104,6 +104,8 @@ struct CreateParams {
 HWND CreateWindowRecord(const CreateParams& params, CWnd* attach);
 std::unique_ptr<Behaviour> MakeBehaviour(const std::string& className, DWORD style);
 CWnd* MakeTemporaryFor(const Record& r);
+// Set while SetWindowPos applies a position it has already offered to WM_WINDOWPOSCHANGING.
+extern bool positioning;
 
 // Modal state: every running modal loop, innermost last.
 struct ModalFrame {

@@ -1,0 +1,232 @@
+// Push buttons, check boxes, radio buttons and group boxes.
+
+#include "platform/ui/Controls.h"
+
+#include "platform/gdi/GdiInternal.h"
+#include "platform/ui/ControlsImpl.h"
+#include "platform/ui/WndImpl.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+
+namespace uiimpl {
+
+namespace {
+
+template <typename Base>
+class WinButton : public Base {
+public:
+    using Base::Base;
+    bool autoToggle = true;
+
+protected:
+    void nextCheckState() override
+    {
+        if (autoToggle) Base::nextCheckState();
+    }
+    // The whole button rectangle takes clicks, not only the box and its text.
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
+class ButtonBehaviour : public Behaviour {
+public:
+    explicit ButtonBehaviour(DWORD style) : style_(style) {}
+
+    UINT Type() const { return style_ & BS_TYPEMASK; }
+
+    QWidget* CreateWidget(Record&, QWidget* parent) override
+    {
+        const UINT type = Type();
+        const bool pushLike = (style_ & BS_PUSHLIKE) != 0;
+        if (type == BS_GROUPBOX) {
+            group_ = new QGroupBox(parent);
+            return group_;
+        }
+        if ((type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
+             type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) && pushLike) {
+            auto* b = new WinButton<QPushButton>(parent);
+            b->setCheckable(true);
+            b->autoToggle = type == BS_AUTOCHECKBOX || type == BS_AUTO3STATE;
+            button_ = b;
+            return b;
+        }
+        switch (type) {
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE: {
+            auto* b = new WinButton<QCheckBox>(parent);
+            b->autoToggle = type == BS_AUTOCHECKBOX || type == BS_AUTO3STATE;
+            b->setTristate(type == BS_3STATE || type == BS_AUTO3STATE);
+            check_ = b;
+            button_ = b;
+            return b;
+        }
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON: {
+            // Groups follow WS_GROUP in template order, not Qt's sibling rule.
+            auto* b = new WinButton<QRadioButton>(parent);
+            b->setAutoExclusive(false);
+            b->autoToggle = false;
+            button_ = b;
+            return b;
+        }
+        default: {
+            auto* b = new QPushButton(parent);
+            b->setAutoDefault(false);
+            b->setDefault(type == BS_DEFPUSHBUTTON);
+            button_ = b;
+            return b;
+        }
+        }
+    }
+
+    void Connect(Record& r) override
+    {
+        if (button_ == nullptr) return;
+        const HWND h = r.HandleValue();
+        QObject::connect(button_, &QAbstractButton::clicked, button_, [h] {
+            Record* rec = Find(h);
+            if (rec == nullptr) return;
+            auto* self = static_cast<ButtonBehaviour*>(rec->behaviour.get());
+            if (self->Type() == BS_AUTORADIOBUTTON) self->CheckInGroup(*rec);
+            NotifyParent(*rec, BN_CLICKED);
+        });
+    }
+
+    // An automatic radio button checks itself and clears the others of its group: the radio
+    // buttons among its siblings from the nearest WS_GROUP control before it to the next one.
+    void CheckInGroup(Record& r)
+    {
+        Record* parent = Find(r.parent);
+        if (parent == nullptr) return;
+        const auto& list = parent->children;
+        auto self = std::find(list.begin(), list.end(), r.HandleValue());
+        if (self == list.end()) return;
+        auto first = self;
+        while (first != list.begin()) {
+            Record* fr = Find(*first);
+            if (fr != nullptr && (fr->style & WS_GROUP) != 0) break;
+            --first;
+        }
+        for (auto it = first; it != list.end(); ++it) {
+            Record* cr = Find(*it);
+            if (cr == nullptr) continue;
+            if (it != first && (cr->style & WS_GROUP) != 0) break;
+            if (cr->className.empty() || std::toupper(static_cast<unsigned char>(cr->className[0])) != 'B') continue;
+            auto* b = dynamic_cast<ButtonBehaviour*>(cr->behaviour.get());
+            if (b == nullptr || (b->Type() != BS_AUTORADIOBUTTON && b->Type() != BS_RADIOBUTTON)) continue;
+            b->SetCheck(cr == &r ? BST_CHECKED : BST_UNCHECKED);
+        }
+    }
+
+    void SetCheck(int check)
+    {
+        if (check_ != nullptr && check_->isTristate()) {
+            check_->setCheckState(check == BST_CHECKED ? Qt::Checked : check == BST_INDETERMINATE ? Qt::PartiallyChecked : Qt::Unchecked);
+            return;
+        }
+        if (button_ != nullptr && button_->isCheckable()) button_->setChecked(check == BST_CHECKED);
+    }
+
+    int GetCheck() const
+    {
+        if (check_ != nullptr && check_->isTristate())
+            return check_->checkState() == Qt::Checked ? BST_CHECKED : check_->checkState() == Qt::PartiallyChecked ? BST_INDETERMINATE : BST_UNCHECKED;
+        return button_ != nullptr && button_->isCheckable() && button_->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+    }
+
+    bool DefProc(Record& r, UINT m, WPARAM w, LPARAM l, LRESULT& result) override
+    {
+        switch (m) {
+        case BM_GETCHECK: result = GetCheck(); return true;
+        case BM_SETCHECK: SetCheck(static_cast<int>(w)); return true;
+        case BM_GETSTATE: result = (GetCheck() & 3) | (button_ != nullptr && button_->isDown() ? 0x4 : 0); return true;
+        case BM_SETSTATE: if (button_ != nullptr) button_->setDown(w != 0); return true;
+        case BM_CLICK: if (button_ != nullptr && button_->isEnabled()) button_->click(); return true;
+        case BM_SETSTYLE: {
+            const UINT type = static_cast<UINT>(w) & BS_TYPEMASK;
+            if (auto* push = qobject_cast<QPushButton*>(button_); push != nullptr && !push->isCheckable()) {
+                push->setDefault(type == BS_DEFPUSHBUTTON);
+                style_ = (style_ & ~BS_TYPEMASK) | type;
+                r.style = (r.style & ~BS_TYPEMASK) | type;
+            }
+            return true;
+        }
+        case BM_SETIMAGE:
+            result = static_cast<LRESULT>(image_);
+            image_ = static_cast<DWORD>(l);
+            ShowImage();
+            return true;
+        case BM_GETIMAGE: result = static_cast<LRESULT>(image_); return true;
+        default: return false;
+        }
+    }
+
+    void SetText(Record& r, const std::string& text) override
+    {
+        r.text = text;
+        if (group_ != nullptr) group_->setTitle(WithoutMnemonics(ToQ(text)));
+        else if (button_ != nullptr) button_->setText(ToQ(text));
+    }
+
+    std::string GetText(const Record& r) const override { return r.text; }
+    // An icon or bitmap handle given to the button is drawn on it in place of nothing.
+    void ShowImage()
+    {
+        if (button_ == nullptr) return;
+        QImage image = gdi::IconToImage(image_);
+        if (image.isNull()) {
+            if (auto bitmap = gdi::FindObject(image_, GdiObjectKind::Bitmap)) image = bitmap->bitmap.image;
+        }
+        button_->setIcon(image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image)));
+        if (!image.isNull()) button_->setIconSize(image.size());
+    }
+    DWORD image_ = 0;
+    DWORD style_;
+
+private:
+    QAbstractButton* button_ = nullptr;
+    QCheckBox* check_ = nullptr;
+    QGroupBox* group_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Behaviour> MakeButtonBehaviour(DWORD style) { return std::make_unique<ButtonBehaviour>(style); }
+
+}  // namespace uiimpl
+
+// ---- CButton ----
+BOOL CButton::Create(const char* caption, DWORD style, const RECT& rect, CWnd* parent, UINT id)
+{
+    return CWnd::Create("Button", caption, style, rect, parent, id);
+}
+int CButton::GetCheck() const { return static_cast<int>(const_cast<CButton*>(this)->SendMessage(BM_GETCHECK)); }
+void CButton::SetCheck(int check) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(check)); }
+UINT CButton::GetState() const { return static_cast<UINT>(const_cast<CButton*>(this)->SendMessage(BM_GETSTATE)); }
+void CButton::SetState(BOOL highlight) { SendMessage(BM_SETSTATE, static_cast<WPARAM>(highlight)); }
+UINT CButton::GetButtonStyle() const { return GetStyle() & 0xFFFF; }
+void CButton::SetButtonStyle(UINT style, BOOL redraw) { SendMessage(BM_SETSTYLE, style, redraw); }
+HICON CButton::SetIcon(HICON icon)
+{
+    uiimpl::Record* r = uiimpl::Find(m_hWnd);
+    auto* b = r != nullptr ? dynamic_cast<uiimpl::ButtonBehaviour*>(r->behaviour.get()) : nullptr;
+    if (b == nullptr) return 0;
+    const DWORD old = b->image_;
+    b->image_ = icon;
+    b->ShowImage();
+    return old;
+}
+HICON CButton::GetIcon() const
+{
+    uiimpl::Record* r = uiimpl::Find(m_hWnd);
+    auto* b = r != nullptr ? dynamic_cast<uiimpl::ButtonBehaviour*>(r->behaviour.get()) : nullptr;
+    return b != nullptr ? b->image_ : 0;
+}
+HBITMAP CButton::SetBitmap(HBITMAP bitmap) { return SetIcon(bitmap); }

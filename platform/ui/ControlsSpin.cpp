@@ -1,0 +1,185 @@
+// Up-down (spin) controls.
+
+#include "platform/ui/Controls.h"
+
+#include "platform/ui/ControlsImpl.h"
+#include "platform/ui/WndImpl.h"
+
+#include <QHBoxLayout>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace uiimpl {
+
+namespace {
+
+class UpDownBehaviour : public Behaviour {
+public:
+    explicit UpDownBehaviour(DWORD style) : style_(style) {}
+    QWidget* CreateWidget(Record& r, QWidget* parent) override
+    {
+        auto* box = new QWidget(parent);
+        const bool horizontal = (style_ & UDS_HORZ) != 0;
+        QBoxLayout* layout = horizontal ? static_cast<QBoxLayout*>(new QHBoxLayout(box)) : new QVBoxLayout(box);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        less_ = new QToolButton(box);
+        more_ = new QToolButton(box);
+        less_->setArrowType(horizontal ? Qt::LeftArrow : Qt::DownArrow);
+        more_->setArrowType(horizontal ? Qt::RightArrow : Qt::UpArrow);
+        for (QToolButton* b : {more_, less_}) {
+            b->setAutoRepeat(true);
+            b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+            b->setFocusPolicy(Qt::NoFocus);
+        }
+        if (horizontal) {
+            layout->addWidget(less_);
+            layout->addWidget(more_);
+        } else {
+            layout->addWidget(more_);
+            layout->addWidget(less_);
+        }
+        (void)r;
+        return box;
+    }
+
+    void Connect(Record& r) override
+    {
+        const HWND h = r.HandleValue();
+        if ((style_ & UDS_AUTOBUDDY) != 0) {
+            if (Record* parent = Find(r.parent)) {
+                auto it = std::find(parent->children.begin(), parent->children.end(), h);
+                if (it != parent->children.end() && it != parent->children.begin()) buddy_ = *(it - 1);
+            }
+        }
+        QObject::connect(more_, &QToolButton::clicked, more_, [h] { Step(h, +1); });
+        QObject::connect(less_, &QToolButton::clicked, less_, [h] { Step(h, -1); });
+    }
+
+    // direction +1: the up (or right) arrow, which moves towards the upper end of the range.
+    static void Step(HWND h, int direction)
+    {
+        Record* r = Find(h);
+        if (r == nullptr) return;
+        auto* self = static_cast<UpDownBehaviour*>(r->behaviour.get());
+        const int delta = self->upper_ >= self->lower_ ? direction : -direction;
+        NMUPDOWN nm;
+        nm.hdr.code = UDN_DELTAPOS;
+        nm.iPos = self->pos_;
+        nm.iDelta = delta;
+        const LRESULT refused = NotifyParent(*r, nm.hdr);
+        r = Find(h);
+        if (r == nullptr || refused != 0) return;
+        self = static_cast<UpDownBehaviour*>(r->behaviour.get());
+        const int lo = std::min(self->lower_, self->upper_);
+        const int hi = std::max(self->lower_, self->upper_);
+        long long next = static_cast<long long>(self->pos_) + nm.iDelta;
+        if (next < lo) next = (self->style_ & UDS_WRAP) != 0 ? hi : lo;
+        if (next > hi) next = (self->style_ & UDS_WRAP) != 0 ? lo : hi;
+        self->pos_ = static_cast<int>(next);
+        self->UpdateBuddy();
+        const UINT scroll = (self->style_ & UDS_HORZ) != 0 ? WM_HSCROLL : WM_VSCROLL;
+        Send(r->parent, scroll, MAKEWPARAM(SB_THUMBPOSITION, static_cast<unsigned>(self->pos_ & 0xFFFF)), reinterpret_cast<LPARAM>(h));
+        if (Find(h) != nullptr) Send(r->parent, scroll, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(h));
+    }
+
+    void UpdateBuddy()
+    {
+        if ((style_ & UDS_SETBUDDYINT) == 0 || buddy_ == nullptr) return;
+        const std::string text = std::to_string(pos_);
+        Send(buddy_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+
+    bool DefProc(Record&, UINT m, WPARAM w, LPARAM l, LRESULT& result) override
+    {
+        switch (m) {
+        case UDM_SETRANGE:
+            lower_ = static_cast<short>(HIWORD(static_cast<std::uintptr_t>(l)));
+            upper_ = static_cast<short>(LOWORD(static_cast<std::uintptr_t>(l)));
+            pos_ = Clamp(pos_, std::min(lower_, upper_), std::max(lower_, upper_));
+            return true;
+        case UDM_SETRANGE32:
+            lower_ = static_cast<int>(static_cast<std::intptr_t>(w));
+            upper_ = static_cast<int>(l);
+            pos_ = Clamp(pos_, std::min(lower_, upper_), std::max(lower_, upper_));
+            return true;
+        case UDM_GETRANGE:
+            result = MAKELPARAM(static_cast<unsigned>(upper_ & 0xFFFF), static_cast<unsigned>(lower_ & 0xFFFF));
+            return true;
+        case UDM_GETRANGE32:
+            if (w != 0) *reinterpret_cast<int*>(w) = lower_;
+            if (l != 0) *reinterpret_cast<int*>(l) = upper_;
+            return true;
+        case UDM_SETPOS:
+        case UDM_SETPOS32: {
+            const int old = pos_;
+            const int v = m == UDM_SETPOS ? static_cast<short>(LOWORD(static_cast<std::uintptr_t>(l))) : static_cast<int>(l);
+            pos_ = Clamp(v, std::min(lower_, upper_), std::max(lower_, upper_));
+            UpdateBuddy();
+            result = old;
+            return true;
+        }
+        case UDM_GETPOS: result = MAKELPARAM(static_cast<unsigned>(pos_ & 0xFFFF), 0u); return true;
+        case UDM_GETPOS32:
+            if (l != 0) *reinterpret_cast<BOOL*>(l) = FALSE;
+            result = pos_;
+            return true;
+        case UDM_SETBUDDY: result = reinterpret_cast<LRESULT>(buddy_); buddy_ = reinterpret_cast<HWND>(w); return true;
+        case UDM_GETBUDDY: result = reinterpret_cast<LRESULT>(buddy_); return true;
+        default: return false;
+        }
+    }
+
+private:
+    DWORD style_;
+    QToolButton* less_ = nullptr;
+    QToolButton* more_ = nullptr;
+    int lower_ = 0;
+    int upper_ = 100;
+    int pos_ = 0;
+    HWND buddy_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Behaviour> MakeUpDownBehaviour(DWORD style) { return std::make_unique<UpDownBehaviour>(style); }
+
+}  // namespace uiimpl
+
+// ---- CSpinButtonCtrl ----
+BOOL CSpinButtonCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
+{
+    return CWnd::Create("msctls_updown32", "", style, rect, parent, id);
+}
+void CSpinButtonCtrl::SetRange(short lower, short upper)
+{
+    SendMessage(UDM_SETRANGE, 0, MAKELPARAM(static_cast<unsigned short>(upper), static_cast<unsigned short>(lower)));
+}
+void CSpinButtonCtrl::SetRange32(int lower, int upper)
+{
+    SendMessage(UDM_SETRANGE32, static_cast<WPARAM>(static_cast<std::intptr_t>(lower)), upper);
+}
+void CSpinButtonCtrl::GetRange(int& lower, int& upper) const
+{
+    const_cast<CSpinButtonCtrl*>(this)->SendMessage(UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lower), reinterpret_cast<LPARAM>(&upper));
+}
+int CSpinButtonCtrl::SetPos(int pos) { return static_cast<short>(SendMessage(UDM_SETPOS, 0, MAKELPARAM(static_cast<unsigned>(pos & 0xFFFF), 0))); }
+int CSpinButtonCtrl::GetPos() const { return static_cast<int>(const_cast<CSpinButtonCtrl*>(this)->SendMessage(UDM_GETPOS)); }
+int CSpinButtonCtrl::SetPos32(int pos) { return static_cast<int>(SendMessage(UDM_SETPOS32, 0, pos)); }
+int CSpinButtonCtrl::GetPos32(BOOL* error) const
+{
+    BOOL err = TRUE;
+    const int pos = static_cast<int>(const_cast<CSpinButtonCtrl*>(this)->SendMessage(UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&err)));
+    if (error != nullptr) *error = m_hWnd == nullptr ? TRUE : err;
+    return pos;
+}
+CWnd* CSpinButtonCtrl::SetBuddy(CWnd* buddy)
+{
+    return CWnd::FromHandle(reinterpret_cast<HWND>(SendMessage(UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy != nullptr ? buddy->m_hWnd : nullptr))));
+}
+CWnd* CSpinButtonCtrl::GetBuddy() const
+{
+    return CWnd::FromHandle(reinterpret_cast<HWND>(const_cast<CSpinButtonCtrl*>(this)->SendMessage(UDM_GETBUDDY)));
+}

@@ -1,0 +1,156 @@
+// CWnd: rectangles, coordinates, positions and screen metrics.
+
+#include "platform/ui/Wnd.h"
+
+#include "platform/ui/WndImpl.h"
+
+#include <QScreen>
+
+#include <algorithm>
+
+using namespace uiimpl;
+
+void CWnd::GetWindowRect(LPRECT rect) const
+{
+    if (rect == nullptr) return;
+    *rect = RECT{0, 0, 0, 0};
+    Record* r = Find(m_hWnd);
+    if (r == nullptr || r->widget == nullptr) return;
+    QWidget* w = r->widget;
+    QRect g;
+    if (w->isWindow()) g = w->frameGeometry();
+    else g = QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+    *rect = RECT{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
+void CWnd::GetClientRect(LPRECT rect) const
+{
+    if (rect == nullptr) return;
+    *rect = RECT{0, 0, 0, 0};
+    QWidget* w = WidgetOf(m_hWnd);
+    if (w != nullptr) *rect = RECT{0, 0, w->width(), w->height()};
+}
+
+void CWnd::ScreenToClient(LPPOINT point) const
+{
+    QWidget* w = WidgetOf(m_hWnd);
+    if (w == nullptr || point == nullptr) return;
+    const QPoint p = w->mapFromGlobal(QPoint(point->x, point->y));
+    point->x = p.x();
+    point->y = p.y();
+}
+
+void CWnd::ScreenToClient(LPRECT rect) const
+{
+    if (rect == nullptr) return;
+    POINT a{rect->left, rect->top};
+    POINT b{rect->right, rect->bottom};
+    ScreenToClient(&a);
+    ScreenToClient(&b);
+    *rect = RECT{a.x, a.y, b.x, b.y};
+}
+
+void CWnd::ClientToScreen(LPPOINT point) const
+{
+    QWidget* w = WidgetOf(m_hWnd);
+    if (w == nullptr || point == nullptr) return;
+    const QPoint p = w->mapToGlobal(QPoint(point->x, point->y));
+    point->x = p.x();
+    point->y = p.y();
+}
+
+void CWnd::ClientToScreen(LPRECT rect) const
+{
+    if (rect == nullptr) return;
+    POINT a{rect->left, rect->top};
+    POINT b{rect->right, rect->bottom};
+    ClientToScreen(&a);
+    ClientToScreen(&b);
+    *rect = RECT{a.x, a.y, b.x, b.y};
+}
+
+void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint)
+{
+    SetWindowPos(nullptr, x, y, width, height, SWP_NOZORDER | (repaint ? 0u : SWP_NOREDRAW));
+}
+
+void CWnd::MoveWindow(const RECT* rect, BOOL repaint)
+{
+    if (rect != nullptr) MoveWindow(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, repaint);
+}
+
+BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags)
+{
+    Record* r = Find(m_hWnd);
+    if (r == nullptr || r->widget == nullptr) return FALSE;
+    QWidget* w = r->widget;
+    const bool top = w->isWindow();
+    const QRect frame = top ? w->frameGeometry() : w->geometry();
+    const int dw = top ? frame.width() - w->width() : 0;
+    const int dh = top ? frame.height() - w->height() : 0;
+
+    WINDOWPOS pos;
+    pos.hwnd = m_hWnd;
+    pos.hwndInsertAfter = insertAfter != nullptr ? insertAfter->m_hWnd : nullptr;
+    pos.x = (flags & SWP_NOMOVE) != 0 ? frame.x() : x;
+    pos.y = (flags & SWP_NOMOVE) != 0 ? frame.y() : y;
+    pos.cx = (flags & SWP_NOSIZE) != 0 ? frame.width() : cx;
+    pos.cy = (flags & SWP_NOSIZE) != 0 ? frame.height() : cy;
+    pos.flags = flags;
+    SendMessage(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
+    r = Find(m_hWnd);
+    if (r == nullptr || r->widget == nullptr) return FALSE;
+    w = r->widget;
+    positioning = true;
+    if ((pos.flags & SWP_NOMOVE) == 0) w->move(pos.x, pos.y);
+    if ((pos.flags & SWP_NOSIZE) == 0) w->resize(std::max(0, pos.cx - dw), std::max(0, pos.cy - dh));
+    positioning = false;
+    if ((pos.flags & SWP_NOZORDER) == 0) {
+        const HWND place = insertAfter != nullptr ? insertAfter->m_hWnd : HWND_TOP;
+        if (place == HWND_BOTTOM) w->lower();
+        else if (place == HWND_TOP || place == HWND_TOPMOST) w->raise();
+    }
+    if ((pos.flags & SWP_SHOWWINDOW) != 0) ShowWindow((pos.flags & SWP_NOACTIVATE) != 0 ? SW_SHOWNA : SW_SHOW);
+    if ((pos.flags & SWP_HIDEWINDOW) != 0) ShowWindow(SW_HIDE);
+    return TRUE;
+}
+
+void CWnd::CenterWindow(CWnd* alternateOwner)
+{
+    CRect mine;
+    GetWindowRect(&mine);
+    CRect area;
+    CWnd* owner = alternateOwner != nullptr ? alternateOwner : GetOwner();
+    if (owner != nullptr && owner->IsWindowVisible()) owner->GetWindowRect(&area);
+    else GetDesktopWindow()->GetWindowRect(&area);
+    const int x = area.left + (area.Width() - mine.Width()) / 2;
+    const int y = area.top + (area.Height() - mine.Height()) / 2;
+    SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int GetSystemMetrics(int index)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    switch (index) {
+    case SM_CXSCREEN: return screen != nullptr ? screen->geometry().width() : 1920;
+    case SM_CYSCREEN: return screen != nullptr ? screen->geometry().height() : 1080;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL: return 17;
+    case SM_CXICON:
+    case SM_CYICON: return 32;
+    case SM_XVIRTUALSCREEN:
+    case SM_YVIRTUALSCREEN:
+    case SM_CXVIRTUALSCREEN:
+    case SM_CYVIRTUALSCREEN: {
+        // The union of every screen's rectangle.
+        QRect all;
+        for (QScreen* s : QGuiApplication::screens()) all = all.united(s->geometry());
+        if (all.isEmpty()) all = QRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        if (index == SM_XVIRTUALSCREEN) return all.left();
+        if (index == SM_YVIRTUALSCREEN) return all.top();
+        return index == SM_CXVIRTUALSCREEN ? all.width() : all.height();
+    }
+    case SM_CMONITORS: return std::max(1, static_cast<int>(QGuiApplication::screens().size()));
+    default: return 0;
+    }
+}

@@ -1,0 +1,171 @@
+// CWnd: styles, showing, enabling, focus, activation and mouse capture.
+
+#include "platform/ui/Wnd.h"
+
+#include "platform/ui/WndImpl.h"
+
+using namespace uiimpl;
+
+DWORD CWnd::GetStyle() const
+{
+    Record* r = Find(m_hWnd);
+    if (r == nullptr) return 0;
+    DWORD style = r->style & ~(WS_VISIBLE | WS_DISABLED);
+    if (r->widget != nullptr && !r->widget->isHidden()) style |= WS_VISIBLE;
+    if (r->widget != nullptr && r->widget->testAttribute(Qt::WA_ForceDisabled)) style |= WS_DISABLED;
+    return style;
+}
+
+DWORD CWnd::GetExStyle() const
+{
+    Record* r = Find(m_hWnd);
+    return r != nullptr ? r->exStyle : 0;
+}
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT)
+{
+    Record* r = Find(m_hWnd);
+    if (r == nullptr) return FALSE;
+    const DWORD old = GetStyle();  // visibility and enabling as they are now
+    r->style = (old & ~remove) | add;
+    if (((old ^ r->style) & WS_VISIBLE) != 0 && r->widget != nullptr) r->widget->setVisible((r->style & WS_VISIBLE) != 0);
+    if (((old ^ r->style) & WS_DISABLED) != 0 && r->widget != nullptr) r->widget->setEnabled((r->style & WS_DISABLED) == 0);
+    if (old != r->style) r->behaviour->StyleChanged(*r);
+    return old != r->style;
+}
+
+BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT)
+{
+    Record* r = Find(m_hWnd);
+    if (r == nullptr) return FALSE;
+    const DWORD old = r->exStyle;
+    r->exStyle = (r->exStyle & ~remove) | add;
+    return old != r->exStyle;
+}
+
+BOOL CWnd::ShowWindow(int command)
+{
+    if (!OnUiThread()) {
+        const HWND h = m_hWnd;
+        PostToUi([h, command] {
+            if (CWnd* w = FromHandle(h)) w->ShowWindow(command);
+        });
+        return FALSE;
+    }
+    Record* r = Find(m_hWnd);
+    if (r == nullptr || r->widget == nullptr) return FALSE;
+    QWidget* w = r->widget;
+    const BOOL wasVisible = !w->isHidden();
+    switch (command) {
+    case SW_HIDE: w->hide(); break;
+    case SW_SHOWNA:
+    case SW_SHOWNOACTIVATE:
+        w->setAttribute(Qt::WA_ShowWithoutActivating);
+        w->show();
+        break;
+    case SW_SHOWMAXIMIZED: w->showMaximized(); break;
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE: w->showMinimized(); break;
+    case SW_RESTORE: w->showNormal(); break;
+    default:
+        w->show();
+        if (w->isWindow() && !w->testAttribute(Qt::WA_ShowWithoutActivating)) w->raise();
+        break;
+    }
+    return wasVisible;
+}
+
+BOOL CWnd::IsWindowVisible() const
+{
+    QWidget* w = WidgetOf(m_hWnd);
+    return w != nullptr && w->isVisible();
+}
+
+BOOL CWnd::EnableWindow(BOOL enable)
+{
+    if (!OnUiThread()) {
+        const HWND h = m_hWnd;
+        PostToUi([h, enable] {
+            if (CWnd* w = FromHandle(h)) w->EnableWindow(enable);
+        });
+        return FALSE;
+    }
+    QWidget* w = WidgetOf(m_hWnd);
+    if (w == nullptr) return FALSE;
+    const BOOL wasDisabled = w->testAttribute(Qt::WA_ForceDisabled);
+    w->setEnabled(enable != FALSE);
+    return wasDisabled;
+}
+
+BOOL CWnd::IsWindowEnabled() const
+{
+    QWidget* w = WidgetOf(m_hWnd);
+    return w != nullptr && !w->testAttribute(Qt::WA_ForceDisabled);
+}
+
+BOOL CWnd::IsIconic() const
+{
+    QWidget* w = WidgetOf(m_hWnd);
+    return w != nullptr && w->isMinimized();
+}
+
+BOOL CWnd::IsZoomed() const
+{
+    QWidget* w = WidgetOf(m_hWnd);
+    return w != nullptr && w->isMaximized();
+}
+
+CWnd* CWnd::SetFocus()
+{
+    CWnd* old = GetFocus();
+    if (QWidget* w = WidgetOf(m_hWnd)) {
+        if (QWidget* top = w->window(); top != nullptr && top->isVisible()) top->activateWindow();
+        w->setFocus(Qt::OtherFocusReason);
+    }
+    return old;
+}
+
+CWnd* CWnd::GetFocus()
+{
+    QWidget* w = QApplication::focusWidget();
+    // Without a window system that activates windows, the focus is the one of the window on top.
+    if (w == nullptr) {
+        QWidget* top = QApplication::activeModalWidget();
+        if (top == nullptr) top = QApplication::activeWindow();
+        if (top != nullptr) w = top->focusWidget();
+    }
+    Record* r = FindByWidget(w);
+    return r != nullptr ? FromHandle(r->HandleValue()) : nullptr;
+}
+
+BOOL CWnd::SetForegroundWindow()
+{
+    QWidget* w = WidgetOf(m_hWnd);
+    if (w == nullptr) return FALSE;
+    w->window()->raise();
+    w->window()->activateWindow();
+    return TRUE;
+}
+
+CWnd* CWnd::GetActiveWindow()
+{
+    Record* r = FindByWidget(QApplication::activeWindow());
+    return r != nullptr ? FromHandle(r->HandleValue()) : nullptr;
+}
+
+CWnd* CWnd::SetCapture()
+{
+    CWnd* old = GetCapture();
+    SetCaptureWindow(m_hWnd);
+    return old;
+}
+
+CWnd* CWnd::GetCapture() { return FromHandle(CaptureWindow()); }
+
+BOOL ReleaseCapture()
+{
+    const HWND old = CaptureWindow();
+    SetCaptureWindow(nullptr);
+    if (old != nullptr) uiimpl::Send(old, WM_CAPTURECHANGED, 0, 0);
+    return TRUE;
+}
