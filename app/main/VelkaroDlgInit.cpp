@@ -3,6 +3,7 @@
 #include "app/main/VelkaroDlg.h"
 
 #include "app/about/AboutDlg.h"
+#include "app/hotkeys/HotkeyTable.h"
 #include "app/settings/SettingsFile.h"
 #include "core/dispatch/OscDispatch.h"
 #include "core/link/DeviceLink.h"
@@ -234,7 +235,7 @@ void CVelkaroDlg::ResetWindows()
         const int y = (desktop.bottom + window.top - desktop.top - window.bottom) / 2;
         SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     }
-    // The hotkey table takes its defaults here once it exists.
+    HotkeyTable::Instance().SetDefaults();
     digital_bus = {};
     if (supported_versions.size() > 3)
         last_saved_version = {supported_versions[1].version, supported_versions[1].hwVersion};
@@ -302,6 +303,10 @@ void Elements(Archive& archive, CVelkaroDlg& w, int& x, int& y, int& bus, unsign
     archive & make_nvp("la_net_name", w.la_net_name);
     archive & make_nvp("la_net_display", w.la_net_display);
     archive & make_nvp("la_net_display_labels", w.la_net_display_labels);
+    if constexpr (Archive::is_saving::value)
+        HotkeyTable::Instance().Save(archive);
+    else
+        HotkeyTable::Instance().Load(archive);
 }
 
 }  // namespace
