@@ -205,6 +205,78 @@ TEST_F(MainWindowHandlersTest, VoltsPerDivisionListOutsideTheStoppedRangeSnapsBa
     });
 }
 
+TEST_F(MainWindowHandlersTest, RunButtonsEdgeAndLevelControls)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        const std::uint32_t stopped = Mode() & MODE_STOPPED;
+        uitest::Click(d.GetDlgItem(1047));
+        EXPECT_NE(Mode() & MODE_STOPPED, stopped);
+        uitest::Click(d.GetDlgItem(1047));
+        EXPECT_EQ(Mode() & MODE_STOPPED, stopped);
+
+        const std::uint32_t single = Mode() & MODE_SINGLE;
+        uitest::Click(d.GetDlgItem(1023));
+        EXPECT_NE(Mode() & MODE_SINGLE, single);
+        EXPECT_EQ(d.refresh_single_each_tick, 1);
+
+        WithData([](OscData& data) {
+            data.EnableChannelA(true);
+            SetTriggerSource(data, 1);
+            data.trigger_dir[0] = 0;
+            data.trigger_level[0] = 0;
+        });
+        uitest::Click(d.GetDlgItem(1046));
+        EXPECT_EQ(Read<int>([](OscData& data) { return data.trigger_dir[0]; }), 1);
+
+        // The level spin moves the level of a channel trigger only.
+        uitest::ClickSpin(d.GetDlgItem(1026), true);
+        const int moved = Read<int>([](OscData& data) { return data.trigger_level[0]; });
+        EXPECT_NE(moved, 0);
+        EXPECT_EQ(d.level_countdown, CVelkaroDlg::kMarkerShowTicks);
+        uitest::Click(d.GetDlgItem(1004));
+        EXPECT_EQ(Read<int>([](OscData& data) { return data.trigger_level[0]; }), 0);
+        WithData([](OscData& data) { SetTriggerSource(data, 3); });
+        uitest::ClickSpin(d.GetDlgItem(1026), true);
+        EXPECT_EQ(Read<int>([](OscData& data) { return data.trigger_level[0]; }), 0);
+
+        // The trigger's channel refuses to be switched off and its box stays checked.
+        WithData([](OscData& data) { SetTriggerSource(data, 1); });
+        d.CheckDlgButton(1012, BST_CHECKED);
+        uitest::Click(d.GetDlgItem(1012));
+        EXPECT_EQ(d.IsDlgButtonChecked(1012), static_cast<UINT>(BST_CHECKED));
+        EXPECT_NE(Read<std::uint32_t>([](OscData& data) { return data.osc_cr & OSC_CR_CH_A_ON; }), 0u);
+    });
+}
+
+TEST_F(MainWindowHandlersTest, FullSweepShowsTheWholeBufferAndComesBack)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        // The strip makes its check box on its first drawing.
+        Tick(d);
+        CWnd* sweep = d.GetDlgItem(1056)->GetDlgItem(CVelkaroDlg::kFullSweepId);
+        ASSERT_NE(sweep, nullptr);
+        WithData([](OscData& data) {
+            data.max_x_skip = data.GetDividerMax();
+            data.t_div = data.GetTDivMin() + 3;
+            data.FitTDivIndex();
+        });
+        const std::uint32_t start = TDiv();
+        uitest::Click(sweep);
+        const std::uint32_t full = TDiv();
+        EXPECT_GT(full, start);
+        WithData([](OscData& data) { EXPECT_FALSE(StepTDivIndex(data, 1)); });
+        uitest::Click(sweep);
+        EXPECT_EQ(TDiv(), start);
+
+        // Already at the widest: the check does not stay set.
+        WithData([&](OscData& data) { SetTDivKeepingCenter(data, full); });
+        EXPECT_EQ(Refusal([&] { uitest::Click(sweep); }),
+                  "При данной комбинации параметров развертка уже максимальна!");
+        EXPECT_EQ(static_cast<CButton*>(sweep)->GetCheck(), BST_UNCHECKED);
+        EXPECT_EQ(TDiv(), full);
+    });
+}
+
 TEST_F(MainWindowHandlersTest, HotkeysRunBeforeTheDialogAndOnlyWithTheirModifiers)
 {
     RunWindow([&](CVelkaroDlg& d) {
