@@ -7,6 +7,8 @@
 #include "app/main/SettingSteps.h"
 #include "app/main/VelkaroDlg.h"
 #include "core/dispatch/OscDispatch.h"
+#include "widgets/chart/ChartLineSerie.h"
+#include "widgets/chart/ChartPointsSerie.h"
 
 namespace {
 
@@ -233,9 +235,16 @@ void CVelkaroDlg::OnTriggerSourceChange()
             else
             {
                 level_countdown = offset_countdown = 0;
-                // The next tick takes both trigger lines off the chart.
-                refresh_level = 1;
-                refresh_offset = 1;
+                for (ChartMarker* m : {&trigger_level_marker, &trigger_offset_marker})
+                {
+                    if (m->line != nullptr)
+                        m->line->RemoveAllPoints();
+                    if (m->mark != nullptr)
+                        m->mark->RemoveAllPoints();
+                }
+                for (CChartPointsSerie* arrow : {trigger_level_arrow, trigger_offset_arrow})
+                    if (arrow != nullptr)
+                        arrow->RemoveAllPoints();
                 if (logicCondition != nullptr)
                     logicCondition->EnableWindow(FALSE);
             }

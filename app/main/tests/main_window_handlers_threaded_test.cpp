@@ -5,6 +5,7 @@
 #include "app/hotkeys/HotkeyTable.h"
 #include "app/main/SettingSteps.h"
 #include "core/data/OscData.h"
+#include "widgets/chart/ChartPointsSerie.h"
 
 namespace {
 
@@ -100,6 +101,13 @@ TEST_F(MainWindowHandlersTest, TriggerSourceRefusalsPutTheListBack)
             EXPECT_EQ(Source(), c.sourceAfter) << c.choice;
             EXPECT_EQ(static_cast<CListBox*>(list)->GetCurSel(), c.sourceAfter) << c.choice;
         }
+        // Back to channel A, drawn, then off: both trigger lines leave the chart at once.
+        uitest::SelectListItem(list, 1);
+        Tick(d);
+        ASSERT_GT(d.trigger_offset_arrow->GetPointsCount(), 0u);
+        uitest::SelectListItem(list, 0);
+        EXPECT_EQ(d.trigger_offset_arrow->GetPointsCount(), 0u);
+        EXPECT_EQ(d.trigger_level_arrow->GetPointsCount(), 0u);
         // With the trigger on channel A its "Включен" cannot be switched off.
         uitest::SelectListItem(list, 1);
         EXPECT_FALSE(d.GetDlgItem(1012)->IsWindowEnabled());
