@@ -63,6 +63,54 @@ public:
     CVelkaroDlg(const CVelkaroDlg&) = delete;
     CVelkaroDlg& operator=(const CVelkaroDlg&) = delete;
 
+    // Command handlers and setting steps (VelkaroDlgHandlers.cpp, VelkaroDlgSteps.cpp).
+    static constexpr UINT kFullSweepId = 1083;
+    static constexpr UINT kRecorderId = 1104;
+    // Hotkeys first, then the dialog's own keys.
+    BOOL PreTranslateMessage(MSG* msg) override;
+    // The keyboard actions: the time/div spin, the position spin and "Стоп".
+    LRESULT StepTDivBy(int delta);
+    LRESULT MoveViewBy(int delta);
+    void ToggleRun();
+    // Lists and per-channel labels in step with the data model.
+    void SyncVDivCombos();
+    void SyncTDivCombo();
+    void ShiftChannelOffset(int value, int channel, bool absolute);
+
+private:
+    afx_msg void OnStopClicked();
+    afx_msg void OnSingleClicked();
+    afx_msg void OnTDivSpin(NMHDR* header, LRESULT* result);
+    afx_msg void OnVDivSpin(UINT id, NMHDR* header, LRESULT* result);
+    afx_msg void OnOffsetSpin(UINT id, NMHDR* header, LRESULT* result);
+    afx_msg void OnTriggerLevelSpin(NMHDR* header, LRESULT* result);
+    afx_msg void OnHorizontalSpin(NMHDR* header, LRESULT* result);
+    afx_msg void OnChannelOnClicked(UINT id);
+    afx_msg void OnTriggerSourceChange();
+    afx_msg void OnTriggerEdgeClicked();
+    afx_msg void OnVDivList(UINT id);
+    afx_msg void OnTDivList();
+    afx_msg void OnZeroClicked(UINT id);
+    afx_msg void OnZeroTriggerLevelClicked();
+    afx_msg void OnFullSweepClicked();
+    afx_msg void OnBnClickedCheckDatalogger();
+    // The command or notification being handled comes from a control inside this window.
+    bool FromOwnControl() const;
+    void MarkRedraw();
+    void ShowRefusal(const std::string& text);
+    // Control refresh after a setting changed (lists, labels, button images).
+    void RefreshControlsAfterChange();
+    CComboBox* Combo(int id) const;
+    void SelectItemData(int id, DWORD_PTR data);
+    // Full-sweep and recorder memories.
+    std::uint32_t sweep_t_div_ = 0;
+    std::int32_t sweep_centre_ = 0;
+    bool recorder_was_stopped_ = false;
+    std::uint32_t recorder_t_div_ = 0;
+    boost::signals2::connection recorder_errors_;
+
+public:
+
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     // Enter must not close the instrument: only "Выход" and the close box do.

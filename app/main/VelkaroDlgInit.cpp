@@ -3,6 +3,7 @@
 #include "app/main/VelkaroDlg.h"
 
 #include "app/about/AboutDlg.h"
+#include "app/hotkeys/HotkeyTable.h"
 #include "app/settings/SettingsFile.h"
 #include "core/dispatch/OscDispatch.h"
 #include "core/link/DeviceLink.h"
@@ -43,6 +44,26 @@ bool CentreOnDesktop(const CRect& window, int x, int y)
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVelkaroDlg, CDialog)
+    ON_BN_CLICKED(1047, &CVelkaroDlg::OnStopClicked)
+    ON_BN_CLICKED(1023, &CVelkaroDlg::OnSingleClicked)
+    ON_NOTIFY(UDN_DELTAPOS, 1006, &CVelkaroDlg::OnTDivSpin)
+    ON_NOTIFY_RANGE(UDN_DELTAPOS, 1008, 1008, &CVelkaroDlg::OnVDivSpin)
+    ON_NOTIFY_RANGE(UDN_DELTAPOS, 1010, 1010, &CVelkaroDlg::OnVDivSpin)
+    ON_NOTIFY_RANGE(UDN_DELTAPOS, 1018, 1018, &CVelkaroDlg::OnOffsetSpin)
+    ON_NOTIFY_RANGE(UDN_DELTAPOS, 1020, 1020, &CVelkaroDlg::OnOffsetSpin)
+    ON_CONTROL_RANGE(BN_CLICKED, 1012, 1013, &CVelkaroDlg::OnChannelOnClicked)
+    ON_LBN_SELCHANGE(1029, &CVelkaroDlg::OnTriggerSourceChange)
+    ON_BN_CLICKED(1046, &CVelkaroDlg::OnTriggerEdgeClicked)
+    ON_NOTIFY(UDN_DELTAPOS, 1026, &CVelkaroDlg::OnTriggerLevelSpin)
+    ON_NOTIFY(UDN_DELTAPOS, 1030, &CVelkaroDlg::OnHorizontalSpin)
+    ON_CONTROL_RANGE(CBN_SELCHANGE, 1051, 1051, &CVelkaroDlg::OnVDivList)
+    ON_CONTROL_RANGE(CBN_SELCHANGE, 1055, 1055, &CVelkaroDlg::OnVDivList)
+    ON_CBN_SELCHANGE(1060, &CVelkaroDlg::OnTDivList)
+    ON_CONTROL_RANGE(BN_CLICKED, 1074, 1074, &CVelkaroDlg::OnZeroClicked)
+    ON_CONTROL_RANGE(BN_CLICKED, 1003, 1003, &CVelkaroDlg::OnZeroClicked)
+    ON_BN_CLICKED(1004, &CVelkaroDlg::OnZeroTriggerLevelClicked)
+    ON_BN_CLICKED(CVelkaroDlg::kFullSweepId, &CVelkaroDlg::OnFullSweepClicked)
+    ON_BN_CLICKED(CVelkaroDlg::kRecorderId, &CVelkaroDlg::OnBnClickedCheckDatalogger)
     ON_WM_TIMER()
     ON_WM_SYSCOMMAND()
     ON_BN_CLICKED(CVelkaroDlg::kConnectId, &CVelkaroDlg::OnConnect)
@@ -214,7 +235,7 @@ void CVelkaroDlg::ResetWindows()
         const int y = (desktop.bottom + window.top - desktop.top - window.bottom) / 2;
         SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     }
-    // The hotkey table takes its defaults here once it exists.
+    HotkeyTable::Instance().SetDefaults();
     digital_bus = {};
     if (supported_versions.size() > 3)
         last_saved_version = {supported_versions[1].version, supported_versions[1].hwVersion};
@@ -282,6 +303,10 @@ void Elements(Archive& archive, CVelkaroDlg& w, int& x, int& y, int& bus, unsign
     archive & make_nvp("la_net_name", w.la_net_name);
     archive & make_nvp("la_net_display", w.la_net_display);
     archive & make_nvp("la_net_display_labels", w.la_net_display_labels);
+    if constexpr (Archive::is_saving::value)
+        HotkeyTable::Instance().Save(archive);
+    else
+        HotkeyTable::Instance().Load(archive);
 }
 
 }  // namespace
