@@ -8,6 +8,7 @@
 #include "core/config/ConfigSections.h"
 #include "core/data/OscData.h"
 #include "support/FakeSettingsWindow.h"
+#include "support/SettingsFileFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -36,23 +37,9 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text.replace(at, from.size(), to);
 }
 
-class SettingsFileDamage : public ::testing::Test {
+class SettingsFileDamage : public SettingsFileFixture {
 protected:
-    void SetUp() override
-    {
-        DeleteOscData();
-        ConfigSections.clear();
-        const fs::path folder = fs::path(VELKARO_TEST_OUTPUT_DIR) / "settings_damage"
-                                / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        path_ = (folder / "velkaro_cfg.xml").string();
-    }
-    void TearDown() override
-    {
-        DeleteOscData();
-        ConfigSections.clear();
-    }
+    SettingsFileDamage() : SettingsFileFixture("settings_damage") {}
 
     // A file as the program writes it after using every device variant: "osc" and all ten
     // variant sections, with texts that need escaping.
@@ -106,7 +93,6 @@ protected:
         EXPECT_TRUE(window.state == FakeWindowState()) << what;
     }
 
-    std::string path_;
 };
 
 TEST_F(SettingsFileDamage, AFullFileAndEachOfItsSectionsPassTheCheck)

@@ -5,6 +5,7 @@
 #include "core/data/OscData.h"
 #include "core/config/tests/support/FileSizeLimit.h"
 #include "support/FakeSettingsWindow.h"
+#include "support/SettingsFileFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,23 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SettingsFile : public ::testing::Test {
+class SettingsFile : public SettingsFileFixture {
 protected:
-    void SetUp() override
-    {
-        DeleteOscData();
-        ConfigSections.clear();
-        const fs::path folder = fs::path(VELKARO_TEST_OUTPUT_DIR) / "settings_file"
-                                / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        path_ = (folder / "velkaro_cfg.xml").string();
-    }
-    void TearDown() override
-    {
-        DeleteOscData();
-        ConfigSections.clear();
-    }
+    SettingsFile() : SettingsFileFixture("settings_file") {}
 
     // What the main window does at start-up: load the file, then select the variant its
     // settings name.
@@ -54,8 +41,6 @@ protected:
             keys.insert(entry.first);
         return keys;
     }
-
-    std::string path_;
 };
 
 TEST_F(SettingsFile, FreshStartTakesDefaultsAndWritesOnlyTheSectionsInUse)
