@@ -14,6 +14,7 @@
 #include "app/main/ChartMarker.h"
 #include "app/main/ScreenSnapshot.h"
 #include "app/settings/SettingsWindow.h"
+#include "app/tooldialog/ToolDialogList.h"
 #include "packetview/LogList.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/kernel/File.h"
@@ -21,12 +22,15 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
 #include "widgets/chart/ChartCtrl.h"
+#include "widgets/tooltip/PPToolTip.h"
 
 #include <boost/signals2/signal.hpp>
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +39,7 @@ class CChartFastStandardAxis;
 class CChartLineSerie;
 class CChartPointsSerie;
 class COscDispatch;
+class CToolDialog;
 class DeviceLink;
 
 class CVelkaroDlg : public CDialog, public SettingsWindow {
@@ -147,6 +152,17 @@ public:
     void SetMathSeriesNames(int operation);
     void ClearTrail(int channel);
 
+    // Tool windows. The program installs the factory that makes them (the main window cannot
+    // know their classes); each is created as a modeless child of `main`, or null for a slot the
+    // program leaves empty. Tests put windows of their own in the slots the same way.
+    using ToolWindowFactory = std::function<std::unique_ptr<CToolDialog>(CToolDialogList::Slot slot, CVelkaroDlg& main)>;
+    static void SetToolWindowFactory(ToolWindowFactory factory);
+    const CToolDialogList& GetToolDialogs() const { return tool_list_; }
+    CToolDialog* GetToolDialog(CToolDialogList::Slot slot) const { return tool_list_.Get(slot); }
+
+    // The tooltip of the main window's controls (the channel buttons register theirs with it).
+    CPPToolTip& GetToolTip() { return tooltip_; }
+
     CChartCtrl& GetChart() { return chart_; }
     DeviceLink* GetLink() { return link_; }
     COscDispatch* GetDispatch() { return dispatch_; }
@@ -252,10 +268,11 @@ private:
     bool in_tick_ = false;
     bool closing_ = false;
 
-    // Tool windows (measurement, marker, properties, service, math, logic analyser, logic
-    // generator) take their slots here, in that order, when they are built; until then the
-    // tick and the resets have nothing to call.
+    // The tool windows in their list order; a slot stays empty while no factory makes its window.
+    std::array<std::unique_ptr<CToolDialog>, CToolDialogList::SLOT_COUNT> tool_windows_;
+    CToolDialogList tool_list_;
 
+    CPPToolTip tooltip_;
     CChartCtrl chart_;
     CBufferDraw strip_;  // control 1056, made by the template, attached in OnInitDialog
     CListBox trigger_source_list_;

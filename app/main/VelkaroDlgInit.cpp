@@ -5,6 +5,7 @@
 #include "app/about/AboutDlg.h"
 #include "app/hotkeys/HotkeyTable.h"
 #include "app/settings/SettingsFile.h"
+#include "app/tooldialog/ToolDialog.h"
 #include "core/dispatch/OscDispatch.h"
 #include "core/link/DeviceLink.h"
 #include "platform/ui/App.h"
@@ -25,6 +26,12 @@
 CVelkaroDlg* MainDialog = nullptr;
 
 namespace {
+
+CVelkaroDlg::ToolWindowFactory& ToolFactory()
+{
+    static CVelkaroDlg::ToolWindowFactory factory;
+    return factory;
+}
 
 constexpr UINT kAboutCommand = 0x0010;
 constexpr UINT kAboutStringId = 101;
@@ -80,8 +87,19 @@ CVelkaroDlg::CVelkaroDlg(CWnd* parent) : CDialog(IDD, parent)
     icon_ = AfxGetApp() != nullptr ? AfxGetApp()->LoadIcon(kIconId) : 0;
 }
 
+void CVelkaroDlg::SetToolWindowFactory(ToolWindowFactory factory)
+{
+    ToolFactory() = std::move(factory);
+}
+
 CVelkaroDlg::~CVelkaroDlg()
 {
+    // The tool windows go in reverse order of creation; the list never names a dead one.
+    for (std::size_t slot = tool_windows_.size(); slot-- > 0;)
+    {
+        tool_list_.Set(static_cast<CToolDialogList::Slot>(slot), nullptr);
+        tool_windows_[slot].reset();
+    }
     // Any way out of the modal loop: the worker stops before the dispatcher it calls goes.
     call_queue_.Shutdown();
     net_renamed_.disconnect();
@@ -125,8 +143,18 @@ BOOL CVelkaroDlg::OnInitDialog()
 
     supported_versions = {{1, 10}, {2, 1}, {3, 2}, {4, 0}, {5, 0}};
 
-    // The tool windows are created here, in their list order, as they are built; their tooltips
-    // join the main window's when the tooltip control exists.
+    // The tool windows, in their list order, as modeless children of this window.
+    if (const ToolWindowFactory& factory = ToolFactory())
+    {
+        for (std::size_t slot = 0; slot < tool_windows_.size(); ++slot)
+        {
+            const auto s = static_cast<CToolDialogList::Slot>(slot);
+            tool_windows_[slot] = factory(s, *this);
+            tool_list_.Set(s, tool_windows_[slot].get());
+        }
+    }
+
+    tooltip_.Create(this);
 
     dispatch_ = new COscDispatch();
     // The worker holds no DataLock while it waits here; the tick runs the call before it takes
@@ -252,7 +280,7 @@ void CVelkaroDlg::ResetWindows()
         }
     }
     la_net_display_labels = true;
-    // Six tool windows (all but the logic generator) are reset here once they exist.
+    tool_list_.ResetWindows();
 }
 
 void CVelkaroDlg::SetDefaults()

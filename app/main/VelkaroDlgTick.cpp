@@ -72,7 +72,7 @@ void CVelkaroDlg::Tick()
             d.status &= ~STATUS_FRAME_READY;
             ClearTrail(-1);
         }
-        // The tool windows' refreshes run here once they exist.
+        tool_list_.Refresh();
 
         ReadRecorderFiles(d);
         TakeSnapshot(d);

@@ -1,6 +1,6 @@
 // The main chart read back from its series after ticks on a known model.
 
-#include "support/MainWindowFixture.h"
+#include "app/main/testing/MainWindowFixture.h"
 
 #include "core/data/OscData.h"
 #include "widgets/chart/ChartBiLineSerie.h"

@@ -1,6 +1,6 @@
 // The main window's buttons, lists, spins and hotkeys, driven as a user drives them.
 
-#include "support/MainWindowFixture.h"
+#include "app/main/testing/MainWindowFixture.h"
 
 #include "app/hotkeys/HotkeyTable.h"
 #include "app/main/SettingSteps.h"

@@ -1,7 +1,7 @@
 // The main window live on the virtual instrument: connected through the window's button, the
 // chart shows channel A's sine and channel B's square as the instrument makes them.
 
-#include "support/MainWindowFixture.h"
+#include "app/main/testing/MainWindowFixture.h"
 
 #include "core/data/OscData.h"
 #include "widgets/chart/ChartLineSerie.h"

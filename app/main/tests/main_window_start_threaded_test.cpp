@@ -1,6 +1,6 @@
 // The main window's start-up, its settings file and its shutdown.
 
-#include "support/MainWindowFixture.h"
+#include "app/main/testing/MainWindowFixture.h"
 
 #include "core/data/OscData.h"
 

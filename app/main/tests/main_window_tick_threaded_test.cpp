@@ -1,6 +1,6 @@
 // The main window's tick: the status line, the version check and the new-frame rule.
 
-#include "support/MainWindowFixture.h"
+#include "app/main/testing/MainWindowFixture.h"
 
 #include "core/config/ConfigSections.h"
 #include "core/data/OscData.h"

@@ -1,4 +1,4 @@
-#include "support/MainWindowFixture.h"
+#include "app/main/testing/MainWindowFixture.h"
 
 #include "core/config/ConfigSections.h"
 #include "core/link/DeviceLink.h"
