@@ -56,8 +56,17 @@ TEST(Resources, EveryTemplateBuildsWithAllControlsInside)
             wc.lpszClassName = item.className.c_str();
             AfxRegisterClass(&wc);
         }
+        // A property page is a child template: it is built inside a host window, as its sheet does.
+        CDialog host;
+        CWnd* parent = nullptr;
+        if ((t->style & WS_CHILD) != 0) {
+            DialogTemplate frame;
+            frame.rect = CRect(0, 0, t->rect.Width() + 20, t->rect.Height() + 20);
+            ASSERT_TRUE(host.CreateIndirect(frame));
+            parent = &host;
+        }
         CDialog dlg;
-        ASSERT_TRUE(dlg.CreateIndirect(*t));
+        ASSERT_TRUE(dlg.CreateIndirect(*t, parent));
         CRect client;
         dlg.GetClientRect(&client);
         int controls = 0;
