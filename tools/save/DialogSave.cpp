@@ -139,3 +139,11 @@ void CDialogSave::ShowFileError(const std::string& path)
 {
     AfxMessageBox(("Ошибка открытия файла " + path + "!").c_str(), MB_OK | MB_ICONSTOP);
 }
+
+int RunSaveDialog(CChartCtrl* chart, CWnd* parent, int saveType)
+{
+    CDialogSave dialog(chart, parent);
+    dialog.save_type = saveType;
+    dialog.DoModal();
+    return dialog.save_type;
+}

@@ -51,3 +51,7 @@ private:
     CChartCtrl* chart_;
     bool was_stopped_ = false;
 };
+
+// The save command: runs the dialog over `parent` with the stored format and returns the format
+// to store afterwards.
+int RunSaveDialog(CChartCtrl* chart, CWnd* parent, int saveType);

@@ -46,18 +46,16 @@ protected:
     // Runs the dialog over the main window with the stored format `saveType` and drives it from
     // inside its modal loop; closes it with "Отмена" when `inside` left it open. The format it
     // stores back is put into saveType.
-    static INT_PTR RunSave(CVelkaroDlg& d, int& saveType, const std::function<void(CDialogSave&)>& inside)
+    static void RunSave(CVelkaroDlg& d, int& saveType, const std::function<void(CDialogSave&)>& inside)
     {
-        CDialogSave dialog(&d.GetChart(), &d);
-        dialog.save_type = saveType;
         uitest::OnNextModal([&](uihooks::ModalContext& m) {
-            EXPECT_EQ(m.window, &dialog);
-            inside(dialog);
-            if (dialog.ContinueModal()) uitest::Click(dialog.GetDlgItem(IDCANCEL));
+            auto* dialog = dynamic_cast<CDialogSave*>(m.window);
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->GetParent(), &d);
+            inside(*dialog);
+            if (dialog->ContinueModal()) uitest::Click(dialog->GetDlgItem(IDCANCEL));
         });
-        const INT_PTR result = dialog.DoModal();
-        saveType = dialog.save_type;
-        return result;
+        saveType = RunSaveDialog(&d.GetChart(), &d, saveType);
     }
 
     // The next file dialog answers `path`, or is cancelled when path is empty.
@@ -106,12 +104,11 @@ TEST_F(SaveDialogTest, StoredFormatPicksTheRadioAndIsTakenBackOnClosing)
         Offline(d);
         for (const Row& r : rows) {
             int type = r.stored;
-            EXPECT_EQ(RunSave(d, type, [&](CDialogSave& s) {
-                          EXPECT_TRUE(Checked(s, Save::kScreenId));
-                          EXPECT_FALSE(Checked(s, Save::kBufferId));
-                          EXPECT_TRUE(Checked(s, r.checked)) << r.stored;
-                      }),
-                      IDCANCEL);
+            RunSave(d, type, [&](CDialogSave& s) {
+                EXPECT_TRUE(Checked(s, Save::kScreenId));
+                EXPECT_FALSE(Checked(s, Save::kBufferId));
+                EXPECT_TRUE(Checked(s, r.checked)) << r.stored;
+            });
             EXPECT_EQ(type, r.back) << r.stored;
         }
         // The user's choice is what is taken back.
