@@ -268,35 +268,6 @@ TEST_F(SaveDialogTest, UnopenableFileShowsTheStopBoxAndCloses)
     });
 }
 
-TEST_F(SaveDialogTest, ScreenTextFileIsWrittenWithCrLf)
-{
-    RunWindow([&](CVelkaroDlg& d) {
-        Offline(d, [](OscData& data) {
-            data.osc_cr = OSC_CR_CH_A_ON;
-            for (int i = 0; i < SCREEN_POINTS; ++i) data.screen_points[0][i] = i % 50;
-        });
-        const std::string path = PathOf("screen.txt");
-        int type = 0;
-        RunSave(d, type, [&](CDialogSave& s) {
-            uitest::Click(s.GetDlgItem(Save::kTextId));
-            AnswerFileDialog(path);
-            uitest::Click(s.GetDlgItem(Save::kSaveId));
-            EXPECT_FALSE(s.ContinueModal());
-        });
-        const std::string stored = ReadFile(path);
-        std::size_t lines = 0;
-        for (std::size_t i = 0; i < stored.size(); ++i) {
-            if (stored[i] != '\n') continue;
-            ++lines;
-            ASSERT_TRUE(i > 0 && stored[i - 1] == '\r') << "bare LF at " << i;
-        }
-        EXPECT_EQ(lines, 3u + 300u);
-        const int zero = d.GetSnapshot().zero[0];
-        EXPECT_NE(stored.find("Отсчеты:\r\n" + std::to_string(0 - zero) + "\r\n" + std::to_string(1 - zero) + "\r\n"),
-                  std::string::npos);
-    });
-}
-
 TEST_F(SaveDialogTest, ImagesOfEveryExtensionShowTheChart)
 {
     RunWindow([&](CVelkaroDlg& d) {
