@@ -1,5 +1,6 @@
 #include "platform/kernel/File.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -85,6 +86,7 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error)
     }
     fd_ = fd;
     path_ = path;
+    text_ = (flags & typeText) != 0;
     return TRUE;
 }
 
@@ -126,7 +128,29 @@ void CFile::Write(const void* buffer, UINT count)
     if (fd_ < 0)
         Throw(EBADF);
     const auto* in = static_cast<const char*>(buffer);
-    UINT done = 0;
+    if (!text_) {
+        WriteRaw(in, count);
+        return;
+    }
+    // Translated a slice at a time, so a large export never needs a second copy of itself.
+    constexpr std::size_t kSlice = 32768;
+    std::string out;
+    out.reserve(2 * kSlice);
+    for (std::size_t start = 0; start < count; start += kSlice) {
+        const std::size_t end = std::min<std::size_t>(count, start + kSlice);
+        out.clear();
+        for (std::size_t i = start; i < end; ++i) {
+            if (in[i] == '\n')
+                out.push_back('\r');
+            out.push_back(in[i]);
+        }
+        WriteRaw(out.data(), out.size());
+    }
+}
+
+void CFile::WriteRaw(const char* in, std::size_t count)
+{
+    std::size_t done = 0;
     while (done < count) {
         const ssize_t n = ::write(fd_, in + done, count - done);
         if (n < 0) {
@@ -136,7 +160,7 @@ void CFile::Write(const void* buffer, UINT count)
         }
         if (n == 0)
             Throw(ENOSPC);
-        done += static_cast<UINT>(n);
+        done += static_cast<std::size_t>(n);
     }
 }
 

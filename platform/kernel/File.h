@@ -1,7 +1,10 @@
 #pragma once
-// Binary files as the recorder and its playback use them. Open reports failure through its
-// result (and the optional exception object); Read, Write and Seek on an open file throw
-// CFileException when the system refuses them.
+// Files as the recorder, its playback and the text exports use them. Open reports failure
+// through its result (and the optional exception object); Read, Write and Seek on an open file
+// throw CFileException when the system refuses them.
+//
+// typeText stores every "\n" written as CR LF, so that a text file reads the same on the
+// instrument's other platforms; Read, Seek and GetLength work on the stored bytes.
 
 #include "platform/kernel/WinTypes.h"
 
@@ -64,8 +67,10 @@ public:
 
 private:
     [[noreturn]] void Throw(int osError) const;
+    void WriteRaw(const char* data, std::size_t count);
 
     int fd_ = -1;
+    bool text_ = false;
     std::string path_;
 };
 

@@ -1,4 +1,5 @@
 #include "platform/kernel/CString.h"
+#include "platform/kernel/CTime.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/File.h"
 #include "platform/kernel/ManualClock.h"
@@ -97,6 +98,41 @@ TEST_F(FileTest, CreateTruncatesWritesSeeksAndReadsBack)
     EXPECT_EQ(f.Read(buf, sizeof buf), 0u); // end of file
 }
 
+TEST_F(FileTest, TextModeStoresEveryLineEndAsCrLfAcrossLargeWrites)
+{
+    const std::string path = (dir_ / "a.txt").string();
+    // Long enough that the translation works in more than one slice, with a line end exactly
+    // where a slice ends.
+    std::string text(70000, 'x');
+    for (std::size_t i = 99; i < text.size(); i += 100) text[i] = '\n';
+    text[32767] = '\n';
+    text += "Канал A\n\nend";
+    std::size_t lines = 0;
+    for (char c : text) lines += c == '\n';
+    {
+        CFile f;
+        ASSERT_TRUE(f.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeText));
+        f.Write(text.data(), static_cast<UINT>(text.size()));
+        EXPECT_EQ(f.GetLength(), text.size() + lines);
+    }
+    std::string stored(text.size() + lines + 16, '\0');
+    CFile f;
+    ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::typeBinary));
+    stored.resize(f.Read(stored.data(), static_cast<UINT>(stored.size())));
+    std::string expected;
+    for (char c : text) {
+        if (c == '\n') expected += '\r';
+        expected += c;
+    }
+    EXPECT_EQ(stored, expected);
+
+    // A binary file keeps its bytes.
+    CFile b;
+    ASSERT_TRUE(b.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+    b.Write("a\nb", 3);
+    EXPECT_EQ(b.GetLength(), 3u);
+}
+
 TEST_F(FileTest, FailuresCarryTheSystemMessageCutToTheBuffer)
 {
     const std::string path = (dir_ / "missing" / "a.bin").string();
@@ -156,4 +192,46 @@ TEST(CString, NumbersKeepThePointUnderACommaLocale)
     const std::string text = StringFormat("%.1f", 2.5);
     LeaveCommaLocale();
     EXPECT_EQ(text, "2.5");
+}
+
+TEST(CTime, FormatsTheClocksLocalTime)
+{
+    ManualClock clock(0);
+    SYSTEMTIME base;
+    base.wYear = 2026;
+    base.wMonth = 12;
+    base.wDay = 8;
+    base.wHour = 9;
+    base.wMinute = 5;
+    base.wSecond = 7;
+    clock.SetLocalTime(base);
+    SetCurrentClock(&clock);
+    const CTime now = CTime::GetCurrentTime();
+    SetCurrentClock(nullptr);
+    EXPECT_EQ(now.Format("Лог сервера %d.%m.%y %H.%M.txt"), "Лог сервера 08.12.26 09.05.txt");
+    EXPECT_EQ(now.Format("%Y-%m-%d %H:%M:%S"), "2026-12-08 09:05:07");
+    EXPECT_EQ(now.GetDayOfWeek(), 3);  // a Tuesday
+    EXPECT_EQ(now.Format("%a %j"), "Tue 342");
+}
+
+TEST(CTime, RollsFieldsOverAndFormatsAnyLength)
+{
+    struct Case {
+        CTime time;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {CTime(2026, 12, 31, 23, 59, 60), "01.01.27 00:00:00"},
+        {CTime(2024, 2, 30, 0, 0, 0), "01.03.24 00:00:00"},  // a leap year
+        {CTime(2026, 13, 1, 24, 0, 0), "02.01.27 00:00:00"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.time.Format("%d.%m.%y %H:%M:%S"), c.expected);
+
+    const CTime t(2026, 1, 2, 3, 4, 5);
+    std::string format;
+    for (int i = 0; i < 200; ++i) format += "%Y-%m-%d ";
+    EXPECT_EQ(t.Format(format.c_str()).size(), 200u * 11u);
+    EXPECT_EQ(t.Format(""), "");
+    EXPECT_EQ(t.Format(nullptr), "");
 }

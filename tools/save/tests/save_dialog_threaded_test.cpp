@@ -1,0 +1,401 @@
+// The save dialog over the running main window, driven as a user drives it: its radios, the
+// file dialog it opens, the files it leaves behind, and the acquisition it holds and restarts.
+
+#include "app/main/testing/MainWindowFixture.h"
+
+#include "core/data/OscData.h"
+#include "tools/save/DialogSave.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Save = CDialogSave;
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class SaveDialogTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        dir_ = std::filesystem::path(uitest::OutputPath("tools_save")) /
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+
+    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+
+    // Runs the dialog over the main window with the stored format `saveType` and drives it from
+    // inside its modal loop; closes it with "Отмена" when `inside` left it open. The format it
+    // stores back is put into saveType.
+    static void RunSave(CVelkaroDlg& d, int& saveType, const std::function<void(CDialogSave&)>& inside)
+    {
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
+            auto* dialog = dynamic_cast<CDialogSave*>(m.window);
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->GetParent(), &d);
+            inside(*dialog);
+            if (dialog->ContinueModal()) uitest::Click(dialog->GetDlgItem(IDCANCEL));
+        });
+        saveType = RunSaveDialog(&d.GetChart(), &d, saveType);
+    }
+
+    // The next file dialog answers `path`, or is cancelled when path is empty.
+    static void AnswerFileDialog(const std::string& path, std::string* proposed = nullptr)
+    {
+        uitest::OnNextModal([path, proposed](uihooks::ModalContext& m) {
+            EXPECT_EQ(m.kind, uihooks::ModalKind::FileDialog);
+            EXPECT_FALSE(m.openDialog);
+            if (proposed != nullptr) *proposed = m.fileName;
+            if (path.empty()) {
+                m.End(IDCANCEL);
+            } else {
+                m.fileName = path;
+                m.End(IDOK);
+            }
+        });
+    }
+
+    static bool Enabled(CDialogSave& s, UINT id) { return s.GetDlgItem(static_cast<int>(id))->IsWindowEnabled(); }
+    static bool Checked(CDialogSave& s, UINT id) { return s.IsDlgButtonChecked(static_cast<int>(id)) != 0; }
+
+    // A stopped model with a finished read-out, only the test's ticks drawing.
+    static void Offline(CVelkaroDlg& d, const std::function<void(OscData&)>& more = {})
+    {
+        d.KillTimer(CVelkaroDlg::kTickTimerId);
+        WithData([&](OscData& data) {
+            data.mode = (data.mode & ~(MODE_RECORDER | MODE_SINGLE)) | MODE_STOPPED;
+            data.osc_cr = OSC_CR_CH_A_ON | OSC_CR_CH_B_ON;
+            data.read_state = 3;
+            if (more) more(data);
+        });
+    }
+
+    std::filesystem::path dir_;
+};
+
+TEST_F(SaveDialogTest, StoredFormatPicksTheRadioAndIsTakenBackOnClosing)
+{
+    struct Row {
+        int stored;
+        UINT checked;
+        int back;
+    };
+    const Row rows[] = {{0, Save::kTextId, 0}, {1, Save::kImageId, 1}, {2, Save::kCsvId, 2}, {7, Save::kTextId, 0}};
+    RunWindow([&](CVelkaroDlg& d) {
+        Offline(d);
+        for (const Row& r : rows) {
+            int type = r.stored;
+            RunSave(d, type, [&](CDialogSave& s) {
+                EXPECT_TRUE(Checked(s, Save::kScreenId));
+                EXPECT_FALSE(Checked(s, Save::kBufferId));
+                EXPECT_TRUE(Checked(s, r.checked)) << r.stored;
+            });
+            EXPECT_EQ(type, r.back) << r.stored;
+        }
+        // The user's choice is what is taken back.
+        int type = 0;
+        RunSave(d, type, [&](CDialogSave& s) { uitest::Click(s.GetDlgItem(Save::kCsvId)); });
+        EXPECT_EQ(type, 2);
+    });
+}
+
+TEST_F(SaveDialogTest, BufferSwitchesAnImageToTextUntilTheScreenIsChosenAgain)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        Offline(d);
+        int type = 1;
+        RunSave(d, type, [&](CDialogSave& s) {
+            ASSERT_TRUE(Enabled(s, Save::kBufferId));
+            uitest::Click(s.GetDlgItem(Save::kBufferId));
+            EXPECT_TRUE(Checked(s, Save::kBufferId));
+            EXPECT_FALSE(Checked(s, Save::kImageId));
+            EXPECT_TRUE(Checked(s, Save::kTextId));
+            EXPECT_FALSE(Enabled(s, Save::kImageId));
+            uitest::Click(s.GetDlgItem(Save::kImageId));  // disabled: nothing
+            EXPECT_FALSE(Checked(s, Save::kImageId));
+
+            uitest::Click(s.GetDlgItem(Save::kScreenId));
+            EXPECT_TRUE(Enabled(s, Save::kImageId));
+            uitest::Click(s.GetDlgItem(Save::kImageId));
+            EXPECT_TRUE(Checked(s, Save::kImageId));
+            uitest::RenderToPng(&s, uitest::OutputPath("tools_save/save_dialog.png"));
+        });
+        EXPECT_EQ(type, 1);
+    });
+}
+
+TEST_F(SaveDialogTest, BufferWaitsForTheWholeReadOut)
+{
+    struct Row {
+        const char* name;
+        std::uint32_t mode;
+        std::uint32_t readState;
+        bool enabledAtOpen;
+    };
+    const Row rows[] = {
+        {"stopped, read", MODE_STOPPED, 3, true},
+        {"stopped, A being read", MODE_STOPPED, 1, false},
+        {"stopped, B being read", MODE_STOPPED, 2, false},
+        {"recorder", MODE_STOPPED | MODE_RECORDER, 3, false},
+    };
+    RunWindow([&](CVelkaroDlg& d) {
+        for (const Row& r : rows) {
+            Offline(d, [&](OscData& data) {
+                data.mode = (data.mode & ~(MODE_STOPPED | MODE_RECORDER)) | r.mode;
+                data.read_state = r.readState;
+            });
+            int type = 0;
+            RunSave(d, type, [&](CDialogSave& s) {
+                EXPECT_EQ(uitest::TimerPeriod(&s, Save::kPollTimerId), 500) << r.name;
+                EXPECT_EQ(Enabled(s, Save::kBufferId), r.enabledAtOpen) << r.name;
+                // Half way through the read-out the buffer holds channel A of one capture and B
+                // of another: it stays unavailable.
+                for (std::uint32_t state : {1u, 2u}) {
+                    WithData([&](OscData& data) { data.read_state = state; });
+                    ASSERT_TRUE(uitest::FireTimer(&s, Save::kPollTimerId));
+                    EXPECT_FALSE(Enabled(s, Save::kBufferId)) << r.name << " at " << state;
+                }
+                WithData([](OscData& data) { data.read_state = 3; });
+                ASSERT_TRUE(uitest::FireTimer(&s, Save::kPollTimerId));
+                EXPECT_TRUE(Enabled(s, Save::kBufferId)) << r.name;
+            });
+        }
+    });
+}
+
+TEST_F(SaveDialogTest, HoldsTheAcquisitionAndRestoresItOnClosing)
+{
+    struct Row {
+        const char* name;
+        bool stopped;
+        bool trigger;
+        std::uint32_t modeWhileOpen;  // MODE_STOPPED | MODE_SINGLE as the dialog leaves them
+        std::uint32_t modeAfter;
+    };
+    const Row rows[] = {
+        {"running, untriggered", false, false, MODE_STOPPED, 0},
+        {"running, triggered", false, true, MODE_SINGLE, 0},
+        // A stopped capture is never armed again: that would replace what is being saved.
+        {"stopped, triggered", true, true, MODE_STOPPED, MODE_STOPPED},
+        {"stopped, untriggered", true, false, MODE_STOPPED, MODE_STOPPED},
+    };
+    RunWindow([&](CVelkaroDlg& d) {
+        for (const Row& r : rows) {
+            Offline(d, [&](OscData& data) {
+                if (!r.stopped) data.mode &= ~MODE_STOPPED;
+                if (r.trigger) data.osc_cr |= OSC_CR_TRIGGER_ON;
+            });
+            int type = 0;
+            RunSave(d, type, [&](CDialogSave& s) {
+                EXPECT_EQ(Enabled(s, Save::kBufferId), r.stopped) << r.name;
+                WithData([&](OscData& data) {
+                    EXPECT_EQ(data.mode & (MODE_STOPPED | MODE_SINGLE), r.modeWhileOpen) << r.name;
+                    // The triggered capture completes and the link stops the acquisition.
+                    if (r.trigger && !r.stopped) data.mode = (data.mode & ~MODE_SINGLE) | MODE_STOPPED;
+                });
+            });
+            WithData([&](OscData& data) {
+                EXPECT_EQ(data.mode & (MODE_STOPPED | MODE_SINGLE), r.modeAfter) << r.name;
+            });
+        }
+    });
+}
+
+TEST_F(SaveDialogTest, CancelledFileDialogWritesNothingAndKeepsTheDialogOpen)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        Offline(d);
+        for (UINT format : {Save::kImageId, Save::kTextId, Save::kCsvId}) {
+            int type = 0;
+            RunSave(d, type, [&](CDialogSave& s) {
+                uitest::Click(s.GetDlgItem(static_cast<int>(format)));
+                std::string proposed;
+                AnswerFileDialog("", &proposed);
+                uitest::Click(s.GetDlgItem(Save::kSaveId));
+                EXPECT_EQ(uihooks::PendingModalHandlers(), 0u);
+                EXPECT_EQ(proposed, format == Save::kImageId ? "*.bmp" : format == Save::kTextId ? "*.txt" : "*.csv");
+                EXPECT_TRUE(s.ContinueModal()) << format;
+            });
+        }
+        EXPECT_TRUE(std::filesystem::is_empty(dir_));
+    });
+}
+
+TEST_F(SaveDialogTest, UnopenableFileShowsTheStopBoxAndCloses)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        Offline(d);
+        for (UINT format : {Save::kImageId, Save::kTextId, Save::kCsvId}) {
+            const std::string path = PathOf("no-such-folder/file.png");
+            int type = 0;
+            std::string shown;
+            UINT boxType = 0;
+            RunSave(d, type, [&](CDialogSave& s) {
+                uitest::Click(s.GetDlgItem(static_cast<int>(format)));
+                AnswerFileDialog(path);
+                uitest::OnNextModal([&](uihooks::ModalContext& m) {
+                    EXPECT_EQ(m.kind, uihooks::ModalKind::MessageBox);
+                    shown = m.text;
+                    boxType = m.type;
+                    m.End(IDOK);
+                });
+                uitest::Click(s.GetDlgItem(Save::kSaveId));
+                EXPECT_FALSE(s.ContinueModal()) << format;
+            });
+            EXPECT_EQ(shown, "Ошибка открытия файла " + path + "!") << format;
+            EXPECT_EQ(boxType & 0xF0u, MB_ICONSTOP) << format;
+            EXPECT_FALSE(std::filesystem::exists(path));
+        }
+    });
+}
+
+TEST_F(SaveDialogTest, ImagesOfEveryExtensionShowTheChart)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        Offline(d, [](OscData& data) {
+            data.osc_cr = OSC_CR_CH_A_ON;
+            data.mode &= ~MODE_STOPPED;
+            data.status = 0;
+            data.valid_points = SCREEN_POINTS;
+            for (int c = 0; c < SCREEN_TRACES; ++c) {
+                data.gain_sel[c] = data.gain_ref[c] = 1;
+                data.y_offset[c] = 0;
+            }
+            // A square wave: long horizontal runs of channel A's colour.
+            for (int i = 0; i < SCREEN_POINTS; ++i) data.screen_points[0][i] = (i / 50) % 2 != 0 ? 60 : -60;
+        });
+        Tick(d);
+        WithData([](OscData& data) { data.mode |= MODE_STOPPED; });
+        struct Row {
+            const char* name;
+            const char* decodedAs;
+            int tolerance;  // lossy formats shift colours
+        };
+        const Row rows[] = {{"screen.bmp", "bmp", 0},  {"screen.PNG", "png", 0},  {"screen.jpg", "jpeg", 40},
+                            {"screen.jpeg", "jpeg", 40}, {"screen.gif", "gif", 8}, {"screen.xyz", "bmp", 0}};
+        for (const Row& r : rows) {
+            const std::string path = PathOf(r.name);
+            int type = 0;
+            RunSave(d, type, [&](CDialogSave& s) {
+                uitest::Click(s.GetDlgItem(Save::kImageId));
+                AnswerFileDialog(path);
+                uitest::Click(s.GetDlgItem(Save::kSaveId));
+                EXPECT_FALSE(s.ContinueModal());
+            });
+            EXPECT_EQ(type, 1);
+            QImageReader reader(QString::fromStdString(path));
+            reader.setDecideFormatFromContent(true);
+            EXPECT_EQ(reader.format().toStdString(), r.decodedAs) << r.name;
+            const QImage image = reader.read();
+            ASSERT_FALSE(image.isNull()) << r.name;
+            EXPECT_EQ(image.width(), CVelkaroDlg::kChartWidth) << r.name;
+            EXPECT_EQ(image.height(), CVelkaroDlg::kChartHeight) << r.name;
+            auto near = [&](QColor c, int red, int green, int blue) {
+                return std::abs(c.red() - red) <= r.tolerance && std::abs(c.green() - green) <= r.tolerance &&
+                       std::abs(c.blue() - blue) <= r.tolerance;
+            };
+            long background = 0;
+            long red = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    if (near(c, 0, 0x32, 0)) ++background;
+                    // A lossy encoder spreads a one-pixel line's colour over its neighbours.
+                    if (r.tolerance == 0 ? c == QColor(255, 0, 0) : c.red() - std::max(c.green(), c.blue()) >= 60)
+                        ++red;
+                }
+            EXPECT_GT(background, image.width() * image.height() / 2) << r.name;
+            // Six horizontal runs of about 140 pixels each.
+            EXPECT_GT(red, 500) << r.name;
+        }
+    });
+}
+
+TEST_F(SaveDialogTest, BufferCsvOfARunningInstrumentIsItsMemoryAndRunningResumes)
+{
+    // Fast enough that the 3000 samples hold many different values whatever the time base.
+    SignalSettings fast;
+    fast.sineHz = 1234567.0;
+    fast.squareHz = 345678.0;
+    demoInstrument->SetSignals(fast);
+    RunWindow([&](CVelkaroDlg& d) {
+        Connect(d);
+        ASSERT_TRUE(WaitUntil(&MainWindowTest::Linked));
+        WithData([](OscData& data) {
+            data.osc_cr = static_cast<std::uint16_t>((data.osc_cr | OSC_CR_CH_A_ON | OSC_CR_CH_B_ON) &
+                                                     ~(OSC_CR_TRIGGER_ON | OSC_CR_MIN_MAX | OSC_CR_LOGIC_A | OSC_CR_LOGIC_B));
+            data.mode &= ~(MODE_STOPPED | MODE_SINGLE);
+            data.changes |= CHANGE_CAPTURE;
+        });
+        auto cycles = [] {
+            CSingleLock lock(&DataLock, TRUE);
+            return GetOscData()->cycle_counter;
+        };
+        const int before = cycles();
+        ASSERT_TRUE(WaitUntil([&] { return cycles() > before + 1; }));
+
+        const std::string path = PathOf("buffer.csv");
+        // What the instrument holds while the dialog keeps it stopped.
+        std::vector<std::int8_t> a;
+        std::vector<std::int8_t> b;
+        int type = 0;
+        RunSave(d, type, [&](CDialogSave& s) {
+            EXPECT_FALSE(Enabled(s, Save::kBufferId));
+            WithData([](OscData& data) { EXPECT_NE(data.mode & MODE_STOPPED, 0u); });
+            ASSERT_TRUE(WaitUntil([&] {
+                uitest::FireTimer(&s, Save::kPollTimerId);
+                return Enabled(s, Save::kBufferId);
+            }));
+            a = demoInstrument->GetMemory(0);
+            b = demoInstrument->GetMemory(1);
+            uitest::Click(s.GetDlgItem(Save::kBufferId));
+            uitest::Click(s.GetDlgItem(Save::kCsvId));
+            AnswerFileDialog(path);
+            uitest::Click(s.GetDlgItem(Save::kSaveId));
+            EXPECT_FALSE(s.ContinueModal());
+        });
+        EXPECT_EQ(type, 2);
+
+        std::istringstream csv(ReadFile(path));
+        std::vector<std::string> rows;
+        for (std::string l; std::getline(csv, l);) {
+            ASSERT_FALSE(l.empty() || l.back() != '\r') << "bare LF";
+            l.pop_back();
+            rows.push_back(l);
+        }
+        ASSERT_EQ(a.size(), 3000u);
+        ASSERT_EQ(b.size(), 3000u);
+        ASSERT_EQ(rows.size(), 6u + 3000u);
+        EXPECT_EQ(rows[1], "Количество сэмплов;3000");
+        EXPECT_EQ(rows[5], "Канал A;Канал B");
+        EXPECT_GT(std::set<std::int8_t>(a.begin(), a.end()).size(), 20u);
+        for (std::size_t i = 0; i < 3000; ++i)
+            ASSERT_EQ(rows[6 + i], std::to_string(a[i]) + ";" + std::to_string(b[i])) << "sample " << i;
+
+        // Running again after closing.
+        WithData([](OscData& data) { EXPECT_EQ(data.mode & (MODE_STOPPED | MODE_SINGLE), 0u); });
+        const int after = cycles();
+        EXPECT_TRUE(WaitUntil([&] { return cycles() > after + 1; }));
+    });
+}
+
+}  // namespace
