@@ -9,7 +9,10 @@
 #include "widgets/chart/ChartPointsSerie.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -34,8 +37,9 @@ constexpr const char* kRowTexts[CMarkerDialog::ROW_COUNT] = {
 constexpr const char* kColumnSamples[CMarkerDialog::kColumns] = {
     "Горизонтальный 1", "dT = -999.999 мкc", "1/dT = -999.999 мкc", "Ua = -999.999 мВ", "Ub = -999.999 мВ",
 };
-// Room for the check box and the cell margins beside a column's widest text.
-constexpr int kColumnPadding = 24;
+// Room for the cell margins beside a column's widest text, and for the check box in column 0.
+constexpr int kColumnPadding = 16;
+constexpr int kCheckBoxRoom = 28;
 constexpr COLORREF kRowColour[CMarkerDialog::ROW_COUNT] = {0x8080FF, 0xFF8080, 0, 0xFF80FF, 0xFFFF80, 0};
 constexpr bool kRowColoured[CMarkerDialog::ROW_COUNT] = {true, true, false, true, true, false};
 constexpr COLORREF kChannelTextColour[2] = {0x0000FF, 0x00FF00};
@@ -45,6 +49,22 @@ double Bounded(double value, double low, double high, double fallback)
     if (!std::isfinite(value))
         return fallback;
     return std::clamp(value, low, high);
+}
+
+// A stored number in the C locale; NaN for anything that is not one number alone.
+double ParseNumber(const std::string& text)
+{
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    while (first < last && std::isspace(static_cast<unsigned char>(*first)))
+        ++first;
+    while (last > first && std::isspace(static_cast<unsigned char>(last[-1])))
+        --last;
+    double value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || first == last)
+        return std::numeric_limits<double>::quiet_NaN();
+    return value;
 }
 
 }  // namespace
@@ -84,7 +104,8 @@ BOOL CMarkerDialog::OnInitDialog()
     list_.SetCheckMode(CReportCtrl::Multiple);
     list_.SetExtendedStyle(list_.GetExtendedStyle() | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES);
     for (int c = 0; c < kColumns; ++c)
-        list_.InsertColumn(c, "", LVCFMT_LEFT, list_.GetStringWidth(kColumnSamples[c]) + kColumnPadding);
+        list_.InsertColumn(c, "", LVCFMT_LEFT,
+                           list_.GetStringWidth(kColumnSamples[c]) + kColumnPadding + (c == 0 ? kCheckBoxRoom : 0));
     for (int row = 0; row < ROW_COUNT; ++row)
         list_.InsertItem(row, kRowTexts[row]);
     for (int row = 0; row < ROW_COUNT; ++row)
@@ -322,13 +343,13 @@ void CMarkerDialog::ReleaseMarkers()
     v_grabbed_ = {};
 }
 
-void CMarkerDialog::ApplyLoaded(const std::array<double, 2>& levels, const std::array<std::int32_t, 2>& hOn,
-                                const std::array<double, 2>& times, const std::array<std::int32_t, 2>& vOn)
+void CMarkerDialog::ApplyLoaded(const std::string (&levels)[2], const std::int32_t (&hOn)[2],
+                                const std::string (&times)[2], const std::int32_t (&vOn)[2])
 {
     for (int m = 0; m < 2; ++m)
     {
-        h_marker_y[m] = Bounded(levels[m], kYMin, kYMax, kResetLevel);
-        v_marker_x[m] = Bounded(times[m], kXMin, kXMax, kResetTime);
+        h_marker_y[m] = Bounded(ParseNumber(levels[m]), kYMin, kYMax, kResetLevel);
+        v_marker_x[m] = Bounded(ParseNumber(times[m]), kXMin, kXMax, kResetTime);
         is_h_marker_enabled[m] = hOn[m] != 0 ? 1 : 0;
         is_v_marker_enabled[m] = vOn[m] != 0 ? 1 : 0;
     }

@@ -17,13 +17,14 @@
 #include "widgets/reportlist/ReportCtrl.h"
 
 #include <boost/serialization/base_object.hpp>
-#include <boost/serialization/array.hpp>
+#include <boost/serialization/string.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/split_member.hpp>
 #include <boost/serialization/version.hpp>
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 class CChartCtrl;
 class CChartPointsSerie;
@@ -103,25 +104,32 @@ public:
     std::array<ChartMarker, 2> v_marker;
     std::array<bool, 2> is_v_marker_shown{};
 
+    // The record keeps each pair as a plain array of two items. Positions are read as texts and
+    // taken only when they are numbers, so a hand-edited "nan" or "inf" cannot stop the load
+    // (the number reader of the archive refuses them); anything off the chart is brought onto it.
     template <class Archive>
     void save(Archive& archive, unsigned int /*version*/) const
     {
         using boost::serialization::make_nvp;
         archive << make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
-        archive << make_nvp("h_marker_y", h_marker_y);
-        archive << make_nvp("is_h_marker_enabled", is_h_marker_enabled);
-        archive << make_nvp("v_marker_x", v_marker_x);
-        archive << make_nvp("is_v_marker_enabled", is_v_marker_enabled);
+        const double levels[2] = {h_marker_y[0], h_marker_y[1]};
+        const std::int32_t hOn[2] = {is_h_marker_enabled[0], is_h_marker_enabled[1]};
+        const double times[2] = {v_marker_x[0], v_marker_x[1]};
+        const std::int32_t vOn[2] = {is_v_marker_enabled[0], is_v_marker_enabled[1]};
+        archive << make_nvp("h_marker_y", levels);
+        archive << make_nvp("is_h_marker_enabled", hOn);
+        archive << make_nvp("v_marker_x", times);
+        archive << make_nvp("is_v_marker_enabled", vOn);
     }
     template <class Archive>
     void load(Archive& archive, unsigned int /*version*/)
     {
         using boost::serialization::make_nvp;
         archive >> make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
-        std::array<double, 2> levels{};
-        std::array<std::int32_t, 2> hOn{};
-        std::array<double, 2> times{};
-        std::array<std::int32_t, 2> vOn{};
+        std::string levels[2];
+        std::int32_t hOn[2] = {0, 0};
+        std::string times[2];
+        std::int32_t vOn[2] = {0, 0};
         archive >> make_nvp("h_marker_y", levels);
         archive >> make_nvp("is_h_marker_enabled", hOn);
         archive >> make_nvp("v_marker_x", times);
@@ -137,8 +145,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void ApplyLoaded(const std::array<double, 2>& levels, const std::array<std::int32_t, 2>& hOn,
-                     const std::array<double, 2>& times, const std::array<std::int32_t, 2>& vOn);
+    void ApplyLoaded(const std::string (&levels)[2], const std::int32_t (&hOn)[2], const std::string (&times)[2],
+                     const std::int32_t (&vOn)[2]);
 
     // One marker on or off, with its line, and the "both" row after it.
     void SetVerticalMarker(int m, bool on);
