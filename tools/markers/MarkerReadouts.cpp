@@ -47,11 +47,12 @@ void CMarkerDialog::UpdateVerticalMarkerReadouts(const ScreenSnapshot& screen)
             if (!screen.enabled[c] || screen.logic_mode[c])
                 continue;
             const std::int32_t* raw = screen.points[c];
-            const int zero = screen.zero[c];
+            const std::int64_t zero = screen.zero[c];
             // Integer halving as the trace's min/max band is read, so the point sits on it.
-            const int value = screen.min_max != 0 ? (raw[2 * x] + raw[2 * x + 1] - 2 * zero) / 2 : raw[x] - zero;
+            const std::int64_t value = screen.min_max != 0 ? (std::int64_t{raw[2 * x]} + raw[2 * x + 1] - 2 * zero) / 2
+                                                           : raw[x] - zero;
             const double gain = screen.gain[c] != 0 ? screen.gain[c] : 1.0;
-            v_marker_value[m][c] = value / gain + screen.offset[c];
+            v_marker_value[m][c] = static_cast<double>(value) / gain + screen.offset[c];
             if (v_marker_points[m] != nullptr)
                 v_marker_points[m]->AddPoint(v_marker_x[m], v_marker_value[m][c]);
         }
