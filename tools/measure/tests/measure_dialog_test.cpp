@@ -6,11 +6,7 @@
 #include "app/main/testing/MainWindowFixture.h"
 #include "core/data/OscData.h"
 
-#include <boost/archive/xml_iarchive.hpp>
-#include <boost/archive/xml_oarchive.hpp>
-
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -174,28 +170,5 @@ TEST_F(MeasureWindowTest, ChannelSwitchedOffIsBlankedOnce)
         WithData([](OscData& data) { data.status |= STATUS_MEASURED; });
         w.Refresh();
         EXPECT_EQ(Column(w, 1), kKnownB);
-    });
-}
-
-TEST_F(MeasureWindowTest, RecordRestoresVisibilityInPlace)
-{
-    RunWindow([](CVelkaroDlg& d) {
-        CMeasureDialog& w = Window(d);
-        w.ShowWindow(SW_SHOW);
-        std::ostringstream out;
-        {
-            boost::archive::xml_oarchive archive(out);
-            archive << boost::serialization::make_nvp("measure_dlg", static_cast<const CMeasureDialog&>(w));
-        }
-        EXPECT_NE(out.str().find("<is_visible>1</is_visible>"), std::string::npos);
-        w.Reset();
-        EXPECT_FALSE(w.IsWindowVisible());
-        std::istringstream in(out.str());
-        {
-            boost::archive::xml_iarchive archive(in);
-            archive >> boost::serialization::make_nvp("measure_dlg", w);
-        }
-        EXPECT_TRUE(w.IsWindowVisible());
-        EXPECT_EQ(&w, d.GetToolDialog(CToolDialogList::MEASURE)) << "loaded into the window the main window made";
     });
 }
