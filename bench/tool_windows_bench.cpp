@@ -6,6 +6,7 @@
 #include "core/data/OscData.h"
 #include "platform/kernel/Sync.h"
 #include "platform/ui/testing/UiTest.h"
+#include "resources/Resources.h"
 #include "tools/markers/MarkerDialog.h"
 #include "tools/measure/MeasureDialog.h"
 
@@ -16,6 +17,7 @@ namespace {
 void PrepareModel()
 {
     uitest::EnsureApplication();
+    RegisterVelkaroResources();
     CSingleLock lock(&DataLock, TRUE);
     SelectOscDataVersion(2, 1);
     OscData& data = *GetOscData();
@@ -27,6 +29,10 @@ void BM_MeasureRefresh(benchmark::State& state)
     PrepareModel();
     CMeasureDialog window(nullptr);
     window.ShowWindow(SW_SHOW);
+    if (!window.IsWindowVisible()) {
+        state.SkipWithError("the window did not open");
+        return;
+    }
     int tick = 0;
     for (auto _ : state) {
         {
@@ -56,6 +62,10 @@ void BM_MarkerRefresh(benchmark::State& state)
     window.is_v_marker_enabled = {1, 1};
     window.is_h_marker_enabled = {1, 1};
     window.ShowWindow(SW_SHOW);
+    if (!window.IsWindowVisible()) {
+        state.SkipWithError("the window did not open");
+        return;
+    }
     ScreenSnapshot screen{};
     for (int c = 0; c < 2; ++c) {
         screen.enabled[c] = true;
