@@ -483,7 +483,8 @@ void CVelkaroDlg::OnLoadRecorderClicked()
             {
                 if (!valid[c])
                     continue;
-                const RecorderHeader& h = header[c];
+                // A copy: the header's fields are packed, unfit to bind references to.
+                const RecorderHeader h = header[c];
                 if ((h.min_max != 0) != ((d->osc_cr & OSC_CR_MIN_MAX) != 0))
                 {
                     box = "Сохраненный режим работы не совпадает с текущим (пиковый детектор)!";
@@ -523,7 +524,8 @@ void CVelkaroDlg::OnLoadRecorderClicked()
                     dispatch_->CloseRecorderFiles();
                 d->recorder_start_time = StartTimeOf(h.start_time);
                 d->changes |= CHANGE_POSITION;
-                const auto samples = static_cast<std::int32_t>(std::min<std::uint32_t>(h.samples, INT32_MAX));
+                const std::uint32_t stored = h.samples;
+                const auto samples = static_cast<std::int32_t>(std::min<std::uint32_t>(stored, INT32_MAX));
                 d->recorder_samples = samples;
                 d->last_num_catched_samples = samples;
                 d->valid_points = SCREEN_POINTS;
