@@ -11,6 +11,8 @@
 #include "widgets/chart/ChartBiLineSerie.h"
 #include "widgets/chart/ChartLineSerie.h"
 
+#include "platform/ui/App.h"
+
 #include <boost/date_time/posix_time/posix_time.hpp>
 
 #include <filesystem>
@@ -397,7 +399,7 @@ TEST_F(MainWindowToolsTest, RecorderFilesMustDifferAndTheDialogComesBackUntilThe
     });
 }
 
-TEST_F(MainWindowToolsTest, LoadingRecorderDataIsRefusedUnlessTheRecorderIsPaused)
+TEST_F(MainWindowToolsTest, RecorderDataLoadsOnlyWhenPausedAndOnlyWhatFits)
 {
     RunWindow([&](CVelkaroDlg& d) {
         TestToolWindow* settings = Shown(d, CToolDialogList::PROPERTIES);
@@ -405,7 +407,6 @@ TEST_F(MainWindowToolsTest, LoadingRecorderDataIsRefusedUnlessTheRecorderIsPause
         uitest::Click(load);
         EXPECT_EQ(d.GetLastRefusal(), "Режим самописца выключен!");
         EXPECT_TRUE(d.GetToolTip().IsWindowVisible());
-
         uitest::SelectListItem(d.GetDlgItem(CVelkaroDlg::kTriggerSourceId), 0);
         uitest::Click(d.GetDlgItem(CVelkaroDlg::kRecorderId));
         ASSERT_NE(Mode() & MODE_RECORDER, 0u);
@@ -414,78 +415,77 @@ TEST_F(MainWindowToolsTest, LoadingRecorderDataIsRefusedUnlessTheRecorderIsPause
         EXPECT_EQ(d.GetLastRefusal(), "Самописец запущен!");
         EXPECT_TRUE(d.GetToolTip().IsWindowVisible());
         EXPECT_TRUE(uihooks::TakeMessageBoxLog().empty());
-    });
-}
+        SetStopped(true);
 
-TEST_F(MainWindowToolsTest, LoadingRecorderDataTakesTheValidChannel)
-{
-    RunWindow([&](CVelkaroDlg& d) {
-        TestToolWindow* settings = Shown(d, CToolDialogList::PROPERTIES);
-        uitest::SelectListItem(d.GetDlgItem(CVelkaroDlg::kTriggerSourceId), 0);
-        uitest::Click(d.GetDlgItem(CVelkaroDlg::kRecorderId));
-        ASSERT_NE(Mode() & MODE_STOPPED, 0u);
-
-        RecorderHeader header{};
+        RecorderHeader good[2]{};
         WithData([&](OscData& data) {
-            data.FillRecorderHeader(0, header);
-            data.EnableChannelA(true);
-            data.EnableChannelB(true);
+            data.FillRecorderHeader(0, good[0]);
+            data.FillRecorderHeader(1, good[1]);
         });
-        header.samples = 5000;
-        header.start_time = static_cast<std::int64_t>(boost::gregorian::date(2026, 3, 1).julian_day()) * 86400000000LL + 5000000;
-        const std::string a = WriteRecorderFile("rec_a.dat", header);
-        RecorderHeader broken = header;
+        for (RecorderHeader& h : good)
+            h.start_time = static_cast<std::int64_t>(boost::gregorian::date(2026, 3, 1).julian_day()) * 86400000000LL + 5000000;
+        good[0].samples = 5000;
+        good[1].samples = 7000;  // another recording than A's
+        RecorderHeader broken = good[0];
         broken.magic = 0;
-        const std::string b = WriteRecorderFile("rec_b.dat", broken);
-        WithData([&](OscData& data) {
-            data.str_datalogger_fn[0] = a;
-            data.str_datalogger_fn[1] = b;
-        });
+        RecorderHeader far = good[0];
+        far.x_skip = 0xFFFFFFF0u;  // no time/div decimates that much
+        const std::string a = WriteRecorderFile("a.dat", good[0]);
+        const std::string b = WriteRecorderFile("b.dat", good[1]);
+        const std::string bad = WriteRecorderFile("bad.dat", broken);
+        const std::string slow = WriteRecorderFile("slow.dat", far);
 
-        uitest::Click(settings->GetDlgItem(1103));
-        EXPECT_TRUE(uihooks::TakeMessageBoxLog().empty());
+        struct Case {
+            std::string fileA, fileB;
+            int answer;  // to a box, if one comes
+            const char* box;
+            bool aOn, bOn;
+            std::int32_t samples;
+        };
+        const Case cases[] = {
+            {a, bad, IDOK, "", true, false, 5000},
+            {a, b, IDNO, "Сохраненные данные обоих каналов корректны,\nно записаны в различных режимах.\n"
+                         "Использовать канал A(да) или B(нет)?", false, true, 7000},
+            {bad, "", IDOK, "Ошибка файлов данных самописца обоих каналов!", false, true, 7000},
+            {slow, "", IDOK, "Не удается установить горизонтальную развертку!", true, false, 7000},
+        };
+        for (const Case& c : cases)
+        {
+            SCOPED_TRACE(c.box);
+            WithData([&](OscData& data) {
+                data.str_datalogger_fn[0] = c.fileA;
+                data.str_datalogger_fn[1] = c.fileB;
+            });
+            const std::uint32_t tDiv = Read<std::uint32_t>([](OscData& data) { return data.t_div; });
+            std::string text;
+            if (*c.box != 0)
+                uitest::AnswerNextMessageBox(c.answer, &text);
+            uitest::Click(load);
+            EXPECT_EQ(text, c.box);
+            EXPECT_EQ(uihooks::PendingModalHandlers(), 0u);
+            WithData([&](OscData& data) {
+                EXPECT_EQ((data.osc_cr & OSC_CR_CH_A_ON) != 0, c.aOn);
+                EXPECT_EQ((data.osc_cr & OSC_CR_CH_B_ON) != 0, c.bOn);
+                EXPECT_EQ(data.recorder_samples, c.samples);
+                if (c.fileA == slow)
+                {
+                    EXPECT_EQ(data.t_div, tDiv) << "the time/div tried on the way is put back";
+                }
+            });
+        }
         WithData([](OscData& data) {
-            EXPECT_EQ(data.recorder_samples, 5000);
-            EXPECT_NE(data.osc_cr & OSC_CR_CH_A_ON, 0);
-            EXPECT_EQ(data.osc_cr & OSC_CR_CH_B_ON, 0) << "the channel without data goes off";
-            EXPECT_EQ(data.x_offset, 0);
             EXPECT_FALSE(data.recorder_start_time.is_special());
             EXPECT_EQ(data.recorder_start_time.time_of_day().total_seconds(), 5);
         });
-
-        // Neither file valid: a box, and the model keeps what it had.
-        WithData([&](OscData& data) { data.str_datalogger_fn[0] = b; });
-        std::string text;
-        uitest::AnswerNextMessageBox(IDOK, &text);
-        uitest::Click(settings->GetDlgItem(1103));
-        EXPECT_EQ(text, "Ошибка файлов данных самописца обоих каналов!");
-        EXPECT_EQ(Read<int>([](OscData& data) { return data.recorder_samples; }), 5000);
     });
 }
 
-TEST_F(MainWindowToolsTest, RecorderDataAtAnUnreachableRateLeavesTheTimebase)
+TEST_F(MainWindowToolsTest, DraggingTheMinimisedWindowShowsTheProgramIcon)
 {
     RunWindow([&](CVelkaroDlg& d) {
-        TestToolWindow* settings = Shown(d, CToolDialogList::PROPERTIES);
-        uitest::SelectListItem(d.GetDlgItem(CVelkaroDlg::kTriggerSourceId), 0);
-        uitest::Click(d.GetDlgItem(CVelkaroDlg::kRecorderId));
-        RecorderHeader header{};
-        WithData([&](OscData& data) { data.FillRecorderHeader(0, header); });
-        header.x_skip = 0xFFFFFFF0u;  // no time/div decimates that much
-        header.samples = 100;
-        const std::string a = WriteRecorderFile("rec_far.dat", header);
-        WithData([&](OscData& data) {
-            data.str_datalogger_fn[0] = a;
-            data.str_datalogger_fn[1] = "";
-        });
-        const std::uint32_t tDiv = Read<std::uint32_t>([](OscData& data) { return data.t_div; });
-        const std::int32_t samples = Read<std::int32_t>([](OscData& data) { return data.recorder_samples; });
-        std::string text;
-        uitest::AnswerNextMessageBox(IDOK, &text);
-        uitest::Click(settings->GetDlgItem(1103));
-        EXPECT_EQ(text, "Не удается установить горизонтальную развертку!");
-        EXPECT_EQ(Read<std::uint32_t>([](OscData& data) { return data.t_div; }), tDiv);
-        EXPECT_EQ(Read<std::int32_t>([](OscData& data) { return data.recorder_samples; }), samples);
+        const HICON icon = AfxGetApp()->LoadIcon(128);
+        ASSERT_NE(icon, 0u);
+        EXPECT_EQ(static_cast<HICON>(d.SendMessage(WM_QUERYDRAGICON)), icon);
     });
 }
 

@@ -64,6 +64,10 @@ TEST_F(MainWindowTooltipsTest, EveryControlOfTheWindowExplainsItself)
         for (int id : registered)
             EXPECT_EQ(d.GetToolTip().ToolRecordCount(d.GetDlgItem(id)->m_hWnd), 1u) << id;
         EXPECT_EQ(d.GetToolTip().ToolRecordCount(d.GetDlgItem(1002)->m_hWnd), 0u);
+        // No tool windows in this program run: nothing to point into.
+        EXPECT_EQ(d.service_window, nullptr);
+        EXPECT_EQ(d.max_buffer_list, nullptr);
+        EXPECT_EQ(d.out_freq_list, nullptr);
 
         // Resting on a control shows its tip: the window hands the mouse to its tooltip.
         uitest::MouseMove(d.GetDlgItem(1046), CPoint(3, 3));
