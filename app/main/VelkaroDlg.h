@@ -212,6 +212,59 @@ public:
     int refresh_level = 0;
     unsigned char refresh_single_each_tick = 0;
 
+    // ---- Tool windows' controls, tooltips and net names ----------------------------------
+    // (VelkaroDlgToolHandlers.cpp, VelkaroDlgTooltips.cpp, VelkaroDlgNets.cpp)
+    // The settings window's capture-mode and peak-display toggles, also run by the control
+    // refresh to re-apply the stored options.
+    void TogglePeakDetector();
+    void TogglePeakDrawForm();
+    // Net names of channel 0..1, line 0..7; other indexes name no net (empty, not stored).
+    std::string GetNetName(int channel, int line) const;
+    void SetNetName(const std::string& name, int channel, int line);
+    // Offset, in steps of 10, of a net's row among the drawn nets of its channel.
+    int GetNetRowOffset(int channel, int line) const;
+    // The last refusal shown in a balloon.
+    const std::string& GetLastRefusal() const { return last_refusal_; }
+    // Taken in OnInitDialog; null while the window is not there.
+    CToolDialog* service_window = nullptr;
+    CComboBox* max_buffer_list = nullptr;  // the settings window's 1058
+    CComboBox* out_freq_list = nullptr;    // the settings window's 1050
+
+private:
+    afx_msg void OnPaint();
+    afx_msg HCURSOR OnQueryDragIcon();
+    afx_msg void OnPeakDetectClicked();
+    afx_msg void OnPeakDrawClicked();
+    afx_msg void OnInterpolationClicked();
+    afx_msg void OnTrailClicked();
+    afx_msg void OnKeepLevelClicked();
+    afx_msg void OnZeroOrKeepOffsetClicked();
+    afx_msg void OnLegendClicked();
+    afx_msg void OnCrossClicked();
+    afx_msg void OnFullTimeClicked();
+    afx_msg void OnMathVDivSpin(NMHDR* header, LRESULT* result);
+    afx_msg void OnMathOffsetSpin(NMHDR* header, LRESULT* result);
+    afx_msg void OnMathVDivList();
+    afx_msg void OnMathZeroClicked();
+    afx_msg void OnBusRadixList();
+    afx_msg void OnOutFreqList();
+    afx_msg void OnMaxBufferList();
+    afx_msg void OnRecorderFileAClicked();
+    afx_msg void OnRecorderFileBClicked();
+    afx_msg void OnLoadRecorderClicked();
+    afx_msg void OnHotkeysClicked();
+    afx_msg void OnDebugClicked();
+    // The command or notification being handled comes from a control of the window in `slot`.
+    bool SentBy(CToolDialogList::Slot slot) const;
+    CToolDialog* SenderTool(CToolDialogList::Slot slot) const;
+    void TakeToolWindowPointers();
+    void SetMathOffsetLabel();
+    void PickRecorderFile(int channel);
+    void RegisterToolTips();
+    void OnNetRenamed(int channel, int line, const std::string& name);
+    std::string last_refusal_;
+    // ---- end of tool windows' controls, tooltips and net names ---------------------------
+
 protected:
     afx_msg void OnTimer(UINT_PTR id);
     afx_msg void OnConnect();

@@ -7,6 +7,7 @@
 #include "app/main/SettingSteps.h"
 #include "app/main/VelkaroDlg.h"
 #include "core/dispatch/OscDispatch.h"
+#include "platform/ui/App.h"
 #include "widgets/chart/ChartLineSerie.h"
 #include "widgets/chart/ChartPointsSerie.h"
 
@@ -55,6 +56,8 @@ BOOL CVelkaroDlg::PreTranslateMessage(MSG* msg)
         if (FindAndRunHotkey(mod, HotkeyTable::Instance(), static_cast<std::uint16_t>(msg->wParam & 0xFFFF)))
             return TRUE;
     }
+    if (tooltip_.GetSafeHwnd() != nullptr)
+        tooltip_.RelayEvent(msg);
     return CDialog::PreTranslateMessage(msg);
 }
 
@@ -82,11 +85,20 @@ void CVelkaroDlg::MarkRedraw()
     d->status |= STATUS_REDRAW;
 }
 
-// Until the window has a tooltip to show a balloon in, a refusal is a message box.
+// A refusal is a balloon at the mouse: it blocks nothing, so it may be shown under DataLock.
 void CVelkaroDlg::ShowRefusal(const std::string& text)
 {
-    if (!text.empty())
+    if (text.empty())
+        return;
+    last_refusal_ = text;
+    if (tooltip_.GetSafeHwnd() == nullptr)
+    {
         MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+        return;
+    }
+    CPoint cursor;
+    GetCursorPos(&cursor);
+    tooltip_.ShowIconTip(LoadIcon(nullptr, IDI_ERROR), text, cursor);
 }
 
 // The control refresh (lists refilled, labels and button images redrawn) is wired in here.

@@ -51,6 +51,33 @@ bool CentreOnDesktop(const CRect& window, int x, int y)
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVelkaroDlg, CDialog)
+    // ---- tool windows' controls and the minimised window (VelkaroDlgToolHandlers.cpp) ----
+    // First: 1074 names a control here and one in the settings window, and the first entry
+    // for an id takes its commands from both.
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(1011, &CVelkaroDlg::OnPeakDetectClicked)
+    ON_BN_CLICKED(1015, &CVelkaroDlg::OnPeakDrawClicked)
+    ON_BN_CLICKED(1033, &CVelkaroDlg::OnInterpolationClicked)
+    ON_BN_CLICKED(1048, &CVelkaroDlg::OnTrailClicked)
+    ON_BN_CLICKED(1071, &CVelkaroDlg::OnKeepLevelClicked)
+    ON_BN_CLICKED(1074, &CVelkaroDlg::OnZeroOrKeepOffsetClicked)
+    ON_BN_CLICKED(1072, &CVelkaroDlg::OnLegendClicked)
+    ON_BN_CLICKED(1073, &CVelkaroDlg::OnCrossClicked)
+    ON_BN_CLICKED(1102, &CVelkaroDlg::OnFullTimeClicked)
+    ON_NOTIFY(UDN_DELTAPOS, 1093, &CVelkaroDlg::OnMathVDivSpin)
+    ON_NOTIFY(UDN_DELTAPOS, 1090, &CVelkaroDlg::OnMathOffsetSpin)
+    ON_CBN_SELCHANGE(1106, &CVelkaroDlg::OnBusRadixList)
+    ON_CBN_SELCHANGE(1050, &CVelkaroDlg::OnOutFreqList)
+    ON_CBN_SELCHANGE(1058, &CVelkaroDlg::OnMaxBufferList)
+    ON_CBN_SELCHANGE(1094, &CVelkaroDlg::OnMathVDivList)
+    ON_BN_CLICKED(1092, &CVelkaroDlg::OnMathZeroClicked)
+    ON_BN_CLICKED(1108, &CVelkaroDlg::OnRecorderFileAClicked)
+    ON_BN_CLICKED(1078, &CVelkaroDlg::OnRecorderFileBClicked)
+    ON_BN_CLICKED(1103, &CVelkaroDlg::OnLoadRecorderClicked)
+    ON_BN_CLICKED(1131, &CVelkaroDlg::OnHotkeysClicked)
+    ON_BN_CLICKED(1158, &CVelkaroDlg::OnDebugClicked)
+    // ---- end of tool windows' controls ----
     ON_BN_CLICKED(1047, &CVelkaroDlg::OnStopClicked)
     ON_BN_CLICKED(1023, &CVelkaroDlg::OnSingleClicked)
     ON_NOTIFY(UDN_DELTAPOS, 1006, &CVelkaroDlg::OnTDivSpin)
@@ -155,6 +182,8 @@ BOOL CVelkaroDlg::OnInitDialog()
     }
 
     tooltip_.Create(this);
+    RegisterToolTips();
+    TakeToolWindowPointers();
 
     dispatch_ = new COscDispatch();
     // The worker holds no DataLock while it waits here; the tick runs the call before it takes
@@ -192,6 +221,8 @@ BOOL CVelkaroDlg::OnInitDialog()
         CSingleLock lock(&DataLock, TRUE);
         trigger_source_list_.SetCurSel(GetOscData()->GetTriggerSource());
     }
+
+    net_renamed_ = NetRenamed.connect([this](int channel, int line, const std::string& name) { OnNetRenamed(channel, line, name); });
 
     SetTimer(kTickTimerId, kTickMs);
     return TRUE;

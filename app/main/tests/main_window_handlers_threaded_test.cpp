@@ -33,13 +33,14 @@ protected:
         HotkeyTable::Instance().SetDefaults();
         MainWindowTest::TearDown();
     }
-    // A refusal's text, answered with OK.
+    // The text of the balloon the action brings up ("" without one). The click or key of an
+    // action puts away the balloon before.
     static std::string Refusal(const std::function<void()>& action)
     {
-        std::string text;
-        uitest::AnswerNextMessageBox(IDOK, &text);
+        uitest::SetApplicationActive(true);
         action();
-        return text;
+        CVelkaroDlg* d = MainDialog;
+        return d != nullptr && d->GetToolTip().IsWindowVisible() ? d->GetLastRefusal() : std::string();
     }
 };
 
