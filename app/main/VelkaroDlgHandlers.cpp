@@ -467,7 +467,10 @@ void CVelkaroDlg::OnBnClickedCheckDatalogger()
             d->mode &= ~MODE_RECORDER;
             if (!recorder_was_stopped_ && (d->mode & MODE_STOPPED) != 0)
                 d->ToggleStop();
-            SetTDivKeepingCenter(*d, recorder_t_div_);
+            // The time base of before the recording may not suit the mode now (a channel
+            // switched to logic meanwhile): then the nearest one that does.
+            if (!SetTDivKeepingCenter(*d, recorder_t_div_))
+                d->FitTDivIndex();
             CheckDlgButton(kRecorderId, BST_UNCHECKED);
             trigger_source_list_.EnableWindow(TRUE);
             recorder_errors_.disconnect();
