@@ -10,11 +10,12 @@
 # "Выход", after which the program must end by itself with exit code 0.
 #
 # Velkaro --demo, from a program folder of its own (its settings file lives beside the program,
-# so the run starts fresh and never meets a user's settings): a fresh start closed with Esc
-# gives the default settings; a second fresh start connects, waits for the traces, changes
-# V/div (spin), T/div (spin and hotkeys), the trigger source (list) and level (spin), stops by
-# mouse and runs again by hotkey, and ends with Esc; the file must hold the changes. A restart
-# must show the same control panel and store the same values again.
+# so the run starts fresh and never meets a user's settings): a fresh start, stopped by mouse
+# and closed with Esc, gives the default settings and a stored stop; a second fresh start
+# connects, waits for the traces, changes V/div (spin), T/div (spin and hotkeys), the trigger
+# source (list) and level (spin), stops and runs by mouse, stops by the Space hotkey (the chart
+# holds still) and ends with Esc; the file must hold the changes and the stop. A restart must
+# show the same control panel and store the same values again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -266,11 +267,7 @@ vpoint() { dlu_point "$main" $velkaro_w $velkaro_h "$1" "$2"; }
 chart_part() { dlu_rect "$main" 5 18 611 350; }
 # The panel holds settings only, no trace and no live text: equal settings, equal pixels.
 panel_part() { dlu_rect "$main" 622 14 123 254; }
-tdiv_list_part() { dlu_rect "$main" 10 383 62 12; }
-vdiv_a_part() { dlu_rect "$main" 628 58 70 12; }
 source_list_part() { dlu_rect "$main" 628 202 70 44; }
-level_text_part() { dlu_rect "$main" 628 251 70 10; }
-stop_button_part() { dlu_rect "$main" 177 381 40 16; }
 
 # A key as the user presses it: to the main window, which has the keyboard.
 press() { xdotool windowfocus --sync "$main" key "$1"; }
