@@ -8,6 +8,14 @@
 # Durmitt --demo: connect through the chooser by a double click on the demo device, the test
 # runs; "Повторить"; "Отключиться" and connect again; the chooser closed once with Esc;
 # "Выход", after which the program must end by itself with exit code 0.
+#
+# Velkaro --demo, from a program folder of its own (its settings file lives beside the program,
+# so the run starts fresh and never meets a user's settings): a fresh start, stopped by mouse
+# and closed with Esc, gives the default settings and a stored stop; a second fresh start
+# connects, waits for the traces, changes V/div (spin), T/div (spin and hotkeys), the trigger
+# source (list) and level (spin), stops and runs by mouse, stops by the Space hotkey (the chart
+# holds still) and ends with Esc; the file must hold the changes and the stop. A restart must
+# show the same control panel and store the same values again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -44,8 +52,9 @@ else
   build=build/acceptance-build
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)" --target durmitt >/dev/null
+cmake --build "$build" -j "$(nproc)" --target durmitt velkaro >/dev/null
 durmitt="$root/$build/testtool/durmitt"
+velkaro_built="$root/$build/app/program/velkaro"
 
 rm -rf "$out"
 mkdir -p "$out"
@@ -141,6 +150,22 @@ wait_region_changes() {  # window, x, y, width, height, previous sum, what it wa
   fail "$7: nothing changed within ${step_timeout} s"
 }
 
+# Waits until the program ends by itself; it must end with exit code 0.
+wait_exit() {  # what made it end, its log
+  local code deadline=$((SECONDS + step_timeout))
+  while [ $SECONDS -lt $deadline ]; do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$app_pid" 2>/dev/null && fail "$1: the program still runs after ${step_timeout} s"
+  set +e
+  wait "$app_pid"
+  code=$?
+  set -e
+  app_pid=
+  [ "$code" -eq 0 ] || { cat "$2" >&2; fail "$1: the program ended with exit code $code"; }
+}
+
 # ---- Durmitt ----
 
 # Places from the templates: the main dialog is 320 x 220 units with "Подключиться" at 7,7 70x14,
@@ -157,13 +182,13 @@ connect_button() { dlu_point "$main" $durmitt_w $durmitt_h 42 14; }
 repeat_button() { dlu_point "$main" $durmitt_w $durmitt_h 112 14; }
 exit_button() { dlu_point "$main" $durmitt_w $durmitt_h 288 14; }
 
-choose_demo_device() {  # what for
-  local c cx cy cw ch
+choose_demo_device() {  # what for, [the device's row]
+  local c cx cy cw ch row=${2:-$demo_device_row}
   c=$(wait_window "$chooser" "$1")
   sleep 0.3
   shot "chooser"
   read -r cx cy cw ch <<<"$(geometry "$c")"
-  double_click_at $((cx + 60)) $((cy + 40 + 1 + demo_device_row * tree_row_px + tree_row_px / 2))
+  double_click_at $((cx + 60)) $((cy + 40 + 1 + row * tree_row_px + tree_row_px / 2))
   wait_window_gone "$chooser" "$1: the double click on the demo device"
 }
 
@@ -215,20 +240,193 @@ sleep 0.5
 shot "reconnected"
 
 click_at $(exit_button)
-deadline=$((SECONDS + step_timeout))
-while [ $SECONDS -lt $deadline ]; do
-  kill -0 "$app_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$app_pid" 2>/dev/null; then
-  fail "\"Выход\": Durmitt still running after ${step_timeout} s"
-fi
-set +e
-wait "$app_pid"
-code=$?
-set -e
-app_pid=
-[ "$code" -eq 0 ] || { cat "$out/durmitt.log" >&2; fail "\"Выход\": Durmitt ended with exit code $code"; }
+wait_exit "\"Выход\"" "$out/durmitt.log"
 say "Durmitt: passed"
+
+# ---- Velkaro ----
+
+# Places from template 102 (750 x 404 units): the chart at 5,18 611x350; below it the time/div
+# list 1060 at 10,383 62x12 with its spin 1006 (left half down, right half up) at 74,383 22x12,
+# "Стоп" 1047 at 177,381 40x16, "Подключиться" 1002 at 265,381 75x16; on the right the
+# channel and trigger panel from 622,14 to 745,268: the V/div list 1051 of channel A at 628,58
+# 70x12 with its spin 1008 at 701,57 10x14, the trigger-source list 1029 at 628,202 70x44 (rows
+# "Отключен", "Канал A", ...), the level text 1027 at 628,251 70x10 with its spin 1026 at
+# 701,248 10x14.
+velkaro_w=750 velkaro_h=404
+list_row_px=13   # one list-box row in the dialog font
+tdiv_up_presses=12   # from the finest time base to one that shows the demo's sine move
+
+# A part of the window given in template units, as window pixels "x y width height".
+dlu_rect() {  # window, x, y, width, height
+  read -r _ _ ww wh <<<"$(geometry "$1")"
+  awk -v ww="$ww" -v wh="$wh" -v tw="$velkaro_w" -v th="$velkaro_h" -v x="$2" -v y="$3" -v w="$4" -v h="$5" \
+    'BEGIN { printf "%d %d %d %d\n", x * ww / tw, y * wh / th, w * ww / tw, h * wh / th }'
+}
+vpoint() { dlu_point "$main" $velkaro_w $velkaro_h "$1" "$2"; }
+
+chart_part() { dlu_rect "$main" 5 18 611 350; }
+# The panel holds settings only, no trace and no live text: equal settings, equal pixels.
+panel_part() { dlu_rect "$main" 622 14 123 254; }
+source_list_part() { dlu_rect "$main" 628 202 70 44; }
+
+# A key as the user presses it: to the main window, which has the keyboard.
+press() { xdotool windowfocus --sync "$main" key "$1"; }
+
+# Runs the action ($2...) and waits until the part's pixels change.
+changes() {  # what, action...
+  local what=$1 before
+  shift
+  before=$(region_sum "$main" $(${part}))
+  "$@"
+  wait_region_changes "$main" $(${part}) "$before" "$what"
+}
+
+# The pixels of a part once they have held still for a moment (the tick is 100 ms).
+settled_sum() {  # part, [what waits]
+  local a b deadline=$((SECONDS + step_timeout))
+  a=$(region_sum "$main" $($1))
+  while [ $SECONDS -lt $deadline ]; do
+    sleep 0.4
+    b=$(region_sum "$main" $($1))
+    [ "$a" = "$b" ] && { echo "$a"; return 0; }
+    a=$b
+  done
+  fail "${2:-$1}: still changing after ${step_timeout} s"
+}
+still() { settled_sum chart_part "$1" >/dev/null; }
+
+# A value of the settings file: element $3 (item $4 of it when given, from 1) of section $2.
+# The sections are archives of their own, stored escaped inside the file's map.
+setting() {  # file, section, element, [item]
+  awk -v section="$2" -v name="$3" -v item="${4:-0}" '
+    index($0, "<first>" section "</first>") { inside = 1; next }
+    inside && index($0, "<first>") { exit }
+    !inside { next }
+    index($0, "&lt;" name "&gt;") {
+      line = $0
+      sub(".*&lt;" name "&gt;", "", line)
+      if (item == 0) { sub("&lt;/.*", "", line); print line; exit }
+      in_element = 1; n = 0; next
+    }
+    in_element && index($0, "&lt;item&gt;") {
+      if (++n == item) { line = $0; sub(".*&lt;item&gt;", "", line); sub("&lt;/.*", "", line); print line; exit }
+    }
+    in_element && index($0, "&lt;/" name "&gt;") { exit }
+  ' "$1"
+}
+
+# The settings this run changes, as "u_div[A] t_div trigger-bits trigger_level[A]" (the trigger
+# bits of osc_cr: 2 on, 4 external, 8 channel B).
+settings_of() {  # file
+  local osc
+  [ -s "$1" ] || fail "no settings file $1"
+  osc=$(setting "$1" data_v2 osc_cr)
+  [ -n "$osc" ] || fail "no osc_cr in $1"
+  echo "$(setting "$1" data_v2 u_div 1) $(setting "$1" data_v2 t_div) $((osc & 14)) $(setting "$1" data_v2 trigger_level 1)"
+}
+
+# The program runs from a folder of its own, its settings file beside it; the environment gives
+# it a home of its own too, so nothing of the user's is read or written.
+start_velkaro() {  # folder, what
+  mkdir -p "$1/home"
+  ln -f "$velkaro_built" "$1/velkaro" 2>/dev/null || cp "$velkaro_built" "$1/velkaro"
+  env -u VELKARO_SERIAL_PORTS -u VELKARO_USB_DEVICES -u XDG_CONFIG_HOME HOME="$1/home" \
+    ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$out/lsan.supp" \
+    "$1/velkaro" --demo >>"$1/velkaro.log" 2>&1 &
+  app_pid=$!
+  main=$(wait_window "Velkaro" "$2")
+  sleep 0.3
+}
+
+connect_velkaro() {  # what
+  local before
+  before=$(settled_sum chart_part)
+  click_at $(vpoint 302 389)
+  # Velkaro offers WinUSB before the two Durmitt offers.
+  choose_demo_device "$1" $((demo_device_row + 1))
+  wait_region_changes "$main" $(chart_part) "$before" "$1: traces on the chart"
+  sleep 0.5
+}
+
+exit_velkaro() {  # log
+  xdotool mousemove $(vpoint 375 200)
+  press Escape
+  wait_exit "Esc" "$1"
+}
+
+# Baseline: what a fresh start stores.
+say "Velkaro --demo: a fresh start"
+fresh="$out/velkaro-fresh"
+start_velkaro "$fresh" "a fresh start"
+shot "velkaro-fresh"
+# "Стоп" by mouse: the file keeps the stopped state (the next start runs all the same).
+click_at $(vpoint 197 389)
+sleep 0.3
+exit_velkaro "$fresh/velkaro.log"
+read -r base_vdiv base_tdiv base_trigger base_level <<<"$(settings_of "$fresh/velkaro_cfg.xml")"
+[ $(($(setting "$fresh/velkaro_cfg.xml" data_v2 mode) & 1)) = 1 ] || fail "\"Стоп\" by mouse: the file holds a running state"
+say "defaults: V/div A $base_vdiv, T/div $base_tdiv, trigger bits $base_trigger, level A $base_level"
+
+say "Velkaro --demo: changing the settings"
+run="$out/velkaro-run"
+start_velkaro "$run" "start"
+shot "velkaro-started"
+connect_velkaro "connect"
+shot "velkaro-connected"
+
+# The settings; the file read after the exit tells whether each one took. The fresh time base
+# is the finest, too short to see the demo's sine move: the hotkey widens it step by step.
+click_at $(vpoint 706 60)      # V/div of channel A, its spin's upper arrow
+click_at $(vpoint 92 389)      # T/div, its spin's right arrow: one step up
+for _ in $(seq $tdiv_up_presses); do press Up; done
+press Down
+sleep 0.3
+shot "velkaro-vdiv-tdiv"
+
+part=source_list_part changes "trigger source \"Канал A\"" \
+  click_at $(vpoint 660 202 | awk -v r=$list_row_px '{ printf "%d %d\n", $1, $2 + 2 + r * 3 / 2 }')
+click_at $(vpoint 706 251)     # the trigger level's spin, twice
+click_at $(vpoint 706 251)
+sleep 0.3
+shot "velkaro-trigger-a-level"
+
+# Stop and run by mouse, which also takes the keyboard focus out of the panel (its frame would
+# differ from a fresh start's); then stop by the hotkey: the chart holds still, the file keeps it.
+click_at $(vpoint 197 389)
+sleep 0.3
+click_at $(vpoint 197 389)
+xdotool mousemove $(vpoint 375 200)
+sleep 0.3
+press space
+still "the chart after the hotkey Space"
+panel=$(settled_sum panel_part)
+shot "velkaro-before-exit"
+exit_velkaro "$run/velkaro.log"
+read -r vdiv tdiv trigger level <<<"$(settings_of "$run/velkaro_cfg.xml")"
+say "stored: V/div A $vdiv, T/div $tdiv, trigger bits $trigger, level A $level"
+[ "$vdiv" != "$base_vdiv" ] || fail "the file keeps V/div A $vdiv after the spin"
+# The spin and each Up step up, Down steps back once.
+[ "$tdiv" = "$((base_tdiv + tdiv_up_presses))" ] ||
+  fail "the file holds T/div $tdiv, expected $((base_tdiv + tdiv_up_presses))"
+[ "$trigger" = 2 ] || fail "the file holds trigger bits $trigger, expected channel A (2)"
+[ "$level" != "$base_level" ] || fail "the file keeps trigger level $level after the spin"
+[ $(($(setting "$run/velkaro_cfg.xml" data_v2 mode) & 1)) = 1 ] || fail "the hotkey Space: the file holds a running state"
+stored="$vdiv $tdiv $trigger $level"
+
+say "Velkaro --demo: restart"
+start_velkaro "$run" "restart"
+connect_velkaro "connect after the restart"
+xdotool mousemove $(vpoint 375 200)
+deadline=$((SECONDS + step_timeout))
+while [ "$(region_sum "$main" $(panel_part))" != "$panel" ]; do
+  [ $SECONDS -lt $deadline ] || fail "the control panel differs after the restart (see the screenshots)"
+  sleep 0.2
+done
+shot "velkaro-restarted"
+exit_velkaro "$run/velkaro.log"
+again=$(settings_of "$run/velkaro_cfg.xml")
+[ "$again" = "$stored" ] || fail "after the restart the file holds \"$again\", before it \"$stored\""
+say "Velkaro: passed"
+
 say "screenshots in ${out#"$root"/}"
-echo "acceptance: 1 passed, 0 failed"
+echo "acceptance: 2 passed, 0 failed"
