@@ -348,6 +348,10 @@ void Elements(Archive& archive, CVelkaroDlg& w, int& x, int& y, int& bus, unsign
     using boost::serialization::make_nvp;
     archive & make_nvp("x", x);
     archive & make_nvp("y", y);
+    if constexpr (Archive::is_saving::value)
+        HotkeyTable::Instance().Save(archive);
+    else
+        HotkeyTable::Instance().Load(archive);
     archive & make_nvp("check_digital_bus", bus);
     archive & make_nvp("last_saved_version", w.last_saved_version);
     archive & make_nvp("def_save_type", w.def_save_type);
@@ -362,10 +366,27 @@ void Elements(Archive& archive, CVelkaroDlg& w, int& x, int& y, int& bus, unsign
     archive & make_nvp("la_net_name", w.la_net_name);
     archive & make_nvp("la_net_display", w.la_net_display);
     archive & make_nvp("la_net_display_labels", w.la_net_display_labels);
-    if constexpr (Archive::is_saving::value)
-        HotkeyTable::Instance().Save(archive);
-    else
-        HotkeyTable::Instance().Load(archive);
+    // Each tool window that exists writes its own record and reads it back in place.
+    const auto record = [&](CToolDialogList::Slot slot, const char* name) {
+        CToolDialog* tool = w.GetToolDialog(slot);
+        if (tool == nullptr)
+            return;
+        if constexpr (Archive::is_saving::value)
+            tool->SaveRecord(archive, name);
+        else
+            tool->LoadRecord(archive, name);
+    };
+    record(CToolDialogList::MEASURE, "measure_dlg");
+    record(CToolDialogList::MARKER, "marker_dlg");
+    record(CToolDialogList::PROPERTIES, "properties_dlg");
+    record(CToolDialogList::SERVICE, "service_dlg");
+    record(CToolDialogList::MATH, "math_dlg");
+    // Files of the first two versions held the measurement window a second time here.
+    if (version < 2)
+        record(CToolDialogList::MEASURE, "measure_dlg");
+    record(CToolDialogList::LANALYZER, "lanalyzer_dlg");
+    if (version >= 2)
+        record(CToolDialogList::LGENERATOR, "lgenerator_dlg");
 }
 
 }  // namespace

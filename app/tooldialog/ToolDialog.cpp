@@ -25,6 +25,16 @@ void CToolDialog::Reset()
 
 void CToolDialog::OnShowTool(bool /*shown*/) {}
 
+void CToolDialog::SaveRecord(boost::archive::xml_oarchive& archive, const char* name) const
+{
+    archive << boost::serialization::make_nvp(name, *this);
+}
+
+void CToolDialog::LoadRecord(boost::archive::xml_iarchive& archive, const char* name)
+{
+    archive >> boost::serialization::make_nvp(name, *this);
+}
+
 void CToolDialog::Refresh() {}
 
 CToolDialog::Placement CToolDialog::GetPlacement() const

@@ -13,6 +13,8 @@
 
 #include "platform/ui/Dialog.h"
 
+#include <boost/archive/xml_iarchive.hpp>
+#include <boost/archive/xml_oarchive.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/split_member.hpp>
 
@@ -75,6 +77,12 @@ public:
     }
     BOOST_SERIALIZATION_SPLIT_MEMBER()
 
+    // The window's record in the main window's settings under `name`. A window with a record
+    // of its own overrides both with VELKARO_TOOL_RECORD, so that the archive sees its class
+    // (its members and its class version); the base writes the "base" record alone.
+    virtual void SaveRecord(boost::archive::xml_oarchive& archive, const char* name) const;
+    virtual void LoadRecord(boost::archive::xml_iarchive& archive, const char* name);
+
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
@@ -88,3 +96,15 @@ private:
 
     Forwarding forwarding_;
 };
+
+// Inside the class body of a tool window with its own record: the two overrides that hand the
+// archive the window's own class.
+#define VELKARO_TOOL_RECORD()                                                                      \
+    void SaveRecord(boost::archive::xml_oarchive& archive, const char* name) const override       \
+    {                                                                                              \
+        archive << boost::serialization::make_nvp(name, *this);                                    \
+    }                                                                                              \
+    void LoadRecord(boost::archive::xml_iarchive& archive, const char* name) override             \
+    {                                                                                              \
+        archive >> boost::serialization::make_nvp(name, *this);                                    \
+    }
