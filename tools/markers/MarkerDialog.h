@@ -138,6 +138,7 @@ public:
         ApplyLoaded(levels, hOn, times, vOn);
     }
     BOOST_SERIALIZATION_SPLIT_MEMBER()
+    VELKARO_TOOL_RECORD()
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
