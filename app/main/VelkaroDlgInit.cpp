@@ -51,6 +51,8 @@ bool CentreOnDesktop(const CRect& window, int x, int y)
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVelkaroDlg, CDialog)
+    // The right button belongs to the chart's zoom window there, not to the window's menu.
+    ON_WM_CONTEXTMENU()
     ON_BN_CLICKED(1047, &CVelkaroDlg::OnStopClicked)
     ON_BN_CLICKED(1023, &CVelkaroDlg::OnSingleClicked)
     ON_NOTIFY(UDN_DELTAPOS, 1006, &CVelkaroDlg::OnTDivSpin)
@@ -94,6 +96,9 @@ void CVelkaroDlg::SetToolWindowFactory(ToolWindowFactory factory)
 
 CVelkaroDlg::~CVelkaroDlg()
 {
+    // The chart must not call back into a window that is being taken apart.
+    chart_.SetMouseListener(nullptr);
+    chart_.SetPostDrawFunctor(CChartCtrl::PostDrawFunctor());
     // The tool windows go in reverse order of creation; the list never names a dead one.
     for (std::size_t slot = tool_windows_.size(); slot-- > 0;)
     {
