@@ -12,6 +12,8 @@
 #include "app/strip/BufferDraw.h"
 #include "app/callqueue/CallQueue.h"
 #include "app/main/ChartMarker.h"
+#include "app/main/ChartZoom.h"
+#include "app/main/CustomMouseListener.h"
 #include "app/main/ScreenSnapshot.h"
 #include "app/settings/SettingsWindow.h"
 #include "app/tooldialog/ToolDialogList.h"
@@ -38,6 +40,7 @@ class CChartBiLineSerie;
 class CChartFastStandardAxis;
 class CChartLineSerie;
 class CChartPointsSerie;
+class CChartSerie;
 class COscDispatch;
 class CToolDialog;
 class DeviceLink;
@@ -264,6 +267,67 @@ private:
     void OnNetRenamed(int channel, int line, const std::string& name);
     std::string last_refusal_;
     // ---- end of tool windows' controls, tooltips and net names ---------------------------
+
+public:
+    // ---- Chart mouse interaction and overlay painter (VelkaroDlgMouse.cpp, VelkaroDlgOverlay.cpp) ----
+    // What the left or right button is dragging on the chart; 0 when idle.
+    enum DragBits {
+        DRAG_LEVEL = 0x1,
+        DRAG_OFFSET = 0x2,
+        DRAG_ZERO_A = 0x4,
+        DRAG_ZERO_B = 0x8,
+        DRAG_ZERO_MATH = 0x10,
+        DRAG_RECT = 0x20,
+        DRAG_ZOOM = 0x40,
+    };
+    // The chart's mouse listener calls these with chart client pixels.
+    void OnChartSerieButtonDown(CChartSerie* serie, int x, int y);
+    void OnChartSerieDoubleClick(CChartSerie* serie);
+    void OnChartLeftButtonDown(int x, int y);
+    void OnChartMouseMove();
+    void OnChartLeftButtonUp();
+    void OnChartRightButtonDown(int x, int y);
+    void OnChartRightButtonUp();
+    void ClearDragBits(int bits) { drag_mode &= ~bits; }
+    // x in screen points of the bottom axis.
+    void BeginZoomWindow(double x);
+    void UpdateZoomWindow(double x);
+    void SetHorizontalFromChart(double x);
+    // A right click on the chart ends a zoom window; elsewhere it opens the window's menu.
+    afx_msg void OnContextMenu(CWnd* wnd, CPoint point);
+    // The chart's post-draw callback.
+    void DrawChartOverlay(CDC& dc, CWnd* chart);
+    int GetDragMode() const { return drag_mode; }
+    const std::vector<ZoomStep>& GetZoomSteps() const { return zoom_steps_; }
+    ZoomChoice GetZoomChoice() const { return zoom_choice_; }
+    int GetZoomAnchor() const { return zoom_anchor_; }
+
+private:
+    void ShiftMathOffset(double v);
+    // The axis values under a chart pixel; false while the chart has no axes.
+    bool ChartValues(int x, int y, double& vx, double& vy) const;
+    // The marker window's grab and drag of its marker lines; nothing is grabbed while that
+    // window does not exist.
+    bool MarkerGrabbed() const;
+    bool GrabMarker(double h, double t, CChartSerie* serie);
+    bool DragMarker(double h, double t);
+    void ReleaseMarkers();
+    // Overlay steps.
+    void DrawZoomWindow(CDC& dc, const CRect& plot);
+    void DrawMeasuringRect(CDC& dc);
+    void DrawBusValues(CDC& dc, int channel);
+    void DrawRecorderRuler(CDC& dc, const CRect& plot);
+    // The logic analyser's decoders paint over the chart here once that window exists.
+    void DrawDecoderOverlays(CDC& dc);
+    int drag_mode = 0;
+    double rect_start_[2] = {0, 0};
+    double rect_end_[2] = {0, 0};
+    std::vector<ZoomStep> zoom_steps_;
+    int zoom_anchor_ = 0;
+    ZoomChoice zoom_choice_;
+    std::unique_ptr<CCustomMouseListener> mouse_listener_;
+    CFont bus_font_;
+    // ---- end of the chart mouse block ----
 
 protected:
     afx_msg void OnTimer(UINT_PTR id);

@@ -75,7 +75,10 @@ int LogicValue(std::uint8_t v)
 
 void CVelkaroDlg::SetupChart()
 {
-    // The overlay painter and the mouse listener are installed here once they exist.
+    // The window owns every drag and paints its overlays after each full redraw.
+    mouse_listener_ = std::make_unique<CCustomMouseListener>(this);
+    chart_.SetMouseListener(mouse_listener_.get());
+    chart_.SetPostDrawFunctor(CChartCtrl::PostDrawFunctor(this, &CVelkaroDlg::DrawChartOverlay));
     chart_.SetWindowPos(nullptr, 0, 0, kChartWidth, kChartHeight, SWP_NOMOVE | SWP_NOZORDER);
     chart_.SuspendRedraw();
     chart_.SetPanEnabled(false);

@@ -78,6 +78,8 @@ BEGIN_MESSAGE_MAP(CVelkaroDlg, CDialog)
     ON_BN_CLICKED(1131, &CVelkaroDlg::OnHotkeysClicked)
     ON_BN_CLICKED(1158, &CVelkaroDlg::OnDebugClicked)
     // ---- end of tool windows' controls ----
+    // The right button belongs to the chart's zoom window there, not to the window's menu.
+    ON_WM_CONTEXTMENU()
     ON_BN_CLICKED(1047, &CVelkaroDlg::OnStopClicked)
     ON_BN_CLICKED(1023, &CVelkaroDlg::OnSingleClicked)
     ON_NOTIFY(UDN_DELTAPOS, 1006, &CVelkaroDlg::OnTDivSpin)
@@ -121,6 +123,9 @@ void CVelkaroDlg::SetToolWindowFactory(ToolWindowFactory factory)
 
 CVelkaroDlg::~CVelkaroDlg()
 {
+    // The chart must not call back into a window that is being taken apart.
+    chart_.SetMouseListener(nullptr);
+    chart_.SetPostDrawFunctor(CChartCtrl::PostDrawFunctor());
     // The tool windows go in reverse order of creation; the list never names a dead one.
     for (std::size_t slot = tool_windows_.size(); slot-- > 0;)
     {

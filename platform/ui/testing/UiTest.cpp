@@ -182,11 +182,14 @@ void MouseUp(CWnd* wnd, CPoint p, bool right)
     PauseAfterRelease();
 }
 
-void MouseMove(CWnd* wnd, CPoint p, bool leftDown)
+void MouseMove(CWnd* wnd, CPoint p, bool leftDown, bool rightDown)
 {
     WindowPoint at;
     if (!Locate(WidgetOf(wnd), QPoint(p.x, p.y), at)) return;
-    SendMouse(at, QEvent::MouseMove, Qt::NoButton, leftDown ? Qt::LeftButton : Qt::NoButton);
+    Qt::MouseButtons held = Qt::NoButton;
+    if (leftDown) held |= Qt::LeftButton;
+    if (rightDown) held |= Qt::RightButton;
+    SendMouse(at, QEvent::MouseMove, Qt::NoButton, held);
 }
 
 void Wheel(CWnd* wnd, CPoint p, int delta)

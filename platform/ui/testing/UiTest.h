@@ -42,7 +42,8 @@ void MiddleClickAt(CWnd* wnd, CPoint point);
 void MiddleDoubleClickAt(CWnd* wnd, CPoint point);
 void MouseDown(CWnd* wnd, CPoint point, bool right = false);
 void MouseUp(CWnd* wnd, CPoint point, bool right = false);
-void MouseMove(CWnd* wnd, CPoint point, bool leftDown = false);
+// leftDown / rightDown: the buttons held during the move (a drag).
+void MouseMove(CWnd* wnd, CPoint point, bool leftDown = false, bool rightDown = false);
 void Wheel(CWnd* wnd, CPoint point, int delta);
 
 // Keyboard, sent to the window (a control, or the focus control of a dialog when wnd is one).
