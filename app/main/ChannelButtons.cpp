@@ -70,6 +70,12 @@ void ChannelButton::RefreshFromData()
     AfterRefresh(d);
 }
 
+void ChannelButton::ShowOn(bool on)
+{
+    state_ = on ? 1 : 0;
+    ShowState();
+}
+
 void ChannelButton::ShowState()
 {
     if (m_hWnd == nullptr)

@@ -23,6 +23,8 @@ public:
     // The state from the data model, then shown.
     void RefreshFromData();
 
+    // Shows a state the window learnt elsewhere (the tick's copy of the model).
+    void ShowOn(bool on);
     bool IsOn() const { return state_ != 0; }
     int Channel() const { return channel_; }
 

@@ -41,8 +41,7 @@ void MarkRedrawAndClearTrail(CVelkaroDlg& w)
 
 void ApplyLogicMode(CVelkaroDlg& w, int c, bool logic)
 {
-    if (w.check_digital[c].GetSafeHwnd() != nullptr)
-        w.check_digital[c].SetCheck(logic ? BST_CHECKED : BST_UNCHECKED);
+    w.check_digital[c].ShowOn(logic);
     if (w.check_digital_bus[c].GetSafeHwnd() != nullptr)
         w.check_digital_bus[c].EnableWindow(logic);
     // Logic lines have no zero line of their own.

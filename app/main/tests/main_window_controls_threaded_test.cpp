@@ -21,8 +21,17 @@ public:
     static constexpr int kVersion = 96;
 };
 
-const bool clockVariantRegistered =
-    registerDataVersion(DataClock1MHz::kVersion, []() -> OscData* { return new DataClock1MHz(); });
+// A variant that reports no generator clock at all.
+class DataNoClock : public DataV2 {
+public:
+    int GetVersion() const override { return kVersion; }
+    unsigned GetBaseClock() const override { return 0; }
+    static constexpr int kVersion = 95;
+};
+
+const bool clockVariantsRegistered =
+    registerDataVersion(DataClock1MHz::kVersion, []() -> OscData* { return new DataClock1MHz(); }) &&
+    registerDataVersion(DataNoClock::kVersion, []() -> OscData* { return new DataNoClock(); });
 
 TEST_F(ControlsWindowTest, VoltsListsFollowEachVariantsChannels)
 {
@@ -135,7 +144,7 @@ TEST_F(ControlsWindowTest, TimeListReadsFromTheLongestAndStarsInterpolatedSteps)
     });
 }
 
-TEST_F(ControlsWindowTest, OutputFrequencyListOfAOneMegahertzClock)
+TEST_F(ControlsWindowTest, OutputFrequencyListOfEachClockAndItsValidDividers)
 {
     RunWindow([&](CVelkaroDlg& d) {
         ASSERT_TRUE(SelectOscDataVersion(DataClock1MHz::kVersion, 0));
@@ -164,19 +173,18 @@ TEST_F(ControlsWindowTest, OutputFrequencyListOfAOneMegahertzClock)
         EXPECT_EQ(SelectedData(list), DWORD_PTR{999});
         EXPECT_EQ(entries[static_cast<std::size_t>(list->GetCurSel())].first, "1 кГц");
         EXPECT_NE(Read<std::uint32_t>([](OscData& data) { return data.changes & CHANGE_OUT_FREQ; }), 0u);
-    });
-}
 
-TEST_F(ControlsWindowTest, OutputFrequencyListLeavesOutDividersTheVariantRefuses)
-{
-    RunWindow([&](CVelkaroDlg& d) {
         // Variant 5 cannot divide by one: its 36 MHz clock itself is no choice.
         Announce(d, 5, SupportedHardware(5));
-        const auto entries = Entries(List(d.GetToolDialog(CToolDialogList::PROPERTIES), 1050));
-        ASSERT_FALSE(entries.empty());
-        EXPECT_EQ(entries[0], std::make_pair(std::string("18 МГц"), DWORD_PTR{1}));
-        for (const auto& e : entries)
-            EXPECT_NE(e.second, DWORD_PTR{0}) << e.first;
+        const auto v5 = Entries(list);
+        ASSERT_FALSE(v5.empty());
+        EXPECT_EQ(v5[0], std::make_pair(std::string("18 МГц"), DWORD_PTR{1}));
+        EXPECT_EQ(std::count_if(v5.begin(), v5.end(), [](const auto& e) { return e.second == 0; }), 0);
+
+        // No clock, no frequencies (rather than every divider giving "0 Гц").
+        ASSERT_TRUE(SelectOscDataVersion(DataNoClock::kVersion, 0));
+        d.UpdateControls();
+        EXPECT_EQ(list->GetCount(), 0);
     });
 }
 
@@ -321,19 +329,6 @@ TEST_F(ControlsWindowTest, OptionsAndTextsAreMirroredInTheirControls)
         EXPECT_EQ(Text(d.GetToolDialog(CToolDialogList::MATH), 1091), texts[2]);
         EXPECT_EQ(Text(&d, 1027), texts[3]);
         EXPECT_NE(texts[0], texts[1]);
-    });
-}
-
-TEST_F(ControlsWindowTest, WithoutToolWindowsTheirStepsAreSkipped)
-{
-    CVelkaroDlg::SetToolWindowFactory(nullptr);
-    RunWindow([&](CVelkaroDlg& d) {
-        EXPECT_EQ(d.GetToolDialog(CToolDialogList::PROPERTIES), nullptr);
-        d.UpdateControls();
-        Tick(d);
-        // The main window's own lists are filled all the same.
-        EXPECT_GT(List(&d, 1060)->GetCount(), 0);
-        EXPECT_GT(List(&d, 1051)->GetCount(), 0);
     });
 }
 

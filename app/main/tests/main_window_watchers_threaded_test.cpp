@@ -105,6 +105,9 @@ TEST_F(WatchersTest, ModeFlippedAndBackBetweenTwoTicksRunsNothing)
             EXPECT_EQ(d.refresh_zero[0], c.back ? 0 : 1);
             const bool now = c.back ? before : !before;
             EXPECT_EQ(d.check_digital[0].GetCheck(), now ? BST_CHECKED : BST_UNCHECKED);
+            CString caption;
+            d.check_digital[0].GetWindowText(caption);
+            EXPECT_EQ(caption, now ? "ЛА" : "Осц");
             EXPECT_EQ(d.check_digital_bus[0].IsWindowEnabled() != FALSE, now);
             EXPECT_EQ(d.zero_marker[0].line->IsVisible(), !now);
         }
