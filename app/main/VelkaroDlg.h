@@ -11,9 +11,11 @@
 
 #include "app/strip/BufferDraw.h"
 #include "app/callqueue/CallQueue.h"
+#include "app/main/ChannelButtons.h"
 #include "app/main/ChartMarker.h"
 #include "app/main/ChartZoom.h"
 #include "app/main/CustomMouseListener.h"
+#include "app/main/OnChange.h"
 #include "app/main/ScreenSnapshot.h"
 #include "app/settings/SettingsWindow.h"
 #include "app/tooldialog/ToolDialogList.h"
@@ -328,6 +330,45 @@ private:
     std::unique_ptr<CCustomMouseListener> mouse_listener_;
     CFont bus_font_;
     // ---- end of the chart mouse block ----
+
+public:
+    // ---- Control refresh, change watchers and channel buttons (VelkaroDlgControls.cpp,
+    //      VelkaroDlgWatchers.cpp, ChannelButtons.cpp) ----
+    // Every control that mirrors the model, rewritten; takes DataLock.
+    void UpdateControls();
+    void UpdateEdgeButton();
+    // Offset texts of A, B and the math trace, and the trigger level text. DataLock held.
+    void UpdateLevelTexts(OscData& d);
+    // The lists whose entries depend on the variant and the channels. DataLock held.
+    void FillSettingLists(OscData& d);
+    void FillVDivList(OscData& d, int trace);
+    void FillTDivList(OscData& d);
+    void FillOutFreqList(OscData& d);
+    void FillSkipList(OscData& d);
+    // The channel buttons' enabling, tooltips and states, after creation and a variant change.
+    void SetUpChannelButtons();
+    // The single-shot button's image and check.
+    void ShowSingleButton(bool single);
+    // Watchers of the tick: before the snapshot, after it (both under DataLock), after the lock.
+    void WatchModeAndDisplay(OscData& d);
+    void WatchInterpolation(OscData& d);
+    void WatchChannels(bool linked);
+    // An image icon of the window's buttons (131 to 140), loaded once.
+    HICON ImageIcon(UINT id);
+    std::array<CheckACDC, 2> check_acdc;
+    std::array<CheckProbeX10, 2> check_probe;
+    std::array<CheckDigital, 2> check_digital;
+    std::array<CheckDigitalBus, 2> check_digital_bus;
+    // The math trace's volts/div list: the math window binds it to its own control.
+    CComboBox math_vdiv_list;
+    // The chart's cross-hair cursor while shown, else -1.
+    long cross_cursor_id = -1;
+
+private:
+    std::array<std::unique_ptr<COnChange::PreHolder>, OnChangeFun::kWatcherCount> watchers_;
+    std::array<HICON, 10> image_icons_{};
+
+public:
 
 protected:
     afx_msg void OnTimer(UINT_PTR id);

@@ -101,8 +101,16 @@ void CVelkaroDlg::ShowRefusal(const std::string& text)
     tooltip_.ShowIconTip(LoadIcon(nullptr, IDI_ERROR), text, cursor);
 }
 
-// The control refresh (lists refilled, labels and button images redrawn) is wired in here.
-void CVelkaroDlg::RefreshControlsAfterChange() {}
+// After a handler changed a setting: the edge image, the volts texts and the time/div list
+// (its entries depend on the recorder and the peak detector) follow the model.
+void CVelkaroDlg::RefreshControlsAfterChange()
+{
+    CSingleLock lock(&DataLock, TRUE);
+    OscData* d = GetOscData();
+    UpdateEdgeButton();
+    UpdateLevelTexts(*d);
+    FillTDivList(*d);
+}
 
 void CVelkaroDlg::ToggleRun()
 {

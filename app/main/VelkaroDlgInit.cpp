@@ -152,6 +152,17 @@ void CVelkaroDlg::DoDataExchange(CDataExchange* dx)
     const int spins[] = {1006, 1008, 1010, 1030, 1018, 1020, 1026};
     for (std::size_t i = 0; i < spins_.size(); ++i)
         DDX_Control(dx, spins[i], spins_[i]);
+    const int acdc[2] = {1016, 1017};
+    const int probe[2] = {1014, 1075};
+    const int digital[2] = {1024, 1025};
+    const int bus[2] = {1028, 1031};
+    for (std::size_t c = 0; c < 2; ++c)
+    {
+        DDX_Control(dx, acdc[c], check_acdc[c]);
+        DDX_Control(dx, probe[c], check_probe[c]);
+        DDX_Control(dx, digital[c], check_digital[c]);
+        DDX_Control(dx, bus[c], check_digital_bus[c]);
+    }
 }
 
 BOOL CVelkaroDlg::OnInitDialog()
@@ -222,10 +233,8 @@ BOOL CVelkaroDlg::OnInitDialog()
 
     for (const char* source : {"Отключен", "Канал A", "Канал B", "Внешний"})
         trigger_source_list_.AddString(source);
-    {
-        CSingleLock lock(&DataLock, TRUE);
-        trigger_source_list_.SetCurSel(GetOscData()->GetTriggerSource());
-    }
+    ShowSingleButton(false);
+    UpdateControls();
 
     net_renamed_ = NetRenamed.connect([this](int channel, int line, const std::string& name) { OnNetRenamed(channel, line, name); });
 
@@ -301,6 +310,9 @@ void CVelkaroDlg::ResetWindows()
     }
     HotkeyTable::Instance().SetDefaults();
     digital_bus = {};
+    for (CheckDigitalBus& button : check_digital_bus)
+        if (button.GetSafeHwnd() != nullptr)
+            button.ShowBoundState();
     if (supported_versions.size() > 3)
         last_saved_version = {supported_versions[1].version, supported_versions[1].hwVersion};
     def_save_type = minmax = not_hide_trigger_level = not_hide_trigger_offset = 0;

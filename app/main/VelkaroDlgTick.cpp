@@ -55,6 +55,7 @@ void CVelkaroDlg::Tick()
     call_queue_.RunQueuedCalls();
 
     bool newFrame = false;
+    bool linked = false;
     {
         CSingleLock lock(&DataLock, TRUE);
         GetOscData()->ProcessFrame();
@@ -72,6 +73,7 @@ void CVelkaroDlg::Tick()
             d.status &= ~STATUS_FRAME_READY;
             ClearTrail(-1);
         }
+        WatchModeAndDisplay(d);
         tool_list_.Refresh();
 
         ReadRecorderFiles(d);
@@ -81,8 +83,11 @@ void CVelkaroDlg::Tick()
         UpdateTriggerOffsetMarker();
         UpdateChannelMarkers();
         newFrame = DecideNewFrame(d);
-        SetDlgItemText(kStatusId, ((d.mode & MODE_LINKED) != 0 ? BuildStatusText(d) : std::string()).c_str());
+        WatchInterpolation(d);
+        linked = (d.mode & MODE_LINKED) != 0;
+        SetDlgItemText(kStatusId, (linked ? BuildStatusText(d) : std::string()).c_str());
     }
+    WatchChannels(linked);
 
     const bool generation = trail_on != 0 && newFrame;
     if (generation)
@@ -144,7 +149,8 @@ void CVelkaroDlg::CheckVersion(CSingleLock& lock)
         return;
     }
 
-    // The settings lists and controls are refilled here once the control refresh exists.
+    // A new variant: its lists, limits and channel buttons.
+    UpdateControls();
     refresh_zero[0] = refresh_zero[1] = 1;
     refresh_limits[0] = refresh_limits[1] = 1;
 

@@ -228,12 +228,17 @@ TEST_F(MainWindowHandlersTest, RunButtonsEdgeAndLevelControls)
         EXPECT_NE(Mode() & MODE_SINGLE, single);
         EXPECT_EQ(d.refresh_single_each_tick, 1);
 
+        // The edge button works only with a trigger: chosen in the list, as a user does.
+        CWnd* sources = d.GetDlgItem(CVelkaroDlg::kTriggerSourceId);
         WithData([](OscData& data) {
             data.EnableChannelA(true);
-            SetTriggerSource(data, 1);
             data.trigger_dir[0] = 0;
             data.trigger_level[0] = 0;
         });
+        EXPECT_FALSE(d.GetDlgItem(1046)->IsWindowEnabled());
+        uitest::SelectListItem(sources, 1);
+        ASSERT_EQ(Source(), 1);
+        ASSERT_TRUE(d.GetDlgItem(1046)->IsWindowEnabled());
         uitest::Click(d.GetDlgItem(1046));
         EXPECT_EQ(Read<int>([](OscData& data) { return data.trigger_dir[0]; }), 1);
 
@@ -244,13 +249,20 @@ TEST_F(MainWindowHandlersTest, RunButtonsEdgeAndLevelControls)
         EXPECT_EQ(d.level_countdown, CVelkaroDlg::kMarkerShowTicks);
         uitest::Click(d.GetDlgItem(1004));
         EXPECT_EQ(Read<int>([](OscData& data) { return data.trigger_level[0]; }), 0);
-        WithData([](OscData& data) { SetTriggerSource(data, 3); });
+        uitest::SelectListItem(sources, 3);
+        ASSERT_EQ(Source(), 3);
         uitest::ClickSpin(d.GetDlgItem(1026), true);
         EXPECT_EQ(Read<int>([](OscData& data) { return data.trigger_level[0]; }), 0);
 
-        // The trigger's channel refuses to be switched off and its box stays checked.
-        WithData([](OscData& data) { SetTriggerSource(data, 1); });
-        d.CheckDlgButton(1012, BST_CHECKED);
+        // The trigger's channel cannot be switched off: its box stays checked and locked.
+        uitest::SelectListItem(sources, 1);
+        ASSERT_EQ(Source(), 1);
+        EXPECT_FALSE(d.GetDlgItem(1012)->IsWindowEnabled());
+        uitest::Click(d.GetDlgItem(1012));
+        EXPECT_EQ(d.IsDlgButtonChecked(1012), static_cast<UINT>(BST_CHECKED));
+        EXPECT_NE(Read<std::uint32_t>([](OscData& data) { return data.osc_cr & OSC_CR_CH_A_ON; }), 0u);
+        // The switch handler itself refuses too: the model keeps the channel, the box its check.
+        d.GetDlgItem(1012)->EnableWindow(TRUE);
         uitest::Click(d.GetDlgItem(1012));
         EXPECT_EQ(d.IsDlgButtonChecked(1012), static_cast<UINT>(BST_CHECKED));
         EXPECT_NE(Read<std::uint32_t>([](OscData& data) { return data.osc_cr & OSC_CR_CH_A_ON; }), 0u);
@@ -294,24 +306,31 @@ TEST_F(MainWindowHandlersTest, HotkeysRunBeforeTheDialogAndOnlyWithTheirModifier
             data.t_div = data.GetTDivMin() + 3;
             data.FitTDivIndex();
         });
+        // The keys go to channel A's zero button, which a Space would press: the hotkey that
+        // runs first keeps it from the button, a key that is no hotkey reaches it.
+        CWnd* zeroA = d.GetDlgItem(1074);
+        auto offsetA = [] { return Read<int>([](OscData& data) { return data.y_offset[0]; }); };
+        WithData([](OscData& data) { data.y_offset[0] = 5; });
         const std::uint32_t start = TDiv();
-        uitest::Key(&d, VK_UP, uitest::Shift);
+        uitest::Key(zeroA, VK_UP, uitest::Shift);
         EXPECT_EQ(TDiv(), start);
-        uitest::Key(&d, VK_UP);
+        uitest::Key(zeroA, VK_UP);
         EXPECT_GT(TDiv(), start);
-        uitest::Key(&d, VK_DOWN);
+        uitest::Key(zeroA, VK_DOWN);
         EXPECT_EQ(TDiv(), start);
 
         const std::uint32_t running = Mode() & MODE_STOPPED;
-        uitest::Key(&d, VK_SPACE, uitest::Alt);
-        EXPECT_EQ(Mode() & MODE_STOPPED, running);
-        uitest::Key(&d, VK_SPACE);
+        uitest::Key(zeroA, VK_SPACE);
         EXPECT_NE(Mode() & MODE_STOPPED, running);
-        uitest::Key(&d, VK_SPACE);
+        uitest::Key(zeroA, VK_SPACE);
         EXPECT_EQ(Mode() & MODE_STOPPED, running);
+        EXPECT_EQ(offsetA(), 5);
+        uitest::Key(zeroA, VK_SPACE, uitest::Alt);
+        EXPECT_EQ(Mode() & MODE_STOPPED, running);
+        EXPECT_EQ(offsetA(), 0);
 
         const std::int32_t x = Read<std::int32_t>([](OscData& data) { return data.x_offset; });
-        uitest::Key(&d, VK_RIGHT);
+        uitest::Key(zeroA, VK_RIGHT);
         EXPECT_GE(Read<std::int32_t>([](OscData& data) { return data.x_offset; }), x);
         EXPECT_TRUE(d.ContinueModal());
     });
