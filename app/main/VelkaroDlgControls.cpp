@@ -108,6 +108,13 @@ void CVelkaroDlg::UpdateControls()
 
     SetUpChannelButtons();
 
+    // The stored capture form and peak display go to the model and the chart again through
+    // their own toggles, each flipped first so that the toggle lands on the stored value.
+    minmax = minmax != 0 ? 0 : 1;
+    TogglePeakDetector();
+    minmax_draw_type = minmax_draw_type != 0 ? 0 : 1;
+    TogglePeakDrawForm();
+
     not_hide_trigger_level = not_hide_trigger_level != 0 ? 1 : 0;
     not_hide_trigger_offset = not_hide_trigger_offset != 0 ? 1 : 0;
     if (not_hide_trigger_level != 0)

@@ -66,7 +66,7 @@ void ApplyBusDisplay(CVelkaroDlg& w, int c, bool bus)
     }
     for (int line = 0; line < 8; ++line)
         if (CChartBiLineSerie* s = w.GetLogicSerie(c, 0, line))
-            s->SetName(w.la_net_name[static_cast<std::size_t>(c * 8 + line)]);
+            s->SetName(w.GetNetName(c, line));
 }
 
 void ApplyChannelOn(CVelkaroDlg& w, int c, bool enabled)

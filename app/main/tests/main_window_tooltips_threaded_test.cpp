@@ -70,10 +70,10 @@ TEST_F(MainWindowTooltipsTest, EveryControlOfTheWindowExplainsItself)
         EXPECT_EQ(d.out_freq_list, nullptr);
 
         // Resting on a control shows its tip: the window hands the mouse to its tooltip.
-        uitest::MouseMove(d.GetDlgItem(1046), CPoint(3, 3));
+        uitest::MouseMove(d.GetDlgItem(1047), CPoint(3, 3));
         ASSERT_TRUE(uitest::FireTimer(&d.GetToolTip(), CPPToolTip::TIMER_SHOW));
         EXPECT_TRUE(d.GetToolTip().IsWindowVisible());
-        EXPECT_EQ(d.GetToolTip().GetCurrentTool(), d.GetDlgItem(1046)->m_hWnd);
+        EXPECT_EQ(d.GetToolTip().GetCurrentTool(), d.GetDlgItem(1047)->m_hWnd);
     });
 }
 
