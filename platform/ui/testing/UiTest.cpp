@@ -189,6 +189,16 @@ void MouseMove(CWnd* wnd, CPoint p, bool leftDown)
     SendMouse(at, QEvent::MouseMove, Qt::NoButton, leftDown ? Qt::LeftButton : Qt::NoButton);
 }
 
+void MouseMove(CWnd* wnd, CPoint p, bool leftDown, bool rightDown)
+{
+    WindowPoint at;
+    if (!Locate(WidgetOf(wnd), QPoint(p.x, p.y), at)) return;
+    Qt::MouseButtons buttons = Qt::NoButton;
+    if (leftDown) buttons |= Qt::LeftButton;
+    if (rightDown) buttons |= Qt::RightButton;
+    SendMouse(at, QEvent::MouseMove, Qt::NoButton, buttons);
+}
+
 void Wheel(CWnd* wnd, CPoint p, int delta)
 {
     WindowPoint at;

@@ -43,6 +43,8 @@ void MiddleDoubleClickAt(CWnd* wnd, CPoint point);
 void MouseDown(CWnd* wnd, CPoint point, bool right = false);
 void MouseUp(CWnd* wnd, CPoint point, bool right = false);
 void MouseMove(CWnd* wnd, CPoint point, bool leftDown = false);
+// A move with either button held (a right-button drag needs its button kept down).
+void MouseMove(CWnd* wnd, CPoint point, bool leftDown, bool rightDown);
 void Wheel(CWnd* wnd, CPoint point, int delta);
 
 // Keyboard, sent to the window (a control, or the focus control of a dialog when wnd is one).
