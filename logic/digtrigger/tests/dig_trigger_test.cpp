@@ -164,6 +164,9 @@ TEST_F(DigTriggerTest, TheRowsNameTheNetsOfTheTriggerChannel)
                 EXPECT_EQ(list.GetItemText(7, 1), c.last);
                 EXPECT_EQ(list.GetHeaderText(0), "Цепь");
                 EXPECT_EQ(list.GetHeaderText(1), "Имя");
+                if (c.source == 0) {
+                    EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("digital_trigger_names.png")));
+                }
                 uitest::Click(w.GetDlgItem(IDCANCEL));
             });
         }

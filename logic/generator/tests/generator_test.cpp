@@ -150,6 +150,7 @@ TEST_F(GeneratorTest, WhatFitsLeavesOutTheLabelBandAndTheBarsReachTheLastBit)
         ClickRightArrow(bus.GetHorzScrollBar(), 40);
         EXPECT_EQ(bus.GetFirstColumn(), 22 - bus.GetVisibleColumns());
         EXPECT_EQ(bus.GetHorzScrollBar().GetScrollPos(), bus.GetFirstColumn());
+        EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("logic_generator_scrolled.png")));
     });
 }
 
@@ -312,5 +313,20 @@ TEST_F(GeneratorTest, TheStoredRecordIsTheWindowsPlaceAndVisibility)
         w.GetWindowRect(&frame);
         EXPECT_EQ(frame.TopLeft(), CPoint(120, 90));
         EXPECT_TRUE(w.IsWindowVisible());
+    });
+}
+
+TEST_F(GeneratorTest, EscapeHidesTheWindowAndKeepsThePattern)
+{
+    RunWindow([](CVelkaroDlg& d) {
+        CLGeneratorDialog& w = Shown(d, 600, 300);
+        Bus& bus = w.GetBus();
+        uitest::ClickAt(&bus, Cell(bus, 0, 0));
+        ASSERT_TRUE(bus.GetBit(0, 0));
+        uitest::PressEscape(&w);
+        EXPECT_FALSE(w.IsWindowVisible());
+        EXPECT_TRUE(d.ContinueModal());
+        w.ShowWindow(SW_SHOW);
+        EXPECT_TRUE(bus.GetBit(0, 0));
     });
 }
