@@ -26,7 +26,7 @@ BEGIN_MESSAGE_MAP(CDialogDigTrigLevel, CDialog)
     ON_MESSAGE(WM_REPORTCTRL_SELECT, &CDialogDigTrigLevel::OnReportCtrlSelect)
 END_MESSAGE_MAP()
 
-CDialogDigTrigLevel::CDialogDigTrigLevel(CWnd* parent) : CDialog(IDD, parent) {}
+CDialogDigTrigLevel::CDialogDigTrigLevel(CWnd* parent) : CDialog(IDD, parent), value_text_("0x00") {}
 
 void CDialogDigTrigLevel::DoDataExchange(CDataExchange* dx)
 {
