@@ -11,6 +11,7 @@
 #include "widgets/chart/ChartLineSerie.h"
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace {
@@ -34,7 +35,7 @@ protected:
     // Runs a whole response on channel A with calibration not considered, expecting ±kAmplitude
     // around 0. The device's settling and measuring times are shortened once the dialog has set
     // them, to keep the run quick.
-    static Seen RunResponse(CVelkaroDlg& main)
+    static Seen RunResponse(CVelkaroDlg& main, const std::string& png = "")
     {
         Seen seen;
         CDialogFRParam dialog(&main);
@@ -49,6 +50,10 @@ protected:
                 seen.points = response->points;
                 seen.drawnMaxima = response->GetLine(2)->GetPointsCount();
                 seen.zero = demoInstrument->GetInputZero(0);
+            if (!png.empty()) {
+                uitest::ProcessEvents();
+                EXPECT_TRUE(uitest::RenderToPng(response, uitest::OutputPath(png)));
+            }
                 uitest::Click(response->GetDlgItem(IDCANCEL));
                 if (response->ContinueModal()) uitest::CloseWindow(response);
             });
@@ -99,7 +104,7 @@ protected:
             std::uint32_t clock = 0;
             double fc = 0;
             WireGenerator(list, clock, fc);
-            const Seen seen = RunResponse(d);
+            const Seen seen = RunResponse(d, "response_variant_" + std::to_string(version) + ".png");
             ASSERT_TRUE(seen.shown);
             ASSERT_EQ(seen.points.size(), list.size());
             EXPECT_EQ(seen.drawnMaxima, list.size());
