@@ -116,6 +116,8 @@ CChartCtrlDlg::CChartCtrlDlg(const std::string& caption, CWnd* parent)
     w.Word(0);  // window class
     for (const char16_t c : TemplateCaption(caption)) w.Word(static_cast<std::uint16_t>(c));
     w.Word(0);
+    // Made now, hidden, so that the caller can reach the chart and its axes before running it.
+    CreateIndirect(template_.data(), template_.size(), parent);
 }
 
 CChartCtrlDlg::~CChartCtrlDlg()
@@ -125,8 +127,22 @@ CChartCtrlDlg::~CChartCtrlDlg()
 
 INT_PTR CChartCtrlDlg::DoModal()
 {
-    if (!InitModalIndirect(template_.data(), template_.size(), m_pParentWnd)) return -1;
-    return CDialog::DoModal();
+    if (m_hWnd == nullptr) return -1;
+    const INT_PTR result = RunModalLoop();
+    DestroyWindow();
+    return result;
+}
+
+void CChartCtrlDlg::OnOK()
+{
+    EndModalLoop(IDOK);
+    CDialog::OnOK();
+}
+
+void CChartCtrlDlg::OnCancel()
+{
+    EndModalLoop(IDCANCEL);
+    CDialog::OnCancel();
 }
 
 BOOL CChartCtrlDlg::OnInitDialog()

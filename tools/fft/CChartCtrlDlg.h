@@ -1,11 +1,12 @@
 #pragma once
 // CChartCtrlDlg: a resizable popup holding one chart with a standard bottom and left axis in
-// automatic range, built from a template made in memory with the caller's caption. The caller
-// adds series and points to GetChart() and runs it modally; it never gets smaller than
-// 500 × 300 pixels.
+// automatic range, built from a template made in memory with the caller's caption. The window
+// exists (hidden) once constructed: the caller adds series and points to GetChart(), titles
+// its axes, and runs it modally; it never gets smaller than 500 × 300 pixels.
 //
 //   CChartCtrlDlg dlg("АЧХ фильтра", nullptr);
 //   CChartLineSerie* s = new CChartLineSerie(&dlg.GetChart()); dlg.GetChart().AddSerie(s);
+//   dlg.GetChart().GetBottomAxis()->GetLabel()->SetText("КГц");
 //   dlg.DoModal();
 
 #include "platform/ui/Dialog.h"
@@ -33,13 +34,15 @@ public:
     // splitting a character (a surrogate pair stays whole or goes). Bad UTF-8 reads as U+FFFD.
     static std::u16string TemplateCaption(const std::string& caption);
 
-    // Runs the window modally from the template built by the constructor.
+    // Shows the window and runs it modally; it is destroyed on return.
     INT_PTR DoModal() override;
 
     CChartCtrl& GetChart() { return chart_; }
 
 protected:
     BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
     afx_msg void OnWindowPosChanging(WINDOWPOS* pos);
     afx_msg void OnSize(UINT type, int cx, int cy);
     DECLARE_MESSAGE_MAP()

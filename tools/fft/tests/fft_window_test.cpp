@@ -6,6 +6,7 @@
 
 #include "platform/ui/testing/UiTest.h"
 #include "resources/Resources.h"
+#include "widgets/chart/ChartAxisLabel.h"
 #include "widgets/chart/ChartFastLogarithmicAxis.h"
 #include "widgets/chart/ChartFastStandardAxis.h"
 #include "widgets/chart/ChartLineSerie.h"
@@ -214,6 +215,10 @@ TEST_F(SpectrumWindow, ARectangleThatCannotShowTheWindowBecomesTheDefault)
 TEST_F(SpectrumWindow, ChartWindowHoldsItsMinimumSizeAndCutsItsCaption)
 {
     CChartCtrlDlg dlg("АЧХ фильтра");
+    ASSERT_NE(dlg.GetChart().GetBottomAxis(), nullptr) << "the caller titles the axes before running it";
+    dlg.GetChart().GetBottomAxis()->GetLabel()->SetText("КГц");
+    dlg.GetChart().GetLeftAxis()->GetLabel()->SetText("Db");
+    EXPECT_FALSE(dlg.IsWindowVisible());
     auto* serie = new CChartLineSerie(&dlg.GetChart());
     dlg.GetChart().AddSerie(serie);
     for (int k = 0; k < 64; ++k) serie->AddPoint(k * 1.5, -40.0 * std::log10(1.0 + k));
