@@ -155,24 +155,19 @@ void ProgramIcon(Canvas& c)
     c.Lines({{4.5, 24.5}, {10, 24.5}, {10, 21}, {16, 21}, {16, 24.5}, {22, 24.5}, {22, 21}, {27.5, 21}}, 1.4, TRACE_B);
 }
 
-// Trigger edge: a step of the signal with an arrow that says which way it must cross.
+// Trigger edge: a step of the signal with an arrow that says which way it must cross. With no
+// edge bit sent (the reset state) the instrument takes a rising edge: the same step with a
+// hollow, grey arrow.
 void EdgeIcon(Canvas& c, int edge)
 {
-    if (edge == 0) {
-        // No edge chosen: a level line, crossed out.
-        c.Lines({{4, 16}, {28, 16}}, 2.4, INK);
-        c.Lines({{10, 8}, {22, 24}}, 2.4, HALT);
-        c.Lines({{22, 8}, {10, 24}}, 2.4, HALT);
-        return;
-    }
-    const bool rising = edge == 1;
+    const bool rising = edge != 2;
     const double low = 25;
     const double high = 7;
     c.Lines({{3, rising ? low : high}, {16, rising ? low : high}, {16, rising ? high : low}, {29, rising ? high : low}}, 2.4, INK);
     // The arrow on the edge, pointing the way the signal goes.
     const double tipY = rising ? 10.5 : 21.5;
     const double baseY = rising ? 18.5 : 13.5;
-    c.Polygon({{16, tipY}, {10, baseY}, {22, baseY}}, ARROW);
+    c.Polygon({{16, tipY}, {10, baseY}, {22, baseY}}, edge == 0 ? DIM : ARROW);
 }
 
 void RunIcon(Canvas& c, bool running)
