@@ -191,7 +191,7 @@ BOOL CVelkaroDlg::OnInitDialog()
         SetIcon(icon_, FALSE);
     }
 
-    // The service window and the logic generator are for those who know to ask for them.
+    // The service and logic-generator buttons are not offered at start.
     for (UINT id : {kServiceButtonId, kLogicGeneratorButtonId})
         if (CWnd* button = GetDlgItem(id))
             button->ShowWindow(SW_HIDE);

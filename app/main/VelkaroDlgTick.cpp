@@ -1,7 +1,7 @@
 // The main window's 100 ms tick: everything the window shows is refreshed from here.
 
-#include "app/main/RecorderPlayback.h"
 #include "app/main/MarkerWindowLink.h"
+#include "app/main/RecorderPlayback.h"
 #include "app/main/StatusText.h"
 #include "app/main/VelkaroDlg.h"
 
