@@ -8,7 +8,6 @@
 #include <boost/archive/archive_exception.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/split_member.hpp>
-#include <boost/serialization/wrapper.hpp>
 #include <boost/throw_exception.hpp>
 
 #include <array>
@@ -73,12 +72,6 @@ struct OwnedArrayRef {
     BOOST_SERIALIZATION_SPLIT_MEMBER()
 };
 
-namespace boost::serialization {
-template <class T>
-struct is_wrapper<OwnedElementRef<T>> : boost::mpl::true_ {};
-template <class T, std::size_t N>
-struct is_wrapper<OwnedArrayRef<T, N>> : boost::mpl::true_ {};
-}  // namespace boost::serialization
 
 // The wrappers are written by value; name them before handing them to make_nvp.
 template <class T>

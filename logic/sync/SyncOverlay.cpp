@@ -57,6 +57,7 @@ void CSyncAnalyzer::DrawOverlay(CDC* dc, CChartCtrl* chart)
     const COLORREF oldColour = dc->SetTextColor(kOverlayColour);
     const UINT oldAlign = dc->SetTextAlign(TA_BOTTOM | TA_CENTER);
     const int oldBkMode = dc->SetBkMode(TRANSPARENT);
+    const int oldArcDirection = dc->SetArcDirection(AD_COUNTERCLOCKWISE);
     TEXTMETRIC metrics{};
     dc->GetTextMetrics(&metrics);
 
@@ -123,15 +124,12 @@ void CSyncAnalyzer::DrawOverlay(CDC* dc, CChartCtrl* chart)
                 const int xs = startShown ? horizontal->ValueToScreen(ps) : leftX;
                 const int xe = endShown ? horizontal->ValueToScreen(pe) : rightX;
                 dc->SelectObject(&solid);
-                if (startShown) {
-                    dc->SetArcDirection(AD_COUNTERCLOCKWISE);
+                // Arcs run counter-clockwise: top to bottom is the left half "(", bottom to
+                // top the right half ")".
+                if (startShown)
                     dc->Arc(xs, top, xs + kArcWidth, bottom, xs + kArcWidth / 2, top, xs + kArcWidth / 2, bottom);
-                }
-                if (endShown) {
-                    dc->SetArcDirection(AD_CLOCKWISE);
-                    dc->Arc(xe - kArcWidth, top, xe, bottom, xe - kArcWidth / 2, top, xe - kArcWidth / 2, bottom);
-                    dc->SetArcDirection(AD_COUNTERCLOCKWISE);
-                }
+                if (endShown)
+                    dc->Arc(xe - kArcWidth, top, xe, bottom, xe - kArcWidth / 2, bottom, xe - kArcWidth / 2, top);
                 const int lineLeft = startShown ? xs + kArcWidth / 2 : xs;
                 const int lineRight = endShown ? xe - kArcWidth / 2 : xe;
                 dc->SelectObject(&dashed);
@@ -148,6 +146,7 @@ void CSyncAnalyzer::DrawOverlay(CDC* dc, CChartCtrl* chart)
         }
     }
 
+    dc->SetArcDirection(oldArcDirection);
     dc->SetBkMode(oldBkMode);
     dc->SetTextAlign(oldAlign);
     dc->SetTextColor(oldColour);

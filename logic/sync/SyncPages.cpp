@@ -117,6 +117,8 @@ BOOL CTabSyncCondition::OnInitDialog()
         CSingleLock lock(&DataLock, TRUE);
         depth = static_cast<int>(GetOscData()->GetMemoryDepth());
     }
+    // The arrows write the number into the edit beside them.
+    offset_spin_.SetBuddy(&offset_edit_);
     SetOffsetRange(depth);
     offset_spin_.SetPos32(offset_);
     Fill();
