@@ -289,7 +289,9 @@ void CMathDialog::ShowFilterResponse(bool phase)
     {
         const double x = k * f.Fs / f.N / divisor;
         const double y = phase ? values[k] / M_PI * 180 : values[k];
-        serie->AddPoint(x, y);
+        // A bin the filter blocks completely lies at minus infinity dB: no place on the axis.
+        if (std::isfinite(y))
+            serie->AddPoint(x, y);
     }
     CChartAxisLabel* bottom = chart.GetBottomAxis()->GetLabel();
     bottom->SetText(unit);

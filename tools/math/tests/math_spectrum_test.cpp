@@ -75,7 +75,8 @@ protected:
         return fs;
     }
     // Runs the whole-buffer spectrum to its end: the read-out first unfinished, then complete.
-    static CDialogFFT* TakeBufferSpectrum(CMathDialog& w)
+    // `fs`: the rate at the capture (stopping and restarting may solve the time base anew).
+    static CDialogFFT* TakeBufferSpectrum(CMathDialog& w, double* fs = nullptr)
     {
         Click(w, CMathDialog::IDC_BUFFER_FFT);
         EXPECT_FALSE(w.GetDlgItem(CMathDialog::IDC_BUFFER_FFT)->IsWindowEnabled());
@@ -85,6 +86,8 @@ protected:
             EXPECT_TRUE(uitest::FireTimer(&w, CMathDialog::kBufferFftTimer)) << "still waiting at read state " << state;
         }
         EXPECT_EQ(w.GetSpectrumWindow(), nullptr);
+        if (fs != nullptr)
+            *fs = Fs();
         WithData([](OscData& d) { d.read_state = 3; });
         EXPECT_TRUE(uitest::FireTimer(&w, CMathDialog::kBufferFftTimer));
         EXPECT_EQ(uitest::TimerPeriod(&w, CMathDialog::kBufferFftTimer), 0);
@@ -107,7 +110,8 @@ TEST_P(MathSpectrumTest, WholeBufferEqualsADirectTransformInVolts)
         const std::vector<double> x = Fill(c.channel, [&](int) { return code(random); });
         const int n = static_cast<int>(x.size());
 
-        CDialogFFT* fft = TakeBufferSpectrum(w);
+        double fs = 0;
+        CDialogFFT* fft = TakeBufferSpectrum(w, &fs);
         ASSERT_NE(fft, nullptr);
         bool stopped = true;
         WithData([&](OscData& d) { stopped = (d.mode & MODE_STOPPED) != 0; });
@@ -115,7 +119,6 @@ TEST_P(MathSpectrumTest, WholeBufferEqualsADirectTransformInVolts)
 
         const std::vector<double> m = DirectMagnitudes(x);
         const double scale = VoltsPerUnit(c.channel, n);
-        const double fs = Fs();
         CChartLineSerie* serie = fft->GetSerie();
         ASSERT_EQ(serie->GetPointsCount(), static_cast<unsigned>(n / 2));
         for (int k = 1; k <= n / 2; ++k)

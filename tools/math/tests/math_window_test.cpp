@@ -145,9 +145,9 @@ TEST_F(MathWindowTest, RecordKeepsTheOperationFilterAndSpectrumPlace)
         EXPECT_EQ(moved.top, 50);
     });
     const std::string saved = ReadFile(configPath_);
-    ASSERT_NE(saved.find("<math_dlg"), std::string::npos);
+    // The main window keeps each variant's settings as an XML text inside its file.
+    ASSERT_NE(saved.find("&lt;math_dlg"), std::string::npos);
 
-    FIRParams expected;
     RunMath(2, 0, false, [&](CVelkaroDlg&, CMathDialog& w) {
         EXPECT_EQ(w.math_op, 3);
         EXPECT_EQ(static_cast<CComboBox*>(w.GetDlgItem(CMathDialog::IDC_MATH_OP))->GetCurSel(), 3);
@@ -155,7 +155,6 @@ TEST_F(MathWindowTest, RecordKeepsTheOperationFilterAndSpectrumPlace)
         EXPECT_EQ(w.fir_params.len, 128);
         EXPECT_GT(w.fir_params.freq, 0u);
         EXPECT_EQ(w.GetFilter(), nullptr) << "the filter itself is designed again";
-        expected = w.fir_params;
         EXPECT_EQ(w.rect_dlg_fft, moved);
         WithData([](OscData& data) { data.read_state = 3; });
         Click(w, CMathDialog::IDC_BUFFER_FFT);
@@ -168,12 +167,18 @@ TEST_F(MathWindowTest, RecordKeepsTheOperationFilterAndSpectrumPlace)
 
     // An older record has no filter parameters; a stored operation out of range and a rectangle
     // of no size fall back to their defaults.
-    std::string old = std::regex_replace(ReadFile(configPath_), std::regex("<fir_params\\.[a-z0-9]+>[^<]*</fir_params\\.[a-z0-9]+>\\s*"), "");
-    old = std::regex_replace(old, std::regex("(<math_dlg [^>]*version=\")1\""), "$010\"");
-    old = std::regex_replace(old, std::regex("<math_op>3</math_op>"), "<math_op>7</math_op>");
-    old = std::regex_replace(old, std::regex("(<rect_dlg_fft[^>]*>\\s*<left>)[-0-9]+(</left>\\s*<top>)[-0-9]+(</top>\\s*<right>)[-0-9]+"),
+    const std::string lt = "&lt;", gt = "&gt;", q = "&quot;";
+    std::string old = std::regex_replace(
+        ReadFile(configPath_),
+        std::regex(lt + "fir_params\\.[a-z0-9]+" + gt + "[^&]*" + lt + "/fir_params\\.[a-z0-9]+" + gt + "\\s*"), "");
+    old = std::regex_replace(old, std::regex("(" + lt + "math_dlg [^\\n]*version=" + q + ")1" + q), "$010" + q);
+    old = std::regex_replace(old, std::regex(lt + "math_op" + gt + "3"), lt + "math_op" + gt + "7");
+    old = std::regex_replace(old,
+                             std::regex("(" + lt + "left" + gt + ")[-0-9]+(" + lt + "/left" + gt + "\\s*" + lt + "top" + gt +
+                                        ")[-0-9]+(" + lt + "/top" + gt + "\\s*" + lt + "right" + gt + ")[-0-9]+"),
                              "$0110$0220$0310");
-    ASSERT_NE(old.find("<math_op>7</math_op>"), std::string::npos);
+    ASSERT_NE(old.find(lt + "math_op" + gt + "7"), std::string::npos);
+    ASSERT_EQ(old.find("fir_params"), std::string::npos);
     {
         std::ofstream out(configPath_, std::ios::trunc);
         out << old;
