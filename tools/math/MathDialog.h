@@ -155,8 +155,9 @@ private:
     void ApplyScreenFft();
     void StopScreenFft();
     // Stops a running acquisition, or asks for one capture when a trigger is set, and tells
-    // whether the acquisition had been stopped already. DataLock held.
-    static bool HoldCapture(OscData& data);
+    // whether the acquisition had been stopped already; `armedSingle`: whether it asked for
+    // the single capture. DataLock held.
+    static bool HoldCapture(OscData& data, bool* armedSingle);
     void ShowBufferSpectrum();
     void ShowScreenSpectrum();
     void ApplyFilter();
@@ -170,6 +171,7 @@ private:
     // Kept apart: a filter run started while a spectrum waits must not cancel its restart.
     bool fft_was_stopped_ = false;
     bool filter_was_stopped_ = false;
+    bool fft_armed_single_ = false;
     CPPToolTip tooltip_;
 };
 

@@ -37,15 +37,19 @@ bool CarriesLogic(const OscData& d, int channel)
 
 }  // namespace
 
-bool CMathDialog::HoldCapture(OscData& d)
+bool CMathDialog::HoldCapture(OscData& d, bool* armedSingle)
 {
     const bool stopped = (d.mode & MODE_STOPPED) != 0;
+    *armedSingle = false;
     if ((d.osc_cr & OSC_CR_TRIGGER_ON) != 0)
     {
         // A stopped acquisition is never armed again: the capture on the screen is the one
         // the user means.
-        if (!stopped)
+        if (!stopped && (d.mode & MODE_SINGLE) == 0)
+        {
             d.mode |= MODE_SINGLE;
+            *armedSingle = true;
+        }
     }
     else if (!stopped)
     {
@@ -132,7 +136,7 @@ void CMathDialog::OnBufferFftClicked()
     if (fft_ != nullptr && fft_->GetSafeHwnd() != nullptr)
         fft_->EndDialog(0);
     d.mode &= ~MODE_SPECTRUM;
-    fft_was_stopped_ = HoldCapture(d);
+    fft_was_stopped_ = HoldCapture(d, &fft_armed_single_);
     GetDlgItem(IDC_BUFFER_FFT)->EnableWindow(FALSE);
     GetDlgItem(IDC_FFT_CHANNEL)->EnableWindow(FALSE);
     SetTimer(kBufferFftTimer, kPollMs);
@@ -159,11 +163,12 @@ void CMathDialog::ShowBufferSpectrum()
         {
             failure = e.msg;
         }
-        if (!fft_was_stopped_ && (d.mode & MODE_STOPPED) != 0)
-        {
+        // Back to free running as before: the single capture asked for is taken back, and
+        // an acquisition this window stopped runs again.
+        if (fft_armed_single_)
             d.mode &= ~MODE_SINGLE;
+        if (!fft_was_stopped_ && (d.mode & MODE_STOPPED) != 0)
             d.ToggleStop();
-        }
     }
     if (!failure.empty())
     {
@@ -206,22 +211,36 @@ void CMathDialog::OnApplyFilterClicked()
         MessageBox(refusal);
         return;
     }
-    filter_was_stopped_ = HoldCapture(d);
+    bool armed = false;
+    filter_was_stopped_ = HoldCapture(d, &armed);
     GetDlgItem(IDC_FILTER_CHANNEL)->EnableWindow(FALSE);
     SetTimer(kFilterTimer, kPollMs);
 }
 
 void CMathDialog::ApplyFilter()
 {
-    CSingleLock lock(&DataLock, TRUE);
-    OscData& d = *GetOscData();
-    if (!CaptureComplete(d))
-        return;
-    GetDlgItem(IDC_FILTER_CHANNEL)->EnableWindow(TRUE);
-    KillTimer(kFilterTimer);
-    // The filtered capture stays on the screen: the acquisition is left stopped.
-    if (filter_ != nullptr)
-        FilterBuffer(d, *filter_, static_cast<FilterSelection>(filter_channel < 0 || filter_channel > 2 ? 0 : filter_channel));
+    std::string failure;
+    {
+        CSingleLock lock(&DataLock, TRUE);
+        OscData& d = *GetOscData();
+        if (!CaptureComplete(d))
+            return;
+        GetDlgItem(IDC_FILTER_CHANNEL)->EnableWindow(TRUE);
+        KillTimer(kFilterTimer);
+        // The filtered capture stays on the screen: the acquisition is left stopped.
+        const int selection = filter_channel < 0 || filter_channel > 2 ? 0 : filter_channel;
+        try
+        {
+            if (filter_ != nullptr)
+                FilterBuffer(d, *filter_, static_cast<FilterSelection>(selection));
+        }
+        catch (const alglib::ap_error& e)
+        {
+            failure = e.msg;
+        }
+    }
+    if (!failure.empty())
+        MessageBox(failure.c_str());
 }
 
 void CMathDialog::OnDesignFilterClicked()

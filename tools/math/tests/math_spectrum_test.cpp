@@ -240,3 +240,43 @@ TEST_F(MathWindowTest, ScreenSpectrumFollowsTheModelUntilTheUserClosesIt)
         EXPECT_FALSE(w.GetSpectrumWindow()->IsWindowVisible());
     });
 }
+
+TEST_F(MathWindowTest, WholeBufferHoldsOneCaptureAndGivesTheAcquisitionBack)
+{
+    struct Start {
+        bool trigger;
+        bool stopped;
+        std::uint32_t waitingMode;  // MODE_STOPPED | MODE_SINGLE while the window waits
+        std::uint32_t doneMode;     // the same once the spectrum is shown
+    };
+    // With a trigger one single capture is asked for, never of a stopped acquisition; without
+    // one the acquisition is stopped. Afterwards it runs again only if it ran before.
+    const Start starts[] = {
+        {false, false, MODE_STOPPED, 0},
+        {false, true, MODE_STOPPED, MODE_STOPPED},
+        {true, false, MODE_SINGLE, 0},
+        {true, true, MODE_STOPPED, MODE_STOPPED},
+    };
+    RunMath(2, 0, false, [&](CVelkaroDlg&, CMathDialog& w) {
+        for (const Start& s : starts)
+        {
+            SCOPED_TRACE(std::to_string(s.trigger) + std::to_string(s.stopped));
+            WithData([&](OscData& d) {
+                d.read_state = 1;
+                d.mode &= ~(MODE_STOPPED | MODE_SINGLE);
+                d.mode |= s.stopped ? MODE_STOPPED : 0;
+                d.osc_cr = s.trigger ? (d.osc_cr | OSC_CR_TRIGGER_ON) : (d.osc_cr & ~OSC_CR_TRIGGER_ON);
+            });
+            Click(w, CMathDialog::IDC_BUFFER_FFT);
+            std::uint32_t mode = 0;
+            WithData([&](OscData& d) {
+                mode = d.mode & (MODE_STOPPED | MODE_SINGLE);
+                d.read_state = 3;
+            });
+            EXPECT_EQ(mode, s.waitingMode);
+            ASSERT_TRUE(uitest::FireTimer(&w, CMathDialog::kBufferFftTimer));
+            WithData([&](OscData& d) { mode = d.mode & (MODE_STOPPED | MODE_SINGLE); });
+            EXPECT_EQ(mode, s.doneMode);
+        }
+    });
+}

@@ -84,6 +84,15 @@ TEST_F(MathWindowTest, ControlsTheMathTraceAndTheMainWindowsScale)
         WithData([&](OscData& data) { after = data.y_offset[2]; });
         EXPECT_EQ(after, 0);
 
+        // The math trace's tips, on this window's own tooltip.
+        const std::pair<int, const char*> tips[] = {
+            {CMathDialog::IDC_MATH_OFFSET, "Значение смещения по напряжению канала математики\r\nотносительно середины"},
+            {CMathDialog::IDC_MATH_OFFSET_SPIN, "Изменение смещения по напряжению канала математики\r\nотносительно середины"},
+            {CMathDialog::IDC_MATH_ZERO, "Возвращение смещения канала математики в нуль"},
+        };
+        for (const auto& [id, tip] : tips)
+            EXPECT_NE(w.GetToolTip().GetToolText(w.GetDlgItem(id)->GetSafeHwnd()).find(tip), std::string::npos) << id;
+
         std::filesystem::create_directories(uitest::OutputPath("tools_math"));
         EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("tools_math/math_window.png")));
     });
