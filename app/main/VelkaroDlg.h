@@ -152,7 +152,7 @@ public:
     void SwitchDataVersion(int version, int hwVersion);
 
     // The math window's operation (0 none, 1 A+B, 2 A-B, 3 B-A); none until that window exists.
-    int GetMathOperation() const { return 0; }
+    int GetMathOperation() const;
 
     // Chart steps of the tick (public for the tool windows that drive the chart).
     void SetMathSeriesNames(int operation);
@@ -172,6 +172,7 @@ public:
     static constexpr UINT kSettingsButtonId = 1059;
     static constexpr UINT kServiceButtonId = 1061;
     static constexpr UINT kLogicGeneratorButtonId = 1036;
+    static constexpr UINT kMathButtonId = 1062;
     static constexpr UINT kSaveButtonId = 1063;
     // The save dialog, installed by the program like the tool windows: it runs modally over
     // `main` with the stored format and returns the format to store.
@@ -279,6 +280,7 @@ private:
     afx_msg void OnMarkerClicked();
     afx_msg void OnSettingsClicked();
     afx_msg void OnServiceClicked();
+    afx_msg void OnMathClicked();
     afx_msg void OnSaveClicked();
     // Shows a hidden tool window or hides a shown one, and tells it; an empty slot does nothing.
     void ToggleToolWindow(CToolDialogList::Slot slot);

@@ -108,6 +108,7 @@ BEGIN_MESSAGE_MAP(CVelkaroDlg, CDialog)
     ON_BN_CLICKED(CVelkaroDlg::kMarkerButtonId, &CVelkaroDlg::OnMarkerClicked)
     ON_BN_CLICKED(CVelkaroDlg::kSettingsButtonId, &CVelkaroDlg::OnSettingsClicked)
     ON_BN_CLICKED(CVelkaroDlg::kServiceButtonId, &CVelkaroDlg::OnServiceClicked)
+    ON_BN_CLICKED(CVelkaroDlg::kMathButtonId, &CVelkaroDlg::OnMathClicked)
     ON_BN_CLICKED(CVelkaroDlg::kSaveButtonId, &CVelkaroDlg::OnSaveClicked)
     // ---- end of tool-window buttons ----
 END_MESSAGE_MAP()

@@ -4,6 +4,7 @@
 // through CToolDialog, the marker calls and the runner the program installs.
 
 #include "app/main/MarkerWindowLink.h"
+#include "app/main/MathWindowLink.h"
 #include "app/main/VelkaroDlg.h"
 
 #include "app/tooldialog/ToolDialog.h"
@@ -26,6 +27,13 @@ void CVelkaroDlg::SetSaveDialogRunner(SaveDialogRunner runner)
 MarkerWindowLink* CVelkaroDlg::GetMarkerLink() const
 {
     return dynamic_cast<MarkerWindowLink*>(GetToolDialog(CToolDialogList::MARKER));
+}
+
+int CVelkaroDlg::GetMathOperation() const
+{
+    const auto* math = dynamic_cast<const MathWindowLink*>(GetToolDialog(CToolDialogList::MATH));
+    const int op = math != nullptr ? math->GetMathOperation() : 0;
+    return op >= 0 && op <= 3 ? op : 0;
 }
 
 void CVelkaroDlg::ToggleToolWindow(CToolDialogList::Slot slot)
@@ -62,6 +70,12 @@ void CVelkaroDlg::OnServiceClicked()
 {
     if (FromOwnControl())
         ToggleToolWindow(CToolDialogList::SERVICE);
+}
+
+void CVelkaroDlg::OnMathClicked()
+{
+    if (FromOwnControl())
+        ToggleToolWindow(CToolDialogList::MATH);
 }
 
 void CVelkaroDlg::OnSaveClicked()

@@ -2,6 +2,7 @@
 
 #include "app/main/VelkaroDlg.h"
 #include "tools/markers/MarkerDialog.h"
+#include "tools/math/MathDialog.h"
 #include "tools/measure/MeasureDialog.h"
 #include "tools/save/DialogSave.h"
 
@@ -14,6 +15,8 @@ void InstallToolWindows()
             return std::make_unique<CMeasureDialog>(&main);
         case CToolDialogList::MARKER:
             return std::make_unique<CMarkerDialog>(&main);
+        case CToolDialogList::MATH:
+            return std::make_unique<CMathDialog>(&main);
         default:
             // Slots whose windows the program does not have yet stay empty; the main window
             // leaves their buttons without effect.

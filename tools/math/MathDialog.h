@@ -11,6 +11,7 @@
 // the filtered capture on the screen. Every access to the data model is under DataLock, and
 // the lock is released before any message box.
 
+#include "app/main/MathWindowLink.h"
 #include "app/tooldialog/ToolDialog.h"
 #include "tools/fft/CDialogFFT.h"
 #include "tools/fir/FIR.h"
@@ -29,7 +30,7 @@
 
 class OscData;
 
-class CMathDialog : public CToolDialog {
+class CMathDialog : public CToolDialog, public MathWindowLink {
 public:
     enum { IDD = 144 };
     enum : int {
@@ -63,7 +64,7 @@ public:
     void Reset() override;
 
     // The math trace the main window draws: 0 none, 1 A+B, 2 A-B, 3 B-A.
-    int GetMathOperation() const { return math_op; }
+    int GetMathOperation() const override { return math_op; }
     // The spectrum window (null until a spectrum was shown) and the last designed filter.
     CDialogFFT* GetSpectrumWindow() const { return fft_.get(); }
     FIR* GetFilter() const { return filter_.get(); }

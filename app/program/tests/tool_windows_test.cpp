@@ -339,3 +339,36 @@ TEST_F(ToolWindowsTest, SaveButtonHandsTheFormatToTheDialogAndBack)
 }
 
 }  // namespace
+
+// "Математика" opens the math window, and the operation chosen there is the trace the main
+// window computes and names at its next tick.
+TEST_F(ToolWindowsTest, MathWindowChoosesTheMainWindowsMathTrace)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        auto* math = d.GetToolDialog(CToolDialogList::MATH);
+        ASSERT_NE(math, nullptr);
+        EXPECT_FALSE(math->IsWindowVisible());
+        uitest::Click(d.GetDlgItem(CVelkaroDlg::kMathButtonId));
+        ASSERT_TRUE(math->IsWindowVisible());
+
+        uitest::Click(d.GetDlgItem(1013));  // channel B on
+        WithData([](OscData& data) { ASSERT_NE(data.osc_cr & OSC_CR_CH_B_ON, 0u); });
+        uitest::SelectComboItem(math->GetDlgItem(1089), 2);  // A-B
+        EXPECT_EQ(d.GetMathOperation(), 2);
+        Tick(d);
+        EXPECT_EQ(d.GetLineSerie(2, 0)->GetName(), "Канал A-B");
+        const ScreenSnapshot& s = d.GetSnapshot();
+        ASSERT_TRUE(s.enabled[2]);
+        for (int k = 0; k < 300; ++k)
+            ASSERT_EQ(s.points[2][k], (s.points[0][k] - s.zero[0]) - (s.points[1][k] - s.zero[1])) << k;
+
+        // Back to no operation: the trace goes at the next tick.
+        uitest::SelectComboItem(math->GetDlgItem(1089), 0);
+        Tick(d);
+        EXPECT_EQ(d.GetMathOperation(), 0);
+        EXPECT_FALSE(d.GetSnapshot().enabled[2]);
+
+        uitest::Click(d.GetDlgItem(CVelkaroDlg::kMathButtonId));
+        EXPECT_FALSE(math->IsWindowVisible());
+    });
+}
