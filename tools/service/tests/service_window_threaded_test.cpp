@@ -63,6 +63,8 @@ TEST_F(ServiceWindowTest, SaveLogProposesTheTimeAndWritesTheListWithCrLf)
     ManualClock clock;
     clock.SetLocalTime(SYSTEMTIME{2026, 12, 2, 8, 9, 5, 12, 0});
     const std::string path = Folder() + "/saved.txt";
+    // An existing file would bring the replace question up first.
+    std::filesystem::remove(path);
     const std::vector<std::string> lines = {"09:05:01.000: Подключение к Demo", "09:05:01.020: T 5: FF 01 00 15 5B",
                                             "09:05:01.040: Версия 2.1"};
     RunHost([&](ToolHostWindow& d) {
