@@ -3,6 +3,11 @@
 #include "packetview/LogList.h"
 
 #include "core/log/EventLog.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/ui/PaintDC.h"
+#include "platform/ui/Controls.h"
+
+#include <algorithm>
 
 #include <utility>
 
@@ -40,4 +45,30 @@ std::optional<LoggedFrame> LogList::DecodeLine(int index) const
     if (index < 0 || static_cast<std::size_t>(index) >= lines_.size())
         return std::nullopt;
     return DecodeLoggedFrame(lines_[static_cast<std::size_t>(index)]);
+}
+
+void ShowLogUpdate(CListBox& list, const LogList::Update& update)
+{
+    if (list.m_hWnd == nullptr || !update.changed)
+        return;
+    CClientDC dc(&list);
+    CFont* font = list.GetFont();
+    CFont* old = font != nullptr ? dc.SelectObject(font) : nullptr;
+    TEXTMETRIC tm{};
+    dc.GetTextMetrics(&tm);
+    int extent = list.GetHorizontalExtent();
+    const int startExtent = extent;
+    for (const std::string& line : update.appended)
+    {
+        list.AddString(line.c_str());
+        extent = std::max(extent, static_cast<int>(dc.GetTextExtent(line).cx) + tm.tmAveCharWidth);
+    }
+    if (old != nullptr)
+        dc.SelectObject(old);
+    if (extent > startExtent)
+        list.SetHorizontalExtent(extent);
+
+    for (std::size_t i = 0; i < update.removedFromFront; ++i)
+        list.DeleteString(0);
+    list.SetCurSel(update.selected);
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+class CListBox;
+
 class LogList {
 public:
     static constexpr std::size_t kMaxNewLinesPerTick = 500;
@@ -46,3 +48,7 @@ private:
     int selected_ = -1;
     std::uint64_t seenTotal_ = 0;
 };
+
+// Mirrors one tick's change into a list box; long lines widen its scrolling extent so that they
+// can be read to their end.
+void ShowLogUpdate(CListBox& list, const LogList::Update& update);

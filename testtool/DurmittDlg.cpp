@@ -104,31 +104,7 @@ void CDurmittDlg::UpdateLogList()
 {
     if (logList_.m_hWnd == nullptr)
         return;
-    LogList::Update update = lines_.Tick();
-    if (!update.changed)
-        return;
-
-    // Long lines widen the list's scrolling extent so that they can be read to their end.
-    CClientDC dc(&logList_);
-    CFont* font = logList_.GetFont();
-    CFont* old = font != nullptr ? dc.SelectObject(font) : nullptr;
-    TEXTMETRIC tm{};
-    dc.GetTextMetrics(&tm);
-    int extent = logList_.GetHorizontalExtent();
-    const int startExtent = extent;
-    for (const std::string& line : update.appended)
-    {
-        logList_.AddString(line.c_str());
-        extent = std::max(extent, static_cast<int>(dc.GetTextExtent(line).cx) + tm.tmAveCharWidth);
-    }
-    if (old != nullptr)
-        dc.SelectObject(old);
-    if (extent > startExtent)
-        logList_.SetHorizontalExtent(extent);
-
-    for (std::size_t i = 0; i < update.removedFromFront; ++i)
-        logList_.DeleteString(0);
-    logList_.SetCurSel(update.selected);
+    ShowLogUpdate(logList_, lines_.Tick());
 }
 
 void CDurmittDlg::OnLogDblClk()

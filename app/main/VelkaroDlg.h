@@ -173,6 +173,8 @@ public:
     static constexpr UINT kServiceButtonId = 1061;
     static constexpr UINT kLogicGeneratorButtonId = 1036;
     static constexpr UINT kMathButtonId = 1062;
+    // The service window's log list, which mirrors the event log.
+    static constexpr UINT kServiceLogId = 1004;
     static constexpr UINT kSaveButtonId = 1063;
     // The save dialog, installed by the program like the tool windows: it runs modally over
     // `main` with the stored format and returns the format to store.

@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr UINT kServiceDacId[2] = {1071, 1072};  // the service window's DAC edits
+
 constexpr UINT kEdgeId = 1046;
 constexpr UINT kChannelOnId[2] = {1012, 1013};
 constexpr UINT kOffsetTextId[2] = {1019, 1021};
@@ -157,6 +159,13 @@ void CVelkaroDlg::UpdateControls()
 
     UpdateEdgeButton();
     level_countdown = kMarkerShowTicks;
+
+    // The service window shows the instrument's offset DAC bytes, to be edited and loaded back.
+    if (service_window != nullptr && service_window->GetSafeHwnd() != nullptr)
+    {
+        service_window->SetDlgItemInt(kServiceDacId[0], d->offset_dac[0], FALSE);
+        service_window->SetDlgItemInt(kServiceDacId[1], d->offset_dac[1], FALSE);
+    }
 
     UpdateLevelTexts(*d);
 

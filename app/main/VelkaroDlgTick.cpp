@@ -4,6 +4,7 @@
 #include "app/main/RecorderPlayback.h"
 #include "app/main/StatusText.h"
 #include "app/main/VelkaroDlg.h"
+#include "app/tooldialog/ToolDialog.h"
 
 #include "core/link/DeviceLink.h"
 #include "core/log/EventLog.h"
@@ -105,8 +106,11 @@ void CVelkaroDlg::Tick()
 
 void CVelkaroDlg::UpdateLogList()
 {
-    // The service window mirrors these lines into its list once it exists.
-    log_lines_.Tick();
+    // The lines are kept whether or not a service window shows them.
+    const LogList::Update update = log_lines_.Tick();
+    if (service_window != nullptr && service_window->GetSafeHwnd() != nullptr)
+        if (auto* list = static_cast<CListBox*>(service_window->GetDlgItem(kServiceLogId)))
+            ShowLogUpdate(*list, update);
 }
 
 void CVelkaroDlg::QueueMessage(const std::string& text)

@@ -2,6 +2,7 @@
 
 #include "app/main/OnChange.h"
 #include "app/main/VelkaroDlg.h"
+#include "app/tooldialog/ToolDialog.h"
 
 #include "widgets/chart/ChartBiLineSerie.h"
 #include "widgets/chart/ChartCrossHairCursor.h"
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr UINT kStopId = 1047;
+constexpr UINT kPeakDetectId = 1011;  // the settings window's capture-form button
 constexpr UINT kTimebaseGroupId = 1084;
 constexpr UINT kChannelOnId[2] = {1012, 1013};
 constexpr COLORREF kCrossColour = 0x808080;
@@ -90,6 +92,10 @@ void Apply(CVelkaroDlg& w, ModeStop*, bool stopped)
 {
     if (auto* stop = static_cast<CButton*>(w.GetDlgItem(kStopId)))
         stop->SetIcon(w.ImageIcon(stopped ? 137 : 136));
+    // The capture form can change only while the acquisition runs.
+    if (CToolDialog* settings = w.GetToolDialog(CToolDialogList::PROPERTIES); settings != nullptr && settings->GetSafeHwnd() != nullptr)
+        if (CWnd* mode = settings->GetDlgItem(kPeakDetectId))
+            mode->EnableWindow(stopped ? FALSE : TRUE);
 }
 
 void Apply(CVelkaroDlg& w, ModeSingle*, bool single) { w.ShowSingleButton(single); }

@@ -4,6 +4,8 @@
 #include "tools/markers/MarkerDialog.h"
 #include "tools/math/MathDialog.h"
 #include "tools/measure/MeasureDialog.h"
+#include "tools/properties/PropertiesDialog.h"
+#include "tools/service/ServiceDialog.h"
 #include "tools/save/DialogSave.h"
 
 void InstallToolWindows()
@@ -15,6 +17,10 @@ void InstallToolWindows()
             return std::make_unique<CMeasureDialog>(&main);
         case CToolDialogList::MARKER:
             return std::make_unique<CMarkerDialog>(&main);
+        case CToolDialogList::PROPERTIES:
+            return std::make_unique<CPropertiesDialog>(&main);
+        case CToolDialogList::SERVICE:
+            return std::make_unique<CServiceDialog>(&main);
         case CToolDialogList::MATH:
             return std::make_unique<CMathDialog>(&main);
         default:

@@ -7,6 +7,7 @@
 #include "platform/gdi/DC.h"
 #include "platform/kernel/Sync.h"
 #include "platform/ui/DataExchange.h"
+#include "tools/calibration/DialogCalibrate.h"
 #include "tools/properties/ShortenedPath.h"
 
 namespace {
@@ -16,6 +17,16 @@ constexpr const char* RADIX_NAMES[] = {"HEX", "DEC", "BIN"};
 constexpr int RADIX_COUNT = static_cast<int>(std::size(RADIX_NAMES));
 
 }  // namespace
+
+BEGIN_MESSAGE_MAP(CPropertiesDialog, CToolDialog)
+    ON_BN_CLICKED(CPropertiesDialog::IDC_CALIBRATE, &CPropertiesDialog::OnCalibrate)
+END_MESSAGE_MAP()
+
+void CPropertiesDialog::OnCalibrate()
+{
+    if (main_ != nullptr)
+        OnCalibrateClicked(*main_);
+}
 
 CPropertiesDialog::CPropertiesDialog(CVelkaroDlg* parent)
     : CToolDialog(IDD, parent, Forwarding::Commands), main_(parent)

@@ -51,11 +51,18 @@ public:
     {
         archive & boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
     }
+    VELKARO_TOOL_RECORD()
 
     // Bound by the data exchange; the main window's handlers work them.
     CButton m_mode;           // "Mode": the peak detector
     CComboBox m_max_buffer;   // maximum buffer size
     CComboBox m_out_freq;     // output frequency
+
+protected:
+    // "Калибровка": the main window does not know the calibration dialog, which is built on
+    // top of it, so the window runs it itself once the main window has seen the command.
+    afx_msg void OnCalibrate();
+    DECLARE_MESSAGE_MAP()
 
 private:
     void ShowFileName(UINT id, const std::string& path);

@@ -23,6 +23,8 @@ constexpr const char* LOG_FILTER = "Тектовый файл (*.txt)|*.txt|Вс
 
 BEGIN_MESSAGE_MAP(CServiceDialog, CToolDialog)
     ON_BN_CLICKED(CServiceDialog::IDC_SAVE_LOG, &CServiceDialog::OnSaveLog)
+    // The DAC "Загрузить" runs here after the main window has seen the command.
+    ON_BN_CLICKED(CServiceDialog::IDC_LOAD_DAC, &CServiceDialog::OnLoadDac)
     ON_LBN_DBLCLK(CServiceDialog::IDC_LOG, &CServiceDialog::OnLogDoubleClick)
     ON_WM_WINDOWPOSCHANGING()
 END_MESSAGE_MAP()

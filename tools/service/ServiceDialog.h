@@ -47,11 +47,13 @@ public:
     {
         archive & boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
     }
+    VELKARO_TOOL_RECORD()
 
     CListBox m_log;  // the event-log lines, filled by the main window
 
 protected:
     afx_msg void OnSaveLog();
+    afx_msg void OnLoadDac() { LoadOffsetDac(); }
     afx_msg void OnLogDoubleClick();
     afx_msg void OnWindowPosChanging(WINDOWPOS* pos);
     DECLARE_MESSAGE_MAP()

@@ -1,14 +1,6 @@
 #include "tools/calibration/testing/ToolWindowsFixture.h"
 
-#include "tools/calibration/DialogCalibrate.h"
-
 #include <memory>
-
-BEGIN_MESSAGE_MAP(ToolHostWindow, CVelkaroDlg)
-    ON_BN_CLICKED(CPropertiesDialog::IDC_CALIBRATE, &ToolHostWindow::OnCalibrate)
-    ON_BN_CLICKED(CServiceDialog::IDC_LOAD_DAC, &ToolHostWindow::OnLoadOffsetDac)
-    ON_CBN_SELCHANGE(CPropertiesDialog::IDC_RADIX, &ToolHostWindow::OnRadixChange)
-END_MESSAGE_MAP()
 
 CPropertiesDialog& ToolHostWindow::Properties() const
 {
@@ -18,21 +10,6 @@ CPropertiesDialog& ToolHostWindow::Properties() const
 CServiceDialog& ToolHostWindow::Service() const
 {
     return *static_cast<CServiceDialog*>(GetToolDialog(CToolDialogList::SERVICE));
-}
-
-void ToolHostWindow::OnCalibrate()
-{
-    OnCalibrateClicked(*this);
-}
-
-void ToolHostWindow::OnLoadOffsetDac()
-{
-    Service().LoadOffsetDac();
-}
-
-void ToolHostWindow::OnRadixChange()
-{
-    Properties().ReadControls();
 }
 
 void ToolWindowsTest::SetUp()

@@ -1,8 +1,6 @@
 #pragma once
-// The main window as the program runs it with the settings and service windows: each in its
-// slot, and the three handlers of their controls that the main window's map holds
-// ("Калибровка", the DAC "Загрузить", the number-base list). Tests drive the windows through
-// it as a user does.
+// The main window as the program runs it with the settings and service windows, each in its
+// slot. Tests drive the windows through it as a user does.
 
 #include "app/main/testing/MainWindowFixture.h"
 #include "tools/properties/PropertiesDialog.h"
@@ -14,12 +12,6 @@ class ToolHostWindow : public CVelkaroDlg {
 public:
     CPropertiesDialog& Properties() const;
     CServiceDialog& Service() const;
-
-protected:
-    afx_msg void OnCalibrate();
-    afx_msg void OnLoadOffsetDac();
-    afx_msg void OnRadixChange();
-    DECLARE_MESSAGE_MAP()
 };
 
 class ToolWindowsTest : public MainWindowTest {

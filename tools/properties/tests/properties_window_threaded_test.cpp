@@ -32,6 +32,9 @@ TEST_F(PropertiesWindowTest, ReadoutsFollowTheModelWhileShown)
     RunHost([&](ToolHostWindow& d) {
         CPropertiesDialog& p = d.Properties();
         ASSERT_FALSE(p.IsWindowVisible());
+        // The first tick brings every control in line with the model (the time base among
+        // them); the read-outs are checked against a settled window.
+        Tick(d);
         WithData([](OscData& data) {
             data.x_skip = 1;
             data.x_zoom_in = 1;
