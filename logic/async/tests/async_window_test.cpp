@@ -7,6 +7,7 @@
 #include "app/main/testing/MainWindowFixture.h"
 #include "core/data/OscData.h"
 #include "support/UartCapture.h"
+#include "tools/markers/MarkerDialog.h"
 
 #include <boost/archive/archive_exception.hpp>
 #include <boost/archive/xml_iarchive.hpp>
@@ -75,6 +76,7 @@ protected:
     {
         const std::string dir = uitest::OutputPath("logic_async");
         std::filesystem::create_directories(dir);
+        uitest::ProcessEvents();
         EXPECT_TRUE(uitest::RenderToPng(&w, dir + "/" + name + ".png"));
     }
 };
@@ -294,20 +296,53 @@ TEST_F(AsyncWindowTest, RunningCaptureIsStoppedOrSingleShotAndClosingResumesOnly
 
 TEST_F(AsyncWindowTest, MarkerRangeLimitsDecoding)
 {
+    CVelkaroDlg::SetToolWindowFactory([](CToolDialogList::Slot slot, CVelkaroDlg& main) -> std::unique_ptr<CToolDialog> {
+        if (slot != CToolDialogList::MARKER)
+            return nullptr;
+        return std::make_unique<CMarkerDialog>(&main);
+    });
     RunWindow([&](CVelkaroDlg& d) {
         UseVariant4();
         PutCapture();
-        // Without a marker window the markers flag has nothing to limit by: the whole memory.
-        ASSERT_EQ(d.GetToolDialog(CToolDialogList::MARKER), nullptr);
+        auto* markers = dynamic_cast<CMarkerDialog*>(d.GetToolDialog(CToolDialogList::MARKER));
+        ASSERT_NE(markers, nullptr);
         CAsyncAnalyzer a;
         a.ShowWindow(SW_SHOW);
         a.OnShowTool(true);
         SelectNet(a, 0, kNetB0);
         a.ConditionPage().SetValues(0, 1);
+
+        struct Case {
+            double m0, m1;
+            int x_offset;
+            std::vector<std::uint32_t> starts;
+        };
+        // B0: 'O' from sample 100, 'K' from 200 (stop middle 295). Markers in either order;
+        // markers beyond the memory are its last sample: nothing left to decode.
+        const Case cases[] = {
+            {95, 299, 0, {100, 200}},
+            {299, 195, 0, {200}},
+            {150, 254, 45, {200}},
+            {0, 299, 100000, {}},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(c.m0) + ".." + std::to_string(c.m1));
+            markers->v_marker_x = {c.m0, c.m1};
+            WithData([&](OscData& data) { data.x_offset = c.x_offset; });
+            Process(a);
+            std::vector<std::uint32_t> starts;
+            for (const AsyncPacket& p : a.Packets(0))
+                for (const AsyncFrame& f : p)
+                    starts.push_back(f.first_sample);
+            EXPECT_EQ(starts, c.starts);
+        }
+        // The whole buffer again when the radio says so.
+        a.ConditionPage().SetValues(0, 0);
         Process(a);
         ASSERT_EQ(a.Packets(0).size(), 1u);
         EXPECT_EQ(a.Packets(0)[0].size(), 2u);
     });
+    CVelkaroDlg::SetToolWindowFactory({});
 }
 
 TEST_F(AsyncWindowTest, SettingsRoundTrip)
