@@ -36,7 +36,7 @@ class OscData;
 
 class CAsyncAnalyzer : public CToolDialog {
 public:
-    enum { IDD = 180 };
+    enum { IDD = 190 };
     static constexpr int kProcessId = 1110;
     static constexpr int kTabId = 1119;
     static constexpr UINT_PTR kWaitTimerId = 1;

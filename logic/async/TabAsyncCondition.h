@@ -9,7 +9,7 @@
 
 class CTabAsyncCondition : public CTabPageSSL {
 public:
-    enum { IDD = 181 };
+    enum { IDD = 191 };
     static constexpr int kEditId = 1126;
     static constexpr int kSpinId = 1144;
     static constexpr int kWholeId = 1145;

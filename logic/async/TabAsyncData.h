@@ -16,7 +16,7 @@
 
 class CTabAsyncData : public CTabPageSSL {
 public:
-    enum { IDD = 182 };
+    enum { IDD = 192 };
     static constexpr int kRows = 4;
     static constexpr int kCountId = 1131;
     static constexpr int kNetId = 1122;     // + row

@@ -8,7 +8,7 @@
 
 class CTabAsyncDisplay : public CTabPageSSL {
 public:
-    enum { IDD = 183 };
+    enum { IDD = 193 };
     static constexpr int kComboId = 1129;
     enum Mode { NONE = 0, START_STOP = 1, BOUNDS = 2, BOUNDS_AND_VALUE = 3 };
 

@@ -9,7 +9,7 @@
 
 class CTabAsyncResults : public CTabPageSSL {
 public:
-    enum { IDD = 184 };
+    enum { IDD = 194 };
     static constexpr int kEditId = 1126;
 
     CTabAsyncResults() = default;
