@@ -1,0 +1,43 @@
+#pragma once
+// Hand-built captures of start/stop serial traffic for the decoder's tests: one line level per
+// sample, with frames of any format, broken frames and glitches, turned into plain or two-word
+// sample memory.
+
+#include <cstdint>
+#include <vector>
+
+struct UartFormat {
+    int bits = 8;
+    int parity = 0;   // none, odd, even, mark, space
+    bool msb = false;
+    int samples_per_bit = 10;
+};
+
+class UartCapture {
+public:
+    explicit UartCapture(const UartFormat& format) : format_(format) {}
+
+    void Idle(int samples) { levels_.insert(levels_.end(), static_cast<std::size_t>(samples), 1); }
+    void Low(int samples) { levels_.insert(levels_.end(), static_cast<std::size_t>(samples), 0); }
+    // One frame; returns its start sample. `flipParity` sends the wrong parity bit, `stopLow`
+    // a broken stop bit.
+    std::uint32_t Frame(unsigned value, bool flipParity = false, bool stopLow = false);
+
+    std::size_t Size() const { return levels_.size(); }
+    const std::vector<std::uint8_t>& Levels() const { return levels_; }
+    std::vector<std::uint8_t>& Levels() { return levels_; }
+
+    // The line as bit `line` of each word; the other lines carry a busy pattern that must not
+    // disturb the decoder.
+    std::vector<std::int32_t> Plain(int line) const;
+    // Two words per sample: each transition's sample is mixed (the first word still has the old
+    // level), as the peak detector sees a line that changed within the sample.
+    std::vector<std::int32_t> TwoWord(int line) const;
+
+private:
+    UartFormat format_;
+    std::vector<std::uint8_t> levels_;
+};
+
+// Both lines into one memory: a's on line la, b's on line lb (plain words).
+std::vector<std::int32_t> Merge(const std::vector<std::int32_t>& a, int la, const std::vector<std::int32_t>& b, int lb);
