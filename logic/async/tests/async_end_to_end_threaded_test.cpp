@@ -58,6 +58,13 @@ protected:
         RunWindow([&](CVelkaroDlg& d) {
             Connect(d);
             ASSERT_TRUE(WaitUntil(&MainWindowTest::Linked));
+            // The instrument's variant first, and the window's check of it: that check brings
+            // the window's settings back onto the new model and would undo a capture set before.
+            ASSERT_TRUE(WaitUntil([] {
+                CSingleLock lock(&DataLock, TRUE);
+                const OscData* data = GetOscData();
+                return data->GetVersion() == 4 && (data->status & STATUS_LIMITS_APPLIED) == 0;
+            }));
             StartLogicCapture(minMax);
             const int before = Cycles();
             ASSERT_TRUE(WaitUntil([&] { return Cycles() > before + 1; }));
