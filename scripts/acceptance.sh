@@ -426,6 +426,69 @@ shot "velkaro-restarted"
 exit_velkaro "$run/velkaro.log"
 again=$(settings_of "$run/velkaro_cfg.xml")
 [ "$again" = "$stored" ] || fail "after the restart the file holds \"$again\", before it \"$stored\""
+# The tool windows by their buttons, then the screen as PNG and the buffer as CSV through
+# "Сохранить". Places: "Измерения" 1052 at 622,275, "Маркеры" 1053 at 685,275 and "Сохранить"
+# 1063 at 622,315, 60x16 each; in the save dialog (template 145, 214 x 104 units) "Буфер" at
+# 14,31, "Растровое изображение" at 100,15, "Таблица CSV" at 100,45, "Сохранить" at 101,83 52x14.
+say "Velkaro --demo: tool windows and saving"
+tools="$out/velkaro-tools"
+save_w=214 save_h=104
+start_velkaro "$tools" "start for the tool windows"
+connect_velkaro "connect for the tool windows"
+click_at $(vpoint 652 283)
+wait_window "Измерения" "the button \"Измерения\"" >/dev/null
+sleep 1
+shot "velkaro-measure-window"
+click_at $(vpoint 715 283)
+wait_window "Маркеры" "the button \"Маркеры\"" >/dev/null
+sleep 0.5
+shot "velkaro-marker-window"
+
+spoint() { dlu_point "$save" $save_w $save_h "$1" "$2"; }
+# The save dialog's file dialog: the name typed over the proposed one, then Enter.
+save_as() {  # path, what
+  local dialog
+  click_at $(spoint 127 90)
+  dialog=$(wait_window "Save As" "$2: the file dialog")
+  sleep 0.3
+  xdotool windowfocus --sync "$dialog" key ctrl+a type --delay 20 "$1"
+  xdotool key Return
+  wait_window_gone "Опции сохранения" "$2: the save dialog closing"
+  [ -s "$1" ] || fail "$2: no file $1"
+}
+
+png="$tools/screen.png"
+csv="$tools/buffer.csv"
+rm -f "$png" "$csv"
+click_at $(vpoint 652 323)
+save=$(wait_window "Опции сохранения" "the button \"Сохранить\"")
+sleep 0.3
+click_at $(spoint 106 20)   # "Растровое изображение"
+shot "velkaro-save-screen"
+save_as "$png" "the screen as PNG"
+[ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is no PNG"
+
+click_at $(vpoint 652 323)
+save=$(wait_window "Опции сохранения" "the button \"Сохранить\" again")
+sleep 0.3
+click_at $(spoint 106 50)   # "Таблица CSV"
+sleep 0.3
+# "Буфер" takes the click once the held capture is read out; the image choice then greys.
+image_part() { read -r sx sy _ _ <<<"$(geometry "$save")"; read -r ix iy <<<"$(spoint 100 15)"; echo "$((ix - sx)) $((iy - sy)) 60 12"; }
+before=$(region_sum "$save" $(image_part))
+deadline=$((SECONDS + step_timeout))
+until [ "$(region_sum "$save" $(image_part))" != "$before" ]; do
+  [ $SECONDS -lt $deadline ] || fail "\"Буфер\" never took the click"
+  click_at $(spoint 20 36)
+  sleep 0.5
+done
+shot "velkaro-save-buffer"
+save_as "$csv" "the buffer as CSV"
+[ "$(wc -l <"$csv")" -gt 301 ] || fail "$csv holds no more than a screen"
+say "saved $(stat -c %s "$png") bytes of PNG, $(wc -l <"$csv") lines of CSV"
+sleep 0.5
+shot "velkaro-after-saving"
+exit_velkaro "$tools/velkaro.log"
 say "Velkaro: passed"
 
 say "screenshots in ${out#"$root"/}"

@@ -46,6 +46,7 @@ class CChartSerie;
 class COscDispatch;
 class CToolDialog;
 class DeviceLink;
+class MarkerWindowLink;
 
 class CVelkaroDlg : public CDialog, public SettingsWindow {
 public:
@@ -165,6 +166,21 @@ public:
     const CToolDialogList& GetToolDialogs() const { return tool_list_; }
     CToolDialog* GetToolDialog(CToolDialogList::Slot slot) const { return tool_list_.Get(slot); }
 
+    // ---- Tool-window buttons and the save command (VelkaroDlgToolWindows.cpp) ----
+    static constexpr UINT kMeasureButtonId = 1052;
+    static constexpr UINT kMarkerButtonId = 1053;
+    static constexpr UINT kSettingsButtonId = 1059;
+    static constexpr UINT kServiceButtonId = 1061;
+    static constexpr UINT kLogicGeneratorButtonId = 1036;
+    static constexpr UINT kSaveButtonId = 1063;
+    // The save dialog, installed by the program like the tool windows: it runs modally over
+    // `main` with the stored format and returns the format to store.
+    using SaveDialogRunner = std::function<int(CVelkaroDlg& main, int saveType)>;
+    static void SetSaveDialogRunner(SaveDialogRunner runner);
+    // The window in the marker slot when it offers the marker calls, else null.
+    MarkerWindowLink* GetMarkerLink() const;
+    // ---- end of tool-window buttons ----
+
     // The tooltip of the main window's controls (the channel buttons register theirs with it).
     CPPToolTip& GetToolTip() { return tooltip_; }
 
@@ -259,6 +275,13 @@ private:
     afx_msg void OnLoadRecorderClicked();
     afx_msg void OnHotkeysClicked();
     afx_msg void OnDebugClicked();
+    afx_msg void OnMeasureClicked();
+    afx_msg void OnMarkerClicked();
+    afx_msg void OnSettingsClicked();
+    afx_msg void OnServiceClicked();
+    afx_msg void OnSaveClicked();
+    // Shows a hidden tool window or hides a shown one, and tells it; an empty slot does nothing.
+    void ToggleToolWindow(CToolDialogList::Slot slot);
     // The command or notification being handled comes from a control of the window in `slot`.
     bool SentBy(CToolDialogList::Slot slot) const;
     CToolDialog* SenderTool(CToolDialogList::Slot slot) const;

@@ -1,5 +1,6 @@
 // The main chart: its set-up, and how one tick's snapshot becomes its series and markers.
 
+#include "app/main/MarkerWindowLink.h"
 #include "app/main/VelkaroDlg.h"
 
 #include "platform/gdi/GdiConstants.h"
@@ -107,7 +108,9 @@ void CVelkaroDlg::SetupChart()
 
     CreateSeries();
     CreateMarkers();
-    // The marker window attaches its markers here once it exists.
+    // The marker window's lines are made after the window's own, so they are drawn on top.
+    if (MarkerWindowLink* markers = GetMarkerLink())
+        markers->AttachToChart(&chart_);
 
     CChartLegend* legend = chart_.GetLegend();
     legend->DockLegend(CChartLegend::DockRight);

@@ -103,6 +103,13 @@ BEGIN_MESSAGE_MAP(CVelkaroDlg, CDialog)
     ON_WM_TIMER()
     ON_WM_SYSCOMMAND()
     ON_BN_CLICKED(CVelkaroDlg::kConnectId, &CVelkaroDlg::OnConnect)
+    // ---- tool-window buttons and the save command (VelkaroDlgToolWindows.cpp) ----
+    ON_BN_CLICKED(CVelkaroDlg::kMeasureButtonId, &CVelkaroDlg::OnMeasureClicked)
+    ON_BN_CLICKED(CVelkaroDlg::kMarkerButtonId, &CVelkaroDlg::OnMarkerClicked)
+    ON_BN_CLICKED(CVelkaroDlg::kSettingsButtonId, &CVelkaroDlg::OnSettingsClicked)
+    ON_BN_CLICKED(CVelkaroDlg::kServiceButtonId, &CVelkaroDlg::OnServiceClicked)
+    ON_BN_CLICKED(CVelkaroDlg::kSaveButtonId, &CVelkaroDlg::OnSaveClicked)
+    // ---- end of tool-window buttons ----
 END_MESSAGE_MAP()
 
 CVelkaroDlg::CVelkaroDlg(CWnd* parent) : CDialog(IDD, parent)
@@ -183,6 +190,11 @@ BOOL CVelkaroDlg::OnInitDialog()
         SetIcon(icon_, TRUE);
         SetIcon(icon_, FALSE);
     }
+
+    // The service and logic-generator buttons are not offered at start.
+    for (UINT id : {kServiceButtonId, kLogicGeneratorButtonId})
+        if (CWnd* button = GetDlgItem(id))
+            button->ShowWindow(SW_HIDE);
 
     supported_versions = {{1, 10}, {2, 1}, {3, 2}, {4, 0}, {5, 0}};
 

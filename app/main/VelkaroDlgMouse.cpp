@@ -6,6 +6,7 @@
 // its CCustomMouseListener. Plot-area events come before series events for the same press, so
 // a press on a series first starts a rectangle that the series press then cancels.
 
+#include "app/main/MarkerWindowLink.h"
 #include "app/main/SettingSteps.h"
 #include "app/main/VelkaroDlg.h"
 
@@ -66,13 +67,29 @@ bool CVelkaroDlg::ChartValues(int x, int y, double& vx, double& vy) const
     return true;
 }
 
-bool CVelkaroDlg::MarkerGrabbed() const { return false; }
+bool CVelkaroDlg::MarkerGrabbed() const
+{
+    const MarkerWindowLink* markers = GetMarkerLink();
+    return markers != nullptr && markers->IsMarkerGrabbed();
+}
 
-bool CVelkaroDlg::GrabMarker(double, double, CChartSerie*) { return false; }
+bool CVelkaroDlg::GrabMarker(double h, double t, CChartSerie* serie)
+{
+    MarkerWindowLink* markers = GetMarkerLink();
+    return markers != nullptr && markers->GrabMarker(h, t, serie);
+}
 
-bool CVelkaroDlg::DragMarker(double, double) { return false; }
+bool CVelkaroDlg::DragMarker(double h, double t)
+{
+    MarkerWindowLink* markers = GetMarkerLink();
+    return markers != nullptr && markers->DragMarker(h, t);
+}
 
-void CVelkaroDlg::ReleaseMarkers() {}
+void CVelkaroDlg::ReleaseMarkers()
+{
+    if (MarkerWindowLink* markers = GetMarkerLink())
+        markers->ReleaseMarkers();
+}
 
 void CVelkaroDlg::OnChartSerieButtonDown(CChartSerie* serie, int x, int y)
 {

@@ -1,5 +1,6 @@
 // The main window's 100 ms tick: everything the window shows is refreshed from here.
 
+#include "app/main/MarkerWindowLink.h"
 #include "app/main/RecorderPlayback.h"
 #include "app/main/StatusText.h"
 #include "app/main/VelkaroDlg.h"
@@ -97,6 +98,8 @@ void CVelkaroDlg::Tick()
             FillChannelSeries(c, newFrame);
     if (generation)
         AgeTrail();
+    if (MarkerWindowLink* markers = GetMarkerLink())
+        markers->UpdateVerticalMarkerReadouts(snapshot_);
     chart_.ResumeRedraw();
 }
 

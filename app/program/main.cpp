@@ -7,6 +7,7 @@
 // another.
 
 #include "app/main/VelkaroApp.h"
+#include "app/program/ToolWindows.h"
 #include "sim/SimComm.h"
 
 #include <cstdio>
@@ -50,5 +51,6 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    InstallToolWindows();
     return AfxWinMain(argc, argv);
 }

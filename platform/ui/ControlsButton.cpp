@@ -171,8 +171,9 @@ public:
     void SetText(Record& r, const std::string& text) override
     {
         r.text = text;
+        text_ = text;
         if (group_ != nullptr) group_->setTitle(WithoutMnemonics(ToQ(text)));
-        else if (button_ != nullptr) button_->setText(ToQ(text));
+        else if (button_ != nullptr) button_->setText(ImageOnly() ? QString() : ToQ(text));
     }
 
     std::string GetText(const Record& r) const override { return r.text; }
@@ -186,8 +187,13 @@ public:
         }
         button_->setIcon(image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image)));
         if (!image.isNull()) button_->setIconSize(image.size());
+        // An icon or bitmap button shows its image instead of its caption; the caption is
+        // still its window text, and comes back when the image is taken away.
+        button_->setText(ImageOnly() ? QString() : ToQ(text_));
     }
+    bool ImageOnly() const { return (style_ & (BS_ICON | BS_BITMAP)) != 0 && image_ != 0; }
     DWORD image_ = 0;
+    std::string text_;
     DWORD style_;
 
 private:

@@ -76,6 +76,16 @@ public:
         });
     }
 
+    void Relayout()
+    {
+        // The bar only announces its new size while visible: drop the layout's stale copy.
+        bar_->updateGeometry();
+        if (QLayout* layout = box_->layout()) {
+            layout->invalidate();
+            layout->setGeometry(box_->rect());
+        }
+    }
+
     // The tab rectangle in the control's client coordinates.
     QRect TabRect(int index) const
     {
@@ -103,6 +113,9 @@ public:
             bar_->setTabData(at, QVariant::fromValue<qlonglong>((item->mask & TCIF_PARAM) != 0 ? item->lParam : 0));
             images_.insert(images_.begin() + at, (item->mask & TCIF_IMAGE) != 0 ? item->iImage : -1);
             if (selected < 0) bar_->setCurrentIndex(0);
+            // Tabs added before the window first shows (a dialog's initialisation) must still
+            // give the bar its height: a hidden control's layout is not redone by itself.
+            Relayout();
             result = at;
             return true;
         }

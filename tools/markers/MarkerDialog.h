@@ -13,6 +13,7 @@
 // the channel readout never indexes outside the 300 screen points.
 
 #include "app/main/ChartMarker.h"
+#include "app/main/MarkerWindowLink.h"
 #include "app/tooldialog/ToolDialog.h"
 #include "widgets/reportlist/ReportCtrl.h"
 
@@ -32,7 +33,7 @@ class CChartSerie;
 class OscData;
 struct ScreenSnapshot;
 
-class CMarkerDialog : public CToolDialog {
+class CMarkerDialog : public CToolDialog, public MarkerWindowLink {
 public:
     enum { IDD = 133 };
     static constexpr UINT kListId = 1053;
@@ -71,7 +72,7 @@ public:
 
     // Makes the four marker lines and the two readout point series on `chart` and brings the
     // check boxes, the shown flags and the lines in line with the enabled flags.
-    void AttachToChart(CChartCtrl* chart);
+    void AttachToChart(CChartCtrl* chart) override;
 
     // WM_REPORTCTRL_SELECT: the user changed the check box of `row` (wParam).
     afx_msg LRESULT OnReportCtrlSelect(WPARAM row, LPARAM mouseMessage);
@@ -79,15 +80,15 @@ public:
     // Chart mouse handling. GrabMarker takes the marker whose line is `series` (a horizontal
     // one to level vy, a vertical one to time vx); false when the series is none of them.
     // DragMarker moves the first grabbed marker to the mouse; false when none is grabbed.
-    bool GrabMarker(double vx, double vy, const CChartSerie* series);
-    bool DragMarker(double vx, double vy);
-    bool IsMarkerGrabbed() const;
+    bool GrabMarker(double vx, double vy, const CChartSerie* series) override;
+    bool DragMarker(double vx, double vy) override;
+    bool IsMarkerGrabbed() const override;
     // The button went up: nothing is held any more.
-    void ReleaseMarkers();
+    void ReleaseMarkers() override;
 
     // Tick: reads both channels under each enabled vertical marker from the screen the main
     // window draws, puts a point there for each channel read and moves the shown lines.
-    void UpdateVerticalMarkerReadouts(const ScreenSnapshot& screen);
+    void UpdateVerticalMarkerReadouts(const ScreenSnapshot& screen) override;
 
     CReportCtrl& GetList() { return list_; }
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+
 #include <filesystem>
 #include <fstream>
 
@@ -203,4 +205,33 @@ TEST(App, SystemAndProgramIconsAreHandlesThatButtonsShow)
     EXPECT_EQ(host.SetIcon(info, TRUE), 0u);
     EXPECT_EQ(host.GetIcon(TRUE), info);
     EXPECT_EQ(host.GetIcon(FALSE), 0u);
+}
+
+// An icon button shows its image instead of its caption; the caption stays its window text
+// and comes back when the image goes.
+TEST(AppResources, IconButtonsShowTheImageAlone)
+{
+    uitest::EnsureApplication();
+    CDialog host;
+    ASSERT_TRUE(host.CreateIndirect(MainTemplate()));
+    CButton iconButton;
+    CButton plainButton;
+    ASSERT_TRUE(iconButton.Create("Стоп", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, CRect(0, 0, 80, 24), &host, 2001));
+    ASSERT_TRUE(plainButton.Create("Один", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(0, 30, 80, 54), &host, 2002));
+    const auto shown = [](CButton& b) { return static_cast<QPushButton*>(uitest::WidgetOf(&b))->text().toStdString(); };
+    EXPECT_EQ(shown(iconButton), "Стоп");
+
+    const HICON info = LoadIcon(nullptr, IDI_INFORMATION);
+    iconButton.SetIcon(info);
+    plainButton.SetIcon(info);
+    EXPECT_EQ(shown(iconButton), "");
+    EXPECT_EQ(shown(plainButton), "Один");
+    iconButton.SetWindowText("Пуск");
+    EXPECT_EQ(shown(iconButton), "");
+    CString text;
+    iconButton.GetWindowText(text);
+    EXPECT_EQ(text, "Пуск");
+
+    iconButton.SetIcon(0);
+    EXPECT_EQ(shown(iconButton), "Пуск");
 }

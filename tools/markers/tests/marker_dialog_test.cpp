@@ -18,8 +18,7 @@
 
 namespace {
 
-// The marker window made by the running main window, attached to its chart as the chart
-// set-up will do it.
+// The marker window made by the running main window, which attaches it to its chart.
 class MarkerWindowTest : public MainWindowTest {
 protected:
     void SetUp() override
@@ -42,7 +41,7 @@ protected:
     {
         auto* w = dynamic_cast<CMarkerDialog*>(d.GetToolDialog(CToolDialogList::MARKER));
         EXPECT_NE(w, nullptr);
-        w->AttachToChart(&d.GetChart());
+        EXPECT_NE(w->v_marker_points[0], nullptr) << "attached by the chart set-up";
         w->ShowWindow(SW_SHOW);
         uitest::ProcessEvents();
         return *w;
