@@ -69,6 +69,8 @@ BOOL CLAnalyzerDialog::OnInitDialog()
 {
     CToolDialog::OnInitDialog();
     tooltip_.Create(this);
+    // The analysers are top-level windows of their own, hidden until their buttons open them.
+    sync_ = std::make_unique<CSyncAnalyzer>(nullptr);
 
     list_.DisableSorting();
     list_.InsertColumn(0, "Цепь", LVCFMT_LEFT, list_.GetStringWidth("Цепь") + kTitleMargin);
@@ -89,6 +91,7 @@ BOOL CLAnalyzerDialog::OnInitDialog()
 void CLAnalyzerDialog::Reset()
 {
     CToolDialog::Reset();
+    if (sync_ != nullptr) sync_->Reset();
 }
 
 void CLAnalyzerDialog::OnShowTool(bool shown)
@@ -128,6 +131,9 @@ void CLAnalyzerDialog::RebuildNetList()
     if (list_.GetItemCount() > list_.GetCountPerPage())
         list_.SetColumnWidth(1, std::max(0, list_.GetColumnWidth(1) - GetSystemMetrics(SM_CXVSCROLL)));
     if (MainDialog != nullptr) CheckDlgButton(kShowNamesId, MainDialog->la_net_display_labels ? BST_CHECKED : BST_UNCHECKED);
+    lock.Unlock();
+    // Their net combos show the names as they are now.
+    if (sync_ != nullptr) sync_->OnShowTool(true);
 }
 
 void CLAnalyzerDialog::OnBnClickedShowNetNames()
@@ -143,7 +149,12 @@ void CLAnalyzerDialog::OnBnClickedShowNetNames()
     CheckDlgButton(kShowNamesId, shown ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void CLAnalyzerDialog::OnBnClickedSyncAnalyzer() {}
+void CLAnalyzerDialog::OnBnClickedSyncAnalyzer()
+{
+    if (sync_ == nullptr || sync_->GetSafeHwnd() == nullptr) return;
+    sync_->ShowWindow(SW_SHOW);
+    sync_->OnShowTool(true);
+}
 
 void CLAnalyzerDialog::OnBnClickedAsyncAnalyzer() {}
 

@@ -7,12 +7,15 @@
 // the other tool windows that carry main-window controls.
 
 #include "app/tooldialog/ToolDialog.h"
+#include "logic/sync/SyncAnalyzer.h"
 #include "widgets/reportlist/ReportCtrl.h"
 #include "widgets/tooltip/PPToolTip.h"
 
 #include <boost/serialization/base_object.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/split_member.hpp>
+
+#include <memory>
 
 class CNetEdit;
 
@@ -34,20 +37,19 @@ public:
     void OnShowTool(bool shown) override;
 
     CReportCtrl& GetList() { return list_; }
+    // The protocol analysers, made by the window's initialisation; null without a window.
+    CSyncAnalyzer* GetSyncAnalyzer() const { return sync_.get(); }
     // The list's editor: always a CNetEdit once the window exists.
     CNetEdit* GetNetEdit() const;
 
+    // Each analyser is stored inside its own element; loading fills the analysers that exist.
     template <class Archive>
-    void save(Archive& archive, unsigned int /*version*/) const
+    void serialize(Archive& archive, unsigned int /*version*/)
     {
-        archive << boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
+        archive & boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
+        auto sync = OwnedElement(sync_);
+        archive & boost::serialization::make_nvp("sync_analyzer", sync);
     }
-    template <class Archive>
-    void load(Archive& archive, unsigned int /*version*/)
-    {
-        archive >> boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
-    }
-    BOOST_SERIALIZATION_SPLIT_MEMBER()
     VELKARO_TOOL_RECORD()
 
 protected:
@@ -66,4 +68,5 @@ private:
 
     CPPToolTip tooltip_;
     CReportCtrl list_;
+    std::unique_ptr<CSyncAnalyzer> sync_;
 };

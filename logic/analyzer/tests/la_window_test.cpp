@@ -9,7 +9,11 @@
 #include "core/data/OscData.h"
 #include "widgets/chart/ChartBiLineSerie.h"
 
+#include <boost/archive/xml_iarchive.hpp>
+#include <boost/archive/xml_oarchive.hpp>
 #include <boost/signals2/connection.hpp>
+
+#include <sstream>
 
 #include <string>
 #include <vector>
@@ -29,6 +33,13 @@ protected:
     {
         CVelkaroDlg::SetToolWindowFactory({});
         MainWindowTest::TearDown();
+    }
+
+    // The main window takes the new variant at its next tick (and refreshes this window then).
+    static void SwitchVariant(CVelkaroDlg& d, int variant, int hardware)
+    {
+        d.SwitchDataVersion(variant, hardware);
+        Tick(d);
     }
 
     static CLAnalyzerDialog& Window(CVelkaroDlg& d)
@@ -91,6 +102,14 @@ protected:
         return status;
     }
 
+    static std::string ComboText(CComboBox& combo, int index)
+    {
+        if (index >= combo.GetCount()) return "<no entry>";
+        CString text;
+        combo.GetLBText(index, text);
+        return text;
+    }
+
     static std::string Legend(CVelkaroDlg& d, int channel, int line)
     {
         CChartBiLineSerie* s = d.GetLogicSerie(channel, 0, line);
@@ -118,7 +137,7 @@ TEST_F(LAnalyzerTest, TheListHoldsTheNetsOfTheChannelsThatCarryLogicLines)
         } cases[] = {{1, 10, ""}, {2, 1, "A"}, {4, 0, "AB"}, {2, 1, "A"}};
         for (const Case& c : cases) {
             SCOPED_TRACE(c.variant);
-            d.SwitchDataVersion(c.variant, c.hardware);
+            SwitchVariant(d, c.variant, c.hardware);
             CLAnalyzerDialog& w = Shown(d);
             CReportCtrl& list = w.GetList();
             EXPECT_EQ(Column(list, 0), Labels(c.channels));
@@ -150,7 +169,7 @@ TEST_F(LAnalyzerTest, TheListHoldsTheNetsOfTheChannelsThatCarryLogicLines)
 TEST_F(LAnalyzerTest, EveryKeystrokeRenamesTheNetAndEscPutsTheNameBack)
 {
     RunWindow([](CVelkaroDlg& d) {
-        d.SwitchDataVersion(4, 0);
+        SwitchVariant(d, 4, 0);
         CLAnalyzerDialog& w = Shown(d);
         CReportCtrl& list = w.GetList();
         std::vector<std::string> heard;
@@ -165,6 +184,8 @@ TEST_F(LAnalyzerTest, EveryKeystrokeRenamesTheNetAndEscPutsTheNameBack)
         EXPECT_EQ(heard, (std::vector<std::string>{"1,4 C", "1,4 CL", "1,4 CLK"}));
         EXPECT_EQ(d.GetNetName(1, 4), "CLK") << "before the edit is closed";
         EXPECT_EQ(Legend(d, 1, 4), "CLK");
+        EXPECT_EQ(ComboText(*w.GetSyncAnalyzer()->GetClockPage().clk_net, 11), "CLK");
+        EXPECT_EQ(ComboText(*w.GetSyncAnalyzer()->GetConditionPage().cs_net, 11), "CLK");
         EXPECT_TRUE(list.IsEditing());
         EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("logic_analyser_editing.png")));
 
@@ -172,6 +193,7 @@ TEST_F(LAnalyzerTest, EveryKeystrokeRenamesTheNetAndEscPutsTheNameBack)
         EXPECT_FALSE(list.IsEditing());
         EXPECT_EQ(d.GetNetName(1, 4), "B4");
         EXPECT_EQ(Legend(d, 1, 4), "B4");
+        EXPECT_EQ(ComboText(*w.GetSyncAnalyzer()->GetDataPage().data_net[0], 11), "B4");
         EXPECT_EQ(list.GetItemText(11, 1), "B4");
         EXPECT_EQ(heard.back(), "1,4 B4");
 
@@ -194,7 +216,7 @@ TEST_F(LAnalyzerTest, EveryKeystrokeRenamesTheNetAndEscPutsTheNameBack)
 TEST_F(LAnalyzerTest, OnlyACheckBoxClickChangesWhatIsDrawn)
 {
     RunWindow([](CVelkaroDlg& d) {
-        d.SwitchDataVersion(4, 0);
+        SwitchVariant(d, 4, 0);
         CLAnalyzerDialog& w = Shown(d);
         CReportCtrl& list = w.GetList();
         TakeRedraw();
@@ -241,7 +263,7 @@ TEST_F(LAnalyzerTest, OnlyACheckBoxClickChangesWhatIsDrawn)
 TEST_F(LAnalyzerTest, ShowingTheWindowUnderAnOpenEditKeepsTheTypedNameAndANewEditorWorks)
 {
     RunWindow([](CVelkaroDlg& d) {
-        d.SwitchDataVersion(4, 0);
+        SwitchVariant(d, 4, 0);
         CLAnalyzerDialog& w = Shown(d);
         CReportCtrl& list = w.GetList();
         OpenEditor(list, 5);  // A2
@@ -269,7 +291,7 @@ TEST_F(LAnalyzerTest, ShowingTheWindowUnderAnOpenEditKeepsTheTypedNameAndANewEdi
 TEST_F(LAnalyzerTest, RowsBeyondTheEditorsTableRenameNothing)
 {
     RunWindow([](CVelkaroDlg& d) {
-        d.SwitchDataVersion(4, 0);
+        SwitchVariant(d, 4, 0);
         CLAnalyzerDialog& w = Shown(d);
         CReportCtrl& list = w.GetList();
         // An editor told of the first two rows only, as after rows were added behind its back.
@@ -290,10 +312,68 @@ TEST_F(LAnalyzerTest, RowsBeyondTheEditorsTableRenameNothing)
     });
 }
 
+TEST_F(LAnalyzerTest, TheSyncButtonOpensTheAnalyserWithTheCurrentNames)
+{
+    RunWindow([](CVelkaroDlg& d) {
+        SwitchVariant(d, 2, 1);
+        CLAnalyzerDialog& w = Shown(d);
+        CSyncAnalyzer* sync = w.GetSyncAnalyzer();
+        ASSERT_NE(sync, nullptr);
+        EXPECT_FALSE(sync->IsWindowVisible());
+        EXPECT_EQ(sync->GetParent(), nullptr) << "a top-level window of its own";
+        d.SetNetName("SCK", 0, 3);
+        uitest::Click(w.GetDlgItem(CLAnalyzerDialog::kSyncButtonId));
+        EXPECT_TRUE(sync->IsWindowVisible());
+        CComboBox& clock = *sync->GetClockPage().clk_net;
+        EXPECT_EQ(clock.GetCount(), 8) << "channel A only on this variant";
+        EXPECT_EQ(ComboText(clock, 4), "SCK");
+
+        // A reset hides both windows.
+        w.Reset();
+        EXPECT_FALSE(w.IsWindowVisible());
+        EXPECT_FALSE(sync->IsWindowVisible());
+    });
+}
+
+TEST_F(LAnalyzerTest, TheRecordNestsTheAnalyserAndLoadsIntoTheWindowsThatExist)
+{
+    RunWindow([](CVelkaroDlg& d) {
+        CLAnalyzerDialog& w = Shown(d);
+        CSyncAnalyzer* sync = w.GetSyncAnalyzer();
+        w.SetWindowPos(nullptr, 140, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        std::ostringstream out;
+        {
+            boost::archive::xml_oarchive archive(out);
+            w.SaveRecord(archive, "lanalyzer_dlg");
+        }
+        const std::string xml = out.str();
+        const auto base = xml.find("<base");
+        const auto syncAt = xml.find("<sync_analyzer");
+        ASSERT_NE(base, std::string::npos) << xml;
+        ASSERT_NE(syncAt, std::string::npos) << xml;
+        EXPECT_LT(base, syncAt);
+        // The analyser's record sits in an element "ptr" of its own.
+        EXPECT_EQ(xml.find('<', syncAt + 1), xml.find("<ptr", syncAt)) << xml;
+
+        w.ShowWindow(SW_HIDE);
+        w.SetWindowPos(nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        std::istringstream in(xml);
+        {
+            boost::archive::xml_iarchive archive(in);
+            w.LoadRecord(archive, "lanalyzer_dlg");
+        }
+        EXPECT_EQ(w.GetSyncAnalyzer(), sync) << "loaded into the analyser that exists";
+        CRect frame;
+        w.GetWindowRect(&frame);
+        EXPECT_EQ(frame.TopLeft(), CPoint(140, 70));
+        EXPECT_TRUE(w.IsWindowVisible());
+    });
+}
+
 TEST_F(LAnalyzerTest, PlaceVisibilityAndNamesSurviveARestart)
 {
     RunWindow([](CVelkaroDlg& d) {
-        d.SwitchDataVersion(4, 0);
+        SwitchVariant(d, 4, 0);
         CLAnalyzerDialog& w = Shown(d);
         w.SetWindowPos(nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         OpenEditor(w.GetList(), 15);  // B0
