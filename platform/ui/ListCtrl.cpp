@@ -13,6 +13,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cstring>
 
 namespace uiimpl {
@@ -73,6 +74,7 @@ protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
+    void DrawGridLines(QPainter* painter, const QRect& row) const;
     HWND list_;
 };
 
@@ -328,12 +330,30 @@ void CellDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
     option->decorationSize = picture.size();
 }
 
+// A line under the row and one at the right edge of every column, in the grey of the 3D face,
+// so that the cells read as a table even where their back colours are the same.
+void ListTree::DrawGridLines(QPainter* painter, const QRect& row) const
+{
+    painter->save();
+    painter->setPen(QPen(gdi::ToQColor(GetSysColor(COLOR_3DFACE)), 1));
+    const int bottom = row.top() + row.height() - 1;
+    const int right = header()->sectionViewportPosition(0) + header()->length() - 1;
+    painter->drawLine(row.left(), bottom, std::max(row.left(), right), bottom);
+    for (int column = 0; column < header()->count(); ++column) {
+        if (header()->isSectionHidden(column)) continue;
+        const int x = header()->sectionViewportPosition(column) + header()->sectionSize(column) - 1;
+        painter->drawLine(x, row.top(), x, bottom);
+    }
+    painter->restore();
+}
+
 void ListTree::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     Record* r = Find(list_);
     auto* self = r != nullptr ? dynamic_cast<ListViewBehaviour*>(r->behaviour.get()) : nullptr;
     if (self == nullptr || !self->OwnerDraw()) {
         QTreeWidget::drawRow(painter, option, index);
+        if (self != nullptr && (self->exStyle_ & LVS_EX_GRIDLINES) != 0) DrawGridLines(painter, option.rect);
         return;
     }
     QTreeWidgetItem* item = itemFromIndex(index.siblingAtColumn(0));

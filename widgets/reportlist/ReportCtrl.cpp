@@ -33,6 +33,7 @@ BEGIN_MESSAGE_MAP(CReportCtrl, CListCtrl)
     ON_MESSAGE(kMiddleDoubleClick, &CReportCtrl::OnButtonDown)
     ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, &CReportCtrl::OnCustomDraw)
     ON_NOTIFY_REFLECT(LVN_COLUMNCLICK, &CReportCtrl::OnColumnClick)
+    ON_MESSAGE(CReportCtrl::kFreeRetiredEditors, &CReportCtrl::OnFreeRetiredEditors)
 END_MESSAGE_MAP()
 
 CReportCtrl::CReportCtrl() : editor_(std::make_unique<CEditReportItem>()) {}
@@ -72,6 +73,7 @@ void CReportCtrl::OnDestroy()
     EndEdit(false);
     DeleteAllItems();
     if (editor_ != nullptr) editor_->DestroyWindow();
+    FreeRetiredEditors();
     CListCtrl::OnDestroy();
 }
 

@@ -93,9 +93,13 @@ public:
     int GetEditRow() const { return editRow_; }
     int GetEditColumn() const { return editColumn_; }
     CEditReportItem* GetEditor() const { return editor_.get(); }
-    // Puts another editor in place of the current one, which is destroyed. An edit in progress
-    // is committed first. A null editor leaves the list without in-place editing.
+    // Takes over another editor in place of the current one. An edit in progress is committed
+    // first; the former editor is hidden at once and destroyed when the list next runs its
+    // posted messages, so an editor may be replaced from inside its own handlers. A null editor
+    // leaves the list without in-place editing.
     void SetEditor(std::unique_ptr<CEditReportItem> editor);
+    // Editors replaced but not destroyed yet.
+    std::size_t GetRetiredEditorCount() const { return retired_.size(); }
 
     // ---- sorting ----
     BOOL SortItems(int column, bool ascending);
@@ -113,6 +117,7 @@ protected:
     afx_msg LRESULT OnButtonDown(WPARAM flags, LPARAM point);
     afx_msg void OnCustomDraw(NMHDR* header, LRESULT* result);
     afx_msg void OnColumnClick(NMHDR* header, LRESULT* result);
+    afx_msg LRESULT OnFreeRetiredEditors(WPARAM, LPARAM);
 
 private:
     ReportRowData* RowData(int row) const;
@@ -129,7 +134,12 @@ private:
     bool ValidRow(int row) const { return row >= 0 && row < GetItemCount(); }
     bool ValidColumn(int column) const { return column >= 0 && column < GetColumnCount(); }
 
+    // Posted to itself after an editor was replaced.
+    static constexpr UINT kFreeRetiredEditors = WM_APP + 10003;
+    void FreeRetiredEditors();
+
     std::unique_ptr<CEditReportItem> editor_;
+    std::vector<std::unique_ptr<CEditReportItem>> retired_;
     bool editEnabled_ = false;
     int editRow_ = -1;
     int editColumn_ = -1;

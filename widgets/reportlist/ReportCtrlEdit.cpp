@@ -16,11 +16,34 @@ bool CReportCtrl::IsEditing() const
     return editor_ != nullptr && ValidRow(editRow_) && ValidColumn(editColumn_);
 }
 
+// The replaced editor may be the very object whose handler asked for the replacement (its end
+// of edit, its text change, the parent's answer to the edit message): it is only hidden here and
+// retired, and destroyed once control is back in the message loop.
 void CReportCtrl::SetEditor(std::unique_ptr<CEditReportItem> editor)
 {
     EndEdit(true);
-    if (editor_ != nullptr) editor_->DestroyWindow();
+    if (editor_ != nullptr) {
+        if (editor_->m_hWnd != nullptr) editor_->ShowWindow(SW_HIDE);
+        retired_.push_back(std::move(editor_));
+        // Without a window of the list no editor can be at work.
+        if (m_hWnd == nullptr || !PostMessage(kFreeRetiredEditors)) FreeRetiredEditors();
+    }
     editor_ = std::move(editor);
+}
+
+LRESULT CReportCtrl::OnFreeRetiredEditors(WPARAM, LPARAM)
+{
+    FreeRetiredEditors();
+    return 0;
+}
+
+void CReportCtrl::FreeRetiredEditors()
+{
+    // Taken out first: a destroyed editor's window may still send its last notifications.
+    std::vector<std::unique_ptr<CEditReportItem>> retired;
+    retired.swap(retired_);
+    for (auto& editor : retired)
+        if (editor->m_hWnd != nullptr) editor->DestroyWindow();
 }
 
 BOOL CReportCtrl::BeginEdit(int row, int column)

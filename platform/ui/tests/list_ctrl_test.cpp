@@ -154,3 +154,44 @@ TEST_F(ListCtrlTest, CustomDrawColoursCellsAndHeaderClicksNeedButtons)
     uitest::ClickAt(header, CPoint(10, h.Height() / 2));
     EXPECT_EQ(host.clickedColumn, -1);
 }
+
+// Grid lines run under each row and along each column's right edge, and only when asked for.
+TEST_F(ListCtrlTest, GridLinesFollowTheExtendedStyle)
+{
+    const QColor grid = [] {
+        const COLORREF c = GetSysColor(COLOR_3DFACE);
+        return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+    }();
+    struct Case {
+        DWORD exStyle;
+        bool lines;
+        const char* file;
+    } cases[] = {
+        {LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES, true, "platform_ui/list_grid.png"},
+        {LVS_EX_FULLROWSELECT, false, "platform_ui/list_no_grid.png"},
+    };
+    CRect cell;
+    ASSERT_TRUE(list->GetSubItemRect(2, 0, LVIR_BOUNDS, cell));
+    cell.right = cell.left + list->GetColumnWidth(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        list->SetExtendedStyle(c.exStyle);
+        uitest::ProcessEvents();
+        const std::string path = uitest::OutputPath(c.file);
+        ASSERT_TRUE(uitest::RenderToPng(list, path));
+        QImage image(QString::fromStdString(path));
+        // The rendering may sit a frame's width off the client coordinates: look near the edges.
+        auto lineNear = [&](int x0, int x1, int y0, int y1) {
+            for (int y = y0; y <= y1; ++y)
+                for (int x = x0; x <= x1; ++x)
+                    if (image.pixelColor(x, y) == grid) return true;
+            return false;
+        };
+        const int midX = (cell.left + cell.right) / 2;
+        const int midY = (cell.top + cell.bottom) / 2;
+        EXPECT_EQ(lineNear(midX, midX, cell.top, cell.bottom + 3), c.lines) << "under the row";
+        EXPECT_EQ(lineNear(cell.right - 3, cell.right + 3, midY, midY), c.lines) << "right of the column";
+        // Inside a cell, away from the text, there is never a line.
+        EXPECT_FALSE(lineNear(cell.right - 8, cell.right - 6, cell.top + 4, cell.top + 4));
+    }
+}

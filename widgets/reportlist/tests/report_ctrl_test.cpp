@@ -55,7 +55,63 @@ public:
     void OnEndEdit(bool commit) override { log->push_back(commit ? "end commit" : "end cancel"); }
 };
 
+// An editor that has the list replace it from inside its own end of edit, then goes on using
+// itself, as an editor whose handler rebuilds the list does.
+class SelfReplacingEditor : public CEditReportItem {
+public:
+    CReportCtrl* list = nullptr;
+    bool* destroyed = nullptr;
+    int ends = 0;
+    ~SelfReplacingEditor() override { *destroyed = true; }
+    void OnEndEdit(bool) override
+    {
+        if (list != nullptr) list->SetEditor(std::make_unique<CEditReportItem>());
+        ++ends;
+    }
+};
+
 }  // namespace
+
+TEST_F(ReportCtrlTest, AnEditorReplacedInsideItsOwnHandlersLivesUntilTheLoopRunsAgain)
+{
+    report.EnableEditing(true);
+    struct Case {
+        const char* name;
+        bool fromParent;  // replaced in the parent's answer to the edit instead
+    } cases[] = {{"own end of edit", false}, {"parent's answer", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool destroyed = false;
+        auto editor = std::make_unique<SelfReplacingEditor>();
+        editor->list = &report;
+        editor->destroyed = &destroyed;
+        SelfReplacingEditor* old = editor.get();
+        if (c.fromParent) {
+            editor->list = nullptr;
+            host.onMessage = [&](const ReportMessage&) { report.SetEditor(std::make_unique<CEditReportItem>()); };
+        }
+        report.SetEditor(std::move(editor));
+        ASSERT_TRUE(report.BeginEdit(2, 1));
+        uitest::TypeText(report.GetEditor(), c.fromParent ? "parent" : "own");
+        uitest::PressEnter(report.GetEditor());
+        EXPECT_FALSE(report.IsEditing());
+        EXPECT_EQ(report.GetItemText(2, 1), c.fromParent ? "parent" : "own") << "the text still reached its cell";
+        EXPECT_NE(report.GetEditor(), old);
+        EXPECT_EQ(old->ends, 1);
+        EXPECT_FALSE(destroyed) << "not while its handler may still run";
+        EXPECT_FALSE(old->IsWindowVisible());
+        uitest::ProcessEvents();
+        EXPECT_TRUE(destroyed);
+        EXPECT_EQ(report.GetRetiredEditorCount(), 0u);
+        host.onMessage = nullptr;
+        host.messages.clear();
+
+        // The new editor serves the next edit.
+        ASSERT_TRUE(report.BeginEdit(1, 1));
+        EXPECT_TRUE(report.GetEditor()->IsWindowVisible());
+        report.EndEdit(false);
+    }
+}
 
 TEST_F(ReportCtrlTest, StylesAreForcedWhateverTheListWasMadeWith)
 {
