@@ -443,6 +443,30 @@ click_at $(vpoint 715 283)
 wait_window "Маркеры" "the button \"Маркеры\"" >/dev/null
 sleep 0.5
 shot "velkaro-marker-window"
+click_at $(vpoint 652 323)
+wait_window "Математика" "the button \"Математика\"" >/dev/null
+sleep 0.5
+shot "velkaro-math-window"
+
+# The settings window, and from it the calibration: started, and closed once it has ended
+# ("Закрыть" takes no click while the instrument calibrates).
+click_at $(vpoint 652 303)
+settings=$(wait_window "Настройки" "the button \"Настройки\"")
+sleep 0.5
+shot "velkaro-settings-window"
+click_at $(dlu_point "$settings" 290 228 243 74)
+calibration=$(wait_window "Калибровка" "the button \"Калибровка\"")
+sleep 0.3
+shot "velkaro-calibration"
+click_at $(dlu_point "$calibration" 240 86 147 70)   # "Старт"
+sleep 0.5
+shot "velkaro-calibration-started"
+deadline=$((SECONDS + step_timeout))
+until [ -z "$(find_window "Калибровка")" ]; do
+  [ $SECONDS -lt $deadline ] || fail "the calibration never ended"
+  click_at $(dlu_point "$calibration" 240 86 207 70)   # "Закрыть"
+  sleep 0.5
+done
 
 spoint() { dlu_point "$save" $save_w $save_h "$1" "$2"; }
 # The save dialog's file dialog: the name typed over the proposed one, then Enter.
@@ -460,7 +484,7 @@ save_as() {  # path, what
 png="$tools/screen.png"
 csv="$tools/buffer.csv"
 rm -f "$png" "$csv"
-click_at $(vpoint 652 323)
+click_at $(vpoint 715 323)
 save=$(wait_window "Опции сохранения" "the button \"Сохранить\"")
 sleep 0.3
 click_at $(spoint 106 20)   # "Растровое изображение"
@@ -468,7 +492,7 @@ shot "velkaro-save-screen"
 save_as "$png" "the screen as PNG"
 [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is no PNG"
 
-click_at $(vpoint 652 323)
+click_at $(vpoint 715 323)
 save=$(wait_window "Опции сохранения" "the button \"Сохранить\" again")
 sleep 0.3
 click_at $(spoint 106 50)   # "Таблица CSV"

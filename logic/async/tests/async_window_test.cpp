@@ -220,7 +220,7 @@ TEST_F(AsyncWindowTest, ProcessingRefusesNetsOutsideLogicMode)
         // An empty net list (variant without logic lines) is no net: refused the same way.
         {
             CSingleLock lock(&DataLock, TRUE);
-            ASSERT_TRUE(SelectOscDataVersion(1, 0));
+            ASSERT_TRUE(SelectOscDataVersion(1, 10));
             GetOscData()->osc_cr |= OSC_CR_LOGIC_A | OSC_CR_LOGIC_B;
         }
         a.OnShowTool(true);
