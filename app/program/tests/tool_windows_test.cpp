@@ -10,6 +10,7 @@
 #include "core/measure/OscFormat.h"
 #include "tools/markers/MarkerDialog.h"
 #include "tools/measure/MeasureDialog.h"
+#include "tools/calibration/DialogCalibrate.h"
 #include "tools/save/DialogSave.h"
 #include "widgets/chart/ChartAxis.h"
 #include "widgets/chart/ChartLineSerie.h"
@@ -370,5 +371,35 @@ TEST_F(ToolWindowsTest, MathWindowChoosesTheMainWindowsMathTrace)
 
         uitest::Click(d.GetDlgItem(CVelkaroDlg::kMathButtonId));
         EXPECT_FALSE(math->IsWindowVisible());
+    });
+}
+
+// The calibration as the program runs it, with the other tool windows open on the screen: it
+// must come to its end whatever else the user has open.
+TEST_F(ToolWindowsTest, CalibrationEndsWithTheOtherWindowsOpen)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        Connect(d);
+        ASSERT_TRUE(WaitUntil(Linked));
+        for (UINT id : {CVelkaroDlg::kMeasureButtonId, CVelkaroDlg::kMarkerButtonId, CVelkaroDlg::kMathButtonId,
+                        CVelkaroDlg::kSettingsButtonId})
+            uitest::Click(d.GetDlgItem(id));
+        CToolDialog* settings = d.GetToolDialog(CToolDialogList::PROPERTIES);
+        ASSERT_TRUE(settings->IsWindowVisible());
+        std::string outcome;
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
+            auto& dialog = *static_cast<CDialogCalibrate*>(m.window);
+            uitest::Click(dialog.GetDlgItem(CDialogCalibrate::IDC_START));
+            EXPECT_TRUE(WaitUntil([&] {
+                uitest::FireTimer(&dialog, CDialogCalibrate::kTimerId);
+                return dialog.GetDlgItem(CDialogCalibrate::IDC_CLOSE)->IsWindowEnabled() != FALSE;
+            }));
+            CString text;
+            dialog.GetDlgItem(CDialogCalibrate::IDC_STATUS)->GetWindowText(text);
+            outcome = text;
+            uitest::Click(dialog.GetDlgItem(CDialogCalibrate::IDC_CLOSE));
+        });
+        uitest::Click(settings->GetDlgItem(1054));
+        EXPECT_EQ(outcome, "Калибровка завершена успешно!");
     });
 }
