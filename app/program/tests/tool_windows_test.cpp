@@ -403,3 +403,57 @@ TEST_F(ToolWindowsTest, CalibrationEndsWithTheOtherWindowsOpen)
         EXPECT_EQ(outcome, "Калибровка завершена успешно!");
     });
 }
+
+// What the main window serves for the settings and service windows, through the real windows:
+// the checks, "sinc", the two lists it fills, and the event log in the service list.
+TEST_F(ToolWindowsTest, TheRealSettingsAndServiceWindowsReachTheMainWindow)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        CToolDialog* settings = d.GetToolDialog(CToolDialogList::PROPERTIES);
+        uitest::Click(d.GetDlgItem(CVelkaroDlg::kSettingsButtonId));
+        ASSERT_TRUE(settings->IsWindowVisible());
+        const std::pair<int, int CVelkaroDlg::*> checks[] = {
+            {1071, &CVelkaroDlg::not_hide_trigger_level}, {1074, &CVelkaroDlg::not_hide_trigger_offset},
+            {1072, &CVelkaroDlg::show_legend},            {1073, &CVelkaroDlg::show_cross},
+            {1102, &CVelkaroDlg::extra_tick_full_time},   {1048, &CVelkaroDlg::trail_on},
+        };
+        for (const auto& [id, option] : checks)
+        {
+            SCOPED_TRACE(id);
+            const int before = d.*option;
+            uitest::Click(settings->GetDlgItem(id));
+            EXPECT_EQ(d.*option, before != 0 ? 0 : 1);
+        }
+
+        const auto linear = [] {
+            CSingleLock lock(&DataLock, TRUE);
+            return (GetOscData()->mode & MODE_LINEAR) != 0;
+        };
+        const bool wasLinear = linear();
+        uitest::Click(settings->GetDlgItem(1033));
+        EXPECT_NE(linear(), wasLinear);
+        CString caption;
+        settings->GetDlgItem(1033)->GetWindowText(caption);
+        EXPECT_EQ(caption, linear() ? "лин" : "sinc");
+
+        // The lists the main window fills; a choice in the output frequency list reaches the model.
+        auto* freq = static_cast<CComboBox*>(settings->GetDlgItem(1050));
+        auto* buffer = static_cast<CComboBox*>(settings->GetDlgItem(1058));
+        ASSERT_GT(freq->GetCount(), 2);
+        EXPECT_GT(buffer->GetCount(), 0);
+        uitest::SelectComboItem(freq, 1);
+        CSingleLock lock(&DataLock, TRUE);
+        EXPECT_EQ(GetOscData()->out_freq, static_cast<std::uint32_t>(freq->GetItemData(1)));
+        lock.Unlock();
+
+        // The event log shows in the service window's list, connected or not.
+        Connect(d);
+        ASSERT_TRUE(WaitUntil(Linked));
+        auto* log = static_cast<CListBox*>(d.GetToolDialog(CToolDialogList::SERVICE)->GetDlgItem(1004));
+        ASSERT_TRUE(WaitUntil([&] {
+            Tick(d);
+            return log->GetCount() > 0;
+        }));
+        EXPECT_EQ(log->GetCount(), d.GetLogLines().GetCount());
+    });
+}
