@@ -2,6 +2,8 @@
 
 #include "app/main/ChannelButtons.h"
 
+#include "platform/kernel/CString.h"
+
 #include "app/main/VelkaroDlg.h"
 #include "core/data/OscData.h"
 #include "platform/ui/App.h"
@@ -23,13 +25,8 @@ constexpr std::uint8_t kCapsCouplingB = 0x20;
 std::string IconTip(const std::string& text)
 {
     const HICON info = ::LoadIcon(nullptr, IDI_INFORMATION);
-    const int size = std::snprintf(nullptr, 0, "<table><tr><td><icon handle=0x%X></td><td>%s</td></tr></table>",
-                                   static_cast<unsigned>(info), text.c_str());
-    std::string html(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(html.data(), html.size(), "<table><tr><td><icon handle=0x%X></td><td>%s</td></tr></table>",
-                  static_cast<unsigned>(info), text.c_str());
-    html.resize(static_cast<std::size_t>(size));
-    return html;
+    return StringFormat("<table><tr><td><icon handle=0x%X></td><td>%s</td></tr></table>", static_cast<unsigned>(info),
+                        text.c_str());
 }
 
 std::uint16_t LogicBit(int channel) { return channel == 0 ? OSC_CR_LOGIC_A : OSC_CR_LOGIC_B; }
