@@ -122,7 +122,10 @@ protected:
                 if (!afterIdle) {
                     // The idle stretch is longer than a frame; frames of the text follow
                     // each other without a gap.
-                    afterIdle = f > 0 && frames[f].first_sample - frames[f - 1].last_sample >
+                    // A memory that begins inside the idle stretch starts with the text.
+                    const auto length = frames[f].last_sample - frames[f].first_sample;
+                    afterIdle = f == 0 ? frames[0].first_sample > length
+                                       : frames[f].first_sample - frames[f - 1].last_sample >
                                              frames[f - 1].last_sample - frames[f - 1].first_sample;
                     if (!afterIdle)
                         continue;
