@@ -2,8 +2,6 @@
 
 #include "app/main/ChannelButtons.h"
 
-#include "platform/kernel/CString.h"
-
 #include "app/main/VelkaroDlg.h"
 #include "core/data/OscData.h"
 #include "platform/ui/App.h"
@@ -25,8 +23,7 @@ constexpr std::uint8_t kCapsCouplingB = 0x20;
 std::string IconTip(const std::string& text)
 {
     const HICON info = ::LoadIcon(nullptr, IDI_INFORMATION);
-    return StringFormat("<table><tr><td><icon handle=0x%X></td><td>%s</td></tr></table>", static_cast<unsigned>(info),
-                        text.c_str());
+    return CPPToolTip::IconTipText(info, text);
 }
 
 std::uint16_t LogicBit(int channel) { return channel == 0 ? OSC_CR_LOGIC_A : OSC_CR_LOGIC_B; }

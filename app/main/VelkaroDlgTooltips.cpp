@@ -2,7 +2,6 @@
 // and the balloons that answer a refused action.
 
 #include "app/main/VelkaroDlg.h"
-#include "platform/kernel/CString.h"
 #include "platform/ui/App.h"
 
 namespace {
@@ -49,6 +48,5 @@ void CVelkaroDlg::RegisterToolTips()
     const HICON icon = LoadIcon(nullptr, IDI_INFORMATION);
     for (const ControlTip& tip : kControlTips)
         if (CWnd* control = GetDlgItem(static_cast<int>(tip.id)))
-            tooltip_.AddTool(control, StringFormat("<table><tr><td><icon handle=0x%X></td><td>%s</td></tr></table>",
-                                                   static_cast<unsigned>(icon), tip.text));
+            tooltip_.AddTool(control, CPPToolTip::IconTipText(icon, tip.text));
 }

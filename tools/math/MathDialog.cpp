@@ -112,8 +112,7 @@ void CMathDialog::RegisterToolTips()
     const HICON icon = LoadIcon(nullptr, IDI_INFORMATION);
     for (const ControlTip& tip : kControlTips)
         if (CWnd* control = GetDlgItem(static_cast<int>(tip.id)))
-            tooltip_.AddTool(control, StringFormat("<table><tr><td><icon handle=0x%X></td><td>%s</td></tr></table>",
-                                                   static_cast<unsigned>(icon), tip.text));
+            tooltip_.AddTool(control, CPPToolTip::IconTipText(icon, tip.text));
 }
 
 BOOL CMathDialog::PreTranslateMessage(MSG* msg)

@@ -12,8 +12,8 @@ namespace {
 
 constexpr const char* kClassName = "CPPToolTip";
 
-// The markup of a balloon with an icon beside its text; the main window wraps its tool texts
-// in the same table.
+// The markup of a balloon with an icon beside its text; the windows wrap their tool texts in the
+// same table.
 constexpr const char* kIconTipFormat = "<table><tr><td><icon handle=0x%X></td><td>%s</td></tr></table>";
 
 }  // namespace
@@ -103,8 +103,13 @@ std::size_t CPPToolTip::ToolRecordCount(HWND window) const
 void CPPToolTip::ShowIconTip(HICON icon, const std::string& text, CPoint screenPoint)
 {
     TipToolInfo record;
-    record.sTooltip = icon != 0 ? StringFormat(kIconTipFormat, icon, text.c_str()) : text;
+    record.sTooltip = icon != 0 ? IconTipText(icon, text) : text;
     ShowTipAt(screenPoint, record);
+}
+
+std::string CPPToolTip::IconTipText(HICON icon, const std::string& text)
+{
+    return StringFormat(kIconTipFormat, static_cast<unsigned>(icon), text.c_str());
 }
 
 BOOL CPPToolTip::PreTranslateMessage(MSG* msg)

@@ -113,6 +113,8 @@ public:
     BOOL RelayEvent(MSG* msg);
     // A balloon at a screen point: the text beside the icon (none: the text alone).
     void ShowIconTip(HICON icon, const std::string& text, CPoint screenPoint);
+    // The markup of a text with an icon beside it, as balloons and the windows' tool texts use.
+    static std::string IconTipText(HICON icon, const std::string& text);
     void ShowTipAt(CPoint screenPoint, TipToolInfo record);
 
     // Frames the tip's region with the border brush; the tooltip calls it only when the brush
