@@ -7,7 +7,6 @@
 #include "platform/ui/App.h"
 #include "widgets/tooltip/PPToolTip.h"
 
-#include <cstdio>
 
 namespace {
 

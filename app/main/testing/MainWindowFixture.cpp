@@ -6,6 +6,7 @@
 #include "core/transport/Interfaces.h"
 #include "platform/ui/testing/UiTest.h"
 #include "sim/SimComm.h"
+#include "widgets/chart/ChartSerie.h"
 
 #include <chrono>
 #include <filesystem>
@@ -107,4 +108,29 @@ bool MainWindowTest::Linked()
     CSingleLock lock(&DataLock, TRUE);
     OscData* d = PeekOscData();
     return d != nullptr && (d->mode & MODE_LINKED) != 0;
+}
+
+std::vector<double> ValuesOf(const CChartSerie* s)
+{
+    std::vector<double> values;
+    for (unsigned i = 0; i < s->GetPointsCount(); ++i)
+        values.push_back(s->GetPoint(i).Y);
+    return values;
+}
+
+double MeasuredPeriod(const std::vector<double>& y)
+{
+    if (y.empty())
+        return 0;
+    double mean = 0;
+    for (double v : y)
+        mean += v;
+    mean /= static_cast<double>(y.size());
+    std::vector<double> crossings;
+    for (std::size_t i = 1; i < y.size(); ++i)
+        if (y[i - 1] < mean && y[i] >= mean)
+            crossings.push_back(static_cast<double>(i - 1) + (mean - y[i - 1]) / (y[i] - y[i - 1]));
+    if (crossings.size() < 2)
+        return 0;
+    return (crossings.back() - crossings.front()) / static_cast<double>(crossings.size() - 1);
 }

@@ -13,6 +13,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+class CChartSerie;
+
+// The Y values of a chart series, in point order.
+std::vector<double> ValuesOf(const CChartSerie* s);
+// Mean spacing of the rising crossings of the mean, in points (0 with fewer than two).
+double MeasuredPeriod(const std::vector<double>& y);
 
 class MainWindowTest : public ::testing::Test {
 protected:

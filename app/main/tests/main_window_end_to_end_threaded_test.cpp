@@ -22,32 +22,6 @@ constexpr UINT kLevelSpinId = 1026;
 // A scale at which the sine fits the screen with room above the trigger level used here.
 constexpr unsigned kVDiv = 9;
 
-std::vector<double> ValuesOf(const CChartSerie* s)
-{
-    std::vector<double> values;
-    for (unsigned i = 0; i < s->GetPointsCount(); ++i)
-        values.push_back(s->GetPoint(i).Y);
-    return values;
-}
-
-// Mean spacing of the rising crossings of the mean, in points (0 with fewer than two).
-double MeasuredPeriod(const std::vector<double>& y)
-{
-    if (y.empty())
-        return 0;
-    double mean = 0;
-    for (double v : y)
-        mean += v;
-    mean /= static_cast<double>(y.size());
-    std::vector<double> crossings;
-    for (std::size_t i = 1; i < y.size(); ++i)
-        if (y[i - 1] < mean && y[i] >= mean)
-            crossings.push_back(static_cast<double>(i - 1) + (mean - y[i - 1]) / (y[i] - y[i - 1]));
-    if (crossings.size() < 2)
-        return 0;
-    return (crossings.back() - crossings.front()) / static_cast<double>(crossings.size() - 1);
-}
-
 template <class T>
 T Read(const std::function<T(OscData&)>& f)
 {

@@ -11,30 +11,6 @@
 
 namespace {
 
-std::vector<double> ValuesOf(const CChartSerie* s)
-{
-    std::vector<double> values;
-    for (unsigned i = 0; i < s->GetPointsCount(); ++i)
-        values.push_back(s->GetPoint(i).Y);
-    return values;
-}
-
-// Mean spacing of the rising crossings of the mean, in points (0 with fewer than two).
-double MeasuredPeriod(const std::vector<double>& y)
-{
-    double mean = 0;
-    for (double v : y)
-        mean += v;
-    mean /= static_cast<double>(y.size());
-    std::vector<double> crossings;
-    for (std::size_t i = 1; i < y.size(); ++i)
-        if (y[i - 1] < mean && y[i] >= mean)
-            crossings.push_back(static_cast<double>(i - 1) + (mean - y[i - 1]) / (y[i] - y[i - 1]));
-    if (crossings.size() < 2)
-        return 0;
-    return (crossings.back() - crossings.front()) / static_cast<double>(crossings.size() - 1);
-}
-
 // Volts/div index; the variant takes its largest when this is beyond it.
 constexpr unsigned kVDiv = 9;
 
