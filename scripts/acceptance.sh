@@ -267,7 +267,7 @@ vpoint() { dlu_point "$main" $velkaro_w $velkaro_h "$1" "$2"; }
 chart_part() { dlu_rect "$main" 5 18 611 350; }
 # The panel holds settings only, no trace and no live text: equal settings, equal pixels.
 panel_part() { dlu_rect "$main" 622 14 123 254; }
-source_list_part() { dlu_rect "$main" 628 202 70 44; }
+source_list_part() { dlu_rect "$main" 628 202 64 44; }
 
 # A key as the user presses it: to the main window, which has the keyboard.
 press() { xdotool windowfocus --sync "$main" key "$1"; }

@@ -46,6 +46,7 @@ class CChartSerie;
 class COscDispatch;
 class CToolDialog;
 class DeviceLink;
+class LogicAnalyzerLink;
 class MarkerWindowLink;
 
 class CVelkaroDlg : public CDialog, public SettingsWindow {
@@ -171,7 +172,9 @@ public:
     static constexpr UINT kMarkerButtonId = 1053;
     static constexpr UINT kSettingsButtonId = 1059;
     static constexpr UINT kServiceButtonId = 1061;
+    static constexpr UINT kLogicAnalyzerButtonId = 1035;
     static constexpr UINT kLogicGeneratorButtonId = 1036;
+    static constexpr UINT kLogicConditionButtonId = 1082;
     static constexpr UINT kMathButtonId = 1062;
     // The service window's log list, which mirrors the event log.
     static constexpr UINT kServiceLogId = 1004;
@@ -180,8 +183,14 @@ public:
     // `main` with the stored format and returns the format to store.
     using SaveDialogRunner = std::function<int(CVelkaroDlg& main, int saveType)>;
     static void SetSaveDialogRunner(SaveDialogRunner runner);
+    // The digital trigger's dialog ("Условие ЛА"), installed by the program the same way: it
+    // runs modally over `main`.
+    using ModalRunner = std::function<void(CVelkaroDlg& main)>;
+    static void SetDigitalTriggerDialogRunner(ModalRunner runner);
     // The window in the marker slot when it offers the marker calls, else null.
     MarkerWindowLink* GetMarkerLink() const;
+    // The window in the logic analyser's slot when it offers its decoders' calls, else null.
+    LogicAnalyzerLink* GetLogicAnalyzerLink() const;
     // ---- end of tool-window buttons ----
 
     // The tooltip of the main window's controls (the channel buttons register theirs with it).
@@ -284,6 +293,9 @@ private:
     afx_msg void OnServiceClicked();
     afx_msg void OnMathClicked();
     afx_msg void OnSaveClicked();
+    afx_msg void OnLogicAnalyzerClicked();
+    afx_msg void OnLogicGeneratorClicked();
+    afx_msg void OnLogicConditionClicked();
     // Shows a hidden tool window or hides a shown one, and tells it; an empty slot does nothing.
     void ToggleToolWindow(CToolDialogList::Slot slot);
     // The command or notification being handled comes from a control of the window in `slot`.

@@ -110,6 +110,9 @@ BEGIN_MESSAGE_MAP(CVelkaroDlg, CDialog)
     ON_BN_CLICKED(CVelkaroDlg::kServiceButtonId, &CVelkaroDlg::OnServiceClicked)
     ON_BN_CLICKED(CVelkaroDlg::kMathButtonId, &CVelkaroDlg::OnMathClicked)
     ON_BN_CLICKED(CVelkaroDlg::kSaveButtonId, &CVelkaroDlg::OnSaveClicked)
+    ON_BN_CLICKED(CVelkaroDlg::kLogicAnalyzerButtonId, &CVelkaroDlg::OnLogicAnalyzerClicked)
+    ON_BN_CLICKED(CVelkaroDlg::kLogicGeneratorButtonId, &CVelkaroDlg::OnLogicGeneratorClicked)
+    ON_BN_CLICKED(CVelkaroDlg::kLogicConditionButtonId, &CVelkaroDlg::OnLogicConditionClicked)
     // ---- end of tool-window buttons ----
 END_MESSAGE_MAP()
 

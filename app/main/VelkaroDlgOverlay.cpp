@@ -2,6 +2,7 @@
 // measuring rectangle, the logic buses' values and the recorder's time ruler. Everything is
 // clipped to the plot, so nothing spills over the axes or the legend.
 
+#include "app/main/LogicAnalyzerLink.h"
 #include "app/main/OverlayText.h"
 #include "app/main/VelkaroDlg.h"
 
@@ -96,7 +97,11 @@ void CVelkaroDlg::DrawChartOverlay(CDC& dc, CWnd*)
     dc.RestoreDC(saved);
 }
 
-void CVelkaroDlg::DrawDecoderOverlays(CDC&) {}
+void CVelkaroDlg::DrawDecoderOverlays(CDC& dc)
+{
+    if (LogicAnalyzerLink* analyzer = GetLogicAnalyzerLink())
+        analyzer->DrawDecoderOverlays(dc, chart_);
+}
 
 void CVelkaroDlg::DrawZoomWindow(CDC& dc, const CRect& plot)
 {

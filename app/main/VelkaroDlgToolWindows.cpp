@@ -3,6 +3,7 @@
 // The tool windows and the save dialog are built on top of this window, so it knows them only
 // through CToolDialog, the marker calls and the runner the program installs.
 
+#include "app/main/LogicAnalyzerLink.h"
 #include "app/main/MarkerWindowLink.h"
 #include "app/main/MathWindowLink.h"
 #include "app/main/VelkaroDlg.h"
@@ -17,7 +18,18 @@ CVelkaroDlg::SaveDialogRunner& SaveRunner()
     return runner;
 }
 
+CVelkaroDlg::ModalRunner& DigitalTriggerRunner()
+{
+    static CVelkaroDlg::ModalRunner runner;
+    return runner;
+}
+
 }  // namespace
+
+void CVelkaroDlg::SetDigitalTriggerDialogRunner(ModalRunner runner)
+{
+    DigitalTriggerRunner() = std::move(runner);
+}
 
 void CVelkaroDlg::SetSaveDialogRunner(SaveDialogRunner runner)
 {
@@ -27,6 +39,11 @@ void CVelkaroDlg::SetSaveDialogRunner(SaveDialogRunner runner)
 MarkerWindowLink* CVelkaroDlg::GetMarkerLink() const
 {
     return dynamic_cast<MarkerWindowLink*>(GetToolDialog(CToolDialogList::MARKER));
+}
+
+LogicAnalyzerLink* CVelkaroDlg::GetLogicAnalyzerLink() const
+{
+    return dynamic_cast<LogicAnalyzerLink*>(GetToolDialog(CToolDialogList::LANALYZER));
 }
 
 int CVelkaroDlg::GetMathOperation() const
@@ -86,4 +103,26 @@ void CVelkaroDlg::OnSaveClicked()
     // running while it waits for the capture to finish.
     if (const SaveDialogRunner& run = SaveRunner())
         def_save_type = run(*this, def_save_type);
+}
+
+void CVelkaroDlg::OnLogicAnalyzerClicked()
+{
+    if (FromOwnControl())
+        ToggleToolWindow(CToolDialogList::LANALYZER);
+}
+
+// The generator's own bus control carries the same id as this button: only the button toggles.
+void CVelkaroDlg::OnLogicGeneratorClicked()
+{
+    if (FromOwnControl())
+        ToggleToolWindow(CToolDialogList::LGENERATOR);
+}
+
+void CVelkaroDlg::OnLogicConditionClicked()
+{
+    if (!FromOwnControl())
+        return;
+    // No DataLock: the dialog takes it for each read and write while it runs.
+    if (const ModalRunner& run = DigitalTriggerRunner())
+        run(*this);
 }

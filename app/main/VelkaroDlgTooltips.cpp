@@ -41,8 +41,7 @@ constexpr ControlTip kControlTips[] = {
 
 }  // namespace
 
-// A control the template does not have yet (the logic condition comes with its dialog) gets
-// its tip when it is there.
+// Only the controls the template has get their tips.
 void CVelkaroDlg::RegisterToolTips()
 {
     const HICON icon = LoadIcon(nullptr, IDI_INFORMATION);

@@ -1,5 +1,6 @@
 // The tick's change watchers and the control updates they run.
 
+#include "app/main/LogicAnalyzerLink.h"
 #include "app/main/OnChange.h"
 #include "app/main/VelkaroDlg.h"
 #include "app/tooldialog/ToolDialog.h"
@@ -96,6 +97,10 @@ void Apply(CVelkaroDlg& w, ModeStop*, bool stopped)
     if (CToolDialog* settings = w.GetToolDialog(CToolDialogList::PROPERTIES); settings != nullptr && settings->GetSafeHwnd() != nullptr)
         if (CWnd* mode = settings->GetDlgItem(kPeakDetectId))
             mode->EnableWindow(stopped ? FALSE : TRUE);
+    // A new acquisition overwrites what the decoders read.
+    if (!stopped)
+        if (LogicAnalyzerLink* analyzer = w.GetLogicAnalyzerLink())
+            analyzer->ClearDecoderResults();
 }
 
 void Apply(CVelkaroDlg& w, ModeSingle*, bool single) { w.ShowSingleButton(single); }

@@ -1,6 +1,9 @@
 #include "app/program/ToolWindows.h"
 
 #include "app/main/VelkaroDlg.h"
+#include "logic/analyzer/LAnalyzerDialog.h"
+#include "logic/digtrigger/DialogDigTrigLevel.h"
+#include "logic/generator/LGeneratorDialog.h"
 #include "tools/markers/MarkerDialog.h"
 #include "tools/math/MathDialog.h"
 #include "tools/measure/MeasureDialog.h"
@@ -23,11 +26,17 @@ void InstallToolWindows()
             return std::make_unique<CServiceDialog>(&main);
         case CToolDialogList::MATH:
             return std::make_unique<CMathDialog>(&main);
+        case CToolDialogList::LANALYZER:
+            return std::make_unique<CLAnalyzerDialog>(&main);
+        case CToolDialogList::LGENERATOR:
+            return std::make_unique<CLGeneratorDialog>(&main);
         default:
-            // Slots whose windows the program does not have yet stay empty; the main window
-            // leaves their buttons without effect.
             return nullptr;
         }
+    });
+    CVelkaroDlg::SetDigitalTriggerDialogRunner([](CVelkaroDlg& main) {
+        CDialogDigTrigLevel dialog(&main);
+        dialog.DoModal();
     });
     CVelkaroDlg::SetSaveDialogRunner(
         [](CVelkaroDlg& main, int saveType) { return RunSaveDialog(&main.GetChart(), &main, saveType); });

@@ -71,6 +71,7 @@ BOOL CLAnalyzerDialog::OnInitDialog()
     tooltip_.Create(this);
     // The analysers are top-level windows of their own, hidden until their buttons open them.
     sync_ = std::make_unique<CSyncAnalyzer>(nullptr);
+    async_ = std::make_unique<CAsyncAnalyzer>();
 
     list_.DisableSorting();
     list_.InsertColumn(0, "Цепь", LVCFMT_LEFT, list_.GetStringWidth("Цепь") + kTitleMargin);
@@ -92,6 +93,19 @@ void CLAnalyzerDialog::Reset()
 {
     CToolDialog::Reset();
     if (sync_ != nullptr) sync_->Reset();
+    if (async_ != nullptr) async_->Reset();
+}
+
+void CLAnalyzerDialog::DrawDecoderOverlays(CDC& dc, CChartCtrl& chart)
+{
+    if (sync_ != nullptr) sync_->DrawOverlay(&dc, &chart);
+    if (async_ != nullptr) async_->DrawOverlay(&dc, &chart);
+}
+
+void CLAnalyzerDialog::ClearDecoderResults()
+{
+    if (sync_ != nullptr) sync_->ClearResults();
+    if (async_ != nullptr) async_->ClearResults();
 }
 
 void CLAnalyzerDialog::OnShowTool(bool shown)
@@ -134,6 +148,7 @@ void CLAnalyzerDialog::RebuildNetList()
     lock.Unlock();
     // Their net combos show the names as they are now.
     if (sync_ != nullptr) sync_->OnShowTool(true);
+    if (async_ != nullptr) async_->OnShowTool(true);
 }
 
 void CLAnalyzerDialog::OnBnClickedShowNetNames()
@@ -156,7 +171,12 @@ void CLAnalyzerDialog::OnBnClickedSyncAnalyzer()
     sync_->OnShowTool(true);
 }
 
-void CLAnalyzerDialog::OnBnClickedAsyncAnalyzer() {}
+void CLAnalyzerDialog::OnBnClickedAsyncAnalyzer()
+{
+    if (async_ == nullptr || async_->GetSafeHwnd() == nullptr) return;
+    async_->ShowWindow(SW_SHOW);
+    async_->OnShowTool(true);
+}
 
 LRESULT CLAnalyzerDialog::OnReportCtrlSelect(WPARAM row, LPARAM /*message*/)
 {

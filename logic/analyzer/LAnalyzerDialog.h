@@ -6,7 +6,9 @@
 // window; this window only edits them. Its commands go to the main window first, like those of
 // the other tool windows that carry main-window controls.
 
+#include "app/main/LogicAnalyzerLink.h"
 #include "app/tooldialog/ToolDialog.h"
+#include "logic/async/AsyncAnalyzer.h"
 #include "logic/sync/SyncAnalyzer.h"
 #include "widgets/reportlist/ReportCtrl.h"
 #include "widgets/tooltip/PPToolTip.h"
@@ -14,12 +16,13 @@
 #include <boost/serialization/base_object.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/split_member.hpp>
+#include <boost/serialization/version.hpp>
 
 #include <memory>
 
 class CNetEdit;
 
-class CLAnalyzerDialog : public CToolDialog {
+class CLAnalyzerDialog : public CToolDialog, public LogicAnalyzerLink {
 public:
     enum { IDD = 147 };
     static constexpr UINT kListId = 1108;
@@ -36,9 +39,15 @@ public:
     void Reset() override;
     void OnShowTool(bool shown) override;
 
+    // The main window's calls: both decoders paint over its chart, synchronous first, and forget
+    // their results when the acquisition runs again.
+    void DrawDecoderOverlays(CDC& dc, CChartCtrl& chart) override;
+    void ClearDecoderResults() override;
+
     CReportCtrl& GetList() { return list_; }
     // The protocol analysers, made by the window's initialisation; null without a window.
     CSyncAnalyzer* GetSyncAnalyzer() const { return sync_.get(); }
+    CAsyncAnalyzer* GetAsyncAnalyzer() const { return async_.get(); }
     // The list's editor: always a CNetEdit once the window exists.
     CNetEdit* GetNetEdit() const;
 
@@ -49,6 +58,8 @@ public:
         archive & boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
         auto sync = OwnedElement(sync_);
         archive & boost::serialization::make_nvp("sync_analyzer", sync);
+        auto async = OwnedElement(async_);
+        archive & boost::serialization::make_nvp("async_analyzer", async);
     }
     VELKARO_TOOL_RECORD()
 
@@ -68,5 +79,9 @@ private:
 
     CPPToolTip tooltip_;
     CReportCtrl list_;
+    // Destroyed in reverse: the asynchronous analyser goes first.
     std::unique_ptr<CSyncAnalyzer> sync_;
+    std::unique_ptr<CAsyncAnalyzer> async_;
 };
+
+BOOST_CLASS_VERSION(CLAnalyzerDialog, 2)

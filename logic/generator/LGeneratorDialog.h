@@ -42,6 +42,7 @@ public:
         archive >> boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
     }
     BOOST_SERIALIZATION_SPLIT_MEMBER()
+    VELKARO_TOOL_RECORD()
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
