@@ -105,9 +105,10 @@ protected:
             });
 
             // Every frame from the first one after the text's idle stretch carries the next byte
-            // of the text and starts where the stored line falls. Plain samples are single
-            // instants, so there the start is also the sample of the start bit the instrument
-            // sent (±1).
+            // of the text and starts where the instrument sent that byte's start bit. A plain
+            // sample is an instant, so the fall shows at the first sample at or after it; a
+            // min/max pair holds the extremes over its whole period, so the fall shows in the pair
+            // whose period holds it.
             const std::string text = signals.uartText;
             const std::int64_t cycleBits = static_cast<std::int64_t>(text.size()) * 10 + signals.uartIdleBits;
             const auto& packets = a.Packets(0);
@@ -133,24 +134,28 @@ protected:
                 const std::size_t s = frames[f].first_sample;
                 SCOPED_TRACE("frame " + std::to_string(f) + " at " + std::to_string(s));
                 EXPECT_EQ(frames[f].value, static_cast<unsigned char>(text[next]));
-                next = (next + 1) % text.size();
                 EXPECT_EQ(frames[f].bad, 0);
                 ASSERT_GT(s, 0u);
                 EXPECT_TRUE(high(s - 1, 0) && high(s - 1, k - 1)) << "idle or stop level before the start";
                 EXPECT_FALSE(high(s, 0) && high(s, k - 1)) << "the line falls here";
-                if (!minMax) {
-                    // The write that landed last on this address of the instrument's ring memory.
-                    const std::int64_t address = frames[f].first_sample;
-                    const std::int64_t w =
-                        info.written - 1 - (((info.written - 1 - address) % info.depth) + info.depth) % info.depth;
-                    const std::int64_t ps = info.startPs + w * info.periodPs;
-                    const auto step = static_cast<std::int64_t>(std::floor(CyclesAt(baud, ps)));
-                    EXPECT_EQ(step % cycleBits % 10, 0) << "a start bit";
-                    // The sample of the bit's own start, rounded up to the next stored sample.
-                    const long double bitPs = static_cast<long double>(step) * 1e12L / baud;
-                    const auto sent = static_cast<std::int64_t>(std::ceil((bitPs - info.startPs) / info.periodPs));
-                    EXPECT_NEAR(static_cast<double>(w), static_cast<double>(sent), 1.0);
-                }
+
+                // The write that landed last on this address of the instrument's ring memory,
+                // and the start bit of this byte of the text nearest to it (start bits of byte j
+                // are the bit steps c * cycleBits + 10 j).
+                const std::int64_t address = frames[f].first_sample;
+                const std::int64_t w =
+                    info.written - 1 - (((info.written - 1 - address) % info.depth) + info.depth) % info.depth;
+                const std::int64_t ps = info.startPs + w * info.periodPs;
+                const auto step = static_cast<std::int64_t>(std::floor(CyclesAt(baud, ps)));
+                const std::int64_t within = 10 * static_cast<std::int64_t>(next);
+                const std::int64_t cycle = std::llround(static_cast<double>(step - within) / static_cast<double>(cycleBits));
+                const std::int64_t startBit = cycle * cycleBits + within;
+                const long double sentAt =
+                    (static_cast<long double>(startBit) * 1e12L / baud - info.startPs) / info.periodPs;
+                const auto sent = static_cast<std::int64_t>(minMax ? std::floor(sentAt) : std::ceil(sentAt));
+                EXPECT_NEAR(static_cast<double>(w), static_cast<double>(sent), 1.0)
+                    << "start bit sent at sample " << static_cast<double>(sentAt);
+                next = (next + 1) % text.size();
                 ++checked;
             }
             // The plain memory holds a whole text after the first idle stretch whatever its
