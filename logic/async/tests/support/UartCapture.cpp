@@ -53,6 +53,30 @@ std::vector<std::int32_t> UartCapture::TwoWord(int line) const
     return words;
 }
 
+std::vector<std::int32_t> UartCapture::Sampled(int line, int group) const
+{
+    std::vector<std::int32_t> words;
+    for (std::size_t i = 0; i < levels_.size(); i += static_cast<std::size_t>(group))
+        words.push_back(levels_[i] != 0 ? 1 << line : 0);
+    return words;
+}
+
+std::vector<std::int32_t> UartCapture::PeakPairs(int line, int group) const
+{
+    std::vector<std::int32_t> words;
+    for (std::size_t i = 0; i + static_cast<std::size_t>(group) <= levels_.size(); i += static_cast<std::size_t>(group)) {
+        bool all = true;
+        bool any = false;
+        for (std::size_t j = i; j < i + static_cast<std::size_t>(group); ++j) {
+            all = all && levels_[j] != 0;
+            any = any || levels_[j] != 0;
+        }
+        words.push_back(all ? 1 << line : 0);
+        words.push_back(any ? 1 << line : 0);
+    }
+    return words;
+}
+
 std::vector<std::int32_t> Merge(const std::vector<std::int32_t>& a, int la, const std::vector<std::int32_t>& b, int lb)
 {
     std::vector<std::int32_t> words(std::max(a.size(), b.size()), 0);

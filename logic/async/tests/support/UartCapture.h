@@ -33,6 +33,11 @@ public:
     // Two words per sample: each transition's sample is mixed (the first word still has the old
     // level), as the peak detector sees a line that changed within the sample.
     std::vector<std::int32_t> TwoWord(int line) const;
+    // The instrument's own layouts when it stores one sample per `group` of these levels: a
+    // plain sample is the level at the group's first instant; a peak-detect pair is the AND
+    // (minimum) and the OR (maximum) over the whole group.
+    std::vector<std::int32_t> Sampled(int line, int group) const;
+    std::vector<std::int32_t> PeakPairs(int line, int group) const;
 
 private:
     UartFormat format_;
