@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace {
@@ -43,6 +44,30 @@ protected:
         });
     }
 
+    static void ConnectVariant4(CVelkaroDlg& d)
+    {
+        Connect(d);
+        ASSERT_TRUE(WaitUntil(&MainWindowTest::Linked));
+        // The instrument's variant first, and the window's check of it: that check brings
+        // the window's settings back onto the new model and would undo a capture set before.
+        ASSERT_TRUE(WaitUntil([] {
+            CSingleLock lock(&DataLock, TRUE);
+            const OscData* data = GetOscData();
+            return data->GetVersion() == 4 && (data->status & STATUS_LIMITS_APPLIED) == 0;
+        }));
+    }
+
+    // An analyser shown over the main window with its first net on B0.
+    static std::unique_ptr<CAsyncAnalyzer> OpenOnB0()
+    {
+        auto a = std::make_unique<CAsyncAnalyzer>();
+        a->ShowWindow(SW_SHOW);
+        a->OnShowTool(true);
+        a->Tabs().SetActivePage(CAsyncAnalyzer::PAGE_DATA);
+        uitest::SelectComboItem(&a->DataPage().Net(0), kNetB0);
+        return a;
+    }
+
     static int Cycles()
     {
         CSingleLock lock(&DataLock, TRUE);
@@ -56,15 +81,7 @@ protected:
         demoInstrument->SetSignals(signals);
         const std::string name = std::to_string(baud) + (minMax ? "_peak" : "_plain");
         RunWindow([&](CVelkaroDlg& d) {
-            Connect(d);
-            ASSERT_TRUE(WaitUntil(&MainWindowTest::Linked));
-            // The instrument's variant first, and the window's check of it: that check brings
-            // the window's settings back onto the new model and would undo a capture set before.
-            ASSERT_TRUE(WaitUntil([] {
-                CSingleLock lock(&DataLock, TRUE);
-                const OscData* data = GetOscData();
-                return data->GetVersion() == 4 && (data->status & STATUS_LIMITS_APPLIED) == 0;
-            }));
+            ConnectVariant4(d);
             StartLogicCapture(minMax);
             const int before = Cycles();
             ASSERT_TRUE(WaitUntil([&] { return Cycles() > before + 1; }));
@@ -196,6 +213,100 @@ protected:
 };
 
 }  // namespace
+
+// With a trigger source, processing does not stop the run but lets it end after one more
+// triggered capture, which is decoded once read out; closing starts the run again.
+TEST_F(AsyncEndToEndTest, TriggeredRunEndsAsASingleShot)
+{
+    SignalSettings signals;
+    signals.uartBaud = 9600;
+    demoInstrument->SetSignals(signals);
+    RunWindow([&](CVelkaroDlg& d) {
+        ConnectVariant4(d);
+        StartLogicCapture(false);
+        WithData([](OscData& data) {
+            // B0 rising: the UART line's pattern bit, in mask mode.
+            data.osc_cr = static_cast<std::uint16_t>((data.osc_cr | OSC_CR_TRIGGER_ON | OSC_CR_TRIGGER_B) &
+                                                     ~(OSC_CR_TRIGGER_EXT | OSC_CR_DIGITAL_TRIGGER));
+            data.trigger_dir[1] = 1;
+            data.trigger_digital = 0x01;
+            data.changes |= CHANGE_CAPTURE | CHANGE_TRIGGER;
+        });
+        const int before = Cycles();
+        ASSERT_TRUE(WaitUntil([&] { return Cycles() > before + 1; }));
+        WithData([](OscData& data) { ASSERT_EQ(data.GetTriggerSource(), 2); });
+
+        d.SetNetName("RX", 1, 0);
+        auto a = OpenOnB0();
+        uitest::Click(a->GetDlgItem(CAsyncAnalyzer::kProcessId));
+        WithData([](OscData& data) {
+            EXPECT_NE(data.mode & MODE_SINGLE, 0u) << "a single shot, not a stop";
+        });
+        ASSERT_TRUE(WaitUntil([&] {
+            uitest::FireTimer(a.get(), CAsyncAnalyzer::kWaitTimerId);
+            return uitest::TimerPeriod(a.get(), CAsyncAnalyzer::kWaitTimerId) == 0;
+        }));
+        WithData([](OscData& data) {
+            EXPECT_NE(data.mode & MODE_STOPPED, 0u) << "the single shot ended";
+            EXPECT_EQ(data.read_state, 3);
+        });
+
+        // The frames after the first idle stretch spell the text on, byte after byte.
+        const std::string text = signals.uartText;
+        ASSERT_EQ(a->Packets(0).size(), 1u);
+        const AsyncPacket& frames = a->Packets(0)[0];
+        std::string decoded;
+        bool afterIdle = false;
+        for (std::size_t f = 1; f < frames.size(); ++f) {
+            const auto gap = frames[f].first_sample - frames[f - 1].last_sample;
+            afterIdle = afterIdle || gap > frames[f - 1].last_sample - frames[f - 1].first_sample;
+            if (afterIdle)
+                decoded += static_cast<char>(frames[f].value);
+        }
+        ASSERT_GE(decoded.size(), text.size()) << a->ResultsPage().GetText();
+        EXPECT_EQ(decoded.substr(0, text.size()), text);
+        std::string repeated;
+        while (repeated.size() < decoded.size() + text.size())
+            repeated += text;
+        EXPECT_EQ(repeated.substr(0, decoded.size()), decoded);
+        EXPECT_NE(a->ResultsPage().GetText().find("Скорость 9"), std::string::npos) << a->ResultsPage().GetText();
+
+        std::string csv;
+        WithData([&](OscData& data) { csv = BuildCsvTable(data, SaveSource::Buffer); });
+        const std::string dir = uitest::OutputPath("logic_async");
+        std::filesystem::create_directories(dir);
+        EXPECT_TRUE(WriteTextFile(dir + "/uart_triggered.csv", csv));
+        EXPECT_TRUE(WriteTextFile(dir + "/uart_triggered_results.txt", a->ResultsPage().GetText()));
+
+        uitest::Click(a->GetDlgItem(IDCANCEL));
+        WithData([](OscData& data) { EXPECT_EQ(data.mode & (MODE_STOPPED | MODE_SINGLE), 0u) << "running again"; });
+    });
+}
+
+// A net on a channel the instrument samples as an analog input is refused before anything
+// changes: the run goes on and no wait starts.
+TEST_F(AsyncEndToEndTest, NetOfAnAnalogChannelIsRefused)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        ConnectVariant4(d);
+        StartLogicCapture(false);
+        WithData([](OscData& data) {
+            data.osc_cr = static_cast<std::uint16_t>(data.osc_cr & ~OSC_CR_LOGIC_B);
+            data.changes |= CHANGE_CAPTURE;
+        });
+        const int before = Cycles();
+        ASSERT_TRUE(WaitUntil([&] { return Cycles() > before + 1; }));
+        auto a = OpenOnB0();
+        std::string message;
+        uitest::AnswerNextMessageBox(IDOK, &message);
+        uitest::Click(a->GetDlgItem(CAsyncAnalyzer::kProcessId));
+        EXPECT_EQ(message, "Для анализа выбрана цепь канала, не находящегося в режиме ЛА!");
+        EXPECT_EQ(uitest::TimerPeriod(a.get(), CAsyncAnalyzer::kWaitTimerId), 0);
+        WithData([](OscData& data) { EXPECT_EQ(data.mode & (MODE_STOPPED | MODE_SINGLE), 0u); });
+        const int running = Cycles();
+        EXPECT_TRUE(WaitUntil([&] { return Cycles() > running; })) << "the run goes on";
+    });
+}
 
 // Processing a free run stops it and decodes the read-out; a stopped capture is decoded as it is.
 TEST_F(AsyncEndToEndTest, Uart9600Plain) { Decodes(9600, false, false); }
