@@ -256,16 +256,16 @@ TEST(AsyncDecode, MixedStartEdgeNeedsALowStartBitMiddle)
     const AsyncSampleView view{words.data(), c.Size(), true};
     AsyncNetSettings net;
     net.mask = 1u << kLine;
-    // The edge sample is mixed (first word still high) and the start bit's middle fully low.
-    ASSERT_NE(words[2 * 40] & (1 << kLine), 0);
-    ASSERT_EQ(words[2 * 40 + 1] & (1 << kLine), 0);
+    // The edge sample is mixed (low minimum, high maximum) and the start bit's middle fully low.
+    ASSERT_EQ(words[2 * 40] & (1 << kLine), 0);
+    ASSERT_NE(words[2 * 40 + 1] & (1 << kLine), 0);
     AsyncNetResult r = DecodeAsyncNet(view, 0, static_cast<std::uint32_t>(c.Size() - 1), net, 0, "RX", 1000);
     ASSERT_EQ(r.packets.size(), 1u);
     EXPECT_EQ(r.packets[0][0].value, 0x6C);
     EXPECT_EQ(r.packets[0][0].first_sample, 40u);
 
-    // A start bit whose middle is not fully low is no start.
-    words[2 * 45] |= 1 << kLine;
+    // A start bit whose middle is not fully low (a spike within that sample) is no start.
+    words[2 * 45 + 1] |= 1 << kLine;
     r = DecodeAsyncNet(view, 0, static_cast<std::uint32_t>(c.Size() - 1), net, 0, "RX", 1000);
     EXPECT_TRUE(r.packets.empty());
     EXPECT_EQ(r.text.substr(r.text.size() - 2), "\r\n") << "the block still ends its line";
