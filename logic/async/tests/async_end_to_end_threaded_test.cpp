@@ -1,7 +1,8 @@
 // The asynchronous decoder on the virtual instrument (variant 4, both channels logic, one
 // sample per screen point): the UART text the instrument sends on B0 must come out of the
-// decoder as sent, frame by frame, at the instrument's bit rate, plain and with peak detect.
-// Each capture is left in the test output as a buffer CSV beside the results text.
+// decoder as sent, frame by frame and at the time it was sent, at the instrument's bit rate,
+// plain and with peak detect; a triggered run and a channel out of logic mode. Each capture is
+// left in the test output as a buffer CSV beside the results text.
 
 #include "logic/async/AsyncAnalyzer.h"
 
