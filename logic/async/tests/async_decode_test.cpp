@@ -256,19 +256,61 @@ TEST(AsyncDecode, MixedStartEdgeNeedsALowStartBitMiddle)
     const AsyncSampleView view{words.data(), c.Size(), true};
     AsyncNetSettings net;
     net.mask = 1u << kLine;
-    // The edge sample is mixed (first word still high) and the start bit's middle fully low.
-    ASSERT_NE(words[2 * 40] & (1 << kLine), 0);
-    ASSERT_EQ(words[2 * 40 + 1] & (1 << kLine), 0);
+    // The edge sample is mixed (low minimum, high maximum) and the start bit's middle fully low.
+    ASSERT_EQ(words[2 * 40] & (1 << kLine), 0);
+    ASSERT_NE(words[2 * 40 + 1] & (1 << kLine), 0);
     AsyncNetResult r = DecodeAsyncNet(view, 0, static_cast<std::uint32_t>(c.Size() - 1), net, 0, "RX", 1000);
     ASSERT_EQ(r.packets.size(), 1u);
     EXPECT_EQ(r.packets[0][0].value, 0x6C);
     EXPECT_EQ(r.packets[0][0].first_sample, 40u);
 
-    // A start bit whose middle is not fully low is no start.
-    words[2 * 45] |= 1 << kLine;
+    // A start bit whose middle is not fully low (a spike within that sample) is no start.
+    words[2 * 45 + 1] |= 1 << kLine;
     r = DecodeAsyncNet(view, 0, static_cast<std::uint32_t>(c.Size() - 1), net, 0, "RX", 1000);
     EXPECT_TRUE(r.packets.empty());
     EXPECT_EQ(r.text.substr(r.text.size() - 2), "\r\n") << "the block still ends its line";
+}
+
+TEST(AsyncDecode, StartSampleIsWhereEachLayoutSeesTheSentFall)
+{
+    // The line at a fine resolution, stored as the instrument stores it: one sample (or pair)
+    // per 4 instants, 10 stored samples per bit. A plain sample is an instant, so the fall shows
+    // at the first sample at or after it; a pair covers its whole period, so the fall shows in the
+    // pair that holds it, up to a sample earlier and never later.
+    constexpr int kGroup = 4;
+    const UartFormat f{8, 0, false, 10 * kGroup};
+    for (int phase = 0; phase < kGroup; ++phase) {
+        SCOPED_TRACE("fall at instant " + std::to_string(phase) + " of its sample");
+        UartCapture c(f);
+        c.Idle(40 * kGroup + phase);
+        std::vector<std::uint32_t> sent;
+        for (const unsigned v : {0x56u, 0x65u, 0x0Du, 0x0Au}) {
+            sent.push_back(c.Frame(v));
+            c.Idle(2 * 10 * kGroup + 1);
+        }
+        c.Idle(10 * kGroup);
+        struct Layout {
+            bool twoWord;
+            std::vector<std::int32_t> words;
+        };
+        const Layout layouts[] = {{false, c.Sampled(kLine, kGroup)}, {true, c.PeakPairs(kLine, kGroup)}};
+        for (const Layout& l : layouts) {
+            SCOPED_TRACE(l.twoWord ? "pairs" : "plain");
+            const std::size_t count = l.twoWord ? l.words.size() / 2 : l.words.size();
+            const AsyncSampleView view{l.words.data(), count, l.twoWord};
+            AsyncNetSettings net;
+            net.mask = 1u << kLine;
+            const AsyncNetResult r =
+                DecodeAsyncNet(view, 0, static_cast<std::uint32_t>(count - 1), net, 0, "RX", kNsPerSample);
+            ASSERT_EQ(r.packets.size(), 1u);
+            ASSERT_EQ(r.packets[0].size(), sent.size());
+            for (std::size_t i = 0; i < sent.size(); ++i) {
+                const std::uint32_t expected = l.twoWord ? sent[i] / kGroup : (sent[i] + kGroup - 1) / kGroup;
+                EXPECT_EQ(r.packets[0][i].first_sample, expected) << "frame " << i;
+                EXPECT_EQ(r.packets[0][i].value, (std::vector<unsigned>{0x56, 0x65, 0x0D, 0x0A}[i]));
+            }
+        }
+    }
 }
 
 TEST_P(Layouts, OneSampleGlitchShrinksTheIntervalAndWarns)

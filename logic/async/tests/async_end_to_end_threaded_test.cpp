@@ -1,7 +1,8 @@
 // The asynchronous decoder on the virtual instrument (variant 4, both channels logic, one
 // sample per screen point): the UART text the instrument sends on B0 must come out of the
-// decoder as sent, frame by frame, at the instrument's bit rate, plain and with peak detect.
-// Each capture is left in the test output as a buffer CSV beside the results text.
+// decoder as sent, frame by frame and at the time it was sent, at the instrument's bit rate,
+// plain and with peak detect; a triggered run and a channel out of logic mode. Each capture is
+// left in the test output as a buffer CSV beside the results text.
 
 #include "logic/async/AsyncAnalyzer.h"
 
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace {
@@ -43,6 +45,30 @@ protected:
         });
     }
 
+    static void ConnectVariant4(CVelkaroDlg& d)
+    {
+        Connect(d);
+        ASSERT_TRUE(WaitUntil(&MainWindowTest::Linked));
+        // The instrument's variant first, and the window's check of it: that check brings
+        // the window's settings back onto the new model and would undo a capture set before.
+        ASSERT_TRUE(WaitUntil([] {
+            CSingleLock lock(&DataLock, TRUE);
+            const OscData* data = GetOscData();
+            return data->GetVersion() == 4 && (data->status & STATUS_LIMITS_APPLIED) == 0;
+        }));
+    }
+
+    // An analyser shown over the main window with its first net on B0.
+    static std::unique_ptr<CAsyncAnalyzer> OpenOnB0()
+    {
+        auto a = std::make_unique<CAsyncAnalyzer>();
+        a->ShowWindow(SW_SHOW);
+        a->OnShowTool(true);
+        a->Tabs().SetActivePage(CAsyncAnalyzer::PAGE_DATA);
+        uitest::SelectComboItem(&a->DataPage().Net(0), kNetB0);
+        return a;
+    }
+
     static int Cycles()
     {
         CSingleLock lock(&DataLock, TRUE);
@@ -56,15 +82,7 @@ protected:
         demoInstrument->SetSignals(signals);
         const std::string name = std::to_string(baud) + (minMax ? "_peak" : "_plain");
         RunWindow([&](CVelkaroDlg& d) {
-            Connect(d);
-            ASSERT_TRUE(WaitUntil(&MainWindowTest::Linked));
-            // The instrument's variant first, and the window's check of it: that check brings
-            // the window's settings back onto the new model and would undo a capture set before.
-            ASSERT_TRUE(WaitUntil([] {
-                CSingleLock lock(&DataLock, TRUE);
-                const OscData* data = GetOscData();
-                return data->GetVersion() == 4 && (data->status & STATUS_LIMITS_APPLIED) == 0;
-            }));
+            ConnectVariant4(d);
             StartLogicCapture(minMax);
             const int before = Cycles();
             ASSERT_TRUE(WaitUntil([&] { return Cycles() > before + 1; }));
@@ -105,9 +123,10 @@ protected:
             });
 
             // Every frame from the first one after the text's idle stretch carries the next byte
-            // of the text and starts where the stored line falls. Plain samples are single
-            // instants, so there the start is also the sample of the start bit the instrument
-            // sent (±1).
+            // of the text and starts where the instrument sent that byte's start bit. A plain
+            // sample is an instant, so the fall shows at the first sample at or after it; a
+            // min/max pair holds the extremes over its whole period, so the fall shows in the pair
+            // whose period holds it.
             const std::string text = signals.uartText;
             const std::int64_t cycleBits = static_cast<std::int64_t>(text.size()) * 10 + signals.uartIdleBits;
             const auto& packets = a.Packets(0);
@@ -133,24 +152,28 @@ protected:
                 const std::size_t s = frames[f].first_sample;
                 SCOPED_TRACE("frame " + std::to_string(f) + " at " + std::to_string(s));
                 EXPECT_EQ(frames[f].value, static_cast<unsigned char>(text[next]));
-                next = (next + 1) % text.size();
                 EXPECT_EQ(frames[f].bad, 0);
                 ASSERT_GT(s, 0u);
                 EXPECT_TRUE(high(s - 1, 0) && high(s - 1, k - 1)) << "idle or stop level before the start";
                 EXPECT_FALSE(high(s, 0) && high(s, k - 1)) << "the line falls here";
-                if (!minMax) {
-                    // The write that landed last on this address of the instrument's ring memory.
-                    const std::int64_t address = frames[f].first_sample;
-                    const std::int64_t w =
-                        info.written - 1 - (((info.written - 1 - address) % info.depth) + info.depth) % info.depth;
-                    const std::int64_t ps = info.startPs + w * info.periodPs;
-                    const auto step = static_cast<std::int64_t>(std::floor(CyclesAt(baud, ps)));
-                    EXPECT_EQ(step % cycleBits % 10, 0) << "a start bit";
-                    // The sample of the bit's own start, rounded up to the next stored sample.
-                    const long double bitPs = static_cast<long double>(step) * 1e12L / baud;
-                    const auto sent = static_cast<std::int64_t>(std::ceil((bitPs - info.startPs) / info.periodPs));
-                    EXPECT_NEAR(static_cast<double>(w), static_cast<double>(sent), 1.0);
-                }
+
+                // The write that landed last on this address of the instrument's ring memory,
+                // and the start bit of this byte of the text nearest to it (start bits of byte j
+                // are the bit steps c * cycleBits + 10 j).
+                const std::int64_t address = frames[f].first_sample;
+                const std::int64_t w =
+                    info.written - 1 - (((info.written - 1 - address) % info.depth) + info.depth) % info.depth;
+                const std::int64_t ps = info.startPs + w * info.periodPs;
+                const auto step = static_cast<std::int64_t>(std::floor(CyclesAt(baud, ps)));
+                const std::int64_t within = 10 * static_cast<std::int64_t>(next);
+                const std::int64_t cycle = std::llround(static_cast<double>(step - within) / static_cast<double>(cycleBits));
+                const std::int64_t startBit = cycle * cycleBits + within;
+                const long double sentAt =
+                    (static_cast<long double>(startBit) * 1e12L / baud - info.startPs) / info.periodPs;
+                const auto sent = static_cast<std::int64_t>(minMax ? std::floor(sentAt) : std::ceil(sentAt));
+                EXPECT_NEAR(static_cast<double>(w), static_cast<double>(sent), 1.0)
+                    << "start bit sent at sample " << static_cast<double>(sentAt);
+                next = (next + 1) % text.size();
                 ++checked;
             }
             // The plain memory holds a whole text after the first idle stretch whatever its
@@ -191,6 +214,100 @@ protected:
 };
 
 }  // namespace
+
+// With a trigger source, processing does not stop the run but lets it end after one more
+// triggered capture, which is decoded once read out; closing starts the run again.
+TEST_F(AsyncEndToEndTest, TriggeredRunEndsAsASingleShot)
+{
+    SignalSettings signals;
+    signals.uartBaud = 9600;
+    demoInstrument->SetSignals(signals);
+    RunWindow([&](CVelkaroDlg& d) {
+        ConnectVariant4(d);
+        StartLogicCapture(false);
+        WithData([](OscData& data) {
+            // B0 rising: the UART line's pattern bit, in mask mode.
+            data.osc_cr = static_cast<std::uint16_t>((data.osc_cr | OSC_CR_TRIGGER_ON | OSC_CR_TRIGGER_B) &
+                                                     ~(OSC_CR_TRIGGER_EXT | OSC_CR_DIGITAL_TRIGGER));
+            data.trigger_dir[1] = 1;
+            data.trigger_digital = 0x01;
+            data.changes |= CHANGE_CAPTURE | CHANGE_TRIGGER;
+        });
+        const int before = Cycles();
+        ASSERT_TRUE(WaitUntil([&] { return Cycles() > before + 1; }));
+        WithData([](OscData& data) { ASSERT_EQ(data.GetTriggerSource(), 2); });
+
+        d.SetNetName("RX", 1, 0);
+        auto a = OpenOnB0();
+        uitest::Click(a->GetDlgItem(CAsyncAnalyzer::kProcessId));
+        WithData([](OscData& data) {
+            EXPECT_NE(data.mode & MODE_SINGLE, 0u) << "a single shot, not a stop";
+        });
+        ASSERT_TRUE(WaitUntil([&] {
+            uitest::FireTimer(a.get(), CAsyncAnalyzer::kWaitTimerId);
+            return uitest::TimerPeriod(a.get(), CAsyncAnalyzer::kWaitTimerId) == 0;
+        }));
+        WithData([](OscData& data) {
+            EXPECT_NE(data.mode & MODE_STOPPED, 0u) << "the single shot ended";
+            EXPECT_EQ(data.read_state, 3);
+        });
+
+        // The frames after the first idle stretch spell the text on, byte after byte.
+        const std::string text = signals.uartText;
+        ASSERT_EQ(a->Packets(0).size(), 1u);
+        const AsyncPacket& frames = a->Packets(0)[0];
+        std::string decoded;
+        bool afterIdle = false;
+        for (std::size_t f = 1; f < frames.size(); ++f) {
+            const auto gap = frames[f].first_sample - frames[f - 1].last_sample;
+            afterIdle = afterIdle || gap > frames[f - 1].last_sample - frames[f - 1].first_sample;
+            if (afterIdle)
+                decoded += static_cast<char>(frames[f].value);
+        }
+        ASSERT_GE(decoded.size(), text.size()) << a->ResultsPage().GetText();
+        EXPECT_EQ(decoded.substr(0, text.size()), text);
+        std::string repeated;
+        while (repeated.size() < decoded.size() + text.size())
+            repeated += text;
+        EXPECT_EQ(repeated.substr(0, decoded.size()), decoded);
+        EXPECT_NE(a->ResultsPage().GetText().find("Скорость 9"), std::string::npos) << a->ResultsPage().GetText();
+
+        std::string csv;
+        WithData([&](OscData& data) { csv = BuildCsvTable(data, SaveSource::Buffer); });
+        const std::string dir = uitest::OutputPath("logic_async");
+        std::filesystem::create_directories(dir);
+        EXPECT_TRUE(WriteTextFile(dir + "/uart_triggered.csv", csv));
+        EXPECT_TRUE(WriteTextFile(dir + "/uart_triggered_results.txt", a->ResultsPage().GetText()));
+
+        uitest::Click(a->GetDlgItem(IDCANCEL));
+        WithData([](OscData& data) { EXPECT_EQ(data.mode & (MODE_STOPPED | MODE_SINGLE), 0u) << "running again"; });
+    });
+}
+
+// A net on a channel the instrument samples as an analog input is refused before anything
+// changes: the run goes on and no wait starts.
+TEST_F(AsyncEndToEndTest, NetOfAnAnalogChannelIsRefused)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        ConnectVariant4(d);
+        StartLogicCapture(false);
+        WithData([](OscData& data) {
+            data.osc_cr = static_cast<std::uint16_t>(data.osc_cr & ~OSC_CR_LOGIC_B);
+            data.changes |= CHANGE_CAPTURE;
+        });
+        const int before = Cycles();
+        ASSERT_TRUE(WaitUntil([&] { return Cycles() > before + 1; }));
+        auto a = OpenOnB0();
+        std::string message;
+        uitest::AnswerNextMessageBox(IDOK, &message);
+        uitest::Click(a->GetDlgItem(CAsyncAnalyzer::kProcessId));
+        EXPECT_EQ(message, "Для анализа выбрана цепь канала, не находящегося в режиме ЛА!");
+        EXPECT_EQ(uitest::TimerPeriod(a.get(), CAsyncAnalyzer::kWaitTimerId), 0);
+        WithData([](OscData& data) { EXPECT_EQ(data.mode & (MODE_STOPPED | MODE_SINGLE), 0u); });
+        const int running = Cycles();
+        EXPECT_TRUE(WaitUntil([&] { return Cycles() > running; })) << "the run goes on";
+    });
+}
 
 // Processing a free run stops it and decodes the read-out; a stopped capture is decoded as it is.
 TEST_F(AsyncEndToEndTest, Uart9600Plain) { Decodes(9600, false, false); }

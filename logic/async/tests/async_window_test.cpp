@@ -202,6 +202,43 @@ TEST_F(AsyncWindowTest, ProcessingAStoppedCaptureShowsTheResults)
     });
 }
 
+TEST_F(AsyncWindowTest, SpeedIsPerStoredSampleWhateverTheZoom)
+{
+    // B0 has 10 stored samples a bit and a screen point lasts 1 µs: the speed depends on how
+    // many stored samples one point covers (hw * sw / zin), not on the point alone.
+    struct Case {
+        int hw, sw, zin;
+        const char* speed;
+    };
+    const Case cases[] = {
+        {1, 1, 1, "100.000 kHz"},
+        {2, 1, 1, "200.000 kHz"},
+        {2, 3, 1, "600.000 kHz"},
+        {1, 1, 4, "25.000 kHz"},
+        {2, 1, 4, "50.000 kHz"},
+    };
+    RunWindow([&](CVelkaroDlg& d) {
+        UseVariant4();
+        d.SetNetName("RX", 1, 0);
+        CAsyncAnalyzer a;
+        a.ShowWindow(SW_SHOW);
+        a.OnShowTool(true);
+        SelectNet(a, 0, kNetB0);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(c.hw) + " x " + std::to_string(c.sw) + " / " + std::to_string(c.zin));
+            PutCapture();
+            WithData([&](OscData& data) {
+                data.x_zoom_out_hw = c.hw;
+                data.x_zoom_out_sw = c.sw;
+                data.x_zoom_in = c.zin;
+            });
+            Process(a);
+            EXPECT_EQ(a.ResultsPage().GetText().rfind(std::string("Цепь RX\r\nСкорость ") + c.speed + "\r\n", 0), 0u)
+                << a.ResultsPage().GetText();
+        }
+    });
+}
+
 TEST_F(AsyncWindowTest, ProcessingRefusesNetsOutsideLogicMode)
 {
     RunWindow([&](CVelkaroDlg&) {
@@ -318,11 +355,13 @@ TEST_F(AsyncWindowTest, MarkerRangeLimitsDecoding)
             std::vector<std::uint32_t> starts;
         };
         // B0: 'O' from sample 100, 'K' from 200 (stop middle 295). Markers in either order;
-        // markers beyond the memory are its last sample: nothing left to decode.
+        // markers beyond the memory are its last sample: nothing left to decode. The offset is
+        // in points and adds to the markers' positions.
         const Case cases[] = {
             {95, 299, 0, {100, 200}},
             {299, 195, 0, {200}},
             {150, 254, 45, {200}},
+            {-500, 299, 0, {100, 200}},  // a marker before the memory is its first sample
             {0, 299, 100000, {}},
         };
         for (const Case& c : cases) {
@@ -379,11 +418,19 @@ TEST_F(AsyncWindowTest, SettingsRoundTrip)
     RunWindow([&](CVelkaroDlg&) {
         UseVariant4();
         CAsyncAnalyzer a;
+        // Loading fills the pages and combos the window made, never new windowless ones.
+        CTabAsyncData* const madeData = &a.DataPage();
+        CComboNet* const madeNet = &a.DataPage().Net(3);
+        CTabAsyncCondition* const madeCondition = &a.ConditionPage();
         {
             std::istringstream text(saved);
             boost::archive::xml_iarchive archive(text);
             archive >> boost::serialization::make_nvp("async_analyzer", a);
         }
+        EXPECT_EQ(&a.DataPage(), madeData);
+        EXPECT_EQ(&a.DataPage().Net(3), madeNet);
+        EXPECT_EQ(&a.ConditionPage(), madeCondition);
+        EXPECT_TRUE(::IsWindow(a.DataPage().Net(3).GetSafeHwnd()));
         EXPECT_EQ(a.ConditionPage().GetTimeout(), 7);
         EXPECT_EQ(a.ConditionPage().GetUseMarkers(), 1);
         CTabAsyncData& data = a.DataPage();

@@ -344,6 +344,19 @@ TEST_F(SyncWindow, SettingsRoundTripAndReset)
         EXPECT_TRUE(a->GetDataPage().data_net[1]->IsWindowEnabled());
         EXPECT_EQ(a->GetConditionPage().cs_net->SelectedLine(), 3);
 
+        // A window made anew (never shown) loads into the pages and combos it made, and keeps
+        // an offset beyond the up-down's initial range.
+        {
+            auto fresh = std::make_unique<CSyncAnalyzer>(&d);
+            CTabSyncCondition* const madeCondition = &fresh->GetConditionPage();
+            CComboNet* const madeNet = fresh->GetDataPage().data_net[1].get();
+            Load(*fresh, xml);
+            EXPECT_EQ(&fresh->GetConditionPage(), madeCondition);
+            EXPECT_EQ(fresh->GetDataPage().data_net[1].get(), madeNet);
+            EXPECT_TRUE(::IsWindow(madeNet->GetSafeHwnd()));
+            EXPECT_EQ(fresh->GetConditionPage().GetOffset(), 1234);
+        }
+
         // A stored array of more than four nets is an archive error, never a write past the end.
         std::string tooMany = xml;
         const std::string count = "<count>4</count>";

@@ -47,8 +47,34 @@ std::vector<std::int32_t> UartCapture::TwoWord(int line) const
         const bool now = levels_[i] != 0;
         const bool before = i > 0 ? levels_[i - 1] != 0 : now;
         const std::int32_t busy = static_cast<std::int32_t>(i * 7 % 256) & ~(1 << line);
-        words[2 * i] = busy | (before ? 1 << line : 0);
-        words[2 * i + 1] = busy | (now ? 1 << line : 0);
+        // The minimum first: a line that changed within the sample is low in the first word
+        // and high in the second, whichever way it went.
+        words[2 * i] = busy | (before && now ? 1 << line : 0);
+        words[2 * i + 1] = busy | (before || now ? 1 << line : 0);
+    }
+    return words;
+}
+
+std::vector<std::int32_t> UartCapture::Sampled(int line, int group) const
+{
+    std::vector<std::int32_t> words;
+    for (std::size_t i = 0; i < levels_.size(); i += static_cast<std::size_t>(group))
+        words.push_back(levels_[i] != 0 ? 1 << line : 0);
+    return words;
+}
+
+std::vector<std::int32_t> UartCapture::PeakPairs(int line, int group) const
+{
+    std::vector<std::int32_t> words;
+    for (std::size_t i = 0; i + static_cast<std::size_t>(group) <= levels_.size(); i += static_cast<std::size_t>(group)) {
+        bool all = true;
+        bool any = false;
+        for (std::size_t j = i; j < i + static_cast<std::size_t>(group); ++j) {
+            all = all && levels_[j] != 0;
+            any = any || levels_[j] != 0;
+        }
+        words.push_back(all ? 1 << line : 0);
+        words.push_back(any ? 1 << line : 0);
     }
     return words;
 }

@@ -30,9 +30,14 @@ public:
     // The line as bit `line` of each word; the other lines carry a busy pattern that must not
     // disturb the decoder.
     std::vector<std::int32_t> Plain(int line) const;
-    // Two words per sample: each transition's sample is mixed (the first word still has the old
-    // level), as the peak detector sees a line that changed within the sample.
+    // Two words per sample, the AND and the OR of the line since the previous sample: each
+    // transition's sample is mixed, as the peak detector sees a line that changed within it.
     std::vector<std::int32_t> TwoWord(int line) const;
+    // The instrument's own layouts when it stores one sample per `group` of these levels: a
+    // plain sample is the level at the group's first instant; a peak-detect pair is the AND
+    // (minimum) and the OR (maximum) over the whole group.
+    std::vector<std::int32_t> Sampled(int line, int group) const;
+    std::vector<std::int32_t> PeakPairs(int line, int group) const;
 
 private:
     UartFormat format_;
