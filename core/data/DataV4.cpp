@@ -30,9 +30,26 @@ void DataV4::InitOwnSettings()
     // Nothing beyond the common defaults.
 }
 
+void DataV4::ResetDefaults()
+{
+    OscData::ResetDefaults();
+    KeepLogicLines();
+}
+
+// Nothing can switch a channel of this instrument out of logic mode (its mode buttons need an
+// analogue input), so a section stored without the bits would leave it showing line patterns as
+// volts for good.
+void DataV4::KeepLogicLines()
+{
+    osc_cr = static_cast<std::uint16_t>(osc_cr | OSC_CR_LOGIC_A | OSC_CR_LOGIC_B);
+}
+
 bool DataV4::LoadSettings()
 {
-    if (data_persistence::LoadDataSection(*this)) return true;
+    if (data_persistence::LoadDataSection(*this)) {
+        KeepLogicLines();
+        return true;
+    }
     ClearAllFields();
     ResetDefaults();
     InitOwnSettings();

@@ -27,6 +27,8 @@ public:
     int GetGainIndex(unsigned u) const override;
     void MoveHorizontal(int delta) override;
     bool SetHorizontalPosition(int position) override;
+    // The instrument has no analogue inputs: both channels always carry logic lines.
+    void ResetDefaults() override;
 
     // Reads / writes the variant's configuration section; a failed read leaves the defaults.
     bool LoadSettings();
@@ -36,6 +38,7 @@ public:
 
 private:
     void InitOwnSettings();
+    void KeepLogicLines();
 
     friend class boost::serialization::access;
     template <class Archive>

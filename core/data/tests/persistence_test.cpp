@@ -86,6 +86,8 @@ TEST_P(VariantPersistence, EveryStoredFieldSurvivesARoundTrip)
     const std::string section = original->GetSectionName();
     auto expected = MakeVariant(version);   // a second object holding the same values
     FillStoredFields(*expected, version);
+    if (version == 4)  // the logic-only instrument comes back with its logic lines
+        expected->osc_cr = static_cast<std::uint16_t>(expected->osc_cr | OSC_CR_LOGIC_A | OSC_CR_LOGIC_B);
     original.reset();  // the destructor stores the section
     ASSERT_EQ(ConfigSections.count(section), 1u);
     EXPECT_NE(ConfigSections[section].find("<" + section), std::string::npos);
@@ -140,6 +142,23 @@ TEST_F(DataModelTest, FirstRunStartsFromTheDefaults)
         EXPECT_EQ(data->changes, 0x68Fu);
         EXPECT_EQ(data->mode, 0u);
         EXPECT_EQ(data->str_datalogger_fn[0], "");
+    }
+}
+
+// The logic-only instrument's channels carry logic lines from the first run on, and a stored
+// section without the bits (nothing in the program can clear them) brings them back.
+TEST_F(DataModelTest, TheLogicOnlyInstrumentAlwaysWorksAsALogicAnalyser)
+{
+    const std::uint16_t logic = OSC_CR_LOGIC_A | OSC_CR_LOGIC_B;
+    {
+        auto data = MakeVariant(4);
+        EXPECT_EQ(data->osc_cr & logic, logic);
+        data->osc_cr = static_cast<std::uint16_t>(data->osc_cr & ~logic);
+    }
+    EXPECT_EQ(MakeVariant(4)->osc_cr & logic, logic);
+    for (int version : {2, 5}) {
+        SCOPED_TRACE(version);
+        EXPECT_EQ(MakeVariant(version)->osc_cr & logic, 0) << "instruments with inputs start as oscilloscopes";
     }
 }
 
@@ -280,8 +299,8 @@ TEST_F(DataModelTest, ARestoredModelNeverStartsRecording)
         for (const OscData* data : {GetOscData(), built.get()}) {
             EXPECT_EQ(data->mode & MODE_RECORDER, 0u);
             EXPECT_EQ(data->osc_cr & OSC_CR_RECORDER, 0);
-            // Everything else stored is kept.
-            EXPECT_EQ(data->osc_cr, 0x3023);
+            // Everything else stored is kept (the logic-only instrument keeps its logic lines).
+            EXPECT_EQ(data->osc_cr, version == 4 ? 0x3623 : 0x3023);
             EXPECT_NE(data->mode & MODE_LINEAR, 0u);
         }
         DeleteOscData();
