@@ -84,6 +84,17 @@ TEST_F(MathWindowTest, ControlsTheMathTraceAndTheMainWindowsScale)
         WithData([&](OscData& data) { after = data.y_offset[2]; });
         EXPECT_EQ(after, 0);
 
+        // So does the scale spin, each arrow its way.
+        for (const bool up : {true, false})
+        {
+            SCOPED_TRACE(up ? "up" : "down");
+            std::uint32_t scaleBefore = 0, scaleAfter = 0;
+            WithData([&](OscData& data) { scaleBefore = data.u_div[2]; });
+            uitest::ClickSpin(w.GetDlgItem(CMathDialog::IDC_MATH_VDIV_SPIN), up);
+            WithData([&](OscData& data) { scaleAfter = data.u_div[2]; });
+            EXPECT_EQ(static_cast<int>(scaleAfter) - static_cast<int>(scaleBefore), up ? 1 : -1);
+        }
+
         // The math trace's tips, on this window's own tooltip.
         const std::pair<int, const char*> tips[] = {
             {CMathDialog::IDC_MATH_OFFSET, "Значение смещения по напряжению канала математики\r\nотносительно середины"},
