@@ -448,6 +448,88 @@ wait_window "Математика" "the button \"Математика\"" >/dev/n
 sleep 0.5
 shot "velkaro-math-window"
 
+# The mathematics window (template 144, 232 x 196 units): the operation combo 1089 at 13,16
+# 60x13, "БПФ всего буфера" 1107 at 137,81 82x14, "Создать" 1149 at 13,123 54x14, "АЧХ" 1150 at
+# 72,123 40x14, the filter's channel combo 1087 at 13,146 54x13 and "Применить к буферу" 1148 at
+# 72,145 85x14, the math trace's V/div spin 1093 at 152,16 10x13. The demo feeds A with a
+# 1 kHz sine and B with a 500 Hz square; at 500 us/div the buffer holds enough periods for the
+# spectrum and the filter to show them, and at 1 V/div the traces and their difference fit on
+# the chart. The capture is stopped first, so any change of the chart is the tool's and not
+# the next capture's.
+math_w=232 math_h=196
+tdiv_slow_presses=12   # from the finest time base to 500 us/div
+mpoint() { dlu_point "$math" $math_w $math_h "$1" "$2"; }
+# A drop-down list of the math window: opened by a click, moved $3 rows down from the chosen
+# row by the keyboard and taken with Return, as a user picks it.
+math_choose() {  # x, y (units, inside the closed list), rows down
+  click_at $(mpoint "$1" "$2")
+  sleep 0.3
+  for _ in $(seq "$3"); do xdotool key Down; done
+  xdotool key Return
+}
+# The FIR sheet in list look: the page list 7 px in from the left and top with rows of
+# $list_row_px, the page (200 x 110 units) 114 px in, OK and Cancel (75 x 23 px) in the
+# bottom-right corner with 7 px margins; the page's units follow from the sheet's size.
+fir_page_point() {  # x, y in the page's units
+  read -r fx fy fw fh <<<"$(geometry "$fir")"
+  awk -v fx="$fx" -v fy="$fy" -v fw="$fw" -v fh="$fh" -v x="$1" -v y="$2" \
+    'BEGIN { printf "%d %d\n", fx + 114 + x * (fw - 121) / 200, fy + 7 + y * (fh - 44) / 110 }'
+}
+fir_list_row() { read -r fx fy _ _ <<<"$(geometry "$fir")"; echo "$((fx + 57)) $((fy + 8 + $1 * list_row_px + list_row_px / 2))"; }
+fir_ok() { read -r fx fy fw fh <<<"$(geometry "$fir")"; echo "$((fx + fw - 126)) $((fy + fh - 18))"; }
+
+say "Velkaro --demo: the mathematics window"
+math=$(find_window "Математика")
+[ -n "$math" ] || fail "the mathematics window is not on the screen"
+click_at $(vpoint 640 120)    # channel B "Включен"
+for _ in 1 2; do
+  click_at $(vpoint 706 60)    # V/div of A, B and the math trace: their spins' upper arrows
+  click_at $(vpoint 706 148)
+  click_at $(mpoint 157 19)
+done
+for _ in $(seq $tdiv_slow_presses); do press Up; done
+click_at $(vpoint 197 389)    # "Стоп"
+still "the chart after \"Стоп\" for the mathematics window"
+
+part=chart_part changes "the math trace A-B on the chart" math_choose 43 22 2
+sleep 0.3
+still "the chart with the math trace"
+shot "velkaro-math-a-minus-b"
+
+click_at $(mpoint 178 88)     # "БПФ всего буфера"
+spectrum=$(wait_window "БПФ" "the button \"БПФ всего буфера\"")
+# The pointer onto the plot, where the cross-hair reads the spectrum.
+read -r sx sy sw sh <<<"$(geometry "$spectrum")"
+xdotool mousemove $((sx + sw * 3 / 4)) $((sy + sh / 2))
+sleep 0.5
+shot "velkaro-math-buffer-spectrum"
+xdotool windowfocus --sync "$spectrum" key Escape
+wait_window_gone "БПФ" "Esc in the spectrum window"
+
+click_at $(mpoint 40 130)     # "Создать"
+fir=$(wait_window "Параметры КИХ фильтра" "the button \"Создать\"")
+sleep 0.3
+click_at $(fir_list_row 0)    # the low-pass page
+click_at $(fir_page_point 130 32)
+xdotool key ctrl+a type --delay 20 "2000"
+shot "velkaro-math-fir-lowpass"
+click_at $(fir_ok)
+wait_window_gone "Параметры КИХ фильтра" "OK in the filter sheet"
+
+math_choose 40 152 2          # the filter on "Канал AB"
+part=chart_part changes "the filtered buffer on the chart" click_at $(mpoint 114 152)
+sleep 0.3
+still "the chart with the filtered buffer"
+shot "velkaro-math-filtered"
+
+click_at $(mpoint 92 130)     # "АЧХ"
+response=$(wait_window "АЧХ фильтра" "the button \"АЧХ\"")
+sleep 0.5
+shot "velkaro-math-filter-magnitude"
+xdotool windowfocus --sync "$response" key Escape
+wait_window_gone "АЧХ фильтра" "Esc in the filter's magnitude response"
+click_at $(vpoint 197 389)    # the capture runs again for what follows
+
 # The settings window, and from it the calibration: started, and closed once it has ended
 # ("Закрыть" takes no click while the instrument calibrates).
 click_at $(vpoint 652 303)

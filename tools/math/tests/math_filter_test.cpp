@@ -33,6 +33,17 @@ std::vector<std::int32_t> Convolve(const FIR& f, const std::vector<std::int32_t>
     return out;
 }
 
+// A control of the sheet's page on show (the pages are the sheet's children, their controls
+// theirs).
+CWnd* ShownPageItem(CWnd* sheet, int id)
+{
+    for (CWnd* child = sheet->GetWindow(GW_CHILD); child != nullptr; child = child->GetNextWindow())
+        if (child->IsWindowVisible() && child->GetDlgItem(id) != nullptr)
+            return child->GetDlgItem(id);
+    ADD_FAILURE() << "no control " << id << " on the page on show";
+    return nullptr;
+}
+
 std::vector<std::int32_t> Every(const std::vector<std::int32_t>& v, std::size_t first, std::size_t step)
 {
     std::vector<std::int32_t> out;
@@ -194,6 +205,47 @@ TEST_F(MathWindowTest, BufferToolsRefuseWhatTheyCannotDo)
         EXPECT_EQ(ClickForMessage(w.GetDlgItem(CMathDialog::IDC_SCREEN_FFT)), "Нельзя применить к каналу ЛА");
         EXPECT_EQ(w.IsDlgButtonChecked(CMathDialog::IDC_SCREEN_FFT), 0u);
         EXPECT_EQ(uitest::TimerPeriod(&w, CMathDialog::kScreenFftTimer), 0);
+    });
+}
+
+// A sheet the user fills in and then cancels leaves the accepted design as it was: its
+// parameters, and the very filter with its taps.
+TEST_F(MathWindowTest, CancellingTheSheetKeepsTheFilterAndItsParameters)
+{
+    RunMath(2, 0, false, [&](CVelkaroDlg&, CMathDialog& w) {
+        DesignLowPass(w);
+        const FIR* designed = w.GetFilter();
+        ASSERT_NE(designed, nullptr);
+        const FIRParams accepted = w.fir_params;
+        const std::vector<double> taps(designed->taps.getcontent(), designed->taps.getcontent() + designed->T);
+
+        for (const bool byEscape : {false, true})
+        {
+            SCOPED_TRACE(byEscape ? "Esc" : "\"Отмена\"");
+            bool opened = false;
+            uitest::OnNextModal([&](uihooks::ModalContext& m) {
+                uitest::ProcessEvents();
+                opened = true;
+                auto* sheet = static_cast<CDialog*>(m.window);
+                uitest::SelectListItem(sheet->GetDlgItem(0x3020), 2);  // the band-pass page
+                uitest::SelectComboItem(ShownPageItem(sheet, 1151), 0);
+                uitest::TypeText(ShownPageItem(sheet, 1126), "1000");
+                uitest::TypeText(ShownPageItem(sheet, 1127), "2000");
+                if (byEscape)
+                    uitest::PressEscape(sheet);
+                else
+                    uitest::Click(sheet->GetDlgItem(IDCANCEL));
+            });
+            Click(w, CMathDialog::IDC_DESIGN_FILTER);
+            uitest::ProcessEvents();
+            ASSERT_TRUE(opened);
+            EXPECT_EQ(w.GetFilter(), designed);
+            EXPECT_EQ(w.fir_params.type, accepted.type);
+            EXPECT_EQ(w.fir_params.len, accepted.len);
+            EXPECT_EQ(w.fir_params.freq, accepted.freq);
+            EXPECT_EQ(w.fir_params.freq2, accepted.freq2);
+            EXPECT_EQ(std::vector<double>(designed->taps.getcontent(), designed->taps.getcontent() + designed->T), taps);
+        }
     });
 }
 

@@ -5,6 +5,7 @@
 #include "support/MathWindowFixture.h"
 
 #include "core/measure/OscFormat.h"
+#include "widgets/chart/ChartLineSerie.h"
 
 #include <filesystem>
 #include <fstream>
@@ -84,6 +85,17 @@ TEST_F(MathWindowTest, ControlsTheMathTraceAndTheMainWindowsScale)
         WithData([&](OscData& data) { after = data.y_offset[2]; });
         EXPECT_EQ(after, 0);
 
+        // So does the scale spin, each arrow its way.
+        for (const bool up : {true, false})
+        {
+            SCOPED_TRACE(up ? "up" : "down");
+            std::uint32_t scaleBefore = 0, scaleAfter = 0;
+            WithData([&](OscData& data) { scaleBefore = data.u_div[2]; });
+            uitest::ClickSpin(w.GetDlgItem(CMathDialog::IDC_MATH_VDIV_SPIN), up);
+            WithData([&](OscData& data) { scaleAfter = data.u_div[2]; });
+            EXPECT_EQ(static_cast<int>(scaleAfter) - static_cast<int>(scaleBefore), up ? 1 : -1);
+        }
+
         // The math trace's tips, on this window's own tooltip.
         const std::pair<int, const char*> tips[] = {
             {CMathDialog::IDC_MATH_OFFSET, "Значение смещения по напряжению канала математики\r\nотносительно середины"},
@@ -95,6 +107,53 @@ TEST_F(MathWindowTest, ControlsTheMathTraceAndTheMainWindowsScale)
 
         std::filesystem::create_directories(uitest::OutputPath("tools_math"));
         EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("tools_math/math_window.png")));
+    });
+}
+
+// Each channel is taken from its own zero before the two are combined: with equal zeros a
+// difference would hide a mix-up, so the zeros differ here and the codes run over the range.
+TEST_F(MathWindowTest, EachOperationMakesTheMainWindowsTraceFromTheZeroedChannels)
+{
+    RunMath(5, 0, false, [&](CVelkaroDlg& d, CMathDialog& w) {
+        const signed char zeros[2] = {7, -11};
+        WithData([&](OscData& data) {
+            data.SetCalibrationOffsets(2, zeros, sizeof zeros);
+            ASSERT_EQ(data.GetCalibrationOffset(0), 7);
+            ASSERT_EQ(data.GetCalibrationOffset(1), -11);
+            for (int k = 0; k < SCREEN_POINTS; ++k)
+            {
+                data.screen_points[0][k] = (k * 37) % 256 - 128;
+                data.screen_points[1][k] = 127 - (k * 53) % 256;
+            }
+        });
+        struct Operation {
+            int item;
+            const char* name;
+            int (*combine)(int a, int b);
+        };
+        const Operation operations[] = {
+            {1, "Канал A+B", [](int a, int b) { return a + b; }},
+            {2, "Канал A-B", [](int a, int b) { return a - b; }},
+            {3, "Канал B-A", [](int a, int b) { return b - a; }},
+        };
+        for (const Operation& op : operations)
+        {
+            SCOPED_TRACE(op.name);
+            uitest::SelectComboItem(w.GetDlgItem(CMathDialog::IDC_MATH_OP), op.item);
+            Tick(d);
+            EXPECT_EQ(d.GetLineSerie(2, 0)->GetName(), op.name);
+            const ScreenSnapshot& s = d.GetSnapshot();
+            ASSERT_TRUE(s.enabled[2]);
+            for (int k = 0; k < SCREEN_POINTS; ++k)
+            {
+                const int a = (k * 37) % 256 - 128 - zeros[0];
+                const int b = 127 - (k * 53) % 256 - zeros[1];
+                ASSERT_EQ(s.points[2][k], op.combine(a, b)) << k;
+            }
+        }
+        uitest::SelectComboItem(w.GetDlgItem(CMathDialog::IDC_MATH_OP), 0);
+        Tick(d);
+        EXPECT_FALSE(d.GetSnapshot().enabled[2]);
     });
 }
 
