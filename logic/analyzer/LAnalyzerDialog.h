@@ -16,7 +16,6 @@
 #include <boost/serialization/base_object.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/split_member.hpp>
-#include <boost/serialization/version.hpp>
 
 #include <memory>
 
@@ -83,5 +82,3 @@ private:
     std::unique_ptr<CSyncAnalyzer> sync_;
     std::unique_ptr<CAsyncAnalyzer> async_;
 };
-
-BOOST_CLASS_VERSION(CLAnalyzerDialog, 2)

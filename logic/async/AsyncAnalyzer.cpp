@@ -54,7 +54,11 @@ void CAsyncAnalyzer::Reset()
     data_->num_data_nets = 1;
     for (int i = 0; i < CTabAsyncData::kRows; ++i) {
         const auto row = static_cast<std::size_t>(i);
-        data_->Net(i).SetRememberedSel(0);
+        CComboNet& net = data_->Net(i);
+        net.SetRememberedSel(0);
+        // A filled list shows (and would store) the first net too.
+        if (net.GetSafeHwnd() != nullptr && net.GetCount() > 0)
+            net.SetCurSel(0);
         data_->msb[row] = 0;
         data_->num_data[row] = 8;
         data_->parity[row] = PARITY_NONE;
@@ -80,7 +84,11 @@ void CAsyncAnalyzer::OnCancel()
         OscData* data = GetOscData();
         if (!was_stopped_ && (data->mode & MODE_STOPPED) != 0)
             data->ToggleStop();
+        // Once resumed, a second close must not stop it again.
+        was_stopped_ = true;
     }
+    // A processing still waiting is given up: the capture it waited for runs on.
+    KillTimer(kWaitTimerId);
     // Esc and the close box have hidden the window already; the button has not.
     if (IsWindowVisible()) {
         ShowWindow(SW_HIDE);

@@ -10,7 +10,6 @@
 #include <boost/serialization/base_object.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/split_member.hpp>
-#include <boost/serialization/version.hpp>
 
 #include <array>
 
@@ -61,5 +60,3 @@ private:
     int margin_x_ = 0;
     int margin_y_ = 0;
 };
-
-BOOST_CLASS_VERSION(CLGeneratorDialog, 2)

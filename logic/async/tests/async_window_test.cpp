@@ -322,6 +322,33 @@ TEST_F(AsyncWindowTest, RunningCaptureIsStoppedOrSingleShotAndClosingResumesOnly
             WithData([&](OscData& data) { EXPECT_EQ((data.mode & MODE_STOPPED) != 0, c.stoppedAfterClose); });
         }
 
+        // A second close after the user stopped the capture again leaves it stopped.
+        {
+            CAsyncAnalyzer a;
+            WithData([](OscData& data) { data.mode &= ~(MODE_STOPPED | MODE_SINGLE); });
+            PutCapture();
+            WithData([](OscData& data) {
+                data.mode &= ~MODE_STOPPED;
+                data.osc_cr &= static_cast<std::uint16_t>(~OSC_CR_TRIGGER_ON);
+                data.read_state = 1;
+            });
+            a.ShowWindow(SW_SHOW);
+            a.OnShowTool(true);
+            SelectNet(a, 0, kNetB0);
+            uitest::Click(a.GetDlgItem(CAsyncAnalyzer::kProcessId));
+            EXPECT_EQ(uitest::TimerPeriod(&a, CAsyncAnalyzer::kWaitTimerId), 200);
+            // Closed while still waiting: resumed, and the wait is given up.
+            uitest::Click(a.GetDlgItem(IDCANCEL));
+            EXPECT_EQ(uitest::TimerPeriod(&a, CAsyncAnalyzer::kWaitTimerId), 0);
+            WithData([](OscData& data) {
+                EXPECT_EQ(data.mode & MODE_STOPPED, 0u);
+                data.ToggleStop();  // the user stops it
+            });
+            a.ShowWindow(SW_SHOW);
+            uitest::Click(a.GetDlgItem(IDCANCEL));
+            WithData([](OscData& data) { EXPECT_NE(data.mode & MODE_STOPPED, 0u) << "the second close restarted it"; });
+        }
+
         // A window closed before any processing resumes nothing.
         WithData([](OscData& data) { data.mode |= MODE_STOPPED; });
         CAsyncAnalyzer fresh;
@@ -448,6 +475,17 @@ TEST_F(AsyncWindowTest, SettingsRoundTrip)
             EXPECT_EQ(data.Net(row).GetCurSel(), 12 + row);
         auto* bits = static_cast<CComboBox*>(data.GetDlgItem(CTabAsyncData::kBitsId + 2));
         EXPECT_EQ(bits->GetCurSel(), 2);
+
+        // A reset shows and stores the first net in every list, filled or not.
+        a.Reset();
+        for (int row = 0; row < 4; ++row)
+            EXPECT_EQ(data.Net(row).GetCurSel(), 0) << row;
+        std::ostringstream text;
+        {
+            boost::archive::xml_oarchive archive(text);
+            archive << boost::serialization::make_nvp("async_analyzer", static_cast<const CAsyncAnalyzer&>(a));
+        }
+        EXPECT_EQ(text.str().find("<cur_sel>1"), std::string::npos) << text.str();
     });
 
     // More than four stored nets is an archive error, not a write past the array.

@@ -99,12 +99,22 @@ bool SimSession::Connect()
     link_->ToggleConnection();
     if (!link_->IsRunning())
         return false;
-    return WaitFor(
-        [this](OscData& d) {
-            return (d.mode & MODE_LINKED) != 0 && d.GetVersion() == version_ &&
-                   (d.changes & CHANGE_ALL_REGISTERS) == 0 && d.cycle_counter > 0;
-        },
-        5000);
+    const auto ready = [this](OscData& d) {
+        return (d.mode & MODE_LINKED) != 0 && d.GetVersion() == version_ &&
+               (d.changes & CHANGE_ALL_REGISTERS) == 0 && d.cycle_counter > 0;
+    };
+    if (!WaitFor(ready, 5000))
+        return false;
+    if (version_ != 4)
+        return true;
+    // The logic-only variant starts with both channels as logic lines. These sessions drive the
+    // capture path with the simulator's analogue signals, which it still sends when asked, so the
+    // session asks for them; a test that wants lines sets the bits itself.
+    Change([](OscData& d) {
+        d.osc_cr = static_cast<std::uint16_t>(d.osc_cr & ~(OSC_CR_LOGIC_A | OSC_CR_LOGIC_B));
+        d.changes |= CHANGE_CAPTURE;
+    });
+    return WaitFor(ready, 5000);
 }
 
 bool SimSession::WaitFor(const std::function<bool(OscData&)>& condition, DWORD deviceMs)
