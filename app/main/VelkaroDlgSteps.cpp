@@ -3,29 +3,47 @@
 #include "app/main/SettingSteps.h"
 #include "app/main/VelkaroDlg.h"
 
+namespace {
+
+// Selects the entry that carries `data`; false when the list holds none.
+bool SelectEntryWithData(CComboBox& list, DWORD_PTR data)
+{
+    const int count = list.GetCount();
+    for (int i = 0; i < count; ++i)
+        if (list.GetItemData(i) == data)
+        {
+            list.SetCurSel(i);
+            return true;
+        }
+    return false;
+}
+
+}  // namespace
+
 CComboBox* CVelkaroDlg::Combo(int id) const { return static_cast<CComboBox*>(GetDlgItem(id)); }
 
 void CVelkaroDlg::SelectItemData(int id, DWORD_PTR data)
 {
-    CComboBox* list = Combo(id);
-    if (list == nullptr)
-        return;
-    const int count = list->GetCount();
-    for (int i = 0; i < count; ++i)
-        if (list->GetItemData(i) == data)
-        {
-            list->SetCurSel(i);
-            return;
-        }
+    if (CComboBox* list = Combo(id))
+        SelectEntryWithData(*list, data);
 }
 
 void CVelkaroDlg::SyncVDivCombos()
 {
     CSingleLock lock(&DataLock, TRUE);
     OscData* d = GetOscData();
-    // The math list lives in the math window; it joins here when that window exists.
     SelectItemData(1051, d->u_div[0]);
     SelectItemData(1055, d->u_div[1]);
+    // The math list lives in the math window and exists only once that window does. It offers
+    // just the steps around the current scale while the math spin may walk the whole range: a
+    // scale the list does not hold moves the list to it, so the list never names a scale the
+    // trace is not drawn at.
+    if (math_vdiv_list.GetSafeHwnd() != nullptr && !SelectEntryWithData(math_vdiv_list, d->u_div[2]))
+    {
+        FillVDivList(*d, 2);
+        if (!SelectEntryWithData(math_vdiv_list, d->u_div[2]))
+            math_vdiv_list.SetCurSel(-1);
+    }
     if ((d->osc_cr & OSC_CR_TRIGGER_ON) != 0)
         refresh_level = 1;
 }

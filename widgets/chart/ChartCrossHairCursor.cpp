@@ -26,10 +26,32 @@ void CChartCrossHairCursor::SetAxes(CChartAxis* horizontal, CChartAxis* vertical
 
 void CChartCrossHairCursor::OnMouseMove(int x, int y)
 {
+    m_bMouseMoved = true;
     m_lXPos = x;
     m_lYPos = y;
     if (m_pHorizontalAxis != nullptr) m_dXValue = m_pHorizontalAxis->ScreenToValue(x);
     if (m_pVerticalAxis != nullptr) m_dYValue = m_pVerticalAxis->ScreenToValue(y);
+}
+
+// A cursor is usually made before its axes get their ranges (a new window has no data yet) and
+// before the chart is laid out, so the values of the place it starts at cannot be taken once at
+// construction: they are read from the axes whenever asked, until the mouse first moves.
+double CChartCrossHairCursor::ValueAt(const CChartAxis* axis, int pixel, double atMove) const
+{
+    if (m_bMouseMoved || axis == nullptr) return atMove;
+    return axis->ScreenToValue(pixel);
+}
+
+double CChartCrossHairCursor::GetXValue() const { return ValueAt(m_pHorizontalAxis, m_lXPos, m_dXValue); }
+
+double CChartCrossHairCursor::GetYValue() const { return ValueAt(m_pVerticalAxis, m_lYPos, m_dYValue); }
+
+std::string CChartCrossHairCursor::TextFor(const CChartAxis* axis, int pixel, double atMove) const
+{
+    // An axis without a range yet has no value at any pixel; before the user has pointed at
+    // anything, the cursor says nothing rather than a made-up 0.
+    if (!m_bMouseMoved && axis->IsDegenerate()) return std::string();
+    return FormatValue(axis, ValueAt(axis, pixel, atMove));
 }
 
 std::string CChartCrossHairCursor::FormatValue(const CChartAxis* axis, double value)
@@ -71,14 +93,14 @@ void CChartCrossHairCursor::Draw(CDC* dc)
     const int oldBk = dc->SetBkMode(TRANSPARENT);
     const COLORREF oldColor = dc->GetTextColor();
 
-    const std::string xText = FormatValue(m_pHorizontalAxis, m_dXValue);
+    const std::string xText = TextFor(m_pHorizontalAxis, m_lXPos, m_dXValue);
     if (!xText.empty()) {
         const CSize s = dc->GetTextExtent(xText);
         const int x = m_lXPos + s.cx > plot.right ? m_lXPos - s.cx : m_lXPos;
         dc->SetTextColor(m_pHorizontalAxis->GetTextColor());
         dc->TextOut(x, plot.bottom - s.cy - 2, xText);
     }
-    const std::string yText = FormatValue(m_pVerticalAxis, m_dYValue);
+    const std::string yText = TextFor(m_pVerticalAxis, m_lYPos, m_dYValue);
     if (!yText.empty()) {
         const CSize s = dc->GetTextExtent(yText);
         const int y = m_lYPos < plot.top + s.cy ? m_lYPos : m_lYPos - s.cy;

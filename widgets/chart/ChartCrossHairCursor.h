@@ -20,13 +20,19 @@ public:
     CChartAxis* GetHorizontalAxis() const { return m_pHorizontalAxis; }
     CChartAxis* GetVerticalAxis() const { return m_pVerticalAxis; }
     CPoint GetPosition() const { return CPoint(m_lXPos, m_lYPos); }
-    double GetXValue() const { return m_dXValue; }
-    double GetYValue() const { return m_dYValue; }
+    double GetXValue() const;
+    double GetYValue() const;
 
     // The value as the cursor writes it for an axis of that kind; empty when it writes none.
     static std::string FormatValue(const CChartAxis* axis, double value);
 
 private:
+    // The value the cursor stands for along `axis`: read at the mouse move while the mouse has
+    // moved, from the axis as it is now while the cursor still stands where it was placed.
+    double ValueAt(const CChartAxis* axis, int pixel, double atMove) const;
+    // The text for one axis, empty when none is written.
+    std::string TextFor(const CChartAxis* axis, int pixel, double atMove) const;
+
     CChartAxis* m_pHorizontalAxis;
     CChartAxis* m_pVerticalAxis;
     int m_lXPos = 0;
@@ -34,4 +40,5 @@ private:
     bool m_bShowValues = false;
     double m_dXValue = 0;
     double m_dYValue = 0;
+    bool m_bMouseMoved = false;
 };

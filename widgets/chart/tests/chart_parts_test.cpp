@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 TEST(ChartCrossHair, ValuesAreWrittenWithDecimalsFromTheTickStep)
 {
     struct Case {
@@ -47,6 +50,61 @@ TEST(ChartCrossHair, ValuesAreWrittenWithDecimalsFromTheTickStep)
     uitest::MouseMove(&h.chart, CPoint(1, 1));  // outside the plot: the cursor stays
     EXPECT_EQ(cursor->GetPosition(), p);
     ASSERT_TRUE(uitest::RenderToPng(&h.chart, uitest::OutputPath("widgets_chart/cross_hair.png")));
+}
+
+// A new cursor stands in the middle of the plot before the user has pointed at anything: it
+// names the values there, as the axes have them when it is drawn, and never a made-up zero.
+TEST(ChartCrossHair, NewCursorNamesTheValuesWhereItStands)
+{
+    ChartHost h;
+    // Made as the spectrum window makes it: axes without ranges, the cursor at once.
+    auto* vertical = new CChartStandardAxis();
+    h.chart.AttachAxis(CChartCtrl::LeftAxis, vertical);
+    auto* horizontal = new CChartLogarithmicAxis();
+    h.chart.AttachAxis(CChartCtrl::BottomAxis, horizontal);
+    CChartCrossHairCursor* cursor = h.chart.CreateCrossHairCursor();
+    cursor->ShowValues(true);
+    const CPoint at = cursor->GetPosition();
+    const auto written = [&] {
+        CRecordingDC dc(600, 400);
+        cursor->Draw(&dc);
+        std::vector<std::string> texts;
+        for (const GdiRecord& r : dc.RecordsOf("TextOut"))
+            texts.push_back(r.text);
+        return texts;
+    };
+
+    // Before the first data the axes have no range, so there is nothing to name.
+    h.chart.Redraw();
+    EXPECT_EQ(written(), std::vector<std::string>{});
+
+    // The first data set the ranges; the values are those of the place the cursor stands at.
+    horizontal->SetMinMax(10, 100000);
+    vertical->SetMinMax(-80, 0);
+    h.chart.Redraw();
+    EXPECT_TRUE(h.chart.GetPlottingRect().PtInRect(at));
+    const double x = horizontal->ScreenToValue(at.x);
+    const double y = vertical->ScreenToValue(at.y);
+    EXPECT_GT(x, 10);
+    EXPECT_LT(x, 100000);
+    EXPECT_LT(y, 0);
+    EXPECT_GT(y, -80);
+    EXPECT_DOUBLE_EQ(cursor->GetXValue(), x);
+    EXPECT_DOUBLE_EQ(cursor->GetYValue(), y);
+    EXPECT_EQ(written(), (std::vector<std::string>{CChartCrossHairCursor::FormatValue(horizontal, x),
+                                                   CChartCrossHairCursor::FormatValue(vertical, y)}));
+    ASSERT_TRUE(uitest::RenderToPng(&h.chart, uitest::OutputPath("widgets_chart/cross_hair_new.png")));
+
+    // Once the mouse has moved, the values are the ones read there, whatever the axes do next.
+    const CRect plot = h.chart.GetPlottingRect();
+    uitest::MouseMove(&h.chart, CPoint(plot.left + 40, plot.top + 30));
+    const double movedX = cursor->GetXValue();
+    const double movedY = cursor->GetYValue();
+    horizontal->SetMinMax(100, 1000);
+    vertical->SetMinMax(-20, 0);
+    h.chart.Redraw();
+    EXPECT_DOUBLE_EQ(cursor->GetXValue(), movedX);
+    EXPECT_DOUBLE_EQ(cursor->GetYValue(), movedY);
 }
 
 TEST(ChartLegend, ListsNamedSeriesOnlyAndTakesNoRoomWithoutThem)
