@@ -140,7 +140,7 @@ TEST_F(LogicWindowsTest, LogicConditionOpensTheDigitalTriggerModallyOverTheMainW
             uitest::Click(d.GetDlgItem(CVelkaroDlg::kLogicAnalyzerButtonId));
             EXPECT_FALSE(Analyzer(d).IsWindowVisible());
             CWnd* value = dialog.GetDlgItem(CDialogDigTrigLevel::kValueId);
-            uitest::Key(value, 'A', MK_CONTROL);
+            uitest::Key(value, 'A', uitest::Control);
             uitest::TypeText(value, "0x5a");
             uitest::PressEnter(value);
         });
