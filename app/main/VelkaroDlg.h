@@ -357,6 +357,7 @@ private:
     void DrawZoomWindow(CDC& dc, const CRect& plot);
     void DrawMeasuringRect(CDC& dc);
     void DrawBusValues(CDC& dc, int channel);
+    void DrawNetLabels(CDC& dc, int channel, const CRect& plot);
     void DrawRecorderRuler(CDC& dc, const CRect& plot);
     // The logic analyser's decoders paint over the chart here once that window exists.
     void DrawDecoderOverlays(CDC& dc);

@@ -27,6 +27,9 @@ constexpr double kScreenRight = 300;
 // The bus band is this high above its offset; its value sits this many pixels above the offset.
 constexpr double kBusHigh = 8;
 constexpr int kBusLabelRise = 14;
+// Net names keep this many pixels from the plot's edge.
+constexpr int kNetLabelInset = 3;
+constexpr int kLogicLines = 8;
 // The new frame and what is left of the old one are this many points apart.
 constexpr int kSweepGap = 2;
 // Half the size of a corner cross, and the room between the rectangle and its texts.
@@ -89,6 +92,10 @@ void CVelkaroDlg::DrawChartOverlay(CDC& dc, CWnd*)
     for (int c = 0; c < 2; ++c)
         if (snapshot_.enabled[c] && snapshot_.logic_mode[c] && digital_bus[static_cast<std::size_t>(c)])
             DrawBusValues(dc, c);
+    if (la_net_display_labels)
+        for (int c = 0; c < 2; ++c)
+            if (snapshot_.enabled[c] && snapshot_.logic_mode[c] && !digital_bus[static_cast<std::size_t>(c)])
+                DrawNetLabels(dc, c, plot);
     if (snapshot_.recorder)
         DrawRecorderRuler(dc, plot);
     DrawDecoderOverlays(dc);
@@ -175,6 +182,32 @@ void CVelkaroDlg::DrawMeasuringRect(CDC& dc)
             continue;
         dc.TextOut(x, (y0 + y1) / 2, text);
         x += kVoltsPitch;
+    }
+    dc.RestoreDC(saved);
+}
+
+// Each shown line of a logic channel carries its net's name, in the channel's colour: A's at the
+// plot's left edge, B's at its right, so that two channels drawn over each other keep their
+// names apart.
+void CVelkaroDlg::DrawNetLabels(CDC& dc, int channel, const CRect& plot)
+{
+    const CChartAxis* left = chart_.GetLeftAxis();
+    if (bus_font_.GetSafeHandle() == 0)
+        bus_font_.CreatePointFont(80, "Courier New", &dc);
+    const int saved = dc.SaveDC();
+    dc.SelectObject(&bus_font_);
+    dc.SetTextColor(kBusPen[channel][0]);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextAlign((channel == 0 ? TA_LEFT : TA_RIGHT) | TA_TOP);
+    const int x = channel == 0 ? plot.left + kNetLabelInset : plot.right - kNetLabelInset;
+    const int height = dc.GetTextExtent(std::string("A")).cy;
+    for (int line = 0; line < kLogicLines; ++line)
+    {
+        if (la_net_display[static_cast<std::size_t>(channel * kLogicLines + line)] == 0)
+            continue;
+        const double low = snapshot_.offset[channel] + GetNetRowOffset(channel, line);
+        const int middle = left->ValueToScreen(low + kBusHigh / 2);
+        dc.TextOut(x, middle - height / 2, GetNetName(channel, line));
     }
     dc.RestoreDC(saved);
 }

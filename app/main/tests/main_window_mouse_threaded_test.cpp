@@ -482,6 +482,60 @@ TEST_F(ChartMouseTest, BusValuesAreLabelledInTheChosenRadixWhereTheyFit)
     });
 }
 
+TEST_F(ChartMouseTest, NetNamesStandBesideTheirShownLinesWhileTheLabelsAreOn)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        Prepare(d, FillBuses);
+        d.digital_bus = {false, false};
+        d.la_net_display[3] = 0;  // A3 is not drawn
+        d.SetNetName("MOSI", 1, 5);
+        const CRect plot = d.GetChart().GetPlottingRect();
+        auto names = [&](const std::vector<GdiRecord>& records, COLORREF colour) {
+            std::vector<std::string> texts;
+            for (const GdiRecord& r : Texts(records, colour))
+                texts.push_back(r.text);
+            return texts;
+        };
+        auto draw = [&] {
+            WithData([](OscData& data) { data.status |= STATUS_REDRAW; });
+            return RecordTick(d);
+        };
+
+        d.la_net_display_labels = true;
+        std::vector<GdiRecord> records = draw();
+        EXPECT_EQ(names(records, 0x0000FF), (std::vector<std::string>{"A0", "A1", "A2", "A4", "A5", "A6", "A7"}));
+        EXPECT_EQ(names(records, 0x00FF00), (std::vector<std::string>{"B0", "B1", "B2", "B3", "B4", "MOSI", "B6", "B7"}));
+        // Each name at its plot edge, inside the band of its own line (rows 10 units apart,
+        // closing the gap of the hidden line).
+        int row = 0;
+        for (const GdiRecord& r : Texts(records, 0x0000FF))
+        {
+            SCOPED_TRACE(r.text);
+            EXPECT_EQ(r.points.front().x, plot.left + 3);
+            EXPECT_EQ(r.textAlign & (TA_LEFT | TA_RIGHT | TA_CENTER), static_cast<UINT>(TA_LEFT));
+            EXPECT_LT(r.points.front().y, At(d, 0, -60 + 10 * row + 4).y);
+            EXPECT_GT(r.points.front().y, At(d, 0, -60 + 10 * row + 10).y);
+            ++row;
+        }
+        for (const GdiRecord& r : Texts(records, 0x00FF00))
+        {
+            EXPECT_EQ(r.points.front().x, plot.right - 3) << r.text;
+            EXPECT_EQ(r.textAlign & (TA_LEFT | TA_RIGHT | TA_CENTER), static_cast<UINT>(TA_RIGHT)) << r.text;
+        }
+        ASSERT_TRUE(uitest::RenderToPng(&d, uitest::OutputPath("main_window_net_names.png")));
+
+        // A channel shown as a bus has its value, not its lines' names.
+        d.digital_bus = {true, false};
+        records = draw();
+        EXPECT_TRUE(names(records, 0x0000FF).empty());
+        EXPECT_EQ(names(records, 0x00FF00).size(), 8u);
+
+        d.la_net_display_labels = false;
+        records = draw();
+        EXPECT_TRUE(names(records, 0x00FF00).empty());
+    });
+}
+
 TEST_F(ChartMouseTest, RecorderRulerGivesElapsedTimeOrTimeOfDay)
 {
     RunWindow([&](CVelkaroDlg& d) {
