@@ -50,7 +50,7 @@ std::string CChartCrossHairCursor::TextFor(const CChartAxis* axis, int pixel, do
 {
     // An axis without a range yet has no value at any pixel; before the user has pointed at
     // anything, the cursor says nothing rather than a made-up 0.
-    if (!m_bMouseMoved && axis->IsDegenerate()) return std::string();
+    if (axis == nullptr || (!m_bMouseMoved && axis->IsDegenerate())) return std::string();
     return FormatValue(axis, ValueAt(axis, pixel, atMove));
 }
 
