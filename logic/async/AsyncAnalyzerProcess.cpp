@@ -85,9 +85,6 @@ void CAsyncAnalyzer::Decode()
             DecodeMinMax(data);
         else
             DecodePlain(data);
-        // The capture stands still: the chart is drawn again from it so the frames show now.
-        data.status &= ~STATUS_FRAME_READY;
-        data.status |= STATUS_REDRAW;
     }
     tabs_.SetActivePage(PAGE_RESULTS);
 }

@@ -152,9 +152,6 @@ void CSyncAnalyzer::Decode()
         if (MainDialog != nullptr && line >= 0) names[i] = MainDialog->GetNetName(settings_.data_channel[i], line);
     }
     text_ = SyncResultText(result_, settings_, names);
-    // The capture stands still: the chart is drawn again from it so the symbols show now.
-    GetOscData()->status &= ~STATUS_FRAME_READY;
-    GetOscData()->status |= STATUS_REDRAW;
     lock.Unlock();
     ShowResults();
 }
