@@ -15,6 +15,7 @@
 
 #include <boost/archive/xml_iarchive.hpp>
 #include <boost/archive/xml_oarchive.hpp>
+#include <boost/serialization/base_object.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/split_member.hpp>
 
@@ -108,3 +109,13 @@ private:
     {                                                                                              \
         archive >> boost::serialization::make_nvp(name, *this);                                    \
     }
+
+// Inside the class body of a tool window whose record is its base record alone, in an element
+// "base" of the window's own class.
+#define VELKARO_TOOL_RECORD_OF_BASE()                                                              \
+    template <class Archive>                                                                       \
+    void serialize(Archive& archive, unsigned int /*version*/)                                     \
+    {                                                                                              \
+        archive & boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this)); \
+    }                                                                                              \
+    VELKARO_TOOL_RECORD()

@@ -7,10 +7,6 @@
 #include "app/tooldialog/ToolDialog.h"
 #include "logic/generator/DigitalBusCtrl.h"
 
-#include <boost/serialization/base_object.hpp>
-#include <boost/serialization/nvp.hpp>
-#include <boost/serialization/split_member.hpp>
-
 #include <array>
 
 class CLGeneratorDialog : public CToolDialog {
@@ -30,18 +26,7 @@ public:
     // Line k's bytes (kRowBytes of them), most significant bit first.
     const unsigned char* GetRowBytes(int row) const;
 
-    template <class Archive>
-    void save(Archive& archive, unsigned int /*version*/) const
-    {
-        archive << boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
-    }
-    template <class Archive>
-    void load(Archive& archive, unsigned int /*version*/)
-    {
-        archive >> boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
-    }
-    BOOST_SERIALIZATION_SPLIT_MEMBER()
-    VELKARO_TOOL_RECORD()
+    VELKARO_TOOL_RECORD_OF_BASE()
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;

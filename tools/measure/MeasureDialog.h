@@ -6,9 +6,6 @@
 #include "app/tooldialog/ToolDialog.h"
 #include "widgets/reportlist/ReportCtrl.h"
 
-#include <boost/serialization/base_object.hpp>
-#include <boost/serialization/nvp.hpp>
-#include <boost/serialization/split_member.hpp>
 #include <boost/serialization/version.hpp>
 
 class OscData;
@@ -31,18 +28,7 @@ public:
 
     CReportCtrl& GetList() { return list_; }
 
-    template <class Archive>
-    void save(Archive& archive, unsigned int /*version*/) const
-    {
-        archive << boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
-    }
-    template <class Archive>
-    void load(Archive& archive, unsigned int /*version*/)
-    {
-        archive >> boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
-    }
-    BOOST_SERIALIZATION_SPLIT_MEMBER()
-    VELKARO_TOOL_RECORD()
+    VELKARO_TOOL_RECORD_OF_BASE()
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;

@@ -8,8 +8,6 @@
 #include "app/tooldialog/ToolDialog.h"
 #include "platform/ui/Controls.h"
 
-#include <boost/serialization/base_object.hpp>
-#include <boost/serialization/nvp.hpp>
 #include <boost/serialization/version.hpp>
 
 #include <string>
@@ -46,12 +44,7 @@ public:
     static std::string InterpolationText(const OscData& data);
     static std::string BufferText(const OscData& data);
 
-    template <class Archive>
-    void serialize(Archive& archive, unsigned int /*version*/)
-    {
-        archive & boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
-    }
-    VELKARO_TOOL_RECORD()
+    VELKARO_TOOL_RECORD_OF_BASE()
 
     // Bound by the data exchange; the main window's handlers work them.
     CButton m_mode;           // "Mode": the peak detector

@@ -7,8 +7,6 @@
 #include "app/tooldialog/ToolDialog.h"
 #include "platform/ui/Controls.h"
 
-#include <boost/serialization/base_object.hpp>
-#include <boost/serialization/nvp.hpp>
 #include <boost/serialization/version.hpp>
 
 #include <cstdint>
@@ -42,12 +40,7 @@ public:
     void SetOffsetBytes(std::uint8_t a, std::uint8_t b);
     std::uint8_t GetOffsetByte(int channel) const { return m_dac[channel == 1 ? 1 : 0]; }
 
-    template <class Archive>
-    void serialize(Archive& archive, unsigned int /*version*/)
-    {
-        archive & boost::serialization::make_nvp("base", boost::serialization::base_object<CToolDialog>(*this));
-    }
-    VELKARO_TOOL_RECORD()
+    VELKARO_TOOL_RECORD_OF_BASE()
 
     CListBox m_log;  // the event-log lines, filled by the main window
 
