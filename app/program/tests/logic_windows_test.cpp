@@ -3,9 +3,8 @@
 // dialog behind "Условие ЛА", what a reset of the windows leaves, and their records in the
 // settings file. Input goes through the window system's path.
 
-#include "app/program/ToolWindows.h"
+#include "support/ProgramWindowTest.h"
 
-#include "app/main/testing/MainWindowFixture.h"
 #include "core/data/OscData.h"
 #include "logic/analyzer/LAnalyzerDialog.h"
 #include "logic/digtrigger/DialogDigTrigLevel.h"
@@ -17,27 +16,8 @@
 
 namespace {
 
-class LogicWindowsTest : public MainWindowTest {
+class LogicWindowsTest : public ProgramWindowTest {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        InstallToolWindows();
-        uitest::SetApplicationActive(true);
-    }
-    void TearDown() override
-    {
-        CVelkaroDlg::SetToolWindowFactory({});
-        CVelkaroDlg::SetSaveDialogRunner({});
-        CVelkaroDlg::SetDigitalTriggerDialogRunner({});
-        MainWindowTest::TearDown();
-    }
-
-    static void SwitchVariant(CVelkaroDlg& d, int variant, int hardware)
-    {
-        d.SwitchDataVersion(variant, hardware);
-        Tick(d);
-    }
     static CLAnalyzerDialog& Analyzer(CVelkaroDlg& d)
     {
         auto* w = dynamic_cast<CLAnalyzerDialog*>(d.GetToolDialog(CToolDialogList::LANALYZER));
@@ -79,12 +59,12 @@ TEST_F(LogicWindowsTest, TheAnalyserOpensWhereTheInstrumentHasLogicLinesAndTheGe
         CWnd* analyzerButton = d.GetDlgItem(CVelkaroDlg::kLogicAnalyzerButtonId);
 
         // Variant 1 has no logic lines: the button takes no click.
-        SwitchVariant(d, 1, 10);
+        SwitchVariant(d, 1);
         EXPECT_FALSE(analyzerButton->IsWindowEnabled());
         uitest::Click(analyzerButton);
         EXPECT_FALSE(analyzer.IsWindowVisible());
 
-        SwitchVariant(d, 4, 0);
+        SwitchVariant(d, 4);
         ASSERT_TRUE(analyzerButton->IsWindowEnabled());
         uitest::Click(analyzerButton);
         EXPECT_TRUE(analyzer.IsWindowVisible());
@@ -120,7 +100,7 @@ TEST_F(LogicWindowsTest, TheAnalyserOpensWhereTheInstrumentHasLogicLinesAndTheGe
 TEST_F(LogicWindowsTest, LogicConditionOpensTheDigitalTriggerModallyOverTheMainWindow)
 {
     RunWindow([&](CVelkaroDlg& d) {
-        SwitchVariant(d, 4, 0);
+        SwitchVariant(d, 4);
         CWnd* condition = d.GetDlgItem(CVelkaroDlg::kLogicConditionButtonId);
         ASSERT_NE(condition, nullptr);
         TriggerOnB(d, false);
@@ -156,7 +136,7 @@ TEST_F(LogicWindowsTest, RecordsOfTheLogicWindowsSurviveARestart)
 {
     CPoint analyzerAt;
     RunWindow([&](CVelkaroDlg& d) {
-        SwitchVariant(d, 4, 0);
+        SwitchVariant(d, 4);
         uitest::Click(d.GetDlgItem(CVelkaroDlg::kLogicAnalyzerButtonId));
         CLAnalyzerDialog& analyzer = Analyzer(d);
         CRect r;

@@ -2,9 +2,8 @@
 // the spin there steps the scale the trace is drawn at, and the list beside it must always
 // name that scale, whichever way the spin went and at either end of the variant's range.
 
-#include "app/program/ToolWindows.h"
+#include "support/ProgramWindowTest.h"
 
-#include "app/main/testing/MainWindowFixture.h"
 #include "app/tooldialog/ToolDialog.h"
 #include "core/data/OscData.h"
 
@@ -18,21 +17,8 @@ namespace {
 constexpr int kMathSpinId = 1093;
 constexpr int kMathListId = 1094;
 
-class MathVDivTest : public MainWindowTest {
+class MathVDivTest : public ProgramWindowTest {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        InstallToolWindows();
-        uitest::SetApplicationActive(true);
-    }
-    void TearDown() override
-    {
-        CVelkaroDlg::SetToolWindowFactory({});
-        CVelkaroDlg::SetSaveDialogRunner({});
-        MainWindowTest::TearDown();
-    }
-
     struct Scale {
         std::uint32_t index = 0;
         std::string text;  // what the list offers for it, as the model names it
@@ -76,12 +62,7 @@ TEST_F(MathVDivTest, ListFollowsTheSpinBothWaysToTheEndsOfTheRange)
     {
         SCOPED_TRACE("version " + std::to_string(version));
         RunWindow([&](CVelkaroDlg& d) {
-            int hardware = 0;
-            for (const auto& row : d.supported_versions)
-                if (row.version == version)
-                    hardware = row.hwVersion;
-            d.SwitchDataVersion(version, hardware);
-            Tick(d);
+            SwitchVariant(d, version);
             unsigned low = 0, high = 0;
             WithData([&](OscData& data) {
                 data.mode &= ~(MODE_STOPPED | MODE_RECORDER);

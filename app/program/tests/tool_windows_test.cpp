@@ -2,10 +2,9 @@
 // windows, the marker lines dragged on the chart with their readouts, the windows' records in
 // the settings file, and the save command. Input goes through the window system's path.
 
-#include "app/program/ToolWindows.h"
+#include "support/ProgramWindowTest.h"
 
 #include "app/main/SettingSteps.h"
-#include "app/main/testing/MainWindowFixture.h"
 #include "core/data/OscData.h"
 #include "core/measure/OscFormat.h"
 #include "tools/markers/MarkerDialog.h"
@@ -52,20 +51,12 @@ public:
     void OnShowTool(bool shown) override { Events().push_back(shown ? "service shown" : "service hidden"); }
 };
 
-class ToolWindowsTest : public MainWindowTest {
+class ToolWindowsTest : public ProgramWindowTest {
 protected:
     void SetUp() override
     {
-        MainWindowTest::SetUp();
-        InstallToolWindows();
-        uitest::SetApplicationActive(true);
+        ProgramWindowTest::SetUp();
         Events().clear();
-    }
-    void TearDown() override
-    {
-        CVelkaroDlg::SetToolWindowFactory({});
-        CVelkaroDlg::SetSaveDialogRunner({});
-        MainWindowTest::TearDown();
     }
 
     static CMarkerDialog& Markers(CVelkaroDlg& d)
