@@ -73,6 +73,16 @@ void MainWindowTest::Tick(CVelkaroDlg& d)
     d.SendMessage(WM_TIMER, CVelkaroDlg::kTickTimerId);
 }
 
+void MainWindowTest::SwitchVariant(CVelkaroDlg& d, int version)
+{
+    int hardware = 0;
+    for (const auto& row : d.supported_versions)
+        if (row.version == version)
+            hardware = row.hwVersion;
+    d.SwitchDataVersion(version, hardware);
+    Tick(d);
+}
+
 void MainWindowTest::WithData(const std::function<void(OscData&)>& f)
 {
     CSingleLock lock(&DataLock, TRUE);

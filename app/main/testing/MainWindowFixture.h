@@ -32,6 +32,9 @@ protected:
 
     // One tick, as the window's timer delivers it.
     static void Tick(CVelkaroDlg& d);
+    // The instrument announces variant `version` with the hardware version the window supports
+    // for it (so nothing is asked), and a tick takes it.
+    static void SwitchVariant(CVelkaroDlg& d, int version);
     // Runs `f` on the data model under DataLock.
     static void WithData(const std::function<void(OscData&)>& f);
     static std::string StatusText(CVelkaroDlg& d);

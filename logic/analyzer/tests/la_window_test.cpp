@@ -35,13 +35,6 @@ protected:
         MainWindowTest::TearDown();
     }
 
-    // The main window takes the new variant at its next tick (and refreshes this window then).
-    static void SwitchVariant(CVelkaroDlg& d, int variant, int hardware)
-    {
-        d.SwitchDataVersion(variant, hardware);
-        Tick(d);
-    }
-
     static CLAnalyzerDialog& Window(CVelkaroDlg& d)
     {
         auto* w = dynamic_cast<CLAnalyzerDialog*>(d.GetToolDialog(CToolDialogList::LANALYZER));
@@ -132,12 +125,11 @@ TEST_F(LAnalyzerTest, TheListHoldsTheNetsOfTheChannelsThatCarryLogicLines)
     RunWindow([](CVelkaroDlg& d) {
         struct Case {
             int variant;
-            int hardware;
             const char* channels;
-        } cases[] = {{1, 10, ""}, {2, 1, "A"}, {4, 0, "AB"}, {2, 1, "A"}};
+        } cases[] = {{1, ""}, {2, "A"}, {4, "AB"}, {2, "A"}};
         for (const Case& c : cases) {
             SCOPED_TRACE(c.variant);
-            SwitchVariant(d, c.variant, c.hardware);
+            SwitchVariant(d, c.variant);
             CLAnalyzerDialog& w = Shown(d);
             CReportCtrl& list = w.GetList();
             EXPECT_EQ(Column(list, 0), Labels(c.channels));
@@ -169,7 +161,7 @@ TEST_F(LAnalyzerTest, TheListHoldsTheNetsOfTheChannelsThatCarryLogicLines)
 TEST_F(LAnalyzerTest, EveryKeystrokeRenamesTheNetAndEscPutsTheNameBack)
 {
     RunWindow([](CVelkaroDlg& d) {
-        SwitchVariant(d, 4, 0);
+        SwitchVariant(d, 4);
         CLAnalyzerDialog& w = Shown(d);
         CReportCtrl& list = w.GetList();
         std::vector<std::string> heard;
@@ -216,7 +208,7 @@ TEST_F(LAnalyzerTest, EveryKeystrokeRenamesTheNetAndEscPutsTheNameBack)
 TEST_F(LAnalyzerTest, OnlyACheckBoxClickChangesWhatIsDrawn)
 {
     RunWindow([](CVelkaroDlg& d) {
-        SwitchVariant(d, 4, 0);
+        SwitchVariant(d, 4);
         CLAnalyzerDialog& w = Shown(d);
         CReportCtrl& list = w.GetList();
         TakeRedraw();
@@ -263,7 +255,7 @@ TEST_F(LAnalyzerTest, OnlyACheckBoxClickChangesWhatIsDrawn)
 TEST_F(LAnalyzerTest, ShowingTheWindowUnderAnOpenEditKeepsTheTypedNameAndANewEditorWorks)
 {
     RunWindow([](CVelkaroDlg& d) {
-        SwitchVariant(d, 4, 0);
+        SwitchVariant(d, 4);
         CLAnalyzerDialog& w = Shown(d);
         CReportCtrl& list = w.GetList();
         OpenEditor(list, 5);  // A2
@@ -291,7 +283,7 @@ TEST_F(LAnalyzerTest, ShowingTheWindowUnderAnOpenEditKeepsTheTypedNameAndANewEdi
 TEST_F(LAnalyzerTest, RowsBeyondTheEditorsTableRenameNothing)
 {
     RunWindow([](CVelkaroDlg& d) {
-        SwitchVariant(d, 4, 0);
+        SwitchVariant(d, 4);
         CLAnalyzerDialog& w = Shown(d);
         CReportCtrl& list = w.GetList();
         // An editor told of the first two rows only, as after rows were added behind its back.
@@ -315,7 +307,7 @@ TEST_F(LAnalyzerTest, RowsBeyondTheEditorsTableRenameNothing)
 TEST_F(LAnalyzerTest, TheSyncButtonOpensTheAnalyserWithTheCurrentNames)
 {
     RunWindow([](CVelkaroDlg& d) {
-        SwitchVariant(d, 2, 1);
+        SwitchVariant(d, 2);
         CLAnalyzerDialog& w = Shown(d);
         CSyncAnalyzer* sync = w.GetSyncAnalyzer();
         ASSERT_NE(sync, nullptr);
@@ -373,7 +365,7 @@ TEST_F(LAnalyzerTest, TheRecordNestsTheAnalyserAndLoadsIntoTheWindowsThatExist)
 TEST_F(LAnalyzerTest, PlaceVisibilityAndNamesSurviveARestart)
 {
     RunWindow([](CVelkaroDlg& d) {
-        SwitchVariant(d, 4, 0);
+        SwitchVariant(d, 4);
         CLAnalyzerDialog& w = Shown(d);
         w.SetWindowPos(nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         OpenEditor(w.GetList(), 15);  // B0

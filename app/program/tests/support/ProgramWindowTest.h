@@ -21,16 +21,4 @@ protected:
         CVelkaroDlg::SetDigitalTriggerDialogRunner({});
         MainWindowTest::TearDown();
     }
-
-    // The instrument variant `version` with the hardware version the window supports for it,
-    // taken at the next tick.
-    static void SwitchVariant(CVelkaroDlg& d, int version)
-    {
-        int hardware = 0;
-        for (const auto& row : d.supported_versions)
-            if (row.version == version)
-                hardware = row.hwVersion;
-        d.SwitchDataVersion(version, hardware);
-        Tick(d);
-    }
 };

@@ -29,13 +29,7 @@ void MathWindowTest::RunMath(int version, int zero, bool pairs,
                              const std::function<void(CVelkaroDlg&, CMathDialog&)>& body)
 {
     RunWindow([&](CVelkaroDlg& d) {
-        // The hardware the program supports, so the switch asks the user nothing.
-        int hardware = 0;
-        for (const auto& row : d.supported_versions)
-            if (row.version == version)
-                hardware = row.hwVersion;
-        d.SwitchDataVersion(version, hardware);
-        Tick(d);
+        SwitchVariant(d, version);
         Prepare(zero, pairs);
         CMathDialog& w = Window(d);
         w.ShowWindow(SW_SHOW);
