@@ -3,6 +3,7 @@
 // spectrum redraw, and saving the screen in each image format.
 // Per-iteration times are reported as median and 99th percentile (microseconds).
 
+#include "bench/support/BenchStats.h"
 #include "platform/gdi/Image.h"
 #include "platform/ui/App.h"
 #include "platform/ui/Wnd.h"
@@ -24,7 +25,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Micros;
+using bench::Report;
 
 // A chart window of the scene's size showing the scene.
 struct Stage {
@@ -50,16 +53,6 @@ struct Stage {
     CChartCtrl chart;
     std::unique_ptr<ChartScene> scene;
 };
-
-double Micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
-
-void Report(benchmark::State& state, const std::string& what, std::vector<double> samples)
-{
-    if (samples.empty()) return;
-    std::sort(samples.begin(), samples.end());
-    state.counters[what + "_median_us"] = samples[samples.size() / 2];
-    state.counters[what + "_p99_us"] = samples[std::min(samples.size() - 1, samples.size() * 99 / 100)];
-}
 
 void BM_Tick(benchmark::State& state, const char* name)
 {

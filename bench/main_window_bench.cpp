@@ -7,9 +7,8 @@
 // Per-tick times are reported as median and 99th percentile (microseconds).
 
 #include "app/main/ScreenSnapshot.h"
-#include "app/main/VelkaroApp.h"
-#include "app/main/VelkaroDlg.h"
-#include "core/config/ConfigSections.h"
+#include "bench/support/BenchStats.h"
+#include "bench/support/ProgramWindowBench.h"
 #include "core/data/OscData.h"
 #include "core/transport/InterfaceChooser.h"
 #include "core/transport/Interfaces.h"
@@ -19,11 +18,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -32,7 +29,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Micros;
+using bench::Report;
 
 std::shared_ptr<VirtualInstrument> instrument;
 
@@ -42,16 +41,6 @@ CComm* ChooseDemo()
     comm->Enumerate();
     comm->Select(0);
     return comm;
-}
-
-double Micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
-
-void Report(benchmark::State& state, const std::string& what, std::vector<double> samples)
-{
-    if (samples.empty()) return;
-    std::sort(samples.begin(), samples.end());
-    state.counters[what + "_median_us"] = samples[samples.size() / 2];
-    state.counters[what + "_p99_us"] = samples[std::min(samples.size() - 1, samples.size() * 99 / 100)];
 }
 
 // Resident memory of this process in kB, as the kernel counts it.
@@ -86,81 +75,59 @@ enum class Picture { Analog, MinMax, Logic, LogicBus };
 // showing `picture`; the window is closed after it.
 void WithLiveWindow(benchmark::State& state, Picture picture, const std::function<void(CVelkaroDlg&)>& body)
 {
-    if (std::getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    uitest::EnsureApplication();
     instrument = std::make_shared<VirtualInstrument>();
     instrument->SetVersion(2, 1);
-    CVelkaroApp app;
-    if (!app.SetUpProgram()) {
-        state.SkipWithError("the program did not set up");
-        return;
-    }
-    SetChooserFunction(&ChooseDemo);
-    const auto folder = std::filesystem::temp_directory_path() / "velkaro_main_window_bench";
-    std::filesystem::create_directories(folder);
-    const std::string config = (folder / "velkaro_cfg.xml").string();
-    std::filesystem::remove(config);
-    ConfigSections.clear();
-    DeleteOscData();
-    {
-        CVelkaroDlg dialog;
-        dialog.SetConfigPath(config);
-        app.m_pMainWnd = &dialog;
-        uitest::OnNextModal([&](uihooks::ModalContext& m) {
-            auto& d = *static_cast<CVelkaroDlg*>(m.window);
-            uitest::Click(d.GetDlgItem(CVelkaroDlg::kConnectId));
-            const bool linked = WaitUntil([] {
-                CSingleLock lock(&DataLock, TRUE);
-                OscData* data = PeekOscData();
-                return data != nullptr && (data->mode & MODE_LINKED) != 0;
-            });
-            if (!linked) {
-                state.SkipWithError("the demo instrument did not connect");
-            } else {
-                double pointSeconds = 0;
-                WithData([&](OscData& data) {
-                    if ((data.osc_cr & OSC_CR_CH_B_ON) == 0) data.EnableChannelB(true);
-                    data.max_x_skip = data.GetDividerMax();
-                    data.t_div = data.GetTDivMin() + 6;
-                    data.FitTDivIndex();
-                    data.u_div[0] = data.u_div[1] = 9;
-                    data.ApplyVDiv();
-                    data.changes |= CHANGE_ANALOG;
-                    if (picture == Picture::MinMax && (data.osc_cr & OSC_CR_MIN_MAX) == 0) {
-                        data.osc_cr |= OSC_CR_MIN_MAX;
-                        data.changes |= CHANGE_CAPTURE;
-                    }
-                    if (picture == Picture::Logic || picture == Picture::LogicBus) {
-                        data.osc_cr |= OSC_CR_LOGIC_A | OSC_CR_LOGIC_B;
-                        data.changes |= CHANGE_CAPTURE;
-                    }
-                    data.status |= STATUS_REDRAW;
-                    pointSeconds = static_cast<double>(data.x_zoom_out_hw) * data.x_zoom_out_sw / data.x_zoom_in *
-                                   (data.x_skip + 1) / (data.GetSampleRateKHz() * 1000.0);
-                });
-                d.minmax = picture == Picture::MinMax ? 1 : 0;
-                d.digital_bus = {picture == Picture::LogicBus, picture == Picture::LogicBus};
-                // A few periods on screen, and logic lines that change inside it.
-                SignalSettings signals = instrument->GetSignals();
-                signals.sineHz = 1 / (60 * pointSeconds);
-                signals.squareHz = 1 / (100 * pointSeconds);
-                signals.counterHz = 1 / (4 * pointSeconds);
-                instrument->SetSignals(signals);
-                // The picture settles: a few captures after the change, drawn by the ticks.
-                int cycles = 0;
-                WithData([&](OscData& data) { cycles = data.cycle_counter; });
-                WaitUntil([&] {
-                    int now = 0;
-                    WithData([&](OscData& data) { now = data.cycle_counter; });
-                    return now >= cycles + 3;
-                });
-                body(d);
-            }
-            if (d.ContinueModal()) uitest::Click(d.GetDlgItem(IDCANCEL));
+    bench::RunProgramWindow(state, "velkaro_main_window_bench", [&](CVelkaroDlg& d) {
+        SetChooserFunction(&ChooseDemo);
+        uitest::Click(d.GetDlgItem(CVelkaroDlg::kConnectId));
+        const bool linked = WaitUntil([] {
+            CSingleLock lock(&DataLock, TRUE);
+            OscData* data = PeekOscData();
+            return data != nullptr && (data->mode & MODE_LINKED) != 0;
         });
-        dialog.DoModal();
-        app.m_pMainWnd = nullptr;
-    }
+        if (!linked) {
+            state.SkipWithError("the demo instrument did not connect");
+        } else {
+            double pointSeconds = 0;
+            WithData([&](OscData& data) {
+                if ((data.osc_cr & OSC_CR_CH_B_ON) == 0) data.EnableChannelB(true);
+                data.max_x_skip = data.GetDividerMax();
+                data.t_div = data.GetTDivMin() + 6;
+                data.FitTDivIndex();
+                data.u_div[0] = data.u_div[1] = 9;
+                data.ApplyVDiv();
+                data.changes |= CHANGE_ANALOG;
+                if (picture == Picture::MinMax && (data.osc_cr & OSC_CR_MIN_MAX) == 0) {
+                    data.osc_cr |= OSC_CR_MIN_MAX;
+                    data.changes |= CHANGE_CAPTURE;
+                }
+                if (picture == Picture::Logic || picture == Picture::LogicBus) {
+                    data.osc_cr |= OSC_CR_LOGIC_A | OSC_CR_LOGIC_B;
+                    data.changes |= CHANGE_CAPTURE;
+                }
+                data.status |= STATUS_REDRAW;
+                pointSeconds = static_cast<double>(data.x_zoom_out_hw) * data.x_zoom_out_sw / data.x_zoom_in *
+                               (data.x_skip + 1) / (data.GetSampleRateKHz() * 1000.0);
+            });
+            d.minmax = picture == Picture::MinMax ? 1 : 0;
+            d.digital_bus = {picture == Picture::LogicBus, picture == Picture::LogicBus};
+            // A few periods on screen, and logic lines that change inside it.
+            SignalSettings signals = instrument->GetSignals();
+            signals.sineHz = 1 / (60 * pointSeconds);
+            signals.squareHz = 1 / (100 * pointSeconds);
+            signals.counterHz = 1 / (4 * pointSeconds);
+            instrument->SetSignals(signals);
+            // The picture settles: a few captures after the change, drawn by the ticks.
+            int cycles = 0;
+            WithData([&](OscData& data) { cycles = data.cycle_counter; });
+            WaitUntil([&] {
+                int now = 0;
+                WithData([&](OscData& data) { now = data.cycle_counter; });
+                return now >= cycles + 3;
+            });
+            body(d);
+        }
+    });
     SetChooserFunction(nullptr);
     Interfaces::Clear();
     instrument.reset();

@@ -2,9 +2,7 @@
 // redraw, with a result over the whole memory (variant 4, 3000 samples, both channels logic,
 // a clock every four samples, four data nets, every clock edge ticked and every value written).
 
-#include "app/main/VelkaroApp.h"
-#include "app/main/VelkaroDlg.h"
-#include "core/config/ConfigSections.h"
+#include "bench/support/ProgramWindowBench.h"
 #include "core/data/OscData.h"
 #include "logic/sync/SyncAnalyzer.h"
 #include "platform/gdi/DC.h"
@@ -13,31 +11,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 namespace {
 
 void BM_SyncOverlay(benchmark::State& state)
 {
-    if (std::getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    uitest::EnsureApplication();
-    CVelkaroApp app;
-    if (!app.SetUpProgram()) {
-        state.SkipWithError("the program did not set up");
-        return;
-    }
-    const auto folder = std::filesystem::temp_directory_path() / "velkaro_sync_overlay_bench";
-    std::filesystem::create_directories(folder);
-    const std::string config = (folder / "velkaro_cfg.xml").string();
-    std::filesystem::remove(config);
-    ConfigSections.clear();
-    DeleteOscData();
-    CVelkaroDlg dialog;
-    dialog.SetConfigPath(config);
-    app.m_pMainWnd = &dialog;
-    uitest::OnNextModal([&](uihooks::ModalContext& m) {
-        auto& d = *static_cast<CVelkaroDlg*>(m.window);
+    bench::RunProgramWindow(state, "velkaro_sync_overlay_bench", [&](CVelkaroDlg& d) {
         {
             CSingleLock lock(&DataLock, TRUE);
             SelectOscDataVersion(4, 0);
@@ -82,10 +60,7 @@ void BM_SyncOverlay(benchmark::State& state)
             state.counters["clock_edges"] = static_cast<double>(analyser.GetResult().clock_edges.size());
         }
         analyser.DestroyWindow();
-        if (d.ContinueModal()) uitest::Click(d.GetDlgItem(IDCANCEL));
     });
-    dialog.DoModal();
-    app.m_pMainWnd = nullptr;
 }
 
 BENCHMARK(BM_SyncOverlay)->Unit(benchmark::kMicrosecond);
