@@ -1,5 +1,6 @@
-// Every template's up-downs, as a user works them: a number typed into an up-down's buddy is
-// its position.
+// Every template's up-downs and radio buttons, as a user works them: a number typed into an
+// up-down's buddy is its position, and the radios of one choice form one group, so that
+// choosing any of them clears the rest of that choice and nothing else.
 
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
@@ -31,6 +32,21 @@ const std::set<SpinPair> kSpinPairs = {
     {"velkaro/191_async_condition.dlg", 1144, 1126},  // the packet time-out in bit intervals
 };
 
+// The choices each template offers with radio buttons.
+const std::map<std::string, std::vector<std::vector<int>>> kRadioChoices = {
+    {"velkaro/137_fr_param.dlg", {{1065, 1066}}},                     // channel
+    {"velkaro/141_digital_trigger.dlg", {{1079, 1080}}},              // mask or equality
+    {"velkaro/145_save.dlg", {{1096, 1097}, {1098, 1099, 1101}}},     // source; format
+    {"velkaro/182_sync_condition.dlg", {{1114, 1116, 1119}}},         // where decoding starts
+    {"velkaro/191_async_condition.dlg", {{1145, 1146}}},              // processed range
+};
+
+bool IsRadio(const DialogItemTemplate& item)
+{
+    const DWORD type = item.style & BS_TYPEMASK;
+    return item.className == "Button" && (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON);
+}
+
 struct Template {
     std::string name;
     DialogTemplate t;
@@ -50,6 +66,8 @@ std::vector<Template> AllTemplates()
 }
 
 CSpinButtonCtrl* Spin(CDialog& dlg, int id) { return dynamic_cast<CSpinButtonCtrl*>(dlg.GetDlgItem(id)); }
+
+int Checked(CDialog& dlg, int id) { return static_cast<int>(dlg.GetDlgItem(id)->SendMessage(BM_GETCHECK)); }
 
 }  // namespace
 
@@ -129,5 +147,68 @@ TEST(TemplateChoices, ANumberTypedIntoEveryBuddyIsTheUpDownsPosition)
         }
     }
     EXPECT_EQ(found, kSpinPairs) << "an up-down lost its edit, or a new pair is not in the table";
+    uitest::ProcessEvents();
+}
+
+TEST(TemplateChoices, TheRadiosOfEachChoiceAreExactlyOneGroup)
+{
+    uitest::EnsureApplication();
+    std::set<std::string> seen;
+    for (const Template& tpl : AllTemplates()) {
+        SCOPED_TRACE(tpl.name);
+        const auto& items = tpl.t.items;
+        const auto listed = kRadioChoices.find(tpl.name);
+        const std::vector<std::vector<int>> choices = listed != kRadioChoices.end() ? listed->second : std::vector<std::vector<int>>{};
+        if (listed != kRadioChoices.end()) seen.insert(tpl.name);
+
+        // Every radio of the template belongs to exactly one listed choice.
+        std::multiset<int> named;
+        for (const auto& c : choices) named.insert(c.begin(), c.end());
+        std::multiset<int> radios;
+        for (const DialogItemTemplate& item : items)
+            if (IsRadio(item)) radios.insert(item.id);
+        EXPECT_EQ(radios, named);
+        if (choices.empty()) continue;
+
+        // A group runs from a control with WS_GROUP to the next one, in template order: each
+        // choice lies in one group, which holds no radio of another choice.
+        std::map<int, int> groupOf;
+        int group = 0;
+        for (const DialogItemTemplate& item : items) {
+            if ((item.style & WS_GROUP) != 0) ++group;
+            groupOf[item.id] = group;
+        }
+        std::map<int, std::size_t> choiceOfGroup;
+        for (std::size_t c = 0; c < choices.size(); ++c)
+            for (const int id : choices[c]) {
+                EXPECT_EQ(groupOf[id], groupOf[choices[c].front()]) << "radio " << id << " is cut off from " << choices[c].front();
+                const auto [it, added] = choiceOfGroup.emplace(groupOf[id], c);
+                EXPECT_EQ(it->second, c) << "radio " << id << " shares a group with another choice";
+            }
+
+        // And so the user sees it: clicking any radio, forwards and back, leaves exactly it
+        // checked in its choice and every other choice as it was.
+        CDialog host;
+        CDialog dlg;
+        ASSERT_TRUE(templatefiles::Build(tpl.t, host, dlg));
+        std::vector<int> expected;
+        for (const auto& c : choices) {
+            uitest::Click(dlg.GetDlgItem(c.front()));
+            expected.push_back(c.front());
+        }
+        for (std::size_t c = 0; c < choices.size(); ++c) {
+            std::vector<int> order(choices[c].begin() + 1, choices[c].end());
+            order.insert(order.end(), choices[c].rbegin() + 1, choices[c].rend());
+            for (const int clicked : order) {
+                SCOPED_TRACE("clicked " + std::to_string(clicked));
+                uitest::Click(dlg.GetDlgItem(clicked));
+                expected[c] = clicked;
+                for (std::size_t k = 0; k < choices.size(); ++k)
+                    for (const int id : choices[k])
+                        EXPECT_EQ(Checked(dlg, id), id == expected[k] ? BST_CHECKED : BST_UNCHECKED) << "radio " << id;
+            }
+        }
+    }
+    for (const auto& [name, choices] : kRadioChoices) EXPECT_EQ(seen.count(name), 1u) << name << " is gone";
     uitest::ProcessEvents();
 }
