@@ -120,6 +120,9 @@ public:
     void GetRange(int& lower, int& upper) const;
     void GetRange32(int& lower, int& upper) const { GetRange(lower, upper); }
     int SetPos(int pos);
+    // Both first take a number typed into the buddy window as the position, when it lies in
+    // the range; otherwise (or without a buddy) they answer the position kept, GetPos32 with
+    // *error set. GetPos answers the signed low word alone.
     int GetPos() const;
     int SetPos32(int pos);
     int GetPos32(BOOL* error = nullptr) const;

@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <charconv>
+#include <string>
 
 namespace uiimpl {
 
@@ -63,6 +65,10 @@ public:
     {
         Record* r = Find(h);
         if (r == nullptr) return;
+        // A step goes on from a number the user typed into the buddy.
+        static_cast<UpDownBehaviour*>(r->behaviour.get())->ReadBuddy();
+        r = Find(h);
+        if (r == nullptr) return;
         auto* self = static_cast<UpDownBehaviour*>(r->behaviour.get());
         const int delta = self->upper_ >= self->lower_ ? direction : -direction;
         NMUPDOWN nm;
@@ -92,7 +98,34 @@ public:
         Send(buddy_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
-    bool DefProc(Record&, UINT m, WPARAM w, LPARAM l, LRESULT& result) override
+    // Takes the buddy's text as the position when it is a whole decimal number (blanks around
+    // it allowed) within the range; false, the position kept, for no buddy or any other text.
+    // Only plain digits are read: UpdateBuddy writes no thousands separators.
+    bool ReadBuddy()
+    {
+        if (buddy_ == nullptr || Find(buddy_) == nullptr) return false;
+        const HWND buddy = buddy_;
+        const LRESULT length = Send(buddy, WM_GETTEXTLENGTH, 0, 0);
+        if (length <= 0 || length > 64) return false;
+        std::string text(static_cast<std::size_t>(length) + 1, '\0');
+        const LRESULT got = Send(buddy, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
+        const auto first = text.find_first_not_of(" \t");
+        if (first == std::string::npos) return false;
+        const auto last = text.find_last_not_of(" \t");
+        const std::string number = text.substr(first, last - first + 1);
+        long long value = 0;
+        const char* begin = number.data();
+        const char* end = number.data() + number.size();
+        if (*begin == '+' && begin + 1 != end && begin[1] != '-') ++begin;
+        const auto [stop, error] = std::from_chars(begin, end, value);
+        if (error != std::errc() || stop != end) return false;
+        if (value < std::min(lower_, upper_) || value > std::max(lower_, upper_)) return false;
+        pos_ = static_cast<int>(value);
+        return true;
+    }
+
+    bool DefProc(Record& r, UINT m, WPARAM w, LPARAM l, LRESULT& result) override
     {
         switch (m) {
         case UDM_SETRANGE:
@@ -121,11 +154,21 @@ public:
             result = old;
             return true;
         }
-        case UDM_GETPOS: result = MAKELPARAM(static_cast<unsigned>(pos_ & 0xFFFF), 0u); return true;
-        case UDM_GETPOS32:
-            if (l != 0) *reinterpret_cast<BOOL*>(l) = FALSE;
-            result = pos_;
+        case UDM_GETPOS:
+        case UDM_GETPOS32: {
+            // The user may have typed into the buddy since the last step: its text, when it
+            // is a number within the range, is the position.
+            const HWND self = r.HandleValue();
+            const bool taken = ReadBuddy();
+            if (Find(self) == nullptr) return true;
+            if (m == UDM_GETPOS) {
+                result = MAKELPARAM(static_cast<unsigned>(pos_ & 0xFFFF), taken ? 0u : 1u);
+            } else {
+                if (l != 0) *reinterpret_cast<BOOL*>(l) = taken ? FALSE : TRUE;
+                result = pos_;
+            }
             return true;
+        }
         case UDM_SETBUDDY: result = reinterpret_cast<LRESULT>(buddy_); buddy_ = reinterpret_cast<HWND>(w); return true;
         case UDM_GETBUDDY: result = reinterpret_cast<LRESULT>(buddy_); return true;
         default: return false;
@@ -166,7 +209,12 @@ void CSpinButtonCtrl::GetRange(int& lower, int& upper) const
     const_cast<CSpinButtonCtrl*>(this)->SendMessage(UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lower), reinterpret_cast<LPARAM>(&upper));
 }
 int CSpinButtonCtrl::SetPos(int pos) { return static_cast<short>(SendMessage(UDM_SETPOS, 0, MAKELPARAM(static_cast<unsigned>(pos & 0xFFFF), 0))); }
-int CSpinButtonCtrl::GetPos() const { return static_cast<int>(const_cast<CSpinButtonCtrl*>(this)->SendMessage(UDM_GETPOS)); }
+int CSpinButtonCtrl::GetPos() const
+{
+    // The high word of the answer is the error flag, not part of the position.
+    const LRESULT answer = const_cast<CSpinButtonCtrl*>(this)->SendMessage(UDM_GETPOS);
+    return static_cast<short>(LOWORD(static_cast<std::uintptr_t>(answer)));
+}
 int CSpinButtonCtrl::SetPos32(int pos) { return static_cast<int>(SendMessage(UDM_SETPOS32, 0, pos)); }
 int CSpinButtonCtrl::GetPos32(BOOL* error) const
 {

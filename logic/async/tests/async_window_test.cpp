@@ -32,12 +32,14 @@ protected:
 
     static bool Enabled(CWnd& page, int id) { return page.GetDlgItem(id)->IsWindowEnabled() != FALSE; }
 
-    // A stopped, fully read capture: B0 carries "OK" at 10 samples per bit, B2 "!" at 20.
-    static void PutCapture(bool logicB = true)
+    // A stopped, fully read capture: B0 carries "OK" at 10 samples per bit, `gap` samples
+    // apart, B2 "!" at 20.
+    static void PutCapture(bool logicB = true, int gap = 0)
     {
         UartCapture b0(UartFormat{8, 0, false, 10});
         b0.Idle(100);
         b0.Frame('O');
+        b0.Idle(gap);
         b0.Frame('K');
         b0.Idle(2000);
         UartCapture b2(UartFormat{8, 0, false, 20});
@@ -199,6 +201,34 @@ TEST_F(AsyncWindowTest, ProcessingAStoppedCaptureShowsTheResults)
         a.ClearResults();
         EXPECT_TRUE(a.Packets(0).empty());
         EXPECT_EQ(a.ResultsPage().GetText(), "");
+    });
+}
+
+TEST_F(AsyncWindowTest, ATimeoutTypedIntoTheEditIsTheOneProcessedAndStored)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        UseVariant4();
+        d.SetNetName("RX", 1, 0);
+        // "O" and "K" 15 bit intervals apart: two packets for a time-out of 1, one for 20.
+        PutCapture(true, 150);
+        CAsyncAnalyzer a;
+        a.ShowWindow(SW_SHOW);
+        a.OnShowTool(true);
+        SelectNet(a, 0, kNetB0);
+        a.Tabs().SetActivePage(CAsyncAnalyzer::PAGE_CONDITION);
+        CTabAsyncCondition& condition = a.ConditionPage();
+        uitest::ClickSpin(condition.GetDlgItem(CTabAsyncCondition::kSpinId), true);
+        uitest::TypeText(condition.GetDlgItem(CTabAsyncCondition::kEditId), "20");
+        Process(a);
+        EXPECT_EQ(a.GetSnapshot().timeout, 20);
+        EXPECT_EQ(a.ResultsPage().GetText(), "Цепь RX\r\nСкорость 100.000 kHz\r\nПосылка №1:\r\n4F 4B \r\n");
+
+        std::ostringstream text;
+        {
+            boost::archive::xml_oarchive archive(text);
+            archive << boost::serialization::make_nvp("async_analyzer", static_cast<const CAsyncAnalyzer&>(a));
+        }
+        EXPECT_NE(text.str().find("<timeout_bit>20</timeout_bit>"), std::string::npos) << text.str();
     });
 }
 

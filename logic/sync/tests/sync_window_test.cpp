@@ -113,6 +113,27 @@ TEST_F(SyncWindow, EveryPageAsTheUserSeesIt)
     });
 }
 
+TEST_F(SyncWindow, TheThreeStartRadiosAreOneChoiceTheUserCanChangeBothWays)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        LoadCapture(TwoPackets());
+        auto a = Open(d);
+        ShowPage(*a, CSyncAnalyzer::PAGE_CONDITION);
+        CTabSyncCondition& page = a->GetConditionPage();
+        const int radios[] = {1114, 1116, 1119};
+        // Marker 0, marker 1, marker 0, and back to the offset.
+        for (const int start : {1, 2, 1, 0}) {
+            SCOPED_TRACE("start " + std::to_string(start));
+            uitest::Click(page.GetDlgItem(radios[start]));
+            EXPECT_EQ(page.start, start);
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(static_cast<CButton*>(page.GetDlgItem(radios[i]))->GetCheck(), i == start ? BST_CHECKED : BST_UNCHECKED)
+                    << radios[i];
+            for (const int id : {1120, 1121, 1130}) EXPECT_EQ(page.GetDlgItem(id)->IsWindowEnabled() != FALSE, start == 0) << id;
+        }
+    });
+}
+
 TEST_F(SyncWindow, ANetOutsideLogicModeIsRefusedWithTheMessage)
 {
     struct Case {
