@@ -834,6 +834,24 @@ int CListCtrl::GetCountPerPage() const
     return std::max(0, l->tree_->viewport()->height() / rowHeight);
 }
 
+// Taken from the widget's own size rather than from its viewport: a list that has not been
+// shown yet has not laid out its viewport, and dialogs size their columns before they show.
+void CListCtrl::GetClientRect(LPRECT rect) const
+{
+    ListViewBehaviour* l = ListOf(m_hWnd);
+    if (l == nullptr || rect == nullptr) {
+        CWnd::GetClientRect(rect);
+        return;
+    }
+    QTreeWidget* tree = l->tree_;
+    const QRect inside = tree->contentsRect();
+    int width = inside.width();
+    int height = inside.height();
+    if (tree->verticalScrollBar()->isVisibleTo(tree)) width -= tree->verticalScrollBar()->sizeHint().width();
+    if (tree->horizontalScrollBar()->isVisibleTo(tree)) height -= tree->horizontalScrollBar()->sizeHint().height();
+    *rect = RECT{0, 0, std::max(0, width), std::max(0, height)};
+}
+
 int CListCtrl::GetStringWidth(const char* text) const
 {
     uiimpl::Record* r = uiimpl::Find(m_hWnd);

@@ -46,6 +46,7 @@ public:
     CChartLineSerie* GetSerie() const { return serie_; }
     CChartFastStandardAxis* GetVerticalAxis() const { return vertical_; }
     CChartFastLogarithmicAxis* GetHorizontalAxis() const { return horizontal_; }
+    CChartCrossHairCursor* GetCursor() const { return cursor_; }
 
     // Set when the user closes the window; cleared whenever a spectrum is shown.
     bool closed = false;

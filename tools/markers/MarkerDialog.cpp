@@ -110,8 +110,10 @@ BOOL CMarkerDialog::OnInitDialog()
         list_.InsertItem(row, kRowTexts[row]);
     for (int row = 0; row < ROW_COUNT; ++row)
     {
+        // Only the row's name carries the marker colour: the read-outs beside it are written in
+        // the channel colours, which would not stand out on it.
         if (kRowColoured[row])
-            list_.SetItemBkColor(row, -1, kRowColour[row]);
+            list_.SetItemBkColor(row, 0, kRowColour[row]);
         list_.SetItemTextColor(3, row, kChannelTextColour[0]);
         list_.SetItemTextColor(4, row, kChannelTextColour[1]);
     }

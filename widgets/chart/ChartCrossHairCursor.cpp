@@ -11,11 +11,16 @@
 CChartCrossHairCursor::CChartCrossHairCursor(CChartCtrl* parent, CChartAxis* horizontal, CChartAxis* vertical)
     : CChartCursor(parent), m_pHorizontalAxis(horizontal), m_pVerticalAxis(vertical)
 {
-    if (parent != nullptr) {
-        const CRect plot = parent->GetPlottingRect();
-        m_lXPos = plot.left + (plot.right - plot.left) / 2;
-        m_lYPos = plot.top + (plot.bottom - plot.top) / 2;
-    }
+}
+
+// A cursor is usually made before its window has its size, and the plot moves again as the axes
+// make room for their labels: until the user points somewhere, the cursor keeps to the middle of
+// the plot as it is now rather than of the plot it was made in.
+CPoint CChartCrossHairCursor::GetPosition() const
+{
+    if (m_bMouseMoved || m_pParentCtrl == nullptr) return CPoint(m_lXPos, m_lYPos);
+    const CRect plot = m_pParentCtrl->GetPlottingRect();
+    return CPoint(plot.left + (plot.right - plot.left) / 2, plot.top + (plot.bottom - plot.top) / 2);
 }
 
 void CChartCrossHairCursor::SetAxes(CChartAxis* horizontal, CChartAxis* vertical)
@@ -42,9 +47,9 @@ double CChartCrossHairCursor::ValueAt(const CChartAxis* axis, int pixel, double 
     return axis->ScreenToValue(pixel);
 }
 
-double CChartCrossHairCursor::GetXValue() const { return ValueAt(m_pHorizontalAxis, m_lXPos, m_dXValue); }
+double CChartCrossHairCursor::GetXValue() const { return ValueAt(m_pHorizontalAxis, GetPosition().x, m_dXValue); }
 
-double CChartCrossHairCursor::GetYValue() const { return ValueAt(m_pVerticalAxis, m_lYPos, m_dYValue); }
+double CChartCrossHairCursor::GetYValue() const { return ValueAt(m_pVerticalAxis, GetPosition().y, m_dYValue); }
 
 std::string CChartCrossHairCursor::TextFor(const CChartAxis* axis, int pixel, double atMove) const
 {
@@ -78,12 +83,13 @@ void CChartCrossHairCursor::Draw(CDC* dc)
 {
     if (dc == nullptr || m_pParentCtrl == nullptr) return;
     const CRect plot = m_pParentCtrl->GetPlottingRect();
+    const CPoint at = GetPosition();
     CPen pen(PS_SOLID, 1, m_colCursor);
     CPen* oldPen = dc->SelectObject(&pen);
-    dc->MoveTo(m_lXPos, plot.top);
-    dc->LineTo(m_lXPos, plot.bottom);
-    dc->MoveTo(plot.left, m_lYPos);
-    dc->LineTo(plot.right, m_lYPos);
+    dc->MoveTo(at.x, plot.top);
+    dc->LineTo(at.x, plot.bottom);
+    dc->MoveTo(plot.left, at.y);
+    dc->LineTo(plot.right, at.y);
     dc->SelectObject(oldPen);
     if (!m_bShowValues || m_pHorizontalAxis == nullptr || m_pVerticalAxis == nullptr) return;
 
@@ -93,17 +99,17 @@ void CChartCrossHairCursor::Draw(CDC* dc)
     const int oldBk = dc->SetBkMode(TRANSPARENT);
     const COLORREF oldColor = dc->GetTextColor();
 
-    const std::string xText = TextFor(m_pHorizontalAxis, m_lXPos, m_dXValue);
+    const std::string xText = TextFor(m_pHorizontalAxis, at.x, m_dXValue);
     if (!xText.empty()) {
         const CSize s = dc->GetTextExtent(xText);
-        const int x = m_lXPos + s.cx > plot.right ? m_lXPos - s.cx : m_lXPos;
+        const int x = at.x + s.cx > plot.right ? at.x - s.cx : at.x;
         dc->SetTextColor(m_pHorizontalAxis->GetTextColor());
         dc->TextOut(x, plot.bottom - s.cy - 2, xText);
     }
-    const std::string yText = TextFor(m_pVerticalAxis, m_lYPos, m_dYValue);
+    const std::string yText = TextFor(m_pVerticalAxis, at.y, m_dYValue);
     if (!yText.empty()) {
         const CSize s = dc->GetTextExtent(yText);
-        const int y = m_lYPos < plot.top + s.cy ? m_lYPos : m_lYPos - s.cy;
+        const int y = at.y < plot.top + s.cy ? at.y : at.y - s.cy;
         dc->SetTextColor(m_pVerticalAxis->GetTextColor());
         dc->TextOut(plot.left + 2, y, yText);
     }

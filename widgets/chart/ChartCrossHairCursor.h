@@ -19,7 +19,8 @@ public:
     void SetAxes(CChartAxis* horizontal, CChartAxis* vertical);
     CChartAxis* GetHorizontalAxis() const { return m_pHorizontalAxis; }
     CChartAxis* GetVerticalAxis() const { return m_pVerticalAxis; }
-    CPoint GetPosition() const { return CPoint(m_lXPos, m_lYPos); }
+    // Where the lines cross: the middle of the plot until the mouse first moves over it.
+    CPoint GetPosition() const;
     double GetXValue() const;
     double GetYValue() const;
 
@@ -35,6 +36,7 @@ private:
 
     CChartAxis* m_pHorizontalAxis;
     CChartAxis* m_pVerticalAxis;
+    // Where the mouse last moved; unused until it has.
     int m_lXPos = 0;
     int m_lYPos = 0;
     bool m_bShowValues = false;

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QImage>
+#include <QScrollBar>
 
 namespace {
 
@@ -194,4 +196,40 @@ TEST_F(ListCtrlTest, GridLinesFollowTheExtendedStyle)
         // Inside a cell, away from the text, there is never a line.
         EXPECT_FALSE(lineNear(cell.right - 8, cell.right - 6, cell.top + 4, cell.top + 4));
     }
+}
+
+// The client area is what shows the header and rows: a window is sized from it, so columns that
+// add up to its width must not bring a sideways scroll bar, and one pixel more must.
+TEST_F(ListCtrlTest, ClientAreaLeavesOutTheBorderAndTheShownScrollBars)
+{
+    auto* view = qobject_cast<QAbstractScrollArea*>(uitest::WidgetOf(list));
+    ASSERT_NE(view, nullptr);
+    CRect window;
+    list->GetWindowRect(&window);
+    const auto client = [&] {
+        CRect r;
+        list->GetClientRect(&r);
+        return r;
+    };
+    const CRect whole = client();
+    EXPECT_EQ(whole.TopLeft(), CPoint(0, 0));
+    EXPECT_LT(whole.Width(), window.Width()) << "the border is not client area";
+    EXPECT_LT(whole.Height(), window.Height());
+
+    list->SetColumnWidth(1, whole.Width() - list->GetColumnWidth(0));
+    uitest::ProcessEvents();
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible()) << "columns as wide as the client area fit";
+    EXPECT_EQ(client(), whole);
+
+    list->SetColumnWidth(1, list->GetColumnWidth(1) + 1);
+    uitest::ProcessEvents();
+    EXPECT_TRUE(view->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(client().Width(), whole.Width());
+    EXPECT_EQ(client().Height(), whole.Height() - view->horizontalScrollBar()->height());
+
+    // Rows past the bottom bring the vertical bar, which the client area leaves out too.
+    for (int i = 3; i < 30; ++i) list->InsertItem(i, "M");
+    uitest::ProcessEvents();
+    ASSERT_TRUE(view->verticalScrollBar()->isVisible());
+    EXPECT_EQ(client().Width(), whole.Width() - view->verticalScrollBar()->width());
 }

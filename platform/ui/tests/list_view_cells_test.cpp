@@ -212,10 +212,11 @@ TEST(ListViewCells, OwnerDrawnRowsGoToTheParentFirstThenToTheList)
     list.GetSubItemRect(2, 0, LVIR_BOUNDS, row);
     EXPECT_EQ(shot.pixelColor(row.left + 5, row.CenterPoint().y), QColor(0, 200, 0));
 
-    // Scrolled sideways by the user, the rows start left of the client area.
-    CRect client;
-    list.GetClientRect(&client);
-    uitest::ClickAt(&list, CPoint(client.right - 30, client.bottom - 5));
+    // Scrolled sideways by the user (a click on the bar, below the client area), the rows
+    // start left of the client area.
+    CRect window;
+    list.GetWindowRect(&window);
+    uitest::ClickAt(&list, CPoint(window.Width() - 30, window.Height() - 5));
     EXPECT_GT(list.GetScrollPos(SB_HORZ), 0);
 
     list.drawn.clear();

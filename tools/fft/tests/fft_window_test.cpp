@@ -7,10 +7,13 @@
 #include "platform/ui/testing/UiTest.h"
 #include "resources/Resources.h"
 #include "widgets/chart/ChartAxisLabel.h"
+#include "widgets/chart/ChartCrossHairCursor.h"
 #include "widgets/chart/ChartFastLogarithmicAxis.h"
 #include "widgets/chart/ChartFastStandardAxis.h"
 #include "widgets/chart/ChartLineSerie.h"
 
+#include <QColor>
+#include <QImage>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -135,6 +138,57 @@ TEST_F(SpectrumWindow, ArraysShorterThanTheCountAreDrawnAsFarAsTheyGo)
     EXPECT_EQ(w.GetSerie()->GetPointsCount(), 0u);
     w.UpdateSpectrum(1, s.f, s.a);
     EXPECT_EQ(w.GetSerie()->GetPointsCount(), 0u);
+}
+
+// The cross-hair is made with the window, before the window has its size: it must still stand
+// in the middle of the plot the user sees, and name the values there, until the mouse moves it.
+TEST_F(SpectrumWindow, CrossHairStartsInTheMiddleOfThePlot)
+{
+    CRect rect(30, 40, 730, 520);
+    CDialogFFT w(&rect);
+    const Spectrum s = MakeSpectrum(1024, 1e6, 75, 0.8);
+    w.ShowSpectrum(s.f, s.a, 1024);
+    uitest::ProcessEvents();
+    ASSERT_TRUE(w.IsWindowVisible());
+    CChartCrossHairCursor* cursor = w.GetCursor();
+    ASSERT_NE(cursor, nullptr);
+    const auto middle = [&] {
+        const CRect plot = w.GetChart().GetPlottingRect();
+        return CPoint(plot.left + plot.Width() / 2, plot.top + plot.Height() / 2);
+    };
+    const auto expectNamesWhereItStands = [&](CPoint at) {
+        EXPECT_DOUBLE_EQ(cursor->GetXValue(), w.GetHorizontalAxis()->ScreenToValue(at.x));
+        EXPECT_DOUBLE_EQ(cursor->GetYValue(), w.GetVerticalAxis()->ScreenToValue(at.y));
+    };
+    CRect client;
+    w.GetClientRect(&client);
+    ASSERT_GT(w.GetChart().GetPlottingRect().Width(), client.Width() / 2) << "the plot has the window's size";
+    EXPECT_EQ(cursor->GetPosition(), middle());
+    expectNamesWhereItStands(middle());
+
+    // The lines are drawn where the cursor says it stands.
+    const std::string png = Png("spectrum_cross_hair");
+    ASSERT_TRUE(uitest::RenderToPng(&w, png));
+    const QImage image(QString::fromStdString(png));
+    ASSERT_FALSE(image.isNull());
+    const CRect plot = w.GetChart().GetPlottingRect();
+    const QColor line(GetRValue(cursor->GetColor()), GetGValue(cursor->GetColor()), GetBValue(cursor->GetColor()));
+    EXPECT_EQ(image.pixelColor(middle().x, plot.top + 3), line);
+    EXPECT_EQ(image.pixelColor(plot.right - 3, middle().y), line);
+
+    // The user drags the frame before pointing at anything: the cursor keeps to the middle.
+    uitest::WidgetOf(&w)->resize(820, 560);
+    uitest::ProcessEvents();
+    EXPECT_EQ(cursor->GetPosition(), middle());
+    expectNamesWhereItStands(middle());
+
+    // Once the mouse has moved over the plot, the cursor stays where it was left.
+    const CPoint pointed(middle().x - 60, middle().y + 25);
+    uitest::MouseMove(&w.GetChart(), pointed);
+    EXPECT_EQ(cursor->GetPosition(), pointed);
+    uitest::WidgetOf(&w)->resize(700, 480);
+    uitest::ProcessEvents();
+    EXPECT_EQ(cursor->GetPosition(), pointed);
 }
 
 TEST_F(SpectrumWindow, KeepsItsPlaceAndSizeInTheOwnersRectangle)

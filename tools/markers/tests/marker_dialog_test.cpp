@@ -12,6 +12,9 @@
 #include <boost/archive/xml_iarchive.hpp>
 #include <boost/archive/xml_oarchive.hpp>
 
+#include <QColor>
+#include <QImage>
+
 #include <cmath>
 #include <filesystem>
 #include <sstream>
@@ -311,6 +314,58 @@ TEST_F(MarkerWindowTest, LevelsUnderTheMarkersAndLogicChannels)
 
         std::filesystem::create_directories(uitest::OutputPath("tools_markers"));
         EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("tools_markers/marker_window.png")));
+    });
+}
+
+// The marker colour names the row in its first cell; the read-outs beside it keep the window's
+// own background, or the channel colours of their text would be lost on it.
+TEST_F(MarkerWindowTest, MarkerColourFillsTheFirstCellOnly)
+{
+    RunWindow([](CVelkaroDlg& d) {
+        CMarkerDialog& w = Window(d);
+        WithData(&PlainScale);
+        ClickBox(w, Row::ROW_V_BOTH);
+        ClickBox(w, Row::ROW_H_BOTH);
+        w.v_marker_x = {10, 200};
+        w.h_marker_y = {20, -10};
+        w.v_marker_value = {{{30, -2}, {10, 4}}};
+        w.Refresh();
+        ASSERT_EQ(Cell(w, Row::ROW_V0, 4), "Ub = -100 мВ");
+        // The last click selected its row; a selected row shows the highlight instead.
+        w.GetList().ApplyStatesToRows(CReportCtrl::Any, CReportCtrl::Unselected);
+        uitest::ProcessEvents();
+
+        std::filesystem::create_directories(uitest::OutputPath("tools_markers"));
+        const std::string path = uitest::OutputPath("tools_markers/marker_colours.png");
+        ASSERT_TRUE(uitest::RenderToPng(&w, path));
+        const QImage image(QString::fromStdString(path));
+        ASSERT_FALSE(image.isNull());
+        CReportCtrl& list = w.GetList();
+        CRect place;
+        list.GetWindowRect(&place);
+        w.ScreenToClient(&place);
+        // A cell's background: beside its right edge, clear of the text and the grid line.
+        const auto back = [&](int row, int column) {
+            CRect cell;
+            list.GetSubItemRect(row, column, LVIR_LABEL, cell);
+            return image.pixelColor(place.left + cell.right - 3, place.top + cell.CenterPoint().y);
+        };
+        const auto colour = [](COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); };
+        const COLORREF window = GetSysColor(COLOR_WINDOW);
+        const COLORREF marker[CMarkerDialog::ROW_COUNT] = {0x8080FF, 0xFF8080, window, 0xFF80FF, 0xFFFF80, window};
+        for (int row = 0; row < CMarkerDialog::ROW_COUNT; ++row) {
+            EXPECT_EQ(list.GetItemBkColor(row, 0), marker[row]) << row;
+            // The focused row's first cell wears the focus frame.
+            if ((list.GetItemStates(row) & CReportCtrl::Focused) == 0) {
+                EXPECT_EQ(back(row, 0), colour(marker[row])) << row;
+            }
+            for (int c = 1; c < CMarkerDialog::kColumns; ++c) {
+                EXPECT_EQ(list.GetItemBkColor(row, c), window) << row << "," << c;
+                EXPECT_EQ(back(row, c), colour(window)) << row << "," << c;
+            }
+            EXPECT_EQ(list.GetItemTextColor(row, 3), 0x0000FFu) << row;
+            EXPECT_EQ(list.GetItemTextColor(row, 4), 0x00FF00u) << row;
+        }
     });
 }
 

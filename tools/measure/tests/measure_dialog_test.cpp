@@ -6,6 +6,9 @@
 #include "app/main/testing/MainWindowFixture.h"
 #include "core/data/OscData.h"
 
+#include <QAbstractScrollArea>
+#include <QScrollBar>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -114,6 +117,30 @@ TEST_F(MeasureWindowTest, TableLayoutAndKnownResults)
         // The PNG is looked at by a person: Cyrillic labels and units must be legible.
         std::filesystem::create_directories(uitest::OutputPath("tools_measure"));
         EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("tools_measure/measure_window.png")));
+    });
+}
+
+// The two columns share the list's width: nothing to scroll to, so no sideways scroll bar.
+// Widened past the list, they need one.
+TEST_F(MeasureWindowTest, SidewaysScrollBarOnlyWhenTheColumnsDoNotFit)
+{
+    RunWindow([](CVelkaroDlg& d) {
+        CMeasureDialog& w = Window(d);
+        w.ShowWindow(SW_SHOW);
+        WithData(&KnownPass);
+        w.Refresh();
+        uitest::ProcessEvents();
+        CReportCtrl& list = w.GetList();
+        auto* view = qobject_cast<QAbstractScrollArea*>(uitest::WidgetOf(&list));
+        ASSERT_NE(view, nullptr);
+        EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+        std::filesystem::create_directories(uitest::OutputPath("tools_measure"));
+        EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("tools_measure/measure_fits.png")));
+
+        list.SetColumnWidth(1, list.GetColumnWidth(1) + 60);
+        uitest::ProcessEvents();
+        EXPECT_TRUE(view->horizontalScrollBar()->isVisible());
+        EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("tools_measure/measure_wide.png")));
     });
 }
 

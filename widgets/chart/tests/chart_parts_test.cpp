@@ -64,7 +64,6 @@ TEST(ChartCrossHair, NewCursorNamesTheValuesWhereItStands)
     h.chart.AttachAxis(CChartCtrl::BottomAxis, horizontal);
     CChartCrossHairCursor* cursor = h.chart.CreateCrossHairCursor();
     cursor->ShowValues(true);
-    const CPoint at = cursor->GetPosition();
     const auto written = [&] {
         CRecordingDC dc(600, 400);
         cursor->Draw(&dc);
@@ -78,11 +77,14 @@ TEST(ChartCrossHair, NewCursorNamesTheValuesWhereItStands)
     h.chart.Redraw();
     EXPECT_EQ(written(), std::vector<std::string>{});
 
-    // The first data set the ranges; the values are those of the place the cursor stands at.
+    // The first data set the ranges, and the axes take room for their labels: the cursor stands
+    // in the middle of the plot as it is now, and names the values there.
     horizontal->SetMinMax(10, 100000);
     vertical->SetMinMax(-80, 0);
     h.chart.Redraw();
-    EXPECT_TRUE(h.chart.GetPlottingRect().PtInRect(at));
+    const CPoint at = cursor->GetPosition();
+    const CRect now = h.chart.GetPlottingRect();
+    EXPECT_EQ(at, CPoint(now.left + now.Width() / 2, now.top + now.Height() / 2));
     const double x = horizontal->ScreenToValue(at.x);
     const double y = vertical->ScreenToValue(at.y);
     EXPECT_GT(x, 10);

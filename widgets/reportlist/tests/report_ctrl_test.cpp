@@ -138,7 +138,7 @@ TEST_F(ReportCtrlTest, StylesAreForcedWhateverTheListWasMadeWith)
     CRect client;
     CRect area;
     host.GetClientRect(&client);
-    made.GetClientRect(&area);
+    made.GetWindowRect(&area);
     EXPECT_EQ(area.Width(), client.Width());
     EXPECT_EQ(area.Height(), client.Height());
     made.DestroyWindow();

@@ -110,10 +110,11 @@ TEST(ReportDraw, AnOwnerDrawnListDrawsEachCellAtItsHeaderItem)
     EXPECT_EQ(at(image, 1, 1, 2), Colour(GetSysColor(COLOR_HIGHLIGHT)));
     EXPECT_EQ(at(image, 0, 0, 2), Colour(GetSysColor(COLOR_WINDOW)));
 
-    // Scrolled sideways by the user (a click on the bar's right part), the cells follow.
-    CRect client;
-    report.GetClientRect(&client);
-    uitest::ClickAt(&report, CPoint(client.right - 30, client.bottom - 5));
+    // Scrolled sideways by the user (a click on the bar's right part, below the client area),
+    // the cells follow.
+    CRect window;
+    report.GetWindowRect(&window);
+    uitest::ClickAt(&report, CPoint(window.Width() - 30, window.Height() - 5));
     uitest::ProcessEvents();
     ASSERT_GT(report.GetScrollPos(SB_HORZ), 0);
     image = Render(&host, "widgets_reportlist/owner_draw_scrolled.png");
