@@ -15,7 +15,8 @@
 # connects, waits for the traces, changes V/div (spin), T/div (spin and hotkeys), the trigger
 # source (list) and level (spin), stops and runs by mouse, stops by the Space hotkey (the chart
 # holds still) and ends with Esc; the file must hold the changes and the stop. A restart must
-# show the same control panel and store the same values again.
+# show the same control panel and store the same values again. Then the tool windows, the
+# logic analyser's decoders (--demo=4.0) and the windows --service offers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -282,12 +283,12 @@ changes() {  # what, action...
 }
 
 # The pixels of a part once they have held still for a moment (the tick is 100 ms).
-settled_sum() {  # part, [what waits]
-  local a b deadline=$((SECONDS + step_timeout))
-  a=$(region_sum "$main" $($1))
+settled_sum() {  # part, [what waits], [window, the main one when not given]
+  local a b window=${3:-$main} deadline=$((SECONDS + step_timeout))
+  a=$(region_sum "$window" $($1))
   while [ $SECONDS -lt $deadline ]; do
     sleep 0.4
-    b=$(region_sum "$main" $($1))
+    b=$(region_sum "$window" $($1))
     [ "$a" = "$b" ] && { echo "$a"; return 0; }
     a=$b
   done
@@ -327,12 +328,14 @@ settings_of() {  # file
 
 # The program runs from a folder of its own, its settings file beside it; the environment gives
 # it a home of its own too, so nothing of the user's is read or written.
-start_velkaro() {  # folder, what, [the demo instrument's variant as --demo=V.H]
+start_velkaro() {  # folder, what, [the program's options, --demo when none]
+  local options=("${@:3}")
+  [ ${#options[@]} -gt 0 ] || options=(--demo)
   mkdir -p "$1/home"
   ln -f "$velkaro_built" "$1/velkaro" 2>/dev/null || cp "$velkaro_built" "$1/velkaro"
   env -u VELKARO_SERIAL_PORTS -u VELKARO_USB_DEVICES -u XDG_CONFIG_HOME HOME="$1/home" \
     ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$out/lsan.supp" \
-    "$1/velkaro" "${3:---demo}" >>"$1/velkaro.log" 2>&1 &
+    "$1/velkaro" "${options[@]}" >>"$1/velkaro.log" 2>&1 &
   app_pid=$!
   main=$(wait_window "Velkaro" "$2")
   sleep 0.3
@@ -440,9 +443,32 @@ wait_window "Измерения" "the button \"Измерения\"" >/dev/null
 sleep 1
 shot "velkaro-measure-window"
 click_at $(vpoint 715 283)
-wait_window "Маркеры" "the button \"Маркеры\"" >/dev/null
+markers=$(wait_window "Маркеры" "the button \"Маркеры\"")
 sleep 0.5
 shot "velkaro-marker-window"
+
+# The marker window's list fills it: a header, then six rows with a check box at their left;
+# "Вертикальные" (row 2) switches both vertical markers on, "Горизонтальные" (row 5) both
+# horizontal ones. The markers start in the middle of the chart, under the window: the user's
+# dragging is a move above the chart's upper part.
+report_head_px=17 report_row_px=14 report_check_px=10
+marker_check() { read -r mx my _ _ <<<"$(geometry "$markers")"; echo "$((mx + report_check_px)) $((my + report_head_px + $1 * report_row_px + report_row_px / 2))"; }
+checks_part() { echo "$((report_check_px - 7)) $report_head_px 14 $((6 * report_row_px))"; }
+xdotool windowmove --sync "$markers" 352 0
+sleep 0.3
+for row in 2 5; do
+  before=$(region_sum "$markers" $(checks_part))
+  click_at $(marker_check $row)
+  wait_region_changes "$markers" $(checks_part) "$before" "the check box of marker row $row"
+done
+sleep 0.5
+shot "velkaro-markers-vertical-and-horizontal"
+# Off again, so that the markers stay out of the later screenshots.
+for row in 2 5; do
+  before=$(region_sum "$markers" $(checks_part))
+  click_at $(marker_check $row)
+  wait_region_changes "$markers" $(checks_part) "$before" "the check box of marker row $row again"
+done
 click_at $(vpoint 652 323)
 wait_window "Математика" "the button \"Математика\"" >/dev/null
 sleep 0.5
@@ -652,11 +678,90 @@ wait_region_changes "$decoder" $(pages_part) "$before" "the decoded text"
 wait_region_changes "$main" $(chart_part) "$chart_before" "the frames over the chart"
 sleep 0.5
 shot "velkaro-logic-decoded"
-click_at $(dpoint 240 200)   # "Закрыть": the capture runs again
+
+# The time-out in bit times on "Условия" (its tab about 27,13; its edit 1126 at 170,18 of the
+# page, about 190,48 of the decoder): the demo repeats its text after 20 idle bits, so without a
+# time-out every frame falls in one "Посылка" and with 10 each repetition opens one of its own.
+# The capture has stood still since the processing: the same samples give the same text again
+# unless the typed time-out took.
+tabs_part() {
+  read -r _ _ dw dh <<<"$(geometry "$decoder")"
+  echo "$((5 * dw / 270)) $((5 * dh / 214)) $((260 * dw / 270)) $((15 * dh / 214))"
+}
+decoded=$(settled_sum pages_part "the decoded text" "$decoder")
+results_tabs=$(region_sum "$decoder" $(tabs_part))
+before=$(region_sum "$decoder" $(pages_part))
+click_at $(dpoint 27 13)   # "Условия"
+wait_region_changes "$decoder" $(pages_part) "$before" "the page \"Условия\""
+click_at $(dpoint 190 48)
+xdotool key ctrl+a type --delay 20 "10"
+sleep 0.3
+shot "velkaro-logic-decoder-timeout"
+click_at $(dpoint 180 200)   # "Обработка"
+# The decoder turns to "Результаты" once the text is there.
+deadline=$((SECONDS + step_timeout))
+until [ "$(region_sum "$decoder" $(tabs_part))" = "$results_tabs" ]; do
+  [ $SECONDS -lt $deadline ] || fail "the decoder never showed \"Результаты\" after the time-out"
+  sleep 0.1
+done
+[ "$(settled_sum pages_part "the text after the time-out" "$decoder")" != "$decoded" ] ||
+  fail "the time-out of 10 typed on \"Условия\": the decoded text stays the same"
+shot "velkaro-logic-decoded-timeout"
+click_at $(dpoint 240 200)   # "Закрыть"
 wait_window_gone "Анализатор асинхронных интерфейсов" "\"Закрыть\" of the decoder"
+
+# The synchronous decoder (template 180, 300 x 196 units) from "Анализатор синхронных
+# интерфейсов" 1109 at 7,188 186x16 of the analyser: its tab "Условия" about 89,13; on that page
+# (some 8,24 units into the window) the group "Начало" at 13,27 270x72 with the radios "Смещение,
+# сэмплов" 1114 at 20,39 and "Вертикальный маркер 0" 1116 at 20,57, and the offset's edit 1120 at
+# 114,37, which takes input only while the offset is the start. "Закрыть" at 235,176 60x15.
+click_at $(dlu_point "$analyser" 200 240 100 196)
+sync=$(wait_window "Анализатор синхронных интерфейсов" "the button \"Анализатор синхронных интерфейсов\"")
+xdotool windowmove --sync "$sync" 560 440
+sleep 0.3
+ypoint() { dlu_point "$sync" 300 196 "$1" "$2"; }
+start_part() {
+  read -r _ _ sw sh <<<"$(geometry "$sync")"
+  echo "$((13 * sw / 300)) $((27 * sh / 196)) $((270 * sw / 300)) $((72 * sh / 196))"
+}
+before=$(region_sum "$sync" $(start_part))
+click_at $(ypoint 89 13)   # "Условия"
+wait_region_changes "$sync" $(start_part) "$before" "the page \"Условия\" of the synchronous decoder"
+# The offset's radio first, already chosen: it holds the focus and the pointer as it will at the end.
+click_at $(ypoint 40 44)
+offset=$(settled_sum start_part "the start by the offset" "$sync")
+shot "velkaro-logic-sync-offset"
+click_at $(ypoint 40 62)   # "Вертикальный маркер 0"
+wait_region_changes "$sync" $(start_part) "$offset" "the start at marker 0"
+sleep 0.3
+shot "velkaro-logic-sync-marker0"
+click_at $(ypoint 40 44)   # "Смещение, сэмплов"
+sleep 0.3
+shot "velkaro-logic-sync-offset-again"
+[ "$(settled_sum start_part "the start by the offset again" "$sync")" = "$offset" ] ||
+  fail "\"Смещение, сэмплов\" after \"Вертикальный маркер 0\": the group \"Начало\" differs from before (a second radio checked or the offset's edit greyed)"
+click_at $(ypoint 265 183)   # "Закрыть"
+wait_window_gone "Анализатор синхронных интерфейсов" "\"Закрыть\" of the synchronous decoder"
 exit_velkaro "$logic/velkaro.log"
 grep -q "lanalyzer_dlg" "$logic/velkaro_cfg.xml" || fail "the settings file holds no record of the logic analyser"
 say "Velkaro --demo=4.0: passed"
 
+# With --service "Сервис" 1061 at 685,295 60x16 and "ЛГ" 1036 at 717,335 28x16 are there from
+# the start.
+say "Velkaro --demo --service: the service and logic generator windows"
+service="$out/velkaro-service"
+start_velkaro "$service" "a start with --service" --demo --service
+shot "velkaro-service-started"
+click_at $(vpoint 715 303)
+wait_window "Сервис" "the button \"Сервис\"" >/dev/null
+sleep 0.5
+shot "velkaro-service-window"
+click_at $(vpoint 731 343)
+wait_window "Логический генератор" "the button \"ЛГ\"" >/dev/null
+sleep 0.5
+shot "velkaro-logic-generator-window"
+exit_velkaro "$service/velkaro.log"
+say "Velkaro --service: passed"
+
 say "screenshots in ${out#"$root"/}"
-echo "acceptance: 3 passed, 0 failed"
+echo "acceptance: 4 passed, 0 failed"
