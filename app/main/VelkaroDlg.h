@@ -178,6 +178,8 @@ public:
     static constexpr UINT kMathButtonId = 1062;
     // The service window's log list, which mirrors the event log.
     static constexpr UINT kServiceLogId = 1004;
+    // The service window's line that shows the event log's status text.
+    static constexpr UINT kServiceStatusId = 1025;
     static constexpr UINT kSaveButtonId = 1063;
     // The save dialog, installed by the program like the tool windows: it runs modally over
     // `main` with the stored format and returns the format to store.
@@ -425,6 +427,7 @@ private:
     // The tick.
     void Tick();
     void UpdateLogList();
+    void UpdateServiceStatus();
     void ShowQueuedMessages();
     void CheckVersion(CSingleLock& lock);
     void ReadRecorderFiles(OscData& d);
