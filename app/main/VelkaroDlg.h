@@ -142,6 +142,9 @@ public:
 
     // Where the settings file lives; empty: beside the program (or the user's folder).
     void SetConfigPath(const std::string& path) { config_path_ = path; }
+    // Offers the service and logic-generator buttons from the start (the --service option);
+    // set before the window is made. Without it they stay hidden.
+    void SetServiceButtonsShown(bool shown) { service_buttons_shown_ = shown; }
 
     // Worker side of the call queue: runs `call` on this thread at the next tick.
     CallQueue::Result InvokeAndWait(std::function<void()> call) { return call_queue_.InvokeAndWait(std::move(call)); }
@@ -460,6 +463,7 @@ private:
     CFont font_;
     CFont font_rotated_;
     std::string config_path_;
+    bool service_buttons_shown_ = false;
 
     ScreenSnapshot snapshot_{};
     LogList log_lines_;
