@@ -57,6 +57,7 @@ BOOL CVelkaroApp::InitInstance()
 
     {
         CVelkaroDlg dialog;
+        dialog.SetServiceButtonsShown(serviceButtons_);
         m_pMainWnd = &dialog;
         errno = 0;
         if (dialog.DoModal() == -1)

@@ -15,6 +15,9 @@ public:
     // Registers the virtual instrument after the real transports (the --demo option); set
     // before InitInstance runs.
     void SetDemoRegistration(std::function<void()> registerDemo) { registerDemo_ = std::move(registerDemo); }
+    // Offers the service and logic-generator buttons in the main window (the --service
+    // option); set before InitInstance runs.
+    void SetServiceButtonsShown(bool shown) { serviceButtons_ = shown; }
 
     // Everything InitInstance does before it shows the window. False when the program's
     // resources are broken.
@@ -22,4 +25,5 @@ public:
 
 private:
     std::function<void()> registerDemo_;
+    bool serviceButtons_ = false;
 };

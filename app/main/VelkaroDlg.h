@@ -142,6 +142,9 @@ public:
 
     // Where the settings file lives; empty: beside the program (or the user's folder).
     void SetConfigPath(const std::string& path) { config_path_ = path; }
+    // Offers the service and logic-generator buttons from the start (the --service option);
+    // set before the window is made. Without it they stay hidden.
+    void SetServiceButtonsShown(bool shown) { service_buttons_shown_ = shown; }
 
     // Worker side of the call queue: runs `call` on this thread at the next tick.
     CallQueue::Result InvokeAndWait(std::function<void()> call) { return call_queue_.InvokeAndWait(std::move(call)); }
@@ -178,6 +181,8 @@ public:
     static constexpr UINT kMathButtonId = 1062;
     // The service window's log list, which mirrors the event log.
     static constexpr UINT kServiceLogId = 1004;
+    // The service window's line that shows the event log's status text.
+    static constexpr UINT kServiceStatusId = 1025;
     static constexpr UINT kSaveButtonId = 1063;
     // The save dialog, installed by the program like the tool windows: it runs modally over
     // `main` with the stored format and returns the format to store.
@@ -425,6 +430,7 @@ private:
     // The tick.
     void Tick();
     void UpdateLogList();
+    void UpdateServiceStatus();
     void ShowQueuedMessages();
     void CheckVersion(CSingleLock& lock);
     void ReadRecorderFiles(OscData& d);
@@ -457,6 +463,7 @@ private:
     CFont font_;
     CFont font_rotated_;
     std::string config_path_;
+    bool service_buttons_shown_ = false;
 
     ScreenSnapshot snapshot_{};
     LogList log_lines_;

@@ -195,10 +195,11 @@ BOOL CVelkaroDlg::OnInitDialog()
         SetIcon(icon_, FALSE);
     }
 
-    // The service and logic-generator buttons are not offered at start.
+    // The service window and the logic generator are bench tools: a user meets them only when
+    // the program is started for service.
     for (UINT id : {kServiceButtonId, kLogicGeneratorButtonId})
         if (CWnd* button = GetDlgItem(id))
-            button->ShowWindow(SW_HIDE);
+            button->ShowWindow(service_buttons_shown_ ? SW_SHOW : SW_HIDE);
 
     supported_versions = {{1, 10}, {2, 1}, {3, 2}, {4, 0}, {5, 0}};
 

@@ -90,6 +90,7 @@ void CVelkaroDlg::Tick()
         SetDlgItemText(kStatusId, (linked ? BuildStatusText(d) : std::string()).c_str());
     }
     WatchChannels(linked);
+    UpdateServiceStatus();
 
     const bool generation = trail_on != 0 && newFrame;
     if (generation)
@@ -111,6 +112,22 @@ void CVelkaroDlg::UpdateLogList()
     if (service_window != nullptr && service_window->GetSafeHwnd() != nullptr)
         if (auto* list = static_cast<CListBox*>(service_window->GetDlgItem(kServiceLogId)))
             ShowLogUpdate(*list, update);
+}
+
+void CVelkaroDlg::UpdateServiceStatus()
+{
+    if (service_window == nullptr || service_window->GetSafeHwnd() == nullptr)
+        return;
+    const std::string status = EventLog::Instance()->GetStatus();
+    CWnd* line = service_window->GetDlgItem(kServiceStatusId);
+    if (line == nullptr)
+        return;
+    // Compared with what the line shows rather than with the last text set, so that a window
+    // made afresh gets the text too; setting the same text every tick would make it flicker.
+    CString shown;
+    line->GetWindowText(shown);
+    if (status != shown)
+        line->SetWindowText(status.c_str());
 }
 
 void CVelkaroDlg::QueueMessage(const std::string& text)

@@ -1,10 +1,10 @@
 // Velkaro: the oscilloscope, logic analyser and generator program of the instrument.
 //
-//   velkaro [--demo[=M.m]]
+//   velkaro [--demo[=M.m]] [--service]
 //
 // --demo offers the virtual instrument as the chooser's last entry, "Demo"; it reports device
 // version 2.1 (a pair this program supports, so connecting warns nothing) unless M.m names
-// another.
+// another. --service offers the "Сервис" and "ЛГ" buttons, hidden otherwise.
 
 #include "app/main/VelkaroApp.h"
 #include "app/program/ToolWindows.h"
@@ -45,9 +45,13 @@ int main(int argc, char** argv)
                 RegisterDemoInterface(static_cast<std::uint8_t>(major), static_cast<std::uint8_t>(minor));
             });
         }
+        else if (std::strcmp(argv[i], "--service") == 0)
+        {
+            theApp.SetServiceButtonsShown(true);
+        }
         else
         {
-            std::fprintf(stderr, "usage: velkaro [--demo[=M.m]]\n");
+            std::fprintf(stderr, "usage: velkaro [--demo[=M.m]] [--service]\n");
             return 2;
         }
     }

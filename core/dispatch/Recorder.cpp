@@ -21,6 +21,8 @@ namespace {
 constexpr std::int64_t HEADER_BYTES = static_cast<std::int64_t>(RECORDER_HEADER_SIZE);
 constexpr const char* OPEN_ERROR = "Самописец: ошибка открытия файла!";
 constexpr const char* WRITE_ERROR = "Самописец: ошибка записи в файл!";
+constexpr const char* NO_FILE_A = "Самописец: не выбран файл для записи канала A!";
+constexpr const char* NO_FILE_B = "Самописец: не выбран файл для записи канала B!";
 
 std::string DescribeFileError(const CFileException& error)
 {
@@ -118,6 +120,16 @@ bool COscDispatch::StartRecorderFiles(OscData& d)
         FailRecorder(d, what, path, error);
         return false;
     };
+
+    // Checked for every channel before any file is created, so that a missing name leaves no
+    // half-started recording behind. Two empty names are no choice at all, not one shared file.
+    for (int c = 0; c < 2; ++c) {
+        if (!on[c] || !d.str_datalogger_fn[c].empty()) continue;
+        d.Stop();
+        recorder_failed = true;
+        d.recorder_error(c == 0 ? NO_FILE_A : NO_FILE_B);
+        return false;
+    }
 
     if (on[0] && on[1] && SameFile(d.str_datalogger_fn[0], d.str_datalogger_fn[1]))
         return fail(OPEN_ERROR, d.str_datalogger_fn[1],

@@ -57,6 +57,7 @@ void MainWindowTest::RunWindow(const std::function<void(CVelkaroDlg&)>& body)
 {
     CVelkaroDlg dialog;
     dialog.SetConfigPath(configPath_);
+    dialog.SetServiceButtonsShown(serviceButtons_);
     app_->m_pMainWnd = &dialog;
     uitest::OnNextModal([body](uihooks::ModalContext& m) {
         auto& d = *static_cast<CVelkaroDlg*>(m.window);

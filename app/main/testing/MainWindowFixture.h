@@ -45,6 +45,8 @@ protected:
     static bool Linked();
 
     std::string configPath_;
+    // The window is made as `velkaro --service` makes it.
+    bool serviceButtons_ = false;
     std::unique_ptr<CVelkaroApp> app_;
 };
 

@@ -7,6 +7,8 @@
 #include "core/data/OscData.h"
 #include "widgets/chart/ChartPointsSerie.h"
 
+#include <filesystem>
+
 namespace {
 
 template <class T>
@@ -139,6 +141,56 @@ TEST_F(MainWindowHandlersTest, RecorderIsRefusedWithTheTriggerAndStartsPaused)
         uitest::Click(recorder);
         EXPECT_EQ(Mode() & (MODE_RECORDER | MODE_STOPPED), 0u);
         EXPECT_TRUE(d.GetDlgItem(CVelkaroDlg::kTriggerSourceId)->IsWindowEnabled());
+    });
+}
+
+// A recording started without a file chosen names the channel that lacks one; two empty names
+// are not taken for one shared file.
+TEST_F(MainWindowHandlersTest, RecorderRunWithoutAChosenFileSaysWhichChannelLacksOne)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        Connect(d);
+        ASSERT_TRUE(WaitUntil(Linked));
+        WithData([](OscData& data) { SetTriggerSource(data, 0); });
+        for (UINT enabled : {1012u, 1013u})
+            if (d.IsDlgButtonChecked(enabled) != BST_CHECKED)
+                uitest::Click(d.GetDlgItem(enabled));
+        ASSERT_EQ(Read<std::uint16_t>([](OscData& data) { return data.osc_cr; }) & (OSC_CR_CH_A_ON | OSC_CR_CH_B_ON),
+                  OSC_CR_CH_A_ON | OSC_CR_CH_B_ON);
+        uitest::Click(d.GetDlgItem(CVelkaroDlg::kRecorderId));
+        ASSERT_NE(Mode() & MODE_RECORDER, 0u);
+
+        const std::string chosen = uitest::OutputPath("main_window_recorder_a.bin");
+        std::filesystem::remove(chosen);
+        struct Case {
+            std::string fileA;
+            const char* message;
+        };
+        const Case cases[] = {
+            {"", "Самописец: не выбран файл для записи канала A!"},
+            {chosen, "Самописец: не выбран файл для записи канала B!"},
+        };
+        for (const Case& c : cases)
+        {
+            SCOPED_TRACE(c.message);
+            WithData([&](OscData& data) {
+                data.str_datalogger_fn[0] = c.fileA;
+                data.str_datalogger_fn[1].clear();
+            });
+            ASSERT_NE(Mode() & MODE_STOPPED, 0u);
+            std::string text;
+            uitest::AnswerNextMessageBox(IDOK, &text);
+            uitest::Click(d.GetDlgItem(1047));  // "Стоп": run
+            EXPECT_TRUE(WaitUntil([&] {
+                Tick(d);
+                return !text.empty();
+            }));
+            EXPECT_EQ(text, c.message);
+            // The failed start stopped acquisition again, and created nothing.
+            EXPECT_TRUE(WaitUntil([] { return (Mode() & MODE_STOPPED) != 0; }));
+            EXPECT_FALSE(std::filesystem::exists(chosen));
+        }
+        uihooks::ClearModalHandlers();
     });
 }
 

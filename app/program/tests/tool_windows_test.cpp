@@ -448,3 +448,31 @@ TEST_F(ToolWindowsTest, TheRealSettingsAndServiceWindowsReachTheMainWindow)
         EXPECT_EQ(log->GetCount(), d.GetLogLines().GetCount());
     });
 }
+
+// "Сервис" and "ЛГ" are offered only to a program started for service; there they open the real
+// service window and logic generator.
+TEST_F(ToolWindowsTest, ServiceAndGeneratorButtonsAreOfferedOnlyWithTheServiceOption)
+{
+    for (const bool service : {false, true})
+    {
+        SCOPED_TRACE(service ? "--service" : "plain");
+        serviceButtons_ = service;
+        RunWindow([&](CVelkaroDlg& d) {
+            const std::pair<UINT, CToolDialogList::Slot> buttons[] = {
+                {CVelkaroDlg::kServiceButtonId, CToolDialogList::SERVICE},
+                {CVelkaroDlg::kLogicGeneratorButtonId, CToolDialogList::LGENERATOR},
+            };
+            for (const auto& [id, slot] : buttons)
+            {
+                SCOPED_TRACE(id);
+                CWnd* button = d.GetDlgItem(id);
+                CToolDialog* tool = d.GetToolDialog(slot);
+                ASSERT_NE(tool, nullptr);
+                EXPECT_EQ(button->IsWindowVisible() != FALSE, service);
+                ASSERT_FALSE(tool->IsWindowVisible());
+                uitest::Click(button);
+                EXPECT_EQ(tool->IsWindowVisible() != FALSE, service);
+            }
+        });
+    }
+}

@@ -218,6 +218,47 @@ TEST_F(RecorderTest, TwoChannelsNeverShareAFile)
     EXPECT_FALSE(fs::exists(folder / "a.bin"));
 }
 
+// A channel without a file name is told as such, before anything is created; two missing
+// names are not one shared file.
+TEST_F(RecorderTest, AChannelWithoutAFileNameStopsTheStartNamingTheChannel)
+{
+    struct Case {
+        std::uint16_t oscCr;
+        bool nameA;
+        bool nameB;
+        const char* message;
+    };
+    const Case cases[] = {
+        {0x3001, false, false, "Самописец: не выбран файл для записи канала A!"},
+        {0x3001, false, true, "Самописец: не выбран файл для записи канала A!"},
+        {0x3001, true, false, "Самописец: не выбран файл для записи канала B!"},
+        {0x2001, true, false, "Самописец: не выбран файл для записи канала B!"},
+    };
+    Request(1, 0x3001);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message + std::to_string(c.oscCr));
+        errors.clear();
+        {
+            CSingleLock lock(&DataLock, TRUE);
+            Data().osc_cr = c.oscCr;
+            Data().mode &= ~MODE_STOPPED;
+            Data().status |= STATUS_RECORDER_START;
+            Data().str_datalogger_fn[0] = c.nameA ? (folder / "a.bin").string() : "";
+            Data().str_datalogger_fn[1] = c.nameB ? (folder / "b.bin").string() : "";
+        }
+        EXPECT_EQ(SendState(0, c.oscCr).Type(), PACKET_DATA_GET_STATE);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0], c.message);
+        EXPECT_FALSE(dispatch.IsRecorderFileOpen(0));
+        EXPECT_FALSE(dispatch.IsRecorderFileOpen(1));
+        EXPECT_FALSE(fs::exists(folder / "a.bin"));
+        EXPECT_FALSE(fs::exists(folder / "b.bin"));
+        CSingleLock lock(&DataLock, TRUE);
+        EXPECT_NE(Data().mode & MODE_STOPPED, 0u);
+        EXPECT_EQ(Data().osc_cr & OSC_CR_RECORDER, 0);
+    }
+}
+
 TEST_F(RecorderTest, AClockWithoutAValidLocalTimeLeavesTheStartTimeUnset)
 {
     clock.SetLocalTime(SYSTEMTIME{2026, 13, 0, 40, 0, 0, 0, 0});

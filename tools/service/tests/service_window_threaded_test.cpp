@@ -4,6 +4,7 @@
 #include "tools/calibration/testing/ToolWindowsFixture.h"
 
 #include "core/data/OscData.h"
+#include "core/log/EventLog.h"
 #include "core/protocol/PacketData.h"
 #include "core/protocol/PacketFrame.h"
 #include "packetview/OptionsDialog.h"
@@ -238,4 +239,29 @@ TEST_F(ServiceWindowTest, EscapeHidesAndTheListFollowsTheWindowsSizeDownToTheMin
         EXPECT_FALSE(s.IsWindowVisible());
         EXPECT_TRUE(d.ContinueModal());
     });
+}
+
+TEST_F(ServiceWindowTest, TheStatusLineShowsTheEventLogsStatusAfterATick)
+{
+    RunHost([&](ToolHostWindow& d) {
+        CServiceDialog& s = d.Service();
+        Show(s);
+        const auto shown = [&] {
+            CString text;
+            s.GetDlgItemText(CVelkaroDlg::kServiceStatusId, text);
+            return std::string(text);
+        };
+        for (const char* status : {"Обмен: 12 пакетов, 0 ошибок", "Обмен: 13 пакетов, 1 ошибка", ""}) {
+            EventLog::Instance()->SetStatus(status);
+            Tick(d);
+            EXPECT_EQ(shown(), status);
+        }
+        // A hidden window keeps following, so it shows the current text when it comes back.
+        uitest::PressEscape(&s);
+        ASSERT_FALSE(s.IsWindowVisible());
+        EventLog::Instance()->SetStatus("Отключено");
+        Tick(d);
+        EXPECT_EQ(shown(), "Отключено");
+    });
+    EventLog::Instance()->SetStatus("");
 }
