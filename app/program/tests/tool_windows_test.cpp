@@ -44,7 +44,7 @@ private:
     std::string name_;
 };
 
-// A stand-in for the service window, which the program does not make yet.
+// A bare tool window on the service window's template that notes when it is shown or hidden.
 class NotingService : public CToolDialog {
 public:
     explicit NotingService(CWnd* parent) : CToolDialog(135, parent) { Create(135, parent); }
