@@ -53,6 +53,11 @@ enum KeyModifier { Shift = 1, Control = 2, Alt = 4, Keypad = 8 };
 void Key(CWnd* wnd, int virtualKey, int modifiers = 0);
 // As a user types: to the window that has the keyboard (a message box, a file dialog).
 void KeyToActiveWindow(int virtualKey, int modifiers = 0);
+// The window system takes the keyboard away from the window of wnd, as it does when another
+// window (a message box) takes it. On X11 a window held back by a modal window hands the
+// keyboard on to the window that holds it back, which for a window-modal box is the box's
+// owner where that window is one of the owner's windows.
+void KeyboardLeaves(CWnd* wnd);
 void PressEnter(CWnd* wnd);
 void PressEscape(CWnd* wnd);
 // Replaces an edit's text the way a user does: select everything, then type.
