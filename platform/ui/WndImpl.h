@@ -60,6 +60,7 @@ struct Record {
     bool destroying = false;
     bool isDialog = false;
     bool ownsWidget = true;  // false for a part of another window's widget (a list's header)
+    bool fixedSize = false;  // the window system is told the window's size is its only size
     int defId = IDOK;
     std::unique_ptr<CMenu> systemMenu;
     HICON bigIcon = 0;
@@ -106,6 +107,12 @@ std::unique_ptr<Behaviour> MakeBehaviour(const std::string& className, DWORD sty
 CWnd* MakeTemporaryFor(const Record& r);
 // Set while SetWindowPos applies a position it has already offered to WM_WINDOWPOSCHANGING.
 extern bool positioning;
+// A top-level window without a thick frame has no size but the one the program gives it: the
+// window system is told its smallest and largest size are that size, so that no window
+// manager shrinks or stretches it. FollowSizeRule applies that after creation and a change of
+// style; ResizeWindow changes the size of a window from code, fixed or not.
+void FollowSizeRule(Record& r);
+void ResizeWindow(Record& r, QSize size);
 
 // Modal state: every running modal loop, innermost last.
 struct ModalFrame {

@@ -30,6 +30,7 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT)
     r->style = (old & ~remove) | add;
     if (((old ^ r->style) & WS_VISIBLE) != 0 && r->widget != nullptr) r->widget->setVisible((r->style & WS_VISIBLE) != 0);
     if (((old ^ r->style) & WS_DISABLED) != 0 && r->widget != nullptr) r->widget->setEnabled((r->style & WS_DISABLED) == 0);
+    if (((old ^ r->style) & (WS_THICKFRAME | WS_CHILD)) != 0) FollowSizeRule(*r);
     if (old != r->style) r->behaviour->StyleChanged(*r);
     return old != r->style;
 }
