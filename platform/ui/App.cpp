@@ -266,7 +266,7 @@ int AfxShowMessageBox(HWND owner, const char* text, const char* caption, UINT ty
     });
     box->open();
     // The keyboard goes to the new window at once, as the user expects of a question.
-    box->raise();
+    uiimpl::RaiseWindow(box);
     box->activateWindow();
     uihooks::ModalContext context;
     context.kind = uihooks::ModalKind::MessageBox;

@@ -143,8 +143,13 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     positioning = false;
     if ((pos.flags & SWP_NOZORDER) == 0) {
         const HWND place = insertAfter != nullptr ? insertAfter->m_hWnd : HWND_TOP;
-        if (place == HWND_BOTTOM) w->lower();
-        else if (place == HWND_TOP || place == HWND_TOPMOST) w->raise();
+        if (place == HWND_BOTTOM) {
+            if (top) LowerWindow(w);
+            else w->lower();
+        } else if (place == HWND_TOP || place == HWND_TOPMOST) {
+            if (top) RaiseWindow(w);
+            else w->raise();
+        }
     }
     if ((pos.flags & SWP_SHOWWINDOW) != 0) ShowWindow((pos.flags & SWP_NOACTIVATE) != 0 ? SW_SHOWNA : SW_SHOW);
     if ((pos.flags & SWP_HIDEWINDOW) != 0) ShowWindow(SW_HIDE);

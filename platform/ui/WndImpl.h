@@ -161,6 +161,16 @@ QWidget* PaintingWidget();
 void SetCaptureWindow(HWND hwnd);
 
 void EnsureEventFilter();
+// Stacking and placement of top-level windows (WindowStack.cpp). RaiseWindow puts a window on
+// top and then the windows it owns above it; LowerWindow puts it at the bottom, its owned
+// windows still above it. StackingOrder gives the shown windows from the bottom up as the
+// layer stacked them. KeepOnScreen moves a window that lies partly off its screen onto it.
+// WatchWindowsShown does both for every window shown (EnsureEventFilter starts it).
+void RaiseWindow(QWidget* window, int depth = 0);
+void LowerWindow(QWidget* window);
+std::vector<QWidget*> StackingOrder();
+void KeepOnScreen(QWidget* window);
+void WatchWindowsShown();
 // Sends WM_ACTIVATEAPP to every top-level window when the program gains or loses the user's
 // attention (AppActivation.cpp); EnsureEventFilter starts watching.
 void WatchApplicationState();

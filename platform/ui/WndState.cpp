@@ -70,7 +70,7 @@ BOOL CWnd::ShowWindow(int command)
     case SW_RESTORE: w->showNormal(); break;
     default:
         w->show();
-        if (w->isWindow() && !w->testAttribute(Qt::WA_ShowWithoutActivating)) w->raise();
+        if (w->isWindow() && !w->testAttribute(Qt::WA_ShowWithoutActivating)) RaiseWindow(w);
         break;
     }
     return wasVisible;
@@ -143,7 +143,7 @@ BOOL CWnd::SetForegroundWindow()
 {
     QWidget* w = WidgetOf(m_hWnd);
     if (w == nullptr) return FALSE;
-    w->window()->raise();
+    RaiseWindow(w->window());
     w->window()->activateWindow();
     return TRUE;
 }

@@ -416,6 +416,8 @@ void CloseWindow(CWnd* wnd)
     at.window->close();
 }
 
+std::vector<QWidget*> StackedWindows() { return uiimpl::StackingOrder(); }
+
 bool RenderToPng(CWnd* wnd, const std::string& path)
 {
     QWidget* w = WidgetOf(wnd);

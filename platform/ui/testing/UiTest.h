@@ -15,6 +15,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -83,6 +84,10 @@ bool FireTimer(CWnd* wnd, UINT_PTR id);
 void SetApplicationActive(bool active);
 // GDI objects and device contexts alive now (a leak shows as growth).
 std::size_t LiveGdiCount();
+
+// The shown top-level windows from the bottom up, as the layer stacked them (the window
+// system of the tests cannot show stacking itself).
+std::vector<QWidget*> StackedWindows();
 
 // Renders the window into a PNG file; true when it was written.
 bool RenderToPng(CWnd* wnd, const std::string& path);

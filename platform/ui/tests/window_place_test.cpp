@@ -8,6 +8,9 @@
 #include "platform/ui/testing/UiTest.h"
 
 #include <gtest/gtest.h>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
@@ -28,7 +31,7 @@ CONTROL Button IDOK "OK" BS_DEFPUSHBUTTON | WS_TABSTOP 7 79 50 14
 const char* kResizableText = R"(DIALOG 9602
 CAPTION "График"
 STYLE WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX
-SIZE 200 100
+SIZE 300 120
 )";
 
 // A window that keeps a minimum size of its own, as the chart windows do.
@@ -129,4 +132,136 @@ TEST_F(WindowPlace, AWindowWithAThickFrameFollowsTheWindowSystemDownToItsMinimum
     EXPECT_EQ(frame.Width(), Resizable::kMinWidth);
     EXPECT_EQ(frame.Height(), Resizable::kMinHeight);
     chart.DestroyWindow();
+}
+
+namespace {
+
+// Where w is in the stack of shown windows, from the bottom; -1 when it is not there.
+int Level(CWnd* wnd)
+{
+    const std::vector<QWidget*> stack = uitest::StackedWindows();
+    const auto it = std::find(stack.begin(), stack.end(), uitest::WidgetOf(wnd));
+    return it == stack.end() ? -1 : static_cast<int>(it - stack.begin());
+}
+
+QRect Available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+QRect Frame(CWnd* wnd)
+{
+    CRect r;
+    wnd->GetWindowRect(&r);
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+}  // namespace
+
+TEST_F(WindowPlace, OwnedWindowsStayAboveTheirOwnerThoughShownBeforeIt)
+{
+    // As at start-up: the main window restores its tool windows before it is shown itself.
+    CDialog main(kFixedId);
+    ASSERT_TRUE(main.Create(kFixedId, nullptr));
+    CDialog first(kFixedId);
+    ASSERT_TRUE(first.Create(kFixedId, &main));
+    CDialog second(kFixedId);
+    ASSERT_TRUE(second.Create(kFixedId, &main));
+    CDialog stranger(kFixedId);
+    ASSERT_TRUE(stranger.Create(kFixedId, nullptr));
+    first.ShowWindow(SW_SHOWNA);
+    second.ShowWindow(SW_SHOW);
+    main.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    EXPECT_LT(Level(&main), Level(&first));
+    EXPECT_LT(Level(&first), Level(&second)) << "the owned windows keep their own order";
+
+    // Raised again, by any of the ways a program raises a window, the owner buries none of them.
+    stranger.ShowWindow(SW_SHOW);
+    main.SetForegroundWindow();
+    EXPECT_LT(Level(&stranger), Level(&main));
+    EXPECT_LT(Level(&main), Level(&first));
+    EXPECT_LT(Level(&first), Level(&second));
+    first.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    main.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_LT(Level(&main), Level(&second));
+    EXPECT_LT(Level(&second), Level(&first));
+    main.SetWindowPos(&CWnd::wndBottom, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(Level(&main), 0);
+    EXPECT_LT(Level(&main), Level(&second));
+
+    // A box of the owner comes up above all of it.
+    int boxLevel = -1;
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        const std::vector<QWidget*> stack = uitest::StackedWindows();
+        boxLevel = static_cast<int>(stack.size()) - 1;
+        EXPECT_GT(boxLevel, Level(&first));
+        EXPECT_GT(boxLevel, Level(&second));
+        EXPECT_EQ(qobject_cast<QMessageBox*>(stack.back()) != nullptr, true) << "the box is not on top";
+        m.End(IDOK);
+    });
+    main.MessageBox("Проверка", "Velkaro", MB_OK);
+    EXPECT_GE(boxLevel, 0);
+    for (CDialog* w : {&first, &second, &stranger, &main}) w->DestroyWindow();
+}
+
+TEST_F(WindowPlace, AWindowShownPartlyOffTheScreenComesUpOnIt)
+{
+    const QRect area = Available();
+    CDialog w(kFixedId);
+    ASSERT_TRUE(w.Create(kFixedId, nullptr));
+    w.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    const QRect size = Frame(&w);
+    struct Case {
+        const char* name;
+        QPoint at;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {"off the right and bottom edges", area.bottomRight() - QPoint(20, 10),
+         QPoint(area.right() + 1 - size.width(), area.bottom() + 1 - size.height())},
+        {"off the left and top edges", area.topLeft() - QPoint(50, 30), area.topLeft()},
+        {"whole on the screen", area.topLeft() + QPoint(5, 7), area.topLeft() + QPoint(5, 7)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        w.ShowWindow(SW_HIDE);
+        w.SetWindowPos(nullptr, c.at.x(), c.at.y(), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        w.ShowWindow(SW_SHOW);
+        uitest::ProcessEvents();
+        EXPECT_EQ(Frame(&w).topLeft(), c.expected);
+        EXPECT_EQ(Frame(&w).size(), size.size());
+    }
+
+    // Bigger than the screen: its top left corner on the screen.
+    w.ShowWindow(SW_HIDE);
+    w.SetWindowPos(nullptr, area.x() + 100, area.y() + 100, area.width() + 40, area.height() + 40, SWP_NOZORDER);
+    w.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    EXPECT_EQ(Frame(&w).topLeft(), area.topLeft());
+    w.DestroyWindow();
+}
+
+TEST_F(WindowPlace, ADialogOverAnOwnerAtTheScreensEdgeComesUpWholeOnTheScreen)
+{
+    const QRect area = Available();
+    CDialog owner(kFixedId);
+    ASSERT_TRUE(owner.Create(kFixedId, nullptr));
+    owner.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    owner.SetWindowPos(nullptr, area.right() + 1 - Frame(&owner).width(), area.y() + 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    uitest::ProcessEvents();
+    ASSERT_TRUE(area.contains(Frame(&owner)));
+
+    // Wider than its owner, centred over it: it would stick out past the right edge.
+    QRect shown;
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        uitest::ProcessEvents();
+        shown = Frame(m.window);
+        m.End(IDCANCEL);
+    });
+    CDialog wide(kResizableId, &owner);
+    wide.DoModal();
+    ASSERT_GT(shown.width(), Frame(&owner).width());
+    EXPECT_EQ(shown.right(), area.right());
+    EXPECT_TRUE(area.contains(shown)) << shown.x() << "," << shown.y() << " " << shown.width() << "x" << shown.height();
+    owner.DestroyWindow();
 }
