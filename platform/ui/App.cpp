@@ -179,6 +179,31 @@ int UnattendedAnswer(UINT type)
     }
 }
 
+// Whether window belongs to owner: owner itself or a window owned by it, however deep.
+bool OwnedBy(const QWidget* window, const QWidget* owner)
+{
+    for (const QWidget* w = window; w != nullptr; w = w->parentWidget() != nullptr ? w->parentWidget()->window() : nullptr)
+        if (w == owner) return true;
+    return false;
+}
+
+// The window a box is modal to: the window of the owner's family the user works in (a modal
+// sheet over a tool window, the tool window itself) rather than the owner under it. A box
+// modal to the owner alone leaves that window held back by the box's owner, not by the box,
+// and the X11 window system then hands the keyboard, which the box took, on to the owner:
+// Return and Esc would go nowhere.
+QWidget* BoxOwner(QWidget* owner)
+{
+    QWidget* chosen = owner;
+    if (owner == nullptr) return chosen;
+    for (QWidget* candidate : {QApplication::activeWindow(), QApplication::activeModalWidget()}) {
+        if (candidate == nullptr || !candidate->isVisible()) continue;
+        candidate = candidate->window();
+        if (OwnedBy(candidate, chosen)) chosen = candidate;  // the deepest of them
+    }
+    return chosen;
+}
+
 }  // namespace
 
 int AfxShowMessageBox(HWND owner, const char* text, const char* caption, UINT type)
@@ -202,7 +227,7 @@ int AfxShowMessageBox(HWND owner, const char* text, const char* caption, UINT ty
     if (parent == nullptr) {
         if (CWnd* main = AfxGetMainWnd()) parent = uiimpl::WidgetOf(main);
     }
-    if (parent != nullptr) parent = parent->window();
+    if (parent != nullptr) parent = BoxOwner(parent->window());
     QPointer<QMessageBox> box = new QMessageBox(parent);
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->setWindowTitle(QString::fromStdString(title));
@@ -241,7 +266,7 @@ int AfxShowMessageBox(HWND owner, const char* text, const char* caption, UINT ty
     });
     box->open();
     // The keyboard goes to the new window at once, as the user expects of a question.
-    box->raise();
+    uiimpl::RaiseWindow(box);
     box->activateWindow();
     uihooks::ModalContext context;
     context.kind = uihooks::ModalKind::MessageBox;

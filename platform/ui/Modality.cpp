@@ -17,7 +17,7 @@ bool BeginModal(QWidget* window)
     // belongs to another family (or every window, for a dialog without an owner) stays usable.
     window->setWindowModality(Qt::WindowModal);
     window->show();
-    window->raise();
+    RaiseWindow(window);
     window->activateWindow();
     return wasShown;
 }

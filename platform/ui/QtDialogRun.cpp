@@ -18,7 +18,7 @@ bool RunQtDialog(QDialog* dialog, uihooks::ModalContext& context)
     });
     dialog->open();
     // The keyboard goes to the new window at once, as the user expects of a question.
-    dialog->raise();
+    RaiseWindow(dialog);
     dialog->activateWindow();
     context.caption = dialog->windowTitle().toStdString();
     uihooks::ModalLoopStarted(context);

@@ -568,6 +568,7 @@ void EnsureEventFilter()
     filter = new InputFilter();
     QCoreApplication::instance()->installEventFilter(filter);
     WatchApplicationState();
+    WatchWindowsShown();
 }
 
 QFont DialogFont()

@@ -262,6 +262,7 @@ HWND CreateWindowRecord(const CreateParams& p, CWnd* attach)
         w->setWindowTitle(QString::fromStdString(p.text));
         w->move(p.rect.left, p.rect.top);
         w->resize(std::max(0, p.rect.Width()), std::max(0, p.rect.Height()));
+        FollowSizeRule(r);
     } else {
         w->setGeometry(p.rect.left, p.rect.top, std::max(0, p.rect.Width()), std::max(0, p.rect.Height()));
     }

@@ -69,6 +69,42 @@ void CWnd::ClientToScreen(LPRECT rect) const
     *rect = RECT{a.x, a.y, b.x, b.y};
 }
 
+namespace uiimpl {
+
+void FollowSizeRule(Record& r)
+{
+    QWidget* w = r.widget;
+    if (w == nullptr || (r.style & WS_CHILD) != 0) return;
+    const bool fixed = (r.style & WS_THICKFRAME) == 0;
+    if (fixed) {
+        w->setMinimumSize(w->size());
+        w->setMaximumSize(w->size());
+    } else if (r.fixedSize) {
+        w->setMinimumSize(0, 0);
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    r.fixedSize = fixed;
+}
+
+void ResizeWindow(Record& r, QSize size)
+{
+    QWidget* w = r.widget;
+    if (w == nullptr) return;
+    if (!r.fixedSize) {
+        w->resize(size);
+        return;
+    }
+    // Loosened first and fixed again after, so that the window goes straight to its new size
+    // (a bound moved before the other would pass through a size between the two).
+    w->setMinimumSize(0, 0);
+    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    w->resize(size);
+    w->setMinimumSize(size);
+    w->setMaximumSize(size);
+}
+
+}  // namespace uiimpl
+
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint)
 {
     SetWindowPos(nullptr, x, y, width, height, SWP_NOZORDER | (repaint ? 0u : SWP_NOREDRAW));
@@ -103,12 +139,17 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     w = r->widget;
     positioning = true;
     if ((pos.flags & SWP_NOMOVE) == 0) w->move(pos.x, pos.y);
-    if ((pos.flags & SWP_NOSIZE) == 0) w->resize(std::max(0, pos.cx - dw), std::max(0, pos.cy - dh));
+    if ((pos.flags & SWP_NOSIZE) == 0) ResizeWindow(*r, QSize(std::max(0, pos.cx - dw), std::max(0, pos.cy - dh)));
     positioning = false;
     if ((pos.flags & SWP_NOZORDER) == 0) {
         const HWND place = insertAfter != nullptr ? insertAfter->m_hWnd : HWND_TOP;
-        if (place == HWND_BOTTOM) w->lower();
-        else if (place == HWND_TOP || place == HWND_TOPMOST) w->raise();
+        if (place == HWND_BOTTOM) {
+            if (top) LowerWindow(w);
+            else w->lower();
+        } else if (place == HWND_TOP || place == HWND_TOPMOST) {
+            if (top) RaiseWindow(w);
+            else w->raise();
+        }
     }
     if ((pos.flags & SWP_SHOWWINDOW) != 0) ShowWindow((pos.flags & SWP_NOACTIVATE) != 0 ? SW_SHOWNA : SW_SHOW);
     if ((pos.flags & SWP_HIDEWINDOW) != 0) ShowWindow(SW_HIDE);

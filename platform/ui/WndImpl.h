@@ -60,6 +60,7 @@ struct Record {
     bool destroying = false;
     bool isDialog = false;
     bool ownsWidget = true;  // false for a part of another window's widget (a list's header)
+    bool fixedSize = false;  // the window system is told the window's size is its only size
     int defId = IDOK;
     std::unique_ptr<CMenu> systemMenu;
     HICON bigIcon = 0;
@@ -106,6 +107,12 @@ std::unique_ptr<Behaviour> MakeBehaviour(const std::string& className, DWORD sty
 CWnd* MakeTemporaryFor(const Record& r);
 // Set while SetWindowPos applies a position it has already offered to WM_WINDOWPOSCHANGING.
 extern bool positioning;
+// A top-level window without a thick frame has no size but the one the program gives it: the
+// window system is told its smallest and largest size are that size, so that no window
+// manager shrinks or stretches it. FollowSizeRule applies that after creation and a change of
+// style; ResizeWindow changes the size of a window from code, fixed or not.
+void FollowSizeRule(Record& r);
+void ResizeWindow(Record& r, QSize size);
 
 // Modal state: every running modal loop, innermost last.
 struct ModalFrame {
@@ -154,6 +161,16 @@ QWidget* PaintingWidget();
 void SetCaptureWindow(HWND hwnd);
 
 void EnsureEventFilter();
+// Stacking and placement of top-level windows (WindowStack.cpp). RaiseWindow puts a window on
+// top and then the windows it owns above it; LowerWindow puts it at the bottom, its owned
+// windows still above it. StackingOrder gives the shown windows from the bottom up as the
+// layer stacked them. KeepOnScreen moves a window that lies partly off its screen onto it.
+// WatchWindowsShown does both for every window shown (EnsureEventFilter starts it).
+void RaiseWindow(QWidget* window, int depth = 0);
+void LowerWindow(QWidget* window);
+std::vector<QWidget*> StackingOrder();
+void KeepOnScreen(QWidget* window);
+void WatchWindowsShown();
 // Sends WM_ACTIVATEAPP to every top-level window when the program gains or loses the user's
 // attention (AppActivation.cpp); EnsureEventFilter starts watching.
 void WatchApplicationState();

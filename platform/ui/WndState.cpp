@@ -30,6 +30,7 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT)
     r->style = (old & ~remove) | add;
     if (((old ^ r->style) & WS_VISIBLE) != 0 && r->widget != nullptr) r->widget->setVisible((r->style & WS_VISIBLE) != 0);
     if (((old ^ r->style) & WS_DISABLED) != 0 && r->widget != nullptr) r->widget->setEnabled((r->style & WS_DISABLED) == 0);
+    if (((old ^ r->style) & (WS_THICKFRAME | WS_CHILD)) != 0) FollowSizeRule(*r);
     if (old != r->style) r->behaviour->StyleChanged(*r);
     return old != r->style;
 }
@@ -69,7 +70,7 @@ BOOL CWnd::ShowWindow(int command)
     case SW_RESTORE: w->showNormal(); break;
     default:
         w->show();
-        if (w->isWindow() && !w->testAttribute(Qt::WA_ShowWithoutActivating)) w->raise();
+        if (w->isWindow() && !w->testAttribute(Qt::WA_ShowWithoutActivating)) RaiseWindow(w);
         break;
     }
     return wasVisible;
@@ -142,7 +143,7 @@ BOOL CWnd::SetForegroundWindow()
 {
     QWidget* w = WidgetOf(m_hWnd);
     if (w == nullptr) return FALSE;
-    w->window()->raise();
+    RaiseWindow(w->window());
     w->window()->activateWindow();
     return TRUE;
 }

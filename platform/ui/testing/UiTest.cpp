@@ -302,6 +302,27 @@ void KeyToActiveWindow(int virtualKey, int modifiers)
     SendKeyToWindow(window, QtKeyOf(virtualKey), QtModifiers(virtualKey, modifiers), KeyText(virtualKey, modifiers));
 }
 
+void KeyboardLeaves(CWnd* wnd)
+{
+    QWidget* w = WidgetOf(wnd);
+    QWindow* modal = QGuiApplication::modalWindow();
+    if (w == nullptr || modal == nullptr || w->window()->windowHandle() == nullptr) return;
+    QWindow* window = w->window()->windowHandle();
+    if (window == modal || modal->isAncestorOf(window, QWindow::IncludeTransients)) return;
+    // The window that holds it back: the modal window for an application-modal one, else the
+    // first window of the modal window's line of owners that is also in window's own line.
+    QWindow* holder = nullptr;
+    if (modal->modality() == Qt::ApplicationModal) holder = modal;
+    for (QWindow* mine = window; holder == nullptr && mine != nullptr; mine = Ancestor(mine))
+        for (QWindow* m = modal; m != nullptr; m = Ancestor(m))
+            if (m == mine) {
+                holder = m;
+                break;
+            }
+    if (holder != nullptr && holder != window) holder->requestActivate();
+    ProcessEvents();
+}
+
 void PressEnter(CWnd* wnd) { Key(wnd, VK_RETURN); }
 void PressEscape(CWnd* wnd) { Key(wnd, VK_ESCAPE); }
 
@@ -394,6 +415,8 @@ void CloseWindow(CWnd* wnd)
     if (Blocked(at.window)) return;
     at.window->close();
 }
+
+std::vector<QWidget*> StackedWindows() { return uiimpl::StackingOrder(); }
 
 bool RenderToPng(CWnd* wnd, const std::string& path)
 {

@@ -15,6 +15,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -53,6 +54,11 @@ enum KeyModifier { Shift = 1, Control = 2, Alt = 4, Keypad = 8 };
 void Key(CWnd* wnd, int virtualKey, int modifiers = 0);
 // As a user types: to the window that has the keyboard (a message box, a file dialog).
 void KeyToActiveWindow(int virtualKey, int modifiers = 0);
+// The window system takes the keyboard away from the window of wnd, as it does when another
+// window (a message box) takes it. On X11 a window held back by a modal window hands the
+// keyboard on to the window that holds it back, which for a window-modal box is the box's
+// owner where that window is one of the owner's windows.
+void KeyboardLeaves(CWnd* wnd);
 void PressEnter(CWnd* wnd);
 void PressEscape(CWnd* wnd);
 // Replaces an edit's text the way a user does: select everything, then type.
@@ -78,6 +84,10 @@ bool FireTimer(CWnd* wnd, UINT_PTR id);
 void SetApplicationActive(bool active);
 // GDI objects and device contexts alive now (a leak shows as growth).
 std::size_t LiveGdiCount();
+
+// The shown top-level windows from the bottom up, as the layer stacked them (the window
+// system of the tests cannot show stacking itself).
+std::vector<QWidget*> StackedWindows();
 
 // Renders the window into a PNG file; true when it was written.
 bool RenderToPng(CWnd* wnd, const std::string& path);

@@ -9,6 +9,9 @@
 #include "widgets/chart/ChartAxisLabel.h"
 #include "widgets/chart/ChartSerie.h"
 
+#include <QApplication>
+#include <QWidget>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -312,6 +315,52 @@ TEST_F(MathWindowTest, ResponseViewsHalfTheGridInTheUnitOfTheRate)
                     EXPECT_NEAR(points[i].second, expected[i].second, 1e-9 * (1 + std::abs(expected[i].second))) << i;
                 }
             }
+        }
+    });
+}
+
+// The box a refused value raises takes the keyboard like any other, though the window system
+// takes the keyboard from the sheet under it: Return on the box of OK, Esc on the box of
+// leaving the page; then the sheet has the keyboard again.
+TEST_F(MathWindowTest, TheSheetsRefusalTakesReturnAndEsc)
+{
+    RunMath(2, 0, false, [&](CVelkaroDlg&, CMathDialog& w) {
+        for (const bool leavingThePage : {false, true})
+        {
+            SCOPED_TRACE(leavingThePage ? "leaving the page, Esc" : "OK, Return");
+            bool shown = false;
+            bool closedByKey = false;
+            uitest::OnNextModal([&](uihooks::ModalContext& m) {
+                uitest::ProcessEvents();
+                auto* sheet = static_cast<CDialog*>(m.window);
+                uitest::TypeText(ShownPageItem(sheet, 1126), "999999999");
+                uitest::OnNextModal([&](uihooks::ModalContext& box) {
+                    uitest::ProcessEvents();
+                    shown = true;
+                    QWidget* boxWidget = QApplication::activeModalWidget();
+                    uitest::KeyboardLeaves(sheet);
+                    uitest::KeyToActiveWindow(leavingThePage ? VK_ESCAPE : VK_RETURN);
+                    closedByKey = boxWidget != nullptr && !boxWidget->isVisible();
+                    if (!closedByKey)
+                        box.End(IDOK);
+                });
+                if (leavingThePage)
+                    uitest::SelectListItem(sheet->GetDlgItem(0x3020), 1);
+                else
+                    uitest::Click(sheet->GetDlgItem(IDOK));
+                uitest::ProcessEvents();
+                EXPECT_TRUE(sheet->IsWindowVisible());
+                uitest::KeyToActiveWindow(VK_ESCAPE);
+                if (sheet->ContinueModal())
+                {
+                    ADD_FAILURE() << "the sheet did not take the keyboard back";
+                    m.End(IDCANCEL);
+                }
+            });
+            Click(w, CMathDialog::IDC_DESIGN_FILTER);
+            uitest::ProcessEvents();
+            EXPECT_TRUE(shown) << "no box";
+            EXPECT_TRUE(closedByKey) << "the box did not take the key";
         }
     });
 }

@@ -1,0 +1,267 @@
+// Where top-level windows are and how big: a window without a thick frame keeps the size the
+// program gives it, whatever a window manager would do; one with a thick frame can be resized
+// by the user, within the minimum its own code keeps.
+
+#include "platform/ui/App.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/MessageMap.h"
+#include "platform/ui/testing/UiTest.h"
+
+#include <gtest/gtest.h>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+constexpr UINT kFixedId = 9601;
+constexpr UINT kResizableId = 9602;
+
+const char* kFixedText = R"(DIALOG 9601
+CAPTION "Панель"
+STYLE WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME
+SIZE 200 100
+CONTROL Button IDOK "OK" BS_DEFPUSHBUTTON | WS_TABSTOP 7 79 50 14
+)";
+
+const char* kResizableText = R"(DIALOG 9602
+CAPTION "График"
+STYLE WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX
+SIZE 300 120
+)";
+
+// A window that keeps a minimum size of its own, as the chart windows do.
+class Resizable : public CDialog {
+public:
+    static constexpr int kMinWidth = 300;
+    static constexpr int kMinHeight = 200;
+    Resizable() : CDialog(kResizableId) {}
+
+protected:
+    afx_msg void OnWindowPosChanging(WINDOWPOS* pos)
+    {
+        CDialog::OnWindowPosChanging(pos);
+        if ((pos->flags & SWP_NOSIZE) != 0) return;
+        pos->cx = std::max(pos->cx, kMinWidth);
+        pos->cy = std::max(pos->cy, kMinHeight);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(Resizable, CDialog)
+    ON_WM_WINDOWPOSCHANGING()
+END_MESSAGE_MAP()
+
+QWindow* WindowOf(CWnd* wnd)
+{
+    QWidget* w = uitest::WidgetOf(wnd);
+    return w != nullptr ? w->window()->windowHandle() : nullptr;
+}
+
+class WindowPlace : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        uitest::EnsureApplication();
+        ASSERT_TRUE(RegisterDialogTemplateText(kFixedText));
+        ASSERT_TRUE(RegisterDialogTemplateText(kResizableText));
+    }
+    void TearDown() override { uitest::ProcessEvents(); }
+};
+
+}  // namespace
+
+TEST_F(WindowPlace, AWindowWithoutAThickFrameHasOneSizeAlsoAfterTheProgramResizesIt)
+{
+    CDialog fixed(kFixedId);
+    ASSERT_TRUE(fixed.Create(kFixedId, nullptr));
+    fixed.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    QWindow* window = WindowOf(&fixed);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->minimumSize(), window->size());
+    EXPECT_EQ(window->maximumSize(), window->size());
+
+    // Smaller in one direction and larger in the other: the window goes to that size.
+    CRect before;
+    fixed.GetWindowRect(&before);
+    fixed.MoveWindow(before.left, before.top, before.Width() + 120, before.Height() - 20);
+    uitest::ProcessEvents();
+    CRect after;
+    fixed.GetWindowRect(&after);
+    EXPECT_EQ(after.Width(), before.Width() + 120);
+    EXPECT_EQ(after.Height(), before.Height() - 20);
+    EXPECT_EQ(window->minimumSize(), window->size());
+    EXPECT_EQ(window->maximumSize(), window->size());
+    CRect client;
+    fixed.GetClientRect(&client);
+    EXPECT_EQ(window->size(), QSize(client.Width(), client.Height()));
+
+    // Given a thick frame, it can be resized again.
+    fixed.ModifyStyle(0, WS_THICKFRAME);
+    EXPECT_NE(window->minimumSize(), window->maximumSize());
+    fixed.DestroyWindow();
+}
+
+TEST_F(WindowPlace, AWindowWithAThickFrameFollowsTheWindowSystemDownToItsMinimum)
+{
+    Resizable chart;
+    ASSERT_TRUE(chart.Create(kResizableId, nullptr));
+    chart.SetWindowPos(nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+    chart.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    QWindow* window = WindowOf(&chart);
+    ASSERT_NE(window, nullptr);
+    EXPECT_NE(window->minimumSize(), window->maximumSize());
+
+    window->resize(QSize(640, 480));  // as the user drags the frame
+    uitest::ProcessEvents();
+    CRect client;
+    chart.GetClientRect(&client);
+    EXPECT_EQ(client.Width(), 640);
+    EXPECT_EQ(client.Height(), 480);
+
+    window->resize(QSize(100, 50));
+    uitest::ProcessEvents();
+    CRect frame;
+    chart.GetWindowRect(&frame);
+    EXPECT_EQ(frame.Width(), Resizable::kMinWidth);
+    EXPECT_EQ(frame.Height(), Resizable::kMinHeight);
+    chart.DestroyWindow();
+}
+
+namespace {
+
+// Where w is in the stack of shown windows, from the bottom; -1 when it is not there.
+int Level(CWnd* wnd)
+{
+    const std::vector<QWidget*> stack = uitest::StackedWindows();
+    const auto it = std::find(stack.begin(), stack.end(), uitest::WidgetOf(wnd));
+    return it == stack.end() ? -1 : static_cast<int>(it - stack.begin());
+}
+
+QRect Available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+QRect Frame(CWnd* wnd)
+{
+    CRect r;
+    wnd->GetWindowRect(&r);
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+}  // namespace
+
+TEST_F(WindowPlace, OwnedWindowsStayAboveTheirOwnerThoughShownBeforeIt)
+{
+    // As at start-up: the main window restores its tool windows before it is shown itself.
+    CDialog main(kFixedId);
+    ASSERT_TRUE(main.Create(kFixedId, nullptr));
+    CDialog first(kFixedId);
+    ASSERT_TRUE(first.Create(kFixedId, &main));
+    CDialog second(kFixedId);
+    ASSERT_TRUE(second.Create(kFixedId, &main));
+    CDialog stranger(kFixedId);
+    ASSERT_TRUE(stranger.Create(kFixedId, nullptr));
+    first.ShowWindow(SW_SHOWNA);
+    second.ShowWindow(SW_SHOW);
+    main.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    EXPECT_LT(Level(&main), Level(&first));
+    EXPECT_LT(Level(&first), Level(&second)) << "the owned windows keep their own order";
+
+    // Raised again, by any of the ways a program raises a window, the owner buries none of them.
+    stranger.ShowWindow(SW_SHOW);
+    main.SetForegroundWindow();
+    EXPECT_LT(Level(&stranger), Level(&main));
+    EXPECT_LT(Level(&main), Level(&first));
+    EXPECT_LT(Level(&first), Level(&second));
+    first.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    main.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_LT(Level(&main), Level(&second));
+    EXPECT_LT(Level(&second), Level(&first));
+    main.SetWindowPos(&CWnd::wndBottom, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(Level(&main), 0);
+    EXPECT_LT(Level(&main), Level(&second));
+
+    // A box of the owner comes up above all of it.
+    int boxLevel = -1;
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        const std::vector<QWidget*> stack = uitest::StackedWindows();
+        boxLevel = static_cast<int>(stack.size()) - 1;
+        EXPECT_GT(boxLevel, Level(&first));
+        EXPECT_GT(boxLevel, Level(&second));
+        EXPECT_EQ(qobject_cast<QMessageBox*>(stack.back()) != nullptr, true) << "the box is not on top";
+        m.End(IDOK);
+    });
+    main.MessageBox("Проверка", "Velkaro", MB_OK);
+    EXPECT_GE(boxLevel, 0);
+    for (CDialog* w : {&first, &second, &stranger, &main}) w->DestroyWindow();
+}
+
+TEST_F(WindowPlace, AWindowShownPartlyOffTheScreenComesUpOnIt)
+{
+    const QRect area = Available();
+    CDialog w(kFixedId);
+    ASSERT_TRUE(w.Create(kFixedId, nullptr));
+    w.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    const QRect size = Frame(&w);
+    struct Case {
+        const char* name;
+        QPoint at;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {"off the right and bottom edges", area.bottomRight() - QPoint(20, 10),
+         QPoint(area.right() + 1 - size.width(), area.bottom() + 1 - size.height())},
+        {"off the left and top edges", area.topLeft() - QPoint(50, 30), area.topLeft()},
+        {"whole on the screen", area.topLeft() + QPoint(5, 7), area.topLeft() + QPoint(5, 7)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        w.ShowWindow(SW_HIDE);
+        w.SetWindowPos(nullptr, c.at.x(), c.at.y(), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        w.ShowWindow(SW_SHOW);
+        uitest::ProcessEvents();
+        EXPECT_EQ(Frame(&w).topLeft(), c.expected);
+        EXPECT_EQ(Frame(&w).size(), size.size());
+    }
+
+    // Bigger than the screen: its top left corner on the screen.
+    w.ShowWindow(SW_HIDE);
+    w.SetWindowPos(nullptr, area.x() + 100, area.y() + 100, area.width() + 40, area.height() + 40, SWP_NOZORDER);
+    w.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    EXPECT_EQ(Frame(&w).topLeft(), area.topLeft());
+    w.DestroyWindow();
+}
+
+TEST_F(WindowPlace, ADialogOverAnOwnerAtTheScreensEdgeComesUpWholeOnTheScreen)
+{
+    const QRect area = Available();
+    CDialog owner(kFixedId);
+    ASSERT_TRUE(owner.Create(kFixedId, nullptr));
+    owner.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    owner.SetWindowPos(nullptr, area.right() + 1 - Frame(&owner).width(), area.y() + 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    uitest::ProcessEvents();
+    ASSERT_TRUE(area.contains(Frame(&owner)));
+
+    // Wider than its owner, centred over it: it would stick out past the right edge.
+    QRect shown;
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        uitest::ProcessEvents();
+        shown = Frame(m.window);
+        m.End(IDCANCEL);
+    });
+    CDialog wide(kResizableId, &owner);
+    wide.DoModal();
+    ASSERT_GT(shown.width(), Frame(&owner).width());
+    EXPECT_EQ(shown.right(), area.right());
+    EXPECT_TRUE(area.contains(shown)) << shown.x() << "," << shown.y() << " " << shown.width() << "x" << shown.height();
+    owner.DestroyWindow();
+}
