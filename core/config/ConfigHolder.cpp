@@ -1,12 +1,12 @@
 #include "core/config/ConfigHolder.h"
 
 #include "core/config/ArchiveCheck.h"
+#include "platform/kernel/FileReplace.h"
 #include "platform/kernel/ProgramFolder.h"
 
 #include <boost/archive/xml_iarchive.hpp>
 #include <boost/archive/xml_oarchive.hpp>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -49,61 +49,9 @@ std::string GetConfigFilePath()
     return folder + "/" + kConfigFileName;
 }
 
-namespace {
-
-bool WriteAll(int fd, const std::string& content)
-{
-    const char* p = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// How many names CreateTemporaryBeside tries before it gives up; each collision means another
-// writer picked the same name in the same instant.
-constexpr int kTemporaryNameAttempts = 100;
-
-// Creates a new file beside `path` under a name no one else is using: the process id tells two
-// programs apart, the counter two saves of one program. O_EXCL makes the name ours; a file left
-// behind by an earlier program of the same id only costs another attempt.
-int CreateTemporaryBeside(const std::string& path, std::string& temporary)
-{
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        temporary = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++);
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-}  // namespace
-
 bool WriteFileReplacing(const std::string& path, const std::string& content)
 {
-    if (path.empty())
-        return false;
-    std::string temporary;
-    const int fd = CreateTemporaryBeside(path, temporary);
-    if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceFileContents(path, content) == FileWriteResult::Written;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content)

@@ -1,16 +1,16 @@
 #include "platform/gdi/Image.h"
 
 #include "platform/gdi/GdiInternal.h"
+#include "platform/kernel/FileReplace.h"
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QFile>
-#include <QSaveFile>
 
 #include <gif_lib.h>
 
 #include <cstring>
 #include <map>
+#include <string_view>
 #include <vector>
 
 using namespace gdi;
@@ -226,12 +226,7 @@ HRESULT CImage::Save(const char* path, const GUID& format) const
         ok = picture.save(&buffer, name, f == Format::Jpeg ? 90 : -1);
     }
     if (!ok || bytes.isEmpty()) return E_FAIL;
-    // Written beside the target and renamed over it, so a failure leaves no partial file.
-    QSaveFile file(QString::fromUtf8(path));
-    if (!file.open(QIODevice::WriteOnly)) return E_FAIL;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return E_FAIL;
-    }
-    return file.commit() ? S_OK : E_FAIL;
+    // A failed write keeps whatever file had the name before, and leaves no partial one.
+    const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return ReplaceFileContents(path, content) == FileWriteResult::Written ? S_OK : E_FAIL;
 }

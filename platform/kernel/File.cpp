@@ -74,7 +74,9 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error)
         mode = O_WRONLY;
     if (flags & modeCreate) {
         mode |= O_CREAT;
-        if (!(flags & modeNoTruncate))
+        if (flags & modeCreateNew)
+            mode |= O_EXCL;
+        else if (!(flags & modeNoTruncate))
             mode |= O_TRUNC;
     }
     const int fd = ::open(path, mode | O_CLOEXEC, 0666);
@@ -146,6 +148,18 @@ void CFile::Write(const void* buffer, UINT count)
         }
         WriteRaw(out.data(), out.size());
     }
+}
+
+void CFile::Flush()
+{
+    if (fd_ < 0)
+        Throw(EBADF);
+    int result;
+    do
+        result = ::fsync(fd_);
+    while (result != 0 && errno == EINTR);
+    if (result != 0)
+        Throw(errno);
 }
 
 void CFile::WriteRaw(const char* in, std::size_t count)

@@ -44,6 +44,9 @@ public:
         typeText = 0x4000,
         typeBinary = 0x8000,
         osSequentialScan = 0x10000,
+        // With modeCreate: fails with EEXIST instead of opening a file that is already there,
+        // so that a name just made up is known to be nobody else's.
+        modeCreateNew = 0x20000,
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
 
@@ -58,6 +61,9 @@ public:
 
     UINT Read(void* buffer, UINT count);
     void Write(const void* buffer, UINT count);
+    // Waits until what was written is on the disk. Faults that the writes could not see yet
+    // (a full or failing disk met at write-back) are thrown here as CFileException.
+    void Flush();
     std::uint64_t Seek(std::int64_t offset, UINT from);
     void SeekToBegin() { Seek(0, begin); }
     std::uint64_t GetLength() const;

@@ -1,6 +1,7 @@
 #include "tools/save/DialogSave.h"
 
 #include "core/data/OscData.h"
+#include "platform/kernel/FileReplace.h"
 #include "platform/kernel/Sync.h"
 #include "platform/ui/App.h"
 #include "platform/ui/FileDialog.h"
@@ -131,13 +132,24 @@ void CDialogSave::SaveTable(bool csv, bool buffer)
         const SaveSource source = buffer ? SaveSource::Buffer : SaveSource::Screen;
         text = csv ? BuildCsvTable(d, source) : BuildTextReport(d, source);
     }
-    if (!WriteTextFile(path, text)) ShowFileError(path);
+    // Written whole or not at all: a full disk must not leave a cut-off table under the name,
+    // nor cost the file it would have replaced.
+    const FileWriteResult written = ReplaceFileContents(path, text, CFile::typeText);
+    if (written == FileWriteResult::NotCreated)
+        ShowFileError(path);
+    else if (written == FileWriteResult::NotWritten)
+        ShowWriteError(path);
     OnCancel();
 }
 
 void CDialogSave::ShowFileError(const std::string& path)
 {
     AfxMessageBox(("Ошибка открытия файла " + path + "!").c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void CDialogSave::ShowWriteError(const std::string& path)
+{
+    AfxMessageBox(("Ошибка записи файла " + path + "!").c_str(), MB_OK | MB_ICONSTOP);
 }
 
 int RunSaveDialog(CChartCtrl* chart, CWnd* parent, int saveType)

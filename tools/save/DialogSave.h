@@ -46,7 +46,10 @@ protected:
 private:
     void SaveImage();
     void SaveTable(bool csv, bool buffer);
+    // The file cannot be opened (created) at all.
     void ShowFileError(const std::string& path);
+    // The file was opened, but its content did not all reach the disk.
+    void ShowWriteError(const std::string& path);
 
     CChartCtrl* chart_;
     bool was_stopped_ = false;

@@ -3,7 +3,7 @@
 #include "core/data/OscData.h"
 #include "core/measure/OscFormat.h"
 #include "platform/kernel/CString.h"
-#include "platform/kernel/File.h"
+#include "platform/kernel/FileReplace.h"
 
 #include <algorithm>
 #include <cctype>
@@ -151,24 +151,10 @@ std::string BuildCsvTable(const OscData& data, SaveSource source)
 
 bool WriteTextFile(const std::string& path, const std::string& text, std::string* reason)
 {
-    CFile file;
     CFileException error;
-    if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeText, &error)) {
-        if (reason != nullptr) *reason = error.GetErrorMessage();
-        return false;
-    }
-    try {
-        // Written in pieces: the file's write takes an unsigned count.
-        constexpr std::size_t kPiece = 1u << 20;
-        for (std::size_t at = 0; at < text.size(); at += kPiece) {
-            const std::size_t n = std::min(kPiece, text.size() - at);
-            file.Write(text.data() + at, static_cast<UINT>(n));
-        }
-    } catch (const CFileException& e) {
-        if (reason != nullptr) *reason = e.GetErrorMessage();
-        return false;
-    }
-    return true;
+    if (ReplaceFileContents(path, text, CFile::typeText, &error) == FileWriteResult::Written) return true;
+    if (reason != nullptr) *reason = error.GetErrorMessage();
+    return false;
 }
 
 const GUID& ImageFormatForFileName(const std::string& path)

@@ -18,8 +18,9 @@ std::string BuildTextReport(const OscData& data, SaveSource source);
 // The same values as a ";"-separated table, one row per point or stored sample.
 std::string BuildCsvTable(const OscData& data, SaveSource source);
 
-// Creates (or replaces) the file and stores the text with CR LF line ends. False when the file
-// cannot be created or written; *reason then holds the system's description.
+// Replaces the file with the text, stored with CR LF line ends, in one step (ReplaceFileContents):
+// a failure leaves any earlier file of that name as it was. False when the file cannot be
+// created or written; *reason then holds the system's description.
 bool WriteTextFile(const std::string& path, const std::string& text, std::string* reason = nullptr);
 
 // The image format of a file name by its extension, case ignored: png; jpg, jpeg, jpe, jfif;

@@ -4,7 +4,9 @@
 #include "app/main/testing/MainWindowFixture.h"
 
 #include "core/data/OscData.h"
+#include "platform/testing/SmallTmpfs.h"
 #include "tools/save/DialogSave.h"
+#include "tools/save/SaveWriters.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -12,6 +14,7 @@
 #include <QImageReader>
 #include <QString>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -395,6 +398,116 @@ TEST_F(SaveDialogTest, BufferCsvOfARunningInstrumentIsItsMemoryAndRunningResumes
         WithData([](OscData& data) { EXPECT_EQ(data.mode & (MODE_STOPPED | MODE_SINGLE), 0u); });
         const int after = cycles();
         EXPECT_TRUE(WaitUntil([&] { return cycles() > after + 1; }));
+    });
+}
+
+TEST_F(SaveDialogTest, AFullDiskKeepsTheEarlierFileAndSaysTheWriteFailed)
+{
+    SmallTmpfs disk(128 * 1024);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    const std::string earlier = "Количество сэмплов: 3\r\n1\r\n2\r\n3\r\n";
+    // The earlier file is there, so the file dialog asks before the save goes on.
+    auto confirmReplacing = [] {
+        uitest::OnNextModal([](uihooks::ModalContext& m) {
+            EXPECT_EQ(m.kind, uihooks::ModalKind::MessageBox);
+            EXPECT_NE(m.text.find("уже существует"), std::string::npos) << m.text;
+            m.End(IDYES);
+        });
+    };
+    auto namesOnDisk = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(disk.Path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    };
+    RunWindow([&](CVelkaroDlg& d) {
+        // The variant with the deepest memory: its buffer is far more than the room left.
+        SwitchVariant(d, 1);
+        Offline(d);
+        struct Row {
+            bool buffer;
+            bool csv;
+            std::uint64_t free;
+        };
+        std::vector<Row> rows;
+        for (bool buffer : {false, true})
+            for (bool csv : {false, true})
+                for (std::uint64_t free : {std::uint64_t{0}, std::uint64_t{8192}}) rows.push_back({buffer, csv, free});
+        for (const Row& r : rows) {
+            const std::string name = std::string(r.buffer ? "buffer" : "screen") + (r.csv ? ".csv" : ".txt");
+            SCOPED_TRACE(name + " with " + std::to_string(r.free) + " bytes free");
+            WithData([&](OscData& data) {
+                data.osc_cr = OSC_CR_CH_A_ON | OSC_CR_CH_B_ON;
+                if (r.buffer) {
+                    for (int c = 0; c < 2; ++c)
+                        for (unsigned i = 0; i < data.GetSampleBufferLength(); ++i)
+                            data.sample_buffer[c][i] = static_cast<std::int32_t>(i % 200) - 100;
+                } else {
+                    // Min/max pairs of the widest numbers: the screen's 300 points alone are
+                    // more than 8 KiB.
+                    data.osc_cr |= OSC_CR_MIN_MAX;
+                    for (int c = 0; c < 2; ++c)
+                        for (int i = 0; i < SCREEN_VALUES; ++i) data.screen_points[c][i] = -2000000000 + i;
+                }
+                const SaveSource source = r.buffer ? SaveSource::Buffer : SaveSource::Screen;
+                const std::string text = r.csv ? BuildCsvTable(data, source) : BuildTextReport(data, source);
+                EXPECT_GT(text.size(), 8192u) << "too little to fill the disk";
+            });
+            disk.Clear();
+            const std::string path = disk.PathOf(name);
+            {
+                std::ofstream(path, std::ios::binary) << earlier;
+            }
+            ASSERT_TRUE(disk.LeaveFree(r.free)) << disk.FreeBytes();
+
+            int type = 0;
+            std::string shown;
+            UINT boxType = 0;
+            RunSave(d, type, [&](CDialogSave& s) {
+                if (r.buffer) uitest::Click(s.GetDlgItem(Save::kBufferId));
+                uitest::Click(s.GetDlgItem(r.csv ? Save::kCsvId : Save::kTextId));
+                AnswerFileDialog(path);
+                confirmReplacing();
+                uitest::OnNextModal([&](uihooks::ModalContext& m) {
+                    EXPECT_EQ(m.kind, uihooks::ModalKind::MessageBox);
+                    shown = m.text;
+                    boxType = m.type;
+                    m.End(IDOK);
+                });
+                uitest::Click(s.GetDlgItem(Save::kSaveId));
+                EXPECT_EQ(uihooks::PendingModalHandlers(), 0u) << "no message box was shown";
+                // An unanswered handler would take the next row's dialogs.
+                uihooks::ClearModalHandlers();
+                EXPECT_FALSE(s.ContinueModal());
+            });
+            EXPECT_EQ(shown, "Ошибка записи файла " + path + "!");
+            EXPECT_EQ(boxType & 0xF0u, MB_ICONSTOP);
+            const std::string kept = ReadFile(path);
+            EXPECT_TRUE(kept == earlier) << "the earlier file is not kept byte for byte: " << kept.size() << " bytes now";
+            EXPECT_EQ(namesOnDisk(), (std::set<std::string>{"filler", name})) << "no temporary file is left";
+            EXPECT_EQ(disk.FreeBytes(), r.free);
+        }
+
+        // With room enough the same save replaces the earlier file and says nothing.
+        disk.Clear();
+        const std::string path = disk.PathOf("screen.csv");
+        {
+            std::ofstream(path, std::ios::binary) << earlier;
+        }
+        int type = 0;
+        RunSave(d, type, [&](CDialogSave& s) {
+            uitest::Click(s.GetDlgItem(Save::kCsvId));
+            AnswerFileDialog(path);
+            confirmReplacing();
+            uitest::Click(s.GetDlgItem(Save::kSaveId));
+            EXPECT_EQ(uihooks::PendingModalHandlers(), 0u);
+            uihooks::ClearModalHandlers();
+            EXPECT_FALSE(s.ContinueModal());
+        });
+        const std::string written = ReadFile(path);
+        EXPECT_EQ(written.rfind("Горизонтальная развертка, на точку (запись);", 0), 0u);
+        EXPECT_NE(written.find("Количество сэмплов;300\r\n"), std::string::npos);
+        EXPECT_EQ(namesOnDisk(), (std::set<std::string>{"screen.csv"}));
     });
 }
 
