@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
@@ -33,6 +34,37 @@ protected:
     bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
 };
 
+// A group box whose frame runs through the middle of its title, as the dialog layouts assume:
+// their first row of controls sits just under the title, where a frame drawn below the whole
+// title would cross it.
+class WinGroupBox : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const QFontMetrics fm(font());
+        const int top = fm.height() / 2;
+        const QRect frame = rect().adjusted(0, top, -1, -1);
+        // An etched frame: a dark line with a light one beside it.
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawRect(frame.adjusted(0, 0, -1, -1));
+        p.setPen(palette().color(QPalette::Light));
+        p.drawRect(frame.adjusted(1, 1, 0, 0));
+        if (title().isEmpty()) return;
+        constexpr int kTitleIndent = 8;
+        constexpr int kTitlePad = 2;
+        const int titleWidth = std::min(fm.horizontalAdvance(title()) + 2 * kTitlePad, std::max(0, width() - 2 * kTitleIndent));
+        const QRect titleRect(kTitleIndent, 0, titleWidth, fm.height());
+        p.fillRect(titleRect, palette().color(QPalette::Window));
+        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        p.drawText(titleRect.adjusted(kTitlePad, 0, -kTitlePad, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   fm.elidedText(title(), Qt::ElideRight, titleRect.width() - 2 * kTitlePad));
+    }
+};
+
 class ButtonBehaviour : public Behaviour {
 public:
     explicit ButtonBehaviour(DWORD style) : style_(style) {}
@@ -44,7 +76,7 @@ public:
         const UINT type = Type();
         const bool pushLike = (style_ & BS_PUSHLIKE) != 0;
         if (type == BS_GROUPBOX) {
-            group_ = new QGroupBox(parent);
+            group_ = new WinGroupBox(parent);
             return group_;
         }
         if ((type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
