@@ -187,6 +187,23 @@ TEST_F(CalibrationTest, Version3EndsSuccessfullyWithTheInstrumentsZeros)
     CalibrateSuccessfully({3, 2});
 }
 
+// The demo as it starts, its signals on: the calibration finds the inputs' own zeros, so both
+// traces stay where they were up to the few codes of zero error the calibration takes away.
+TEST_F(CalibrationTest, TheDemosSignalsLeaveTheZerosWhereTheyWere)
+{
+    demoInstrument->SetSignals(SignalSettings{});
+    const int before[2] = {demoInstrument->GetInputZero(0), demoInstrument->GetInputZero(1)};
+    RunHost([&](ToolHostWindow& d) {
+        Calibrate(d, nullptr, [&](CDialogCalibrate& dialog) {
+            EXPECT_EQ(Status(dialog), kSuccess);
+            for (int c = 0; c < 2; ++c) {
+                EXPECT_TRUE(WaitUntil([&] { return std::abs(demoInstrument->GetInputZero(c)) <= 1; }))
+                    << c << ": the zero moved from " << before[c] << " to " << demoInstrument->GetInputZero(c);
+            }
+        });
+    });
+}
+
 
 TEST_F(CalibrationTest, SaturationIsReportedAndAStaleResultNeverEndsARunEarly)
 {
