@@ -238,6 +238,10 @@ void VirtualInstrument::HandleFrame(const std::uint8_t* packet, std::size_t leng
 {
     if (silent_)
         return;
+    // Only state polls may come between an offset write and the capture that measures it.
+    const std::uint8_t type = packet[0];
+    if (type != PACKET_DATA_GET_STATE && type != PACKET_DATA_WRITE_OFFSET_DAC_CMD && type != PACKET_DATA_START_CYCLONE)
+        offsetWritten_ = -1;
     Bytes answer;
     answerDelay_ = 0;
     if (Answer(packet, length, answer))
@@ -467,7 +471,8 @@ void VirtualInstrument::OffsetDacWrite(std::uint16_t cmd)
 
 // Version 2 has no calibration of its own: the host calibrates it by walking an input's
 // offset DAC and, after each step, taking an untriggered min/max capture of that input alone
-// to see where its zero now lies. Those captures are the calibration as the device meets it.
+// to see where its zero now lies, with nothing but state polls in between. Those captures are
+// the calibration as the device meets it; a frequency-response point sets the generator first.
 bool VirtualInstrument::MeasuresZero(std::uint16_t oscCr) const
 {
     if (offsetWritten_ < 0 || (oscCr & (kOscCrTriggerOn | kOscCrLogicA | kOscCrLogicB)) != 0 ||

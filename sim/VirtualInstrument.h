@@ -162,7 +162,8 @@ private:
     std::uint8_t offsetDac_[2] = {128, 128};
     std::vector<std::int8_t> calibration_;
     bool calibrating_ = false;
-    // The input whose offset DAC the host wrote since the last capture start; -1 for none.
+    // The input whose offset DAC the host wrote last, while only state polls have followed;
+    // -1 for none.
     int offsetWritten_ = -1;
     int calibrationStep_ = 0;
     DWORD lastTick_ = 0;

@@ -552,12 +552,21 @@ TEST(CaptureEngineTest, CalibrationCapturesSeeTheZerosAndOtherCapturesTheSignals
     writeDac(dev, 0, 118);
     EXPECT_EQ(range(dev, CH_A, 0), (Range{-5, -5}));
     writeDac(dev, 1, 138);
+    dev.GetState();
+    dev.GetState();
     EXPECT_EQ(range(dev, CH_B, 1), (Range{6, 6}));
 
     // The signals are back for the captures that measure nothing of the kind: one after no
-    // offset write, one of another input, one of both inputs.
+    // offset write, one after the generator was set (a frequency-response point), one of
+    // another input, one of both inputs.
     const Range sineA{-5 - 80, -5 + 80};
     const Range squareB{6 - 60, 6 + 60};
+    EXPECT_EQ(range(dev, CH_A, 0), sineA);
+    writeDac(dev, 0, 118);
+    PacketDataStructure<PACKET_DATA_SET_OUT_FREQ> freq{};
+    freq.data_id = PACKET_DATA_SET_OUT_FREQ;
+    freq.freq = 399;
+    EXPECT_EQ(dev.AskWith(freq)[0], PACKET_DATA_OUT_FREQ_WRITTEN);
     EXPECT_EQ(range(dev, CH_A, 0), sineA);
     writeDac(dev, 1, 138);
     EXPECT_EQ(range(dev, CH_A, 0), sineA);
