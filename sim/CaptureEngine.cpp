@@ -209,6 +209,10 @@ void CaptureEngine::Sample(int channel, std::int64_t w, std::int8_t out[2]) cons
     if ((cr & (channel == 0 ? kChA : kChB)) == 0)
         return;
     const bool logic = (cr & (channel == 0 ? kLogicA : kLogicB)) != 0;
+    if (start_.grounded && !logic) {
+        out[0] = out[1] = static_cast<std::int8_t>(std::clamp(source_.Offset(channel), -128, 127));
+        return;
+    }
     const std::int64_t t = startPs_ + w * periodPs_;
     if (MinMax()) {
         if (logic) {

@@ -27,6 +27,8 @@ public:
         std::int8_t trigger_value = 0;
         std::uint32_t samples_parts = 0;  // decimation: one stored sample per samples_parts + 1
         std::uint32_t samples = 0;        // post-trigger samples, or the whole capture
+        // The probes are unplugged for this capture: each analog input reads its own zero.
+        bool grounded = false;
     };
 
     struct Report {

@@ -22,6 +22,12 @@ T ReadPacket(const std::uint8_t* packet, std::size_t length)
 }
 
 constexpr std::int64_t kPsPerMs = 1000000000;
+constexpr std::uint16_t kOscCrTriggerOn = 0x2;
+constexpr std::uint16_t kOscCrMinMax = 0x20;
+constexpr std::uint16_t kOscCrLogicA = 0x200;
+constexpr std::uint16_t kOscCrLogicB = 0x400;
+constexpr std::uint16_t kOscCrChA = 0x1000;
+constexpr std::uint16_t kOscCrChB = 0x2000;
 constexpr std::uint8_t kCycleStarted = 28;
 constexpr std::uint8_t kRunCalibration = 35;
 constexpr std::uint8_t kGetCalibrationData = 37;
@@ -58,6 +64,7 @@ void VirtualInstrument::SetVersion(std::uint8_t major, std::uint8_t minor)
     source_.SetGeneratorHz(GeneratorHz(variant_, outFreq_));
     calibration_.assign(variant_.CalibrationBytes(), 0);
     calibrating_ = false;
+    offsetWritten_ = -1;
     UpdateZeros();
 }
 
@@ -193,6 +200,7 @@ void VirtualInstrument::Disconnect()
     std::lock_guard<std::mutex> lock(mutex_);
     input_.clear();
     output_.clear();
+    offsetWritten_ = -1;
 }
 
 void VirtualInstrument::Receive(const std::uint8_t* data, std::size_t size)
@@ -230,6 +238,10 @@ void VirtualInstrument::HandleFrame(const std::uint8_t* packet, std::size_t leng
 {
     if (silent_)
         return;
+    // Only state polls may come between an offset write and the capture that measures it.
+    const std::uint8_t type = packet[0];
+    if (type != PACKET_DATA_GET_STATE && type != PACKET_DATA_WRITE_OFFSET_DAC_CMD && type != PACKET_DATA_START_CYCLONE)
+        offsetWritten_ = -1;
     Bytes answer;
     answerDelay_ = 0;
     if (Answer(packet, length, answer))
@@ -367,6 +379,11 @@ void VirtualInstrument::StartAnswer(const std::uint8_t* packet, std::size_t leng
     start.trigger_value = request.trigger_value;
     start.samples_parts = request.samples_parts;
     start.samples = request.samples;
+    // A user who follows the calibration dialog has the probes unplugged for as long as the
+    // calibration runs, so the zeros it finds are the inputs' own and not the signals' means.
+    // (Versions that calibrate themselves take no captures meanwhile and measure the zeros.)
+    start.grounded = MeasuresZero(request.osc_cr);
+    offsetWritten_ = -1;
     engine_.Begin(start, NowPs());
     ++counters_.captures;
     UpdateZeros();
@@ -442,11 +459,26 @@ void VirtualInstrument::OffsetDacWrite(std::uint16_t cmd)
     // Bits 15..14 select the DAC (01 channel A, 11 channel B), bits 11..4 hold the value.
     const int select = cmd >> 14;
     const auto value = static_cast<std::uint8_t>((cmd >> 4) & 0xFF);
-    if (select == 1)
+    if (select == 1) {
         offsetDac_[0] = value;
-    else if (select == 3)
+        offsetWritten_ = 0;
+    } else if (select == 3) {
         offsetDac_[1] = value;
+        offsetWritten_ = 1;
+    }
     UpdateZeros();
+}
+
+// Version 2 has no calibration of its own: the host calibrates it by walking an input's
+// offset DAC and, after each step, taking an untriggered min/max capture of that input alone
+// to see where its zero now lies, with nothing but state polls in between. Those captures are
+// the calibration as the device meets it; a frequency-response point sets the generator first.
+bool VirtualInstrument::MeasuresZero(std::uint16_t oscCr) const
+{
+    if (offsetWritten_ < 0 || (oscCr & (kOscCrTriggerOn | kOscCrLogicA | kOscCrLogicB)) != 0 ||
+        (oscCr & kOscCrMinMax) == 0)
+        return false;
+    return (oscCr & (kOscCrChA | kOscCrChB)) == (offsetWritten_ == 0 ? kOscCrChA : kOscCrChB);
 }
 
 int VirtualInstrument::ZeroOf(int channel, std::uint16_t oscCr) const

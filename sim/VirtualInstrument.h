@@ -13,8 +13,9 @@
 // can be made silent, slow, or to send broken or split frames.
 //
 // Its time is the injected clock's; its signals are known functions of that time
-// (SignalSource), so a test can compute every sample it stores. Thread-safe: the host side
-// and a test may use it from two threads.
+// (SignalSource), so a test can compute every sample it stores. While it is being calibrated
+// its inputs read their zeros only, as the probes of a user who follows the calibration dialog
+// are unplugged. Thread-safe: the host side and a test may use it from two threads.
 
 #include "platform/kernel/Clock.h"
 #include "sim/CaptureEngine.h"
@@ -134,6 +135,9 @@ private:
     bool FreqResponseAnswer(const std::uint8_t* packet, std::size_t length, Bytes& answer);
     void CalibrationStepAnswer(Bytes& answer);
     void OffsetDacWrite(std::uint16_t cmd);
+    // Whether a capture of this register set is the host measuring the zero of the input whose
+    // offset DAC it has just written.
+    bool MeasuresZero(std::uint16_t oscCr) const;
     // The zero offsets follow the variant, the analog register, the channels in use and the
     // offset DACs; recomputed whenever one of them changes.
     void UpdateZeros();
@@ -158,6 +162,9 @@ private:
     std::uint8_t offsetDac_[2] = {128, 128};
     std::vector<std::int8_t> calibration_;
     bool calibrating_ = false;
+    // The input whose offset DAC the host wrote last, while only state polls have followed;
+    // -1 for none.
+    int offsetWritten_ = -1;
     int calibrationStep_ = 0;
     DWORD lastTick_ = 0;
     std::int64_t devicePs_ = 0;

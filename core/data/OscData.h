@@ -381,3 +381,7 @@ OscData* PeekOscData();
 bool SelectOscDataVersion(int version, int hwVersion);
 // Deletes the current object (at exit).
 void DeleteOscData();
+// Counts the objects made current so far. Work that spans many exchanges with the device (a
+// calibration, a frequency-response run) notes it at its start: a different count later means
+// its object, and the work's state in it, has been replaced.
+std::uint64_t GetOscDataGeneration();

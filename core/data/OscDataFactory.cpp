@@ -29,6 +29,7 @@ void EnsureBuiltIns()
 }
 
 std::atomic<OscData*> CurrentData{nullptr};
+std::atomic<std::uint64_t> Generation{0};
 
 }  // namespace
 
@@ -103,6 +104,7 @@ void InstallNew(OscDataFactory::Creator creator, int hwVersion)
     created->ApplyLimits();
     created->created_hw_version = hwVersion;
     CurrentData.store(created, std::memory_order_release);
+    Generation.fetch_add(1, std::memory_order_acq_rel);
 }
 
 }  // namespace
@@ -135,6 +137,11 @@ bool SelectOscDataVersion(int version, int hwVersion)
     current->version = version;
     current->hw_version = hwVersion;
     return true;
+}
+
+std::uint64_t GetOscDataGeneration()
+{
+    return Generation.load(std::memory_order_acquire);
 }
 
 void DeleteOscData()

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -519,6 +521,57 @@ TEST(CaptureEngineTest, OffsetDacMovesTheZeroOfItsChannelOnly)
     dev.WaitCaptured();
     const auto pairs = dev.GetCh(0, 0, 10);
     EXPECT_EQ(pairs, std::vector<std::int8_t>(20, static_cast<std::int8_t>(-5)));
+}
+
+// A user who follows the calibration dialog has the probes unplugged while it runs: the
+// captures the calibration takes see the inputs' zeros, every other capture the signals.
+TEST(CaptureEngineTest, CalibrationCapturesSeeTheZerosAndOtherCapturesTheSignals)
+{
+    // The lowest and highest code of a capture of 2 ms (two sine and one square period).
+    const auto range = [](Device& dev, std::uint16_t oscCr, int channel) {
+        EXPECT_EQ(dev.Start(RUN | MIN_MAX | oscCr, 999, 159), 28);
+        dev.WaitCaptured();
+        const auto pairs = dev.GetCh(channel, 0, 1000);
+        EXPECT_EQ(pairs.size(), 2000u);
+        const auto [low, high] = std::minmax_element(pairs.begin(), pairs.end());
+        return low == pairs.end() ? std::pair<int, int>{0, 0} : std::pair<int, int>{*low, *high};
+    };
+    const auto writeDac = [](Device& dev, int channel, int value) {
+        PacketDataStructure<PACKET_DATA_WRITE_OFFSET_DAC_CMD> cmd{};
+        cmd.data_id = PACKET_DATA_WRITE_OFFSET_DAC_CMD;
+        cmd.cmd = static_cast<std::uint16_t>((channel == 0 ? 0x4000 : 0xC000) + 16 * value);
+        EXPECT_EQ(dev.AskWith(cmd), (Bytes{40}));
+    };
+    using Range = std::pair<int, int>;
+
+    // Version 2 is calibrated by the host: it writes an input's offset DAC and then captures
+    // that input alone to see where its zero lies.
+    Device dev(2);
+    dev.sim.SetInputOffset(0, 3);
+    dev.sim.SetInputOffset(1, -2);
+    writeDac(dev, 0, 118);
+    EXPECT_EQ(range(dev, CH_A, 0), (Range{-5, -5}));
+    writeDac(dev, 1, 138);
+    dev.GetState();
+    dev.GetState();
+    EXPECT_EQ(range(dev, CH_B, 1), (Range{6, 6}));
+
+    // The signals are back for the captures that measure nothing of the kind: one after no
+    // offset write, one after the generator was set (a frequency-response point), one of
+    // another input, one of both inputs.
+    const Range sineA{-5 - 80, -5 + 80};
+    const Range squareB{6 - 60, 6 + 60};
+    EXPECT_EQ(range(dev, CH_A, 0), sineA);
+    writeDac(dev, 0, 118);
+    PacketDataStructure<PACKET_DATA_SET_OUT_FREQ> freq{};
+    freq.data_id = PACKET_DATA_SET_OUT_FREQ;
+    freq.freq = 399;
+    EXPECT_EQ(dev.AskWith(freq)[0], PACKET_DATA_OUT_FREQ_WRITTEN);
+    EXPECT_EQ(range(dev, CH_A, 0), sineA);
+    writeDac(dev, 1, 138);
+    EXPECT_EQ(range(dev, CH_A, 0), sineA);
+    writeDac(dev, 0, 118);
+    EXPECT_EQ(range(dev, CH_A | CH_B, 1), squareB);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -48,6 +48,7 @@ void CDialogCalibrate::OnStart()
         // A result left over from an earlier run would end this one at once as a success.
         data->status &= ~(STATUS_CALIBRATED | STATUS_CALIBRATION_FAILED);
         data->mode |= MODE_CALIBRATION;
+        runModel_ = GetOscDataGeneration();
     }
     SetDlgItemText(IDC_STATUS, TEXT_RUNNING);
     SetTimer(kTimerId, kTimerMs, nullptr);
@@ -71,8 +72,9 @@ void CDialogCalibrate::OnTimer(UINT_PTR id)
                 outcome = saturated ? TEXT_SATURATION : TEXT_SUCCESS;
             }
             // Checked after the outcome on purpose: when both apply, the link loss is the
-            // text that stays.
-            if ((data->mode & MODE_LINKED) == 0) {
+            // text that stays. A model replaced since "Старт" belongs to a new session with the
+            // device: the run and its outcome went with the old one.
+            if ((data->mode & MODE_LINKED) == 0 || GetOscDataGeneration() != runModel_) {
                 // A request left standing would start an unwatched calibration on reconnect.
                 data->mode &= ~MODE_CALIBRATION;
                 outcome = TEXT_LINK_LOST;

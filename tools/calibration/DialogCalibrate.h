@@ -5,7 +5,9 @@
 // runs in the device and the dispatcher.
 //
 // While a calibration runs the dialog cannot be closed: both buttons are disabled and every
-// cancel command (Esc, the close box) is swallowed, so the outcome is always seen.
+// cancel command (Esc, the close box) is swallowed, so the outcome is always seen. A run whose
+// link is lost, or whose data model is replaced (a new session with the device), can no longer
+// report an outcome: it ends at once as a lost link.
 
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
@@ -43,6 +45,9 @@ protected:
 
 private:
     void Finish(const char* text);
+
+    // The data model the run was started on (GetOscDataGeneration).
+    std::uint64_t runModel_ = 0;
 };
 
 // The main window's "Калибровка" handler: runs the dialog when the device is linked and not

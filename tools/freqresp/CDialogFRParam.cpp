@@ -157,6 +157,7 @@ void CDialogFRParam::OnStart()
     runMax_ = m_max;
     runMean_ = m_mean;
     runCalibration_ = m_calibration != 0;
+    runModel_ = GetOscDataGeneration();
     running_ = true;
 }
 
@@ -168,16 +169,37 @@ void CDialogFRParam::OnTimer(UINT_PTR id)
     }
     ReadControls();
     bool done = false;
+    bool linkLost = false;
+    bool replaced = false;
     {
         CSingleLock lock(&DataLock, TRUE);
         OscData& d = *GetOscData();
-        const int count = std::clamp(d.freq_response.count, 0, static_cast<int>(kMaxResponsePoints));
-        progress_.SetRange32(0, count);
-        progress_.SetPos(std::clamp(d.freq_response.index, 0, count));
-        if (running_ && (d.status & STATUS_FR_DONE) != 0) {
+        // The model is replaced before the worker marks the new one linked: a replacement is
+        // told by itself, not as a lost link.
+        if (running_ && GetOscDataGeneration() != runModel_) {
+            replaced = true;
+        } else if (running_ && (d.mode & MODE_LINKED) == 0) {
+            linkLost = true;
+        } else if (running_ && (d.status & STATUS_FR_DONE) != 0) {
             d.status &= ~STATUS_FR_DONE;
             done = true;
         }
+        if (linkLost || replaced) StopRun(d);
+        const int count = std::clamp(d.freq_response.count, 0, static_cast<int>(kMaxResponsePoints));
+        progress_.SetRange32(0, count);
+        progress_.SetPos(std::clamp(d.freq_response.index, 0, count));
+    }
+    if (linkLost) {
+        // Timers go on firing inside the box: the run is over before it shows.
+        KillTimer(kProgressTimer);
+        running_ = false;
+        MessageBox("Необходимо подключиться!", nullptr, MB_ICONEXCLAMATION);
+        EndDialog(IDCANCEL);
+        return;
+    }
+    if (replaced) {
+        running_ = false;
+        EnableInputs(true);
     }
     if (done) {
         KillTimer(kProgressTimer);
@@ -220,14 +242,18 @@ void CDialogFRParam::ShowResponse()
     response.DoModal();
 }
 
+void CDialogFRParam::StopRun(OscData& d)
+{
+    d.mode &= ~MODE_FREQ_RESPONSE;
+    d.freq_response.index = 0;
+}
+
 void CDialogFRParam::OnCancel()
 {
     KillTimer(kProgressTimer);
     {
         CSingleLock lock(&DataLock, TRUE);
-        OscData& d = *GetOscData();
-        d.mode &= ~MODE_FREQ_RESPONSE;
-        d.freq_response.index = 0;
+        StopRun(*GetOscData());
     }
     running_ = false;
     CDialog::OnCancel();

@@ -4,6 +4,10 @@
 // "Начать" hands the list of generator dividers to the data model and sets the run going; the
 // link's dispatcher steps the generator and measures each point. Once it reports the run done
 // the dialog shows the response in dB (CDialogFreqResponse) and closes. "Закрыть" stops a run.
+// A run that can no longer end is stopped at once: when the link is lost the dialog says that
+// a connection is needed and closes; when the data model is replaced (the instrument reported
+// another variant) the run's state went with the old model, and the dialog is ready for a new
+// run on the new one.
 //
 // Every access to the data model is under DataLock; the lock is never held across a window
 // that runs modally.
@@ -75,6 +79,8 @@ private:
     void PushToControls();
     void EnableInputs(bool enable);
     void ShowResponse();
+    // Ends a run the way "Закрыть" does, in the data model (call with DataLock held).
+    static void StopRun(OscData& data);
 
     CProgressCtrl progress_;
     bool running_ = false;
@@ -86,4 +92,5 @@ private:
     int runMax_ = 0;
     int runMean_ = 0;
     bool runCalibration_ = true;
+    std::uint64_t runModel_ = 0;  // GetOscDataGeneration at the start
 };

@@ -121,6 +121,14 @@ bool MainWindowTest::Linked()
     return d != nullptr && (d->mode & MODE_LINKED) != 0;
 }
 
+bool MainWindowTest::VariantSettled(int version, int hwVersion)
+{
+    CSingleLock lock(&DataLock, TRUE);
+    const OscData* d = PeekOscData();
+    return d != nullptr && d->GetVersion() == version && d->created_hw_version == hwVersion &&
+           (d->status & STATUS_LIMITS_APPLIED) == 0;
+}
+
 std::vector<double> ValuesOf(const CChartSerie* s)
 {
     std::vector<double> values;

@@ -43,6 +43,9 @@ protected:
     // Connects to the demo instrument through the window's connect button.
     static void Connect(CVelkaroDlg& d);
     static bool Linked();
+    // The model is the one of the instrument's variant and the window has checked it: where a
+    // user starts, since work begun before the switch is lost with the model it replaces.
+    static bool VariantSettled(int version, int hwVersion);
 
     std::string configPath_;
     // The window is made as `velkaro --service` makes it.

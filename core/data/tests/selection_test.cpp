@@ -37,6 +37,9 @@ TEST_F(DataModelTest, SelectingKeepsOrReplacesTheObject)
 {
     ASSERT_TRUE(SelectOscDataVersion(2, 10));
     OscData* v2 = GetOscData();
+    // Each object made current is counted, so a replacement shows even when the new object
+    // takes the old one's address.
+    const std::uint64_t generation = GetOscDataGeneration();
     EXPECT_EQ(v2->GetVersion(), 2);
     EXPECT_EQ(v2->version, 2);
     EXPECT_EQ(v2->hw_version, 10);
@@ -48,6 +51,7 @@ TEST_F(DataModelTest, SelectingKeepsOrReplacesTheObject)
     EXPECT_TRUE(SelectOscDataVersion(2, 10));
     EXPECT_EQ(GetOscData(), v2);
     EXPECT_EQ(v2->screen_points[0][0], 42);
+    EXPECT_EQ(GetOscDataGeneration(), generation);
 
     // Another hardware version: a new object, which carries the stored settings over.
     v2->u_div[0] = 7;
@@ -56,6 +60,7 @@ TEST_F(DataModelTest, SelectingKeepsOrReplacesTheObject)
     EXPECT_EQ(again->screen_points[0][0], 0);
     EXPECT_EQ(again->u_div[0], 7u);
     EXPECT_EQ(again->created_hw_version, 11);
+    EXPECT_EQ(GetOscDataGeneration(), generation + 1);
 
     // Unknown versions keep the object and remember the number.
     EXPECT_FALSE(SelectOscDataVersion(6, 3));
@@ -64,12 +69,14 @@ TEST_F(DataModelTest, SelectingKeepsOrReplacesTheObject)
     EXPECT_EQ(again->hw_version, 3);
     EXPECT_FALSE(SelectOscDataVersion(0, 3));
     EXPECT_EQ(GetOscData()->GetVersion(), 2);
+    EXPECT_EQ(GetOscDataGeneration(), generation + 1);
 
     // A variant switch stores the old variant's section and limits the new one.
     EXPECT_TRUE(SelectOscDataVersion(5, 1));
     EXPECT_EQ(ConfigSections.count("data_v2"), 1u);
     OscData* v5 = GetOscData();
     EXPECT_EQ(v5->GetVersion(), 5);
+    EXPECT_EQ(GetOscDataGeneration(), generation + 2);
     EXPECT_NE(v5->status & STATUS_LIMITS_APPLIED, 0u);
     EXPECT_EQ(v5->SolveTimebase(), 0);
 }

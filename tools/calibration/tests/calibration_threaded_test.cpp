@@ -74,8 +74,9 @@ protected:
         return mode;
     }
 
-    // The variant the instrument reports (the demo's is 2).
+    // The variant the instrument reports and its hardware version (the demo's are 2 and 1).
     int variant_ = 2;
+    int hw_ = 1;
 
     // Connects, opens the dialog with the settings window's button, starts the calibration,
     // checks that nothing closes it while it runs, and hands it to `finished` once it has an
@@ -89,11 +90,7 @@ protected:
         // The instrument's variant first, and the window's check of it, as a user at the bench
         // meets them: a calibration started before the switch would run on the model the
         // switch replaces.
-        ASSERT_TRUE(WaitUntil([this] {
-            CSingleLock lock(&DataLock, TRUE);
-            const OscData* data = GetOscData();
-            return data->GetVersion() == variant_ && (data->status & STATUS_LIMITS_APPLIED) == 0;
-        }));
+        ASSERT_TRUE(WaitUntil([this] { return VariantSettled(variant_, hw_); }));
         // Opened now: each variant keeps its own window settings, so a switch puts the
         // settings window back as that variant left it.
         Show(p);
@@ -143,6 +140,7 @@ void CalibrationTest::CalibrateSuccessfully(const Variant v)
 {
     demoInstrument->SetVersion(static_cast<std::uint8_t>(v.version), static_cast<std::uint8_t>(v.hw));
     variant_ = v.version;
+    hw_ = v.hw;
     demoInstrument->SetInputOffset(0, 4);
     demoInstrument->SetInputOffset(1, -3);
     RunHost([&](ToolHostWindow& d) {
@@ -187,6 +185,23 @@ TEST_F(CalibrationTest, Version3EndsSuccessfullyWithTheInstrumentsZeros)
     CalibrateSuccessfully({3, 2});
 }
 
+// The demo as it starts, its signals on: the calibration finds the inputs' own zeros, so both
+// traces stay where they were up to the few codes of zero error the calibration takes away.
+TEST_F(CalibrationTest, TheDemosSignalsLeaveTheZerosWhereTheyWere)
+{
+    demoInstrument->SetSignals(SignalSettings{});
+    const int before[2] = {demoInstrument->GetInputZero(0), demoInstrument->GetInputZero(1)};
+    RunHost([&](ToolHostWindow& d) {
+        Calibrate(d, nullptr, [&](CDialogCalibrate& dialog) {
+            EXPECT_EQ(Status(dialog), kSuccess);
+            for (int c = 0; c < 2; ++c) {
+                EXPECT_TRUE(WaitUntil([&] { return std::abs(demoInstrument->GetInputZero(c)) <= 1; }))
+                    << c << ": the zero moved from " << before[c] << " to " << demoInstrument->GetInputZero(c);
+            }
+        });
+    });
+}
+
 
 TEST_F(CalibrationTest, SaturationIsReportedAndAStaleResultNeverEndsARunEarly)
 {
@@ -222,6 +237,24 @@ TEST_F(CalibrationTest, ASilentInstrumentEndsTheRunAsALostLinkAndLeavesNoRequest
             [](CDialogCalibrate& dialog) {
                 EXPECT_EQ(Status(dialog), kLinkLost);
                 EXPECT_EQ(Mode() & (MODE_CALIBRATION | MODE_LINKED), 0u);
+            });
+    });
+}
+
+TEST_F(CalibrationTest, AModelReplacedMidRunEndsItAsALostLinkAndLeavesNoRequest)
+{
+    RunHost([&](ToolHostWindow& d) {
+        Calibrate(
+            d,
+            // The instrument reports another variant: its model replaces the one the run is on,
+            // and the link marks the new one linked, as it does after each switch it asks for.
+            [&](CDialogCalibrate&) {
+                SwitchVariant(d, 3);
+                WithData([](OscData& data) { data.mode |= MODE_LINKED; });
+            },
+            [](CDialogCalibrate& dialog) {
+                EXPECT_EQ(Status(dialog), kLinkLost);
+                EXPECT_EQ(Mode() & MODE_CALIBRATION, 0u);
             });
     });
 }

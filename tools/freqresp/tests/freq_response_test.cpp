@@ -212,6 +212,7 @@ TEST_F(FreqResponse, StartHandsTheRunToTheModelAndCloseStopsIt)
 {
     WithData([](OscData&) { ASSERT_TRUE(SelectOscDataVersion(1, 0)); });
     WithData([](OscData& d) {
+        d.mode |= MODE_LINKED;  // the main window runs the dialog only then
         d.status |= STATUS_FR_DONE;  // left over from an earlier run
         d.freq_response.ave[7] = 55;
         d.freq_response.max[99] = -3;
@@ -261,6 +262,56 @@ TEST_F(FreqResponse, StartHandsTheRunToTheModelAndCloseStopsIt)
         uitest::Click(dlg.GetDlgItem(IDCANCEL));
     });
     EXPECT_EQ(result, IDCANCEL);
+    WithData([](OscData& d) {
+        EXPECT_EQ(d.mode & MODE_FREQ_RESPONSE, 0u);
+        EXPECT_EQ(d.freq_response.index, 0);
+    });
+}
+
+// A run that can no longer end never keeps the dialog waiting: a replaced model has lost the
+// run's state, a lost link every further point.
+TEST_F(FreqResponse, ARunWhoseModelIsReplacedOrWhoseLinkIsLostEndsAtOnce)
+{
+    WithData([](OscData&) { ASSERT_TRUE(SelectOscDataVersion(1, 10)); });
+    WithData([](OscData& d) { d.mode |= MODE_LINKED; });
+    std::string box;
+    const INT_PTR result = Run([&](CDialogFRParam& dlg) {
+        uitest::Click(dlg.GetDlgItem(CDialogFRParam::IDC_START));
+        ASSERT_TRUE(dlg.Running());
+        // The instrument reports another variant: its model replaces the run's.
+        WithData([](OscData& d) {
+            d.freq_response.index = 4;
+            ASSERT_TRUE(SelectOscDataVersion(3, 2));
+            GetOscData()->mode |= MODE_LINKED;
+        });
+        ASSERT_TRUE(uitest::FireTimer(&dlg, CDialogFRParam::kProgressTimer));
+        EXPECT_FALSE(dlg.Running());
+        EXPECT_TRUE(dlg.ContinueModal());
+        for (int id : {CDialogFRParam::IDC_START, CDialogFRParam::IDC_CHANNEL_A, CDialogFRParam::IDC_MAXIMUM,
+                       CDialogFRParam::IDC_FROM_MEASUREMENTS, CDialogFRParam::IDC_CALIBRATION})
+            EXPECT_TRUE(dlg.GetDlgItem(id)->IsWindowEnabled()) << id;
+        auto* bar = static_cast<CProgressCtrl*>(dlg.GetDlgItem(CDialogFRParam::IDC_PROGRESS));
+        EXPECT_EQ(bar->GetPos(), 0);
+        WithData([](OscData& d) { EXPECT_EQ(d.mode & MODE_FREQ_RESPONSE, 0u); });
+
+        // A new run on the new model goes on as long as the link stays.
+        uitest::Click(dlg.GetDlgItem(CDialogFRParam::IDC_START));
+        ASSERT_TRUE(dlg.Running());
+        ASSERT_TRUE(uitest::FireTimer(&dlg, CDialogFRParam::kProgressTimer));
+        EXPECT_TRUE(dlg.Running());
+
+        // The link is lost: the run ends, the dialog says why and closes.
+        WithData([](OscData& d) {
+            d.freq_response.index = 3;
+            d.mode &= ~MODE_LINKED;
+        });
+        uitest::AnswerNextMessageBox(IDOK, &box);
+        ASSERT_TRUE(uitest::FireTimer(&dlg, CDialogFRParam::kProgressTimer));
+        EXPECT_FALSE(dlg.Running());
+        if (dlg.ContinueModal()) uitest::PressEscape(&dlg);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(box, "Необходимо подключиться!");
     WithData([](OscData& d) {
         EXPECT_EQ(d.mode & MODE_FREQ_RESPONSE, 0u);
         EXPECT_EQ(d.freq_response.index, 0);

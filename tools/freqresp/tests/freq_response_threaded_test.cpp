@@ -11,6 +11,7 @@
 #include "widgets/chart/ChartLineSerie.h"
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,35 @@ struct Seen {
 
 class FrequencyResponseLive : public MainWindowTest {
 protected:
+    // Connects through the window and waits until the instrument's variant is the model and the
+    // window has checked it, as a user at the bench meets it: a run started before the switch
+    // would be on the model the switch replaces.
+    static void ConnectAndSettle(CVelkaroDlg& d, int version)
+    {
+        Connect(d);
+        ASSERT_TRUE(WaitUntil([] { return Linked(); }));
+        ASSERT_TRUE(WaitUntil([&] { return VariantSettled(version, kRevision[version]); }));
+    }
+
+    // Runs the parameters dialog, starts a run on channel A and hands the dialog to `midRun`
+    // once the run is two points in.
+    static INT_PTR InterruptRun(CVelkaroDlg& main, const std::function<void(CDialogFRParam&)>& midRun)
+    {
+        CDialogFRParam dialog(&main);
+        uitest::OnNextModal([&](uihooks::ModalContext&) {
+            uitest::Click(dialog.GetDlgItem(CDialogFRParam::IDC_START));
+            ASSERT_TRUE(dialog.Running());
+            ASSERT_TRUE(WaitUntil([&] {
+                int index = 0;
+                WithData([&](OscData& data) { index = data.freq_response.index; });
+                return index >= 2;
+            }));
+            midRun(dialog);
+            if (dialog.ContinueModal()) uitest::Click(dialog.GetDlgItem(IDCANCEL));
+        });
+        return dialog.DoModal();
+    }
+
     // Runs a whole response on channel A with calibration not considered, expecting ±kAmplitude
     // around 0. The device's settling and measuring times are shortened once the dialog has set
     // them, to keep the run quick.
@@ -98,8 +128,7 @@ protected:
     {
         demoInstrument->SetVersion(static_cast<std::uint8_t>(version), kRevision[version]);
         RunWindow([&](CVelkaroDlg& d) {
-            Connect(d);
-            ASSERT_TRUE(WaitUntil([] { return Linked(); }));
+            ConnectAndSettle(d, version);
             std::vector<std::uint32_t> list;
             std::uint32_t clock = 0;
             double fc = 0;
@@ -131,8 +160,7 @@ TEST_F(FrequencyResponseLive, VariantFourOpensAnEmptyResponse)
 {
     demoInstrument->SetVersion(4, 0);
     RunWindow([&](CVelkaroDlg& d) {
-        Connect(d);
-        ASSERT_TRUE(WaitUntil([] { return Linked(); }));
+        ConnectAndSettle(d, 4);
         const Seen seen = RunResponse(d);
         ASSERT_TRUE(seen.shown);
         EXPECT_TRUE(seen.points.empty());
@@ -144,8 +172,7 @@ TEST_F(FrequencyResponseLive, CloseMidRunGivesTheGeneratorItsFrequencyBack)
 {
     demoInstrument->SetVersion(2, 1);
     RunWindow([&](CVelkaroDlg& d) {
-        Connect(d);
-        ASSERT_TRUE(WaitUntil([] { return Linked(); }));
+        ConnectAndSettle(d, 2);
         std::vector<std::uint32_t> list;
         std::uint32_t clock = 0;
         double fc = 0;
@@ -170,5 +197,38 @@ TEST_F(FrequencyResponseLive, CloseMidRunGivesTheGeneratorItsFrequencyBack)
             EXPECT_EQ(data.mode & MODE_FREQ_RESPONSE, 0u);
             EXPECT_EQ(data.out_freq, own);
         });
+    });
+}
+
+TEST_F(FrequencyResponseLive, AReplacedModelEndsTheRunAndLeavesTheDialogReadyForANewOne)
+{
+    demoInstrument->SetVersion(2, 1);
+    RunWindow([&](CVelkaroDlg& d) {
+        ConnectAndSettle(d, 2);
+        const INT_PTR result = InterruptRun(d, [&](CDialogFRParam& dialog) {
+            SwitchVariant(d, 3);
+            EXPECT_TRUE(WaitUntil([&] { return !dialog.Running(); }));
+            EXPECT_TRUE(dialog.ContinueModal());
+            EXPECT_TRUE(dialog.GetDlgItem(CDialogFRParam::IDC_START)->IsWindowEnabled());
+            WithData([](OscData& data) { EXPECT_EQ(data.mode & MODE_FREQ_RESPONSE, 0u); });
+        });
+        EXPECT_EQ(result, IDCANCEL);
+    });
+}
+
+TEST_F(FrequencyResponseLive, ALostLinkEndsTheRunWithItsMessage)
+{
+    demoInstrument->SetVersion(2, 1);
+    RunWindow([&](CVelkaroDlg& d) {
+        ConnectAndSettle(d, 2);
+        std::string box;
+        const INT_PTR result = InterruptRun(d, [&](CDialogFRParam& dialog) {
+            uitest::AnswerNextMessageBox(IDOK, &box);
+            demoInstrument->SetSilent(true);
+            EXPECT_TRUE(WaitUntil([&] { return !dialog.ContinueModal(); }));
+        });
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_EQ(box, "Необходимо подключиться!");
+        WithData([](OscData& data) { EXPECT_EQ(data.mode & (MODE_FREQ_RESPONSE | MODE_LINKED), 0u); });
     });
 }
