@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,8 +45,16 @@ protected:
     static void Connect(CVelkaroDlg& d);
     static bool Linked();
 
+    // A fresh folder under the test output for this test in this process alone; it goes at the
+    // end of the test.
+    std::filesystem::path FolderOfThisRun(const std::string& area);
+
+    std::filesystem::path settingsFolder_;
     std::string configPath_;
     std::unique_ptr<CVelkaroApp> app_;
+
+private:
+    std::vector<std::filesystem::path> runFolders_;
 };
 
 // The instrument the "Demo" entry serves.
