@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -47,10 +48,18 @@ protected:
     // user starts, since work begun before the switch is lost with the model it replaces.
     static bool VariantSettled(int version, int hwVersion);
 
+    // A fresh folder under the test output for this test in this process alone; it goes at the
+    // end of the test.
+    std::filesystem::path FolderOfThisRun(const std::string& area);
+
+    std::filesystem::path settingsFolder_;
     std::string configPath_;
     // The window is made as `velkaro --service` makes it.
     bool serviceButtons_ = false;
     std::unique_ptr<CVelkaroApp> app_;
+
+private:
+    std::vector<std::filesystem::path> runFolders_;
 };
 
 // The instrument the "Demo" entry serves.

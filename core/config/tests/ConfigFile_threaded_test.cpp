@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <string>
@@ -41,7 +43,9 @@ bool IsCompleteSnapshot(const std::string& text)
 
 TEST(ConfigFileThreaded, SimultaneousSavesNeverTearTheFile)
 {
-    const fs::path folder = fs::path(VELKARO_TEST_OUTPUT_DIR) / "config_file_threaded";
+    // A folder of this process's own: a second run of the suite in the same build tree must not
+    // empty it under this one's writers.
+    const fs::path folder = fs::path(VELKARO_TEST_OUTPUT_DIR) / ("config_file_threaded." + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     const std::string path = (folder / "velkaro_cfg.xml").string();
@@ -70,6 +74,7 @@ TEST(ConfigFileThreaded, SimultaneousSavesNeverTearTheFile)
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
     EXPECT_EQ(names, (std::vector<std::string>{"velkaro_cfg.xml"}));
+    fs::remove_all(folder);
 }
 
 }  // namespace

@@ -38,10 +38,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        dir_ = std::filesystem::path(uitest::OutputPath("tools_save")) /
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = FolderOfThisRun("tools_save");
     }
 
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }

@@ -29,13 +29,12 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    static std::string Folder()
+    std::string Folder()
     {
-        const std::string dir = uitest::OutputPath("tools/service_window") + "/" +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::create_directories(dir);
-        return dir;
+        if (folder_.empty()) folder_ = FolderOfThisRun("tools/service_window").string();
+        return folder_;
     }
+    std::string folder_;
 
     // A sealed frame of the type with the payload after the type byte, as "%02X" pairs.
     static std::string FrameHex(std::uint8_t type, std::vector<std::uint8_t> payload, const char* separator)

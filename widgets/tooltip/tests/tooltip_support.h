@@ -69,6 +69,11 @@ public:
         SetWindowPos(nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         ShowWindow(SW_SHOW);
         uitest::ProcessEvents();
+        // The pointer comes in over the background, as a user's does when the window opens. The
+        // window system drops a move to the point the pointer already rests on, so without this
+        // a test's first rest on a control could be lost to where an earlier window (in the same
+        // place) left the pointer.
+        uitest::MouseMove(this, CPoint(1, 1));
     }
     BOOL OnInitDialog() override
     {

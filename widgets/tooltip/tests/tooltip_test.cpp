@@ -232,6 +232,22 @@ TEST_F(TooltipTest, NewToolWhileShownGoesThroughTheDelayAgain)
     EXPECT_EQ(owner.tip.GetCurrentTool(), owner.GetDlgItem(1023)->m_hWnd);
 }
 
+TEST_F(TooltipTest, AWindowOpenedWhereAnEarlierOneLeftThePointerStillGetsItsFirstMove)
+{
+    // The window system drops a move to the point the pointer already rests on: an earlier
+    // window in the same place that ended with the pointer on this very point of its control
+    // must not swallow the first rest of the next one.
+    {
+        Owner before;
+        ShowToolTip(before, 1047);
+    }
+    uitest::ProcessEvents();
+    Owner owner;
+    ShowToolTip(owner, 1047);
+    EXPECT_TRUE(owner.tip.IsWindowVisible());
+    EXPECT_EQ(owner.tip.GetCurrentTool(), owner.GetDlgItem(1047)->m_hWnd);
+}
+
 TEST_F(TooltipTest, FadingStepsTwentyPerTickBothWays)
 {
     Owner owner;
