@@ -143,7 +143,7 @@ bool MainWindowTest::VariantSettled(int version, int hwVersion)
     CSingleLock lock(&DataLock, TRUE);
     const OscData* d = PeekOscData();
     return d != nullptr && d->GetVersion() == version && d->created_hw_version == hwVersion &&
-           (d->status & STATUS_LIMITS_APPLIED) == 0;
+           (d->status & STATUS_LIMITS_APPLIED) == 0 && (d->mode & MODE_LINKED) != 0;
 }
 
 std::vector<double> ValuesOf(const CChartSerie* s)

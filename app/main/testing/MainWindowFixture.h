@@ -44,8 +44,10 @@ protected:
     // Connects to the demo instrument through the window's connect button.
     static void Connect(CVelkaroDlg& d);
     static bool Linked();
-    // The model is the one of the instrument's variant and the window has checked it: where a
-    // user starts, since work begun before the switch is lost with the model it replaces.
+    // The model is the one of the instrument's variant, the window has checked it and the link
+    // has marked it linked (a new model starts unlinked): where a user starts, since work begun
+    // before the switch is lost with the model it replaces, and a tool refuses to start without
+    // the link.
     static bool VariantSettled(int version, int hwVersion);
 
     // A fresh folder under the test output for this test in this process alone; it goes at the
