@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+#include <QImage>
+#include <QWidget>
+
 #include <string>
 #include <vector>
 
@@ -399,4 +403,37 @@ TEST_F(Controls, ADropDownComboHasItsEditFieldAsAChildWindow)
     const HWND editHandle = edit->m_hWnd;  // the object handed out for it goes with the window
     combo.DestroyWindow();
     EXPECT_FALSE(IsWindow(editHandle));
+}
+
+// The dialog layouts put their first row of controls just under a group box's title, which is
+// only free when the frame runs through the title's middle rather than below the whole title.
+TEST(ControlGroupBox, TheFrameRunsThroughTheMiddleOfTheTitle)
+{
+    uitest::EnsureApplication();
+    DialogTemplate t;
+    t.id = 9101;
+    t.caption = "Рамка";
+    t.rect = CRect(0, 0, 160, 80);
+    t.items = {{"Button", 10, "Начало", BS_GROUPBOX | WS_VISIBLE, 0, CRect(5, 5, 150, 70)}};
+    CDialog panel;
+    ASSERT_TRUE(panel.CreateIndirect(t));
+    panel.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+
+    QWidget* box = uitest::WidgetOf(panel.GetDlgItem(10));
+    ASSERT_NE(box, nullptr);
+    const QImage image = box->grab().toImage();
+    const QRgb background = image.pixel(image.width() / 2, image.height() / 2);
+    // Down the middle of the box, right of the title: the first row that is not background is
+    // the frame's top line.
+    const int x = image.width() * 3 / 4;
+    int frameTop = -1;
+    for (int y = 0; y < image.height() / 2 && frameTop < 0; ++y)
+        if (image.pixel(x, y) != background) frameTop = y;
+    const int titleHeight = QFontMetrics(box->font()).height();
+    EXPECT_GE(frameTop, titleHeight / 4);
+    EXPECT_LE(frameTop, titleHeight * 3 / 4) << "the frame lies below the title, across the controls under it";
+
+    panel.DestroyWindow();
+    uitest::ProcessEvents();
 }
