@@ -134,18 +134,32 @@ protected:
             const AsyncPacket& frames = packets[0];
             const std::size_t k = minMax ? 2 : 1;
             auto high = [&](std::size_t sample, std::size_t word) { return (memory[k * sample + word] & 1) != 0; };
+            // The write that landed last on the ring memory's address of a frame's first sample,
+            // and the bit step of the instrument's line at that write.
+            auto writeOf = [&](std::size_t f) {
+                const std::int64_t address = frames[f].first_sample;
+                return info.written - 1 - (((info.written - 1 - address) % info.depth) + info.depth) % info.depth;
+            };
+            auto stepAt = [&](std::int64_t w) {
+                return static_cast<std::int64_t>(std::floor(CyclesAt(baud, info.startPs + w * info.periodPs)));
+            };
             std::size_t checked = 0;
             std::size_t next = 0;
             bool afterIdle = false;
             for (std::size_t f = 0; f < frames.size(); ++f) {
                 if (!afterIdle) {
                     // The idle stretch is longer than a frame; frames of the text follow
-                    // each other without a gap.
-                    // A memory that begins inside the idle stretch starts with the text.
-                    const auto length = frames[f].last_sample - frames[f].first_sample;
-                    afterIdle = f == 0 ? frames[0].first_sample > length
-                                       : frames[f].first_sample - frames[f - 1].last_sample >
-                                             frames[f - 1].last_sample - frames[f - 1].first_sample;
+                    // each other without a gap. A memory that begins inside a byte may hold a
+                    // whole frame less than a frame's length after its start, so the first
+                    // frame is taken as the text's start only where the line sent byte 0 then
+                    // (start bits of byte j are the bit steps c * cycleBits + 10 j).
+                    if (f == 0) {
+                        const std::int64_t within = ((stepAt(writeOf(0)) % cycleBits) + cycleBits) % cycleBits;
+                        afterIdle = within <= 1 || within >= cycleBits - 1;
+                    } else {
+                        afterIdle = frames[f].first_sample - frames[f - 1].last_sample >
+                                    frames[f - 1].last_sample - frames[f - 1].first_sample;
+                    }
                     if (!afterIdle)
                         continue;
                 }
@@ -157,14 +171,9 @@ protected:
                 EXPECT_TRUE(high(s - 1, 0) && high(s - 1, k - 1)) << "idle or stop level before the start";
                 EXPECT_FALSE(high(s, 0) && high(s, k - 1)) << "the line falls here";
 
-                // The write that landed last on this address of the instrument's ring memory,
-                // and the start bit of this byte of the text nearest to it (start bits of byte j
-                // are the bit steps c * cycleBits + 10 j).
-                const std::int64_t address = frames[f].first_sample;
-                const std::int64_t w =
-                    info.written - 1 - (((info.written - 1 - address) % info.depth) + info.depth) % info.depth;
-                const std::int64_t ps = info.startPs + w * info.periodPs;
-                const auto step = static_cast<std::int64_t>(std::floor(CyclesAt(baud, ps)));
+                // The start bit of this byte of the text nearest to the frame's write.
+                const std::int64_t w = writeOf(f);
+                const std::int64_t step = stepAt(w);
                 const std::int64_t within = 10 * static_cast<std::int64_t>(next);
                 const std::int64_t cycle = std::llround(static_cast<double>(step - within) / static_cast<double>(cycleBits));
                 const std::int64_t startBit = cycle * cycleBits + within;
