@@ -4,6 +4,7 @@
 
 #include "support/RecorderFixture.h"
 #include "support/SmallDisk.h"
+#include "platform/testing/SmallTmpfs.h"
 
 #include <cerrno>
 #include <cstring>
@@ -49,13 +50,13 @@ protected:
     {
         dir = folder;
         if (fault == Fault::SizeLimit) return true;
-        dir = folder / "disk";
-        tmpfs = std::make_unique<SmallTmpfs>(dir, pages);
+        tmpfs = std::make_unique<SmallTmpfs>(static_cast<std::uint64_t>(pages * PageSize()));
         if (!tmpfs->Mounted()) {
             SkipWithoutTmpfs();
             return false;
         }
-        if (fill && !tmpfs->Fill()) {
+        dir = tmpfs->Path();
+        if (fill && !tmpfs->LeaveFree(0)) {
             ADD_FAILURE() << "the tmpfs could not be filled";
             return false;
         }
@@ -64,7 +65,7 @@ protected:
 
     void SkipWithoutTmpfs()
     {
-        GTEST_SKIP() << "a small tmpfs cannot be mounted here (" << tmpfs->Error()
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here (" << tmpfs->Why()
                      << "); the size-limit cases test the same without that right";
     }
 
