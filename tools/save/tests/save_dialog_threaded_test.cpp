@@ -74,6 +74,18 @@ protected:
         });
     }
 
+    // The next modal window must be a message box: its text and type are noted and it is
+    // answered with OK.
+    static void NoteMessageBox(std::string& text, UINT& type)
+    {
+        uitest::OnNextModal([&text, &type](uihooks::ModalContext& m) {
+            EXPECT_EQ(m.kind, uihooks::ModalKind::MessageBox);
+            text = m.text;
+            type = m.type;
+            m.End(IDOK);
+        });
+    }
+
     static bool Enabled(CDialogSave& s, UINT id) { return s.GetDlgItem(static_cast<int>(id))->IsWindowEnabled(); }
     static bool Checked(CDialogSave& s, UINT id) { return s.IsDlgButtonChecked(static_cast<int>(id)) != 0; }
 
@@ -252,12 +264,7 @@ TEST_F(SaveDialogTest, UnopenableFileShowsTheStopBoxAndCloses)
             RunSave(d, type, [&](CDialogSave& s) {
                 uitest::Click(s.GetDlgItem(static_cast<int>(format)));
                 AnswerFileDialog(path);
-                uitest::OnNextModal([&](uihooks::ModalContext& m) {
-                    EXPECT_EQ(m.kind, uihooks::ModalKind::MessageBox);
-                    shown = m.text;
-                    boxType = m.type;
-                    m.End(IDOK);
-                });
+                NoteMessageBox(shown, boxType);
                 uitest::Click(s.GetDlgItem(Save::kSaveId));
                 EXPECT_FALSE(s.ContinueModal()) << format;
             });
@@ -465,12 +472,7 @@ TEST_F(SaveDialogTest, AFullDiskKeepsTheEarlierFileAndSaysTheWriteFailed)
                 uitest::Click(s.GetDlgItem(r.csv ? Save::kCsvId : Save::kTextId));
                 AnswerFileDialog(path);
                 confirmReplacing();
-                uitest::OnNextModal([&](uihooks::ModalContext& m) {
-                    EXPECT_EQ(m.kind, uihooks::ModalKind::MessageBox);
-                    shown = m.text;
-                    boxType = m.type;
-                    m.End(IDOK);
-                });
+                NoteMessageBox(shown, boxType);
                 uitest::Click(s.GetDlgItem(Save::kSaveId));
                 EXPECT_EQ(uihooks::PendingModalHandlers(), 0u) << "no message box was shown";
                 // An unanswered handler would take the next row's dialogs.
