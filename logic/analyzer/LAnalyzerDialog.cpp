@@ -141,8 +141,14 @@ void CLAnalyzerDialog::RebuildNetList()
     list_.SetEditor(std::move(editor));
     // The rows may bring the vertical scroll bar, which the list's client width does not count
     // before it is laid out: the names take what is left beside it, so no sideways bar appears.
+    // Once the bar shows, the client width already leaves it out.
     list_.StretchColumnToClient(1);
-    if (list_.GetItemCount() > list_.GetCountPerPage())
+    CRect client;
+    CRect outer;
+    list_.GetClientRect(&client);
+    list_.GetWindowRect(&outer);
+    const bool barCounted = outer.Width() - client.Width() >= GetSystemMetrics(SM_CXVSCROLL);
+    if (list_.GetItemCount() > list_.GetCountPerPage() && !barCounted)
         list_.SetColumnWidth(1, std::max(0, list_.GetColumnWidth(1) - GetSystemMetrics(SM_CXVSCROLL)));
     if (MainDialog != nullptr) CheckDlgButton(kShowNamesId, MainDialog->la_net_display_labels ? BST_CHECKED : BST_UNCHECKED);
     lock.Unlock();

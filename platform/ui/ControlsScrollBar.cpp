@@ -35,7 +35,7 @@ public:
     {
         const HWND h = r.HandleValue();
         // An aligned scroll bar takes the system thickness at that edge of its rectangle.
-        constexpr int thickness = 17;
+        const int thickness = GetSystemMetrics(vertical_ ? SM_CXVSCROLL : SM_CYHSCROLL);
         const QRect g = bar_->geometry();
         if (vertical_ && (r.style & SBS_LEFTALIGN) != 0) bar_->setGeometry(g.left(), g.top(), thickness, g.height());
         else if (vertical_ && (r.style & SBS_RIGHTALIGN) != 0) bar_->setGeometry(g.right() + 1 - thickness, g.top(), thickness, g.height());

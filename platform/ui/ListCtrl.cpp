@@ -84,6 +84,22 @@ class ListViewBehaviour : public Behaviour {
 public:
     explicit ListViewBehaviour(DWORD style) : style_(style) {}
 
+    // The area that shows the header and the rows: inside the border, without the scroll bars
+    // shown now, so that columns adding up to its width fit without a sideways scroll bar. Taken
+    // from the widget's own size rather than from its viewport: a list not shown yet has not laid
+    // out its viewport, and dialogs size their columns before they show.
+    bool ClientRect(const Record&, RECT& rect) const override
+    {
+        if (tree_ == nullptr) return false;
+        const QRect inside = tree_->contentsRect();
+        int width = inside.width();
+        int height = inside.height();
+        if (tree_->verticalScrollBar()->isVisibleTo(tree_)) width -= tree_->verticalScrollBar()->sizeHint().width();
+        if (tree_->horizontalScrollBar()->isVisibleTo(tree_)) height -= tree_->horizontalScrollBar()->sizeHint().height();
+        rect = RECT{0, 0, std::max(0, width), std::max(0, height)};
+        return true;
+    }
+
     QWidget* CreateWidget(Record& r, QWidget* parent) override
     {
         tree_ = new ListTree(r.HandleValue(), parent);
@@ -832,24 +848,6 @@ int CListCtrl::GetCountPerPage() const
     if (l == nullptr) return 0;
     const int rowHeight = std::max(1, l->tree_->fontMetrics().height() + 4);
     return std::max(0, l->tree_->viewport()->height() / rowHeight);
-}
-
-// Taken from the widget's own size rather than from its viewport: a list that has not been
-// shown yet has not laid out its viewport, and dialogs size their columns before they show.
-void CListCtrl::GetClientRect(LPRECT rect) const
-{
-    ListViewBehaviour* l = ListOf(m_hWnd);
-    if (l == nullptr || rect == nullptr) {
-        CWnd::GetClientRect(rect);
-        return;
-    }
-    QTreeWidget* tree = l->tree_;
-    const QRect inside = tree->contentsRect();
-    int width = inside.width();
-    int height = inside.height();
-    if (tree->verticalScrollBar()->isVisibleTo(tree)) width -= tree->verticalScrollBar()->sizeHint().width();
-    if (tree->horizontalScrollBar()->isVisibleTo(tree)) height -= tree->horizontalScrollBar()->sizeHint().height();
-    *rect = RECT{0, 0, std::max(0, width), std::max(0, height)};
 }
 
 int CListCtrl::GetStringWidth(const char* text) const

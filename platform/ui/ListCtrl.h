@@ -68,9 +68,6 @@ public:
     BOOL EnsureVisible(int item, BOOL partialOk);
     int GetTopIndex() const;
     int GetCountPerPage() const;
-    // The area that shows the header and the rows: inside the border, without the scroll bars
-    // that are shown now. Columns that add up to its width fit without a sideways scroll bar.
-    void GetClientRect(LPRECT rect) const;
     int GetStringWidth(const char* text) const;
 
     // LVIF_TEXT, LVIF_IMAGE (any cell), LVIF_PARAM and LVIF_STATE (the row, iSubItem 0).

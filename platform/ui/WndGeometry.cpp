@@ -4,7 +4,9 @@
 
 #include "platform/ui/WndImpl.h"
 
+#include <QApplication>
 #include <QScreen>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -27,6 +29,8 @@ void CWnd::GetClientRect(LPRECT rect) const
 {
     if (rect == nullptr) return;
     *rect = RECT{0, 0, 0, 0};
+    if (const Record* r = Find(m_hWnd); r != nullptr && r->behaviour != nullptr && r->behaviour->ClientRect(*r, *rect))
+        return;
     QWidget* w = WidgetOf(m_hWnd);
     if (w != nullptr) *rect = RECT{0, 0, w->width(), w->height()};
 }
@@ -176,7 +180,12 @@ int GetSystemMetrics(int index)
     case SM_CXSCREEN: return screen != nullptr ? screen->geometry().width() : 1920;
     case SM_CYSCREEN: return screen != nullptr ? screen->geometry().height() : 1080;
     case SM_CXVSCROLL:
-    case SM_CYHSCROLL: return 17;
+    case SM_CYHSCROLL:
+        // The thickness the lists' and edits' own scroll bars take, so that room made for one
+        // is exactly what it uses.
+        return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
+                   ? QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent)
+                   : 17;
     case SM_CXICON:
     case SM_CYICON: return 32;
     case SM_XVIRTUALSCREEN:

@@ -39,6 +39,9 @@ public:
     virtual void ApplyFont(Record& r, const QFont& font);
     // After ModifyStyle: follow the style bits that can change while the window lives.
     virtual void StyleChanged(Record&) {}
+    // The client area when it is not the whole widget (a border, scroll bars); false to take
+    // the widget's size.
+    virtual bool ClientRect(const Record&, RECT&) const { return false; }
 };
 
 struct Record {
