@@ -1,0 +1,156 @@
+// Number-only edits and the spins beside them, worked as a user works them: keys typed and
+// text pasted into the edit, the arrow keys and arrow buttons, and what the edit shows once
+// the program has read the spin.
+
+#include "platform/ui/Controls.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/testing/UiTest.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kNumber = 50;      // ES_NUMBER edit, buddy of kSpin
+constexpr int kSpin = 51;        // UDS_ARROWKEYS
+constexpr int kOtherEdit = 52;   // plain edit, buddy of kOtherSpin
+constexpr int kOtherSpin = 53;   // no UDS_ARROWKEYS
+constexpr int kPlain = 54;       // plain edit without a spin
+
+class NumberPanel : public CDialog {
+public:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_VSCROLL) {
+            auto* from = CWnd::FromHandle(reinterpret_cast<HWND>(lParam));
+            trace.push_back("scroll " + std::to_string(from != nullptr ? from->GetDlgCtrlID() : 0) + " " +
+                            std::to_string(LOWORD(wParam)) + " " + std::to_string(static_cast<short>(HIWORD(wParam))));
+        }
+        if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) ++changes[LOWORD(wParam)];
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override
+    {
+        auto* h = reinterpret_cast<NMHDR*>(lParam);
+        if (h->code == UDN_DELTAPOS) {
+            auto* nm = reinterpret_cast<NMUPDOWN*>(lParam);
+            trace.push_back("delta " + std::to_string(h->idFrom) + " " + std::to_string(nm->iPos) + " " + std::to_string(nm->iDelta));
+            *result = refuseSteps ? 1 : 0;
+            return TRUE;
+        }
+        return CDialog::OnNotify(wParam, lParam, result);
+    }
+    void OnOK() override {}
+    void OnCancel() override {}
+
+    std::vector<std::string> trace;
+    std::map<int, int> changes;
+    bool refuseSteps = false;
+};
+
+DialogTemplate NumberTemplate()
+{
+    const DWORD spin = UDS_SETBUDDYINT | UDS_AUTOBUDDY | UDS_ALIGNRIGHT | WS_VISIBLE;
+    DialogTemplate t;
+    t.id = 9700;
+    t.caption = "Числа";
+    t.rect = CRect(0, 0, 200, 80);
+    t.items = {
+        {"Edit", kNumber, "", ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 5, 60, 17)},
+        {"msctls_updown32", kSpin, "", spin | UDS_ARROWKEYS, 0, CRect(60, 5, 70, 17)},
+        {"Edit", kOtherEdit, "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 25, 60, 37)},
+        {"msctls_updown32", kOtherSpin, "", spin, 0, CRect(60, 25, 70, 37)},
+        {"Edit", kPlain, "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 45, 60, 57)},
+    };
+    return t;
+}
+
+class NumberSpin : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        uitest::EnsureApplication();
+        ASSERT_TRUE(panel.CreateIndirect(NumberTemplate()));
+        panel.SetWindowPos(nullptr, 0, 0, 320, 160, SWP_NOMOVE | SWP_NOZORDER);
+        panel.ShowWindow(SW_SHOW);
+        uitest::ProcessEvents();
+        number = panel.GetDlgItem(kNumber);
+        spin = static_cast<CSpinButtonCtrl*>(panel.GetDlgItem(kSpin));
+        ASSERT_NE(number, nullptr);
+        ASSERT_NE(spin, nullptr);
+        ASSERT_EQ(spin->GetBuddy(), number);
+    }
+    void TearDown() override
+    {
+        panel.DestroyWindow();
+        uitest::ProcessEvents();
+    }
+
+    CString Shown(CWnd* edit) const
+    {
+        CString text;
+        edit->GetWindowText(text);
+        return text;
+    }
+
+    void Paste(CWnd* edit, const std::string& text)
+    {
+        uitest::SetClipboardText(text);
+        uitest::Key(edit, 'V', uitest::Control);
+    }
+
+    NumberPanel panel;
+    CWnd* number = nullptr;
+    CSpinButtonCtrl* spin = nullptr;
+};
+
+}  // namespace
+
+TEST_F(NumberSpin, ANumberEditTakesDigitsOnlyTypedOrPasted)
+{
+    uitest::TypeText(number, "abc");
+    EXPECT_EQ(Shown(number), "");
+    uitest::TypeText(number, "-5");
+    EXPECT_EQ(Shown(number), "5");
+    uitest::TypeText(number, "1 2.3e4");
+    EXPECT_EQ(Shown(number), "1234");
+
+    // A refused key changes nothing, so it tells the parent nothing.
+    const int changes = panel.changes[kNumber];
+    uitest::Key(number, 'X');
+    EXPECT_EQ(Shown(number), "1234");
+    EXPECT_EQ(panel.changes[kNumber], changes);
+
+    // A paste of digits goes in where the caret is; one holding anything else is refused whole.
+    Paste(number, "56");
+    EXPECT_EQ(Shown(number), "123456");
+    for (const char* text : {"7a", "-8", " 9", "1,5"}) {
+        SCOPED_TRACE(text);
+        Paste(number, text);
+        EXPECT_EQ(Shown(number), "123456");
+    }
+
+    // The program's own text is never filtered, and the user can still work on it.
+    number->SetWindowText("-5 В");
+    EXPECT_EQ(Shown(number), "-5 В");
+    uitest::Key(number, VK_END);
+    uitest::Key(number, '7');
+    uitest::Key(number, 'Y');
+    EXPECT_EQ(Shown(number), "-5 В7");
+    uitest::Key(number, VK_HOME);
+    uitest::Key(number, VK_DELETE);
+    EXPECT_EQ(Shown(number), "5 В7");
+    static_cast<CEdit*>(number)->SetSel(0, -1);
+    static_cast<CEdit*>(number)->ReplaceSel("+1");
+    EXPECT_EQ(Shown(number), "+1");
+
+    // Other edits take any text.
+    CWnd* plain = panel.GetDlgItem(kPlain);
+    uitest::TypeText(plain, "-5 abc");
+    EXPECT_EQ(Shown(plain), "-5 abc");
+    Paste(plain, "7a");
+    EXPECT_EQ(Shown(plain), "-5 abc7a");
+}
