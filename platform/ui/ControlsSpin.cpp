@@ -17,6 +17,9 @@ namespace uiimpl {
 
 namespace {
 
+// Longer buddy text is no number a user typed into a spin's edit.
+constexpr LRESULT kLongestText = 64;
+
 class UpDownBehaviour : public Behaviour {
 public:
     explicit UpDownBehaviour(DWORD style) : style_(style) {}
@@ -66,7 +69,7 @@ public:
         Record* r = Find(h);
         if (r == nullptr) return;
         // A step goes on from a number the user typed into the buddy.
-        static_cast<UpDownBehaviour*>(r->behaviour.get())->ReadBuddy();
+        static_cast<UpDownBehaviour*>(r->behaviour.get())->TakeBuddy();
         r = Find(h);
         if (r == nullptr) return;
         auto* self = static_cast<UpDownBehaviour*>(r->behaviour.get());
@@ -98,20 +101,23 @@ public:
         Send(buddy_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
+    enum class Typed { NoBuddy, Taken, Clamped, NotANumber };
+
     // Takes the buddy's text as the position when it is a whole decimal number (blanks around
-    // it allowed) within the range; false, the position kept, for no buddy or any other text.
+    // it allowed); a number outside the range gives the nearer end of the range, any other
+    // text (none included) leaves the position as it was.
     // Only plain digits are read: UpdateBuddy writes no thousands separators.
-    bool ReadBuddy()
+    Typed ReadBuddy()
     {
-        if (buddy_ == nullptr || Find(buddy_) == nullptr) return false;
+        if (buddy_ == nullptr || Find(buddy_) == nullptr) return Typed::NoBuddy;
         const HWND buddy = buddy_;
         const LRESULT length = Send(buddy, WM_GETTEXTLENGTH, 0, 0);
-        if (length <= 0 || length > 64) return false;
+        if (length <= 0 || length > kLongestText) return Typed::NotANumber;
         std::string text(static_cast<std::size_t>(length) + 1, '\0');
         const LRESULT got = Send(buddy, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
         text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
         const auto first = text.find_first_not_of(" \t");
-        if (first == std::string::npos) return false;
+        if (first == std::string::npos) return Typed::NotANumber;
         const auto last = text.find_last_not_of(" \t");
         const std::string number = text.substr(first, last - first + 1);
         long long value = 0;
@@ -119,10 +125,29 @@ public:
         const char* end = number.data() + number.size();
         if (*begin == '+' && begin + 1 != end && begin[1] != '-') ++begin;
         const auto [stop, error] = std::from_chars(begin, end, value);
-        if (error != std::errc() || stop != end) return false;
-        if (value < std::min(lower_, upper_) || value > std::max(lower_, upper_)) return false;
+        if (stop != end || (error != std::errc() && error != std::errc::result_out_of_range)) return Typed::NotANumber;
+        const int lo = std::min(lower_, upper_);
+        const int hi = std::max(lower_, upper_);
+        if (error == std::errc::result_out_of_range) {
+            pos_ = *begin == '-' ? lo : hi;
+            return Typed::Clamped;
+        }
+        if (value < lo || value > hi) {
+            pos_ = value < lo ? lo : hi;
+            return Typed::Clamped;
+        }
         pos_ = static_cast<int>(value);
-        return true;
+        return Typed::Taken;
+    }
+
+    // Reads the buddy, and when its text was not taken as it stands, makes it show the
+    // position that is used instead: what the user reads beside the arrows is what the
+    // program works with.
+    Typed TakeBuddy()
+    {
+        const Typed typed = ReadBuddy();
+        if (typed == Typed::Clamped || typed == Typed::NotANumber) UpdateBuddy();
+        return typed;
     }
 
     bool DefProc(Record& r, UINT m, WPARAM w, LPARAM l, LRESULT& result) override
@@ -156,10 +181,11 @@ public:
         }
         case UDM_GETPOS:
         case UDM_GETPOS32: {
-            // The user may have typed into the buddy since the last step: its text, when it
-            // is a number within the range, is the position.
+            // The user may have typed into the buddy since the last step: its number is the
+            // position (brought into the range). The error flag tells that the text was not
+            // taken as it stood.
             const HWND self = r.HandleValue();
-            const bool taken = ReadBuddy();
+            const bool taken = TakeBuddy() == Typed::Taken;
             if (Find(self) == nullptr) return true;
             if (m == UDM_GETPOS) {
                 result = MAKELPARAM(static_cast<unsigned>(pos_ & 0xFFFF), taken ? 0u : 1u);

@@ -154,3 +154,70 @@ TEST_F(NumberSpin, ANumberEditTakesDigitsOnlyTypedOrPasted)
     Paste(plain, "7a");
     EXPECT_EQ(Shown(plain), "-5 abc7a");
 }
+
+TEST_F(NumberSpin, ReadingTheSpinLeavesItsBuddyShowingThePositionUsed)
+{
+    spin->SetRange32(0, 100);
+    spin->SetPos32(5);
+    EXPECT_EQ(Shown(number), "5");
+
+    struct Case {
+        const char* typed;
+        int used;
+        bool error;
+    };
+    // A number past either end gives that end; text that is no number keeps the position.
+    const Case cases[] = {
+        {"42", 42, false},
+        {"500", 100, true},
+        {"", 100, true},
+        {"0", 0, false},
+        {"99999999999999999999999", 100, true},
+        {"7", 7, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("typed \"") + c.typed + "\"");
+        uitest::TypeText(number, c.typed);
+        BOOL error = !c.error;
+        EXPECT_EQ(spin->GetPos32(&error), c.used);
+        EXPECT_EQ(error != FALSE, c.error);
+        EXPECT_EQ(Shown(number), std::to_string(c.used));
+        // Read again, the buddy holds the number used as it stands.
+        EXPECT_EQ(spin->GetPos(), c.used);
+        EXPECT_EQ(HIWORD(static_cast<std::uintptr_t>(spin->SendMessage(UDM_GETPOS))), 0u);
+    }
+
+    // The 16-bit read corrects the buddy the same way and flags it in its high word.
+    uitest::TypeText(number, "250");
+    const LRESULT answer = spin->SendMessage(UDM_GETPOS);
+    EXPECT_EQ(LOWORD(static_cast<std::uintptr_t>(answer)), 100u);
+    EXPECT_NE(HIWORD(static_cast<std::uintptr_t>(answer)), 0u);
+    EXPECT_EQ(Shown(number), "100");
+
+    // Text the program put into an edit that takes any text: below the range is its lower end,
+    // a word is no number.
+    auto* other = static_cast<CSpinButtonCtrl*>(panel.GetDlgItem(kOtherSpin));
+    CWnd* otherEdit = panel.GetDlgItem(kOtherEdit);
+    other->SetRange32(-50, 50);
+    other->SetPos32(10);
+    otherEdit->SetWindowText("-70");
+    EXPECT_EQ(other->GetPos32(), -50);
+    EXPECT_EQ(Shown(otherEdit), "-50");
+    otherEdit->SetWindowText("десять");
+    EXPECT_EQ(other->GetPos32(), -50);
+    EXPECT_EQ(Shown(otherEdit), "-50");
+
+    // An arrow steps on from the number used, and the edit shows it even when the parent
+    // refuses the step.
+    uitest::TypeText(number, "500");
+    uitest::ClickSpin(spin, false);
+    EXPECT_EQ(spin->GetPos32(), 99);
+    EXPECT_EQ(Shown(number), "99");
+    panel.refuseSteps = true;
+    uitest::TypeText(number, "500");
+    uitest::ClickSpin(spin, true);
+    EXPECT_EQ(Shown(number), "100");
+    uitest::TypeText(number, "");
+    uitest::ClickSpin(spin, true);
+    EXPECT_EQ(Shown(number), "100");
+}
