@@ -6,6 +6,7 @@
 #include "platform/ui/WndImpl.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -19,6 +20,17 @@ namespace {
 
 // Longer buddy text is no number a user typed into a spin's edit.
 constexpr LRESULT kLongestText = 64;
+
+// Up and Down in a UDS_ARROWKEYS spin's buddy, turned into steps of the spin. It lives as long
+// as the spin's widget; the buddy may go first, and a spin that is gone steps nothing.
+class ArrowKeys : public QObject {
+public:
+    ArrowKeys(HWND spin, QObject* parent) : QObject(parent), spin_(spin) {}
+    bool eventFilter(QObject*, QEvent* e) override;
+
+private:
+    HWND spin_;
+};
 
 class UpDownBehaviour : public Behaviour {
 public:
@@ -56,7 +68,7 @@ public:
         if ((style_ & UDS_AUTOBUDDY) != 0) {
             if (Record* parent = Find(r.parent)) {
                 auto it = std::find(parent->children.begin(), parent->children.end(), h);
-                if (it != parent->children.end() && it != parent->children.begin()) buddy_ = *(it - 1);
+                if (it != parent->children.end() && it != parent->children.begin()) SetBuddy(r, *(it - 1));
             }
         }
         QObject::connect(more_, &QToolButton::clicked, more_, [h] { Step(h, +1); });
@@ -92,6 +104,21 @@ public:
         const UINT scroll = (self->style_ & UDS_HORZ) != 0 ? WM_HSCROLL : WM_VSCROLL;
         Send(r->parent, scroll, MAKEWPARAM(SB_THUMBPOSITION, static_cast<unsigned>(self->pos_ & 0xFFFF)), reinterpret_cast<LPARAM>(h));
         if (Find(h) != nullptr) Send(r->parent, scroll, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(h));
+    }
+
+    // With UDS_ARROWKEYS, Up and Down pressed in the buddy work the arrows: the spin watches the
+    // buddy's keys after the program's own key handling has passed them on.
+    void SetBuddy(Record& r, HWND buddy)
+    {
+        if (arrowKeys_ != nullptr) {
+            if (QWidget* old = WidgetOf(buddy_)) old->removeEventFilter(arrowKeys_);
+        }
+        buddy_ = buddy;
+        if ((style_ & UDS_ARROWKEYS) == 0 || r.widget == nullptr) return;
+        QWidget* edit = WidgetOf(buddy_);
+        if (edit == nullptr) return;
+        if (arrowKeys_ == nullptr) arrowKeys_ = new ArrowKeys(r.HandleValue(), r.widget);
+        edit->installEventFilter(arrowKeys_);
     }
 
     void UpdateBuddy()
@@ -195,7 +222,10 @@ public:
             }
             return true;
         }
-        case UDM_SETBUDDY: result = reinterpret_cast<LRESULT>(buddy_); buddy_ = reinterpret_cast<HWND>(w); return true;
+        case UDM_SETBUDDY:
+            result = reinterpret_cast<LRESULT>(buddy_);
+            SetBuddy(r, reinterpret_cast<HWND>(w));
+            return true;
         case UDM_GETBUDDY: result = reinterpret_cast<LRESULT>(buddy_); return true;
         default: return false;
         }
@@ -209,7 +239,21 @@ private:
     int upper_ = 100;
     int pos_ = 0;
     HWND buddy_ = nullptr;
+    ArrowKeys* arrowKeys_ = nullptr;
 };
+
+bool ArrowKeys::eventFilter(QObject*, QEvent* e)
+{
+    if (e->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(e);
+    // Alt with an arrow is a system key, not a step.
+    if ((key->key() != Qt::Key_Up && key->key() != Qt::Key_Down) || key->modifiers().testFlag(Qt::AltModifier)) return false;
+    Record* r = Find(spin_);
+    // A disabled spin takes no steps from the keyboard, as its arrows take no clicks.
+    if (r == nullptr || r->widget == nullptr || !r->widget->isEnabled()) return false;
+    UpDownBehaviour::Step(spin_, key->key() == Qt::Key_Up ? +1 : -1);
+    return true;
+}
 
 }  // namespace
 

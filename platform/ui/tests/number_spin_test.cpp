@@ -221,3 +221,62 @@ TEST_F(NumberSpin, ReadingTheSpinLeavesItsBuddyShowingThePositionUsed)
     uitest::ClickSpin(spin, true);
     EXPECT_EQ(Shown(number), "100");
 }
+
+TEST_F(NumberSpin, UpAndDownInTheBuddyStepAsTheArrowsDo)
+{
+    spin->SetRange32(0, 7);
+    spin->SetPos32(5);
+    number->SetFocus();
+
+    uitest::Key(number, VK_UP);
+    EXPECT_EQ(spin->GetPos32(), 6);
+    EXPECT_EQ(Shown(number), "6");
+    const std::vector<std::string> byKey = panel.trace;
+    panel.trace.clear();
+    spin->SetPos32(5);
+    uitest::ClickSpin(spin, true);
+    EXPECT_EQ(panel.trace, byKey) << "the key sends what the arrow button sends";
+    EXPECT_EQ(byKey, (std::vector<std::string>{"delta 51 5 1", "scroll 51 4 6", "scroll 51 8 0"}));
+
+    // Within the range, still asking the parent at its ends; the keypad's arrows too.
+    panel.trace.clear();
+    uitest::Key(number, VK_UP);
+    uitest::Key(number, VK_UP, uitest::Keypad);
+    EXPECT_EQ(spin->GetPos32(), 7);
+    EXPECT_EQ(panel.trace.at(3), "delta 51 7 1");
+    uitest::Key(number, VK_DOWN);
+    uitest::Key(number, VK_DOWN);
+    EXPECT_EQ(Shown(number), "5");
+
+    // From a number typed, as the arrows; a refused step stays where it was.
+    uitest::TypeText(number, "2");
+    uitest::Key(number, VK_DOWN);
+    EXPECT_EQ(Shown(number), "1");
+    panel.refuseSteps = true;
+    uitest::Key(number, VK_UP);
+    EXPECT_EQ(spin->GetPos32(), 1);
+    panel.refuseSteps = false;
+
+    // Alt with an arrow, a disabled spin and a spin without the style leave the number alone.
+    panel.trace.clear();
+    uitest::Key(number, VK_UP, uitest::Alt);
+    spin->EnableWindow(FALSE);
+    uitest::Key(number, VK_UP);
+    EXPECT_EQ(spin->GetPos32(), 1);
+    spin->EnableWindow(TRUE);
+    auto* other = static_cast<CSpinButtonCtrl*>(panel.GetDlgItem(kOtherSpin));
+    CWnd* otherEdit = panel.GetDlgItem(kOtherEdit);
+    other->SetRange32(0, 100);
+    other->SetPos32(5);
+    uitest::Key(otherEdit, VK_UP);
+    EXPECT_EQ(other->GetPos32(), 5);
+    EXPECT_TRUE(panel.trace.empty());
+
+    // A buddy given by the program takes the keys too, and the one it replaced no longer does.
+    spin->SetBuddy(otherEdit);
+    spin->SetPos32(3);
+    uitest::Key(otherEdit, VK_UP);
+    EXPECT_EQ(Shown(otherEdit), "4");
+    uitest::Key(number, VK_UP);
+    EXPECT_EQ(spin->GetPos32(), 4);
+}
