@@ -8,8 +8,6 @@
 #include "platform/ui/DataExchange.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 
 namespace {
 
@@ -136,19 +134,10 @@ void CTabSyncCondition::SetOffsetRange(int depth)
 
 int CTabSyncCondition::GetOffset()
 {
-    if (!HasWindow(offset_spin_) || !HasWindow(offset_edit_)) return offset_;
-    // A number typed into the edit counts as much as one stepped to with the arrows.
-    CString text;
-    offset_edit_.GetWindowText(text);
-    errno = 0;
-    char* end = nullptr;
-    const long typed = std::strtol(text.c_str(), &end, 10);
-    if (!text.empty() && end != nullptr && *end == '\0' && errno == 0 && typed != offset_spin_.GetPos32())
-        offset_spin_.SetPos32(static_cast<int>(std::clamp<long>(typed, 0, INT32_MAX)));
+    if (!HasWindow(offset_spin_)) return offset_;
+    // The up-down takes a number typed into the edit as its position, brought into its range,
+    // and leaves the edit showing the offset in use.
     offset_ = offset_spin_.GetPos32();
-    // The edit shows the offset in use, even after a value outside the range was typed.
-    const std::string shown = std::to_string(offset_);
-    if (text != shown) offset_edit_.SetWindowText(shown);
     return offset_;
 }
 

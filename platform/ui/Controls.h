@@ -120,9 +120,10 @@ public:
     void GetRange(int& lower, int& upper) const;
     void GetRange32(int& lower, int& upper) const { GetRange(lower, upper); }
     int SetPos(int pos);
-    // Both first take a number typed into the buddy window as the position, when it lies in
-    // the range; otherwise (or without a buddy) they answer the position kept, GetPos32 with
-    // *error set. GetPos answers the signed low word alone.
+    // Both first take a number typed into the buddy window as the position, brought into the
+    // range; for any other text they keep the position. Either way the buddy then shows the
+    // position answered (with UDS_SETBUDDYINT). Text not taken as it stood, or no buddy, sets
+    // GetPos32's *error. GetPos answers the signed low word alone.
     int GetPos() const;
     int SetPos32(int pos);
     int GetPos32(BOOL* error = nullptr) const;

@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -35,6 +36,40 @@ QString FromCrLf(const std::string& text)
     return ToQ(s);
 }
 
+// An ES_NUMBER edit takes digits from the user, typed, pasted or dropped; a change that would
+// bring in anything else is refused whole. Text the program sets is not the user's and may hold
+// anything, so the rule is that the user's change adds no character other than a digit to what
+// was there: the non-digits of the new text must be those of the old, in order.
+class DigitsOnly : public QValidator {
+public:
+    explicit DigitsOnly(QLineEdit* edit) : QValidator(edit)
+    {
+        shown_ = edit->text();
+        QObject::connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { shown_ = text; });
+    }
+
+    State validate(QString& input, int&) const override
+    {
+        if (fromCode) return Acceptable;
+        qsizetype kept = 0;
+        for (const QChar c : input) {
+            if (IsDigit(c)) continue;
+            while (kept < shown_.size() && (IsDigit(shown_[kept]) || shown_[kept] != c)) ++kept;
+            if (kept == shown_.size()) return Invalid;
+            ++kept;
+        }
+        return Acceptable;
+    }
+
+    // Set while the program inserts text (EM_REPLACESEL): that is never filtered.
+    bool fromCode = false;
+
+private:
+    // The spin beside such an edit reads ASCII decimal digits, and so does every caller.
+    static bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+    QString shown_;
+};
+
 class EditBehaviour : public Behaviour {
 public:
     explicit EditBehaviour(DWORD style) : style_(style) {}
@@ -58,6 +93,10 @@ public:
         if ((style_ & ES_PASSWORD) != 0) line_->setEchoMode(QLineEdit::Password);
         const UINT align = style_ & 3;
         line_->setAlignment(align == ES_CENTER ? Qt::AlignHCenter : align == ES_RIGHT ? Qt::AlignRight : Qt::AlignLeft);
+        if ((style_ & ES_NUMBER) != 0) {
+            digits_ = new DigitsOnly(line_);
+            line_->setValidator(digits_);
+        }
         return line_;
     }
 
@@ -145,7 +184,11 @@ public:
             return true;
         case EM_REPLACESEL: {
             const char* text = reinterpret_cast<const char*>(l);
-            if (line_ != nullptr) line_->insert(ToQ(text));
+            if (line_ != nullptr) {
+                bool unused = false;
+                Guard open(digits_ != nullptr ? digits_->fromCode : unused);
+                line_->insert(ToQ(text));
+            }
             if (multi_ != nullptr) multi_->textCursor().insertText(FromCrLf(text != nullptr ? text : ""));
             return true;
         }
@@ -169,6 +212,7 @@ private:
     DWORD style_;
     QLineEdit* line_ = nullptr;
     QPlainTextEdit* multi_ = nullptr;
+    DigitsOnly* digits_ = nullptr;
 };
 
 }  // namespace

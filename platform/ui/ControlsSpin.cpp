@@ -6,6 +6,7 @@
 #include "platform/ui/WndImpl.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -16,6 +17,20 @@
 namespace uiimpl {
 
 namespace {
+
+// Longer buddy text is no number a user typed into a spin's edit.
+constexpr LRESULT kLongestText = 64;
+
+// Up and Down in a UDS_ARROWKEYS spin's buddy, turned into steps of the spin. It lives as long
+// as the spin's widget; the buddy may go first, and a spin that is gone steps nothing.
+class ArrowKeys : public QObject {
+public:
+    ArrowKeys(HWND spin, QObject* parent) : QObject(parent), spin_(spin) {}
+    bool eventFilter(QObject*, QEvent* e) override;
+
+private:
+    HWND spin_;
+};
 
 class UpDownBehaviour : public Behaviour {
 public:
@@ -53,7 +68,7 @@ public:
         if ((style_ & UDS_AUTOBUDDY) != 0) {
             if (Record* parent = Find(r.parent)) {
                 auto it = std::find(parent->children.begin(), parent->children.end(), h);
-                if (it != parent->children.end() && it != parent->children.begin()) buddy_ = *(it - 1);
+                if (it != parent->children.end() && it != parent->children.begin()) SetBuddy(r, *(it - 1));
             }
         }
         QObject::connect(more_, &QToolButton::clicked, more_, [h] { Step(h, +1); });
@@ -66,7 +81,7 @@ public:
         Record* r = Find(h);
         if (r == nullptr) return;
         // A step goes on from a number the user typed into the buddy.
-        static_cast<UpDownBehaviour*>(r->behaviour.get())->ReadBuddy();
+        static_cast<UpDownBehaviour*>(r->behaviour.get())->TakeBuddy();
         r = Find(h);
         if (r == nullptr) return;
         auto* self = static_cast<UpDownBehaviour*>(r->behaviour.get());
@@ -91,6 +106,21 @@ public:
         if (Find(h) != nullptr) Send(r->parent, scroll, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(h));
     }
 
+    // With UDS_ARROWKEYS, Up and Down pressed in the buddy work the arrows: the spin watches the
+    // buddy's keys after the program's own key handling has passed them on.
+    void SetBuddy(Record& r, HWND buddy)
+    {
+        if (arrowKeys_ != nullptr) {
+            if (QWidget* old = WidgetOf(buddy_)) old->removeEventFilter(arrowKeys_);
+        }
+        buddy_ = buddy;
+        if ((style_ & UDS_ARROWKEYS) == 0 || r.widget == nullptr) return;
+        QWidget* edit = WidgetOf(buddy_);
+        if (edit == nullptr) return;
+        if (arrowKeys_ == nullptr) arrowKeys_ = new ArrowKeys(r.HandleValue(), r.widget);
+        edit->installEventFilter(arrowKeys_);
+    }
+
     void UpdateBuddy()
     {
         if ((style_ & UDS_SETBUDDYINT) == 0 || buddy_ == nullptr) return;
@@ -98,20 +128,23 @@ public:
         Send(buddy_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
+    enum class Typed { NoBuddy, Taken, Clamped, NotANumber };
+
     // Takes the buddy's text as the position when it is a whole decimal number (blanks around
-    // it allowed) within the range; false, the position kept, for no buddy or any other text.
+    // it allowed); a number outside the range gives the nearer end of the range, any other
+    // text (none included) leaves the position as it was.
     // Only plain digits are read: UpdateBuddy writes no thousands separators.
-    bool ReadBuddy()
+    Typed ReadBuddy()
     {
-        if (buddy_ == nullptr || Find(buddy_) == nullptr) return false;
+        if (buddy_ == nullptr || Find(buddy_) == nullptr) return Typed::NoBuddy;
         const HWND buddy = buddy_;
         const LRESULT length = Send(buddy, WM_GETTEXTLENGTH, 0, 0);
-        if (length <= 0 || length > 64) return false;
+        if (length <= 0 || length > kLongestText) return Typed::NotANumber;
         std::string text(static_cast<std::size_t>(length) + 1, '\0');
         const LRESULT got = Send(buddy, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
         text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
         const auto first = text.find_first_not_of(" \t");
-        if (first == std::string::npos) return false;
+        if (first == std::string::npos) return Typed::NotANumber;
         const auto last = text.find_last_not_of(" \t");
         const std::string number = text.substr(first, last - first + 1);
         long long value = 0;
@@ -119,10 +152,29 @@ public:
         const char* end = number.data() + number.size();
         if (*begin == '+' && begin + 1 != end && begin[1] != '-') ++begin;
         const auto [stop, error] = std::from_chars(begin, end, value);
-        if (error != std::errc() || stop != end) return false;
-        if (value < std::min(lower_, upper_) || value > std::max(lower_, upper_)) return false;
+        if (stop != end || (error != std::errc() && error != std::errc::result_out_of_range)) return Typed::NotANumber;
+        const int lo = std::min(lower_, upper_);
+        const int hi = std::max(lower_, upper_);
+        if (error == std::errc::result_out_of_range) {
+            pos_ = *begin == '-' ? lo : hi;
+            return Typed::Clamped;
+        }
+        if (value < lo || value > hi) {
+            pos_ = value < lo ? lo : hi;
+            return Typed::Clamped;
+        }
         pos_ = static_cast<int>(value);
-        return true;
+        return Typed::Taken;
+    }
+
+    // Reads the buddy, and when its text was not taken as it stands, makes it show the
+    // position that is used instead: what the user reads beside the arrows is what the
+    // program works with.
+    Typed TakeBuddy()
+    {
+        const Typed typed = ReadBuddy();
+        if (typed == Typed::Clamped || typed == Typed::NotANumber) UpdateBuddy();
+        return typed;
     }
 
     bool DefProc(Record& r, UINT m, WPARAM w, LPARAM l, LRESULT& result) override
@@ -156,10 +208,11 @@ public:
         }
         case UDM_GETPOS:
         case UDM_GETPOS32: {
-            // The user may have typed into the buddy since the last step: its text, when it
-            // is a number within the range, is the position.
+            // The user may have typed into the buddy since the last step: its number is the
+            // position (brought into the range). The error flag tells that the text was not
+            // taken as it stood.
             const HWND self = r.HandleValue();
-            const bool taken = ReadBuddy();
+            const bool taken = TakeBuddy() == Typed::Taken;
             if (Find(self) == nullptr) return true;
             if (m == UDM_GETPOS) {
                 result = MAKELPARAM(static_cast<unsigned>(pos_ & 0xFFFF), taken ? 0u : 1u);
@@ -169,7 +222,10 @@ public:
             }
             return true;
         }
-        case UDM_SETBUDDY: result = reinterpret_cast<LRESULT>(buddy_); buddy_ = reinterpret_cast<HWND>(w); return true;
+        case UDM_SETBUDDY:
+            result = reinterpret_cast<LRESULT>(buddy_);
+            SetBuddy(r, reinterpret_cast<HWND>(w));
+            return true;
         case UDM_GETBUDDY: result = reinterpret_cast<LRESULT>(buddy_); return true;
         default: return false;
         }
@@ -183,7 +239,21 @@ private:
     int upper_ = 100;
     int pos_ = 0;
     HWND buddy_ = nullptr;
+    ArrowKeys* arrowKeys_ = nullptr;
 };
+
+bool ArrowKeys::eventFilter(QObject*, QEvent* e)
+{
+    if (e->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(e);
+    // Alt with an arrow is a system key, not a step.
+    if ((key->key() != Qt::Key_Up && key->key() != Qt::Key_Down) || key->modifiers().testFlag(Qt::AltModifier)) return false;
+    Record* r = Find(spin_);
+    // A disabled spin takes no steps from the keyboard, as its arrows take no clicks.
+    if (r == nullptr || r->widget == nullptr || !r->widget->isEnabled()) return false;
+    UpDownBehaviour::Step(spin_, key->key() == Qt::Key_Up ? +1 : -1);
+    return true;
+}
 
 }  // namespace
 

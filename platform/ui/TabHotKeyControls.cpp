@@ -261,35 +261,63 @@ public:
         setText(vk == 0 && modifiers == 0 ? QStringLiteral("Нет") : text);
     }
 
+    // The name of every key the keyboard can give the field (see TranslateKey); empty for a
+    // key without one, which the field refuses rather than show as a number.
     static QString KeyName(int vk, bool extended)
     {
         if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return QString(QChar(vk));
         if (vk >= VK_F1 && vk <= VK_F24) return QStringLiteral("F%1").arg(vk - VK_F1 + 1);
         if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return QStringLiteral("Num %1").arg(vk - VK_NUMPAD0);
         const char* name = nullptr;
+        // The navigation cluster also lives on the keypad, told apart by the extended flag.
+        bool alsoOnKeypad = false;
         switch (vk) {
-        case VK_UP: name = "Up"; break;
-        case VK_DOWN: name = "Down"; break;
-        case VK_LEFT: name = "Left"; break;
-        case VK_RIGHT: name = "Right"; break;
-        case VK_HOME: name = "Home"; break;
-        case VK_END: name = "End"; break;
-        case VK_PRIOR: name = "Page Up"; break;
-        case VK_NEXT: name = "Page Down"; break;
-        case VK_INSERT: name = "Insert"; break;
-        case VK_DELETE: name = "Delete"; break;
+        case VK_UP: name = "Up"; alsoOnKeypad = true; break;
+        case VK_DOWN: name = "Down"; alsoOnKeypad = true; break;
+        case VK_LEFT: name = "Left"; alsoOnKeypad = true; break;
+        case VK_RIGHT: name = "Right"; alsoOnKeypad = true; break;
+        case VK_HOME: name = "Home"; alsoOnKeypad = true; break;
+        case VK_END: name = "End"; alsoOnKeypad = true; break;
+        case VK_PRIOR: name = "Page Up"; alsoOnKeypad = true; break;
+        case VK_NEXT: name = "Page Down"; alsoOnKeypad = true; break;
+        case VK_INSERT: name = "Insert"; alsoOnKeypad = true; break;
+        case VK_DELETE: name = "Delete"; alsoOnKeypad = true; break;
         case VK_SPACE: name = "Space"; break;
         case VK_ADD: name = "Num +"; break;
         case VK_SUBTRACT: name = "Num -"; break;
         case VK_MULTIPLY: name = "Num *"; break;
         case VK_DIVIDE: name = "Num /"; break;
         case VK_DECIMAL: name = "Num Del"; break;
-        default: break;
+        case VK_RETURN: name = extended ? "Num Enter" : "Enter"; break;
+        case VK_ESCAPE: name = "Esc"; break;
+        case VK_TAB: name = "Tab"; break;
+        case VK_BACK: name = "Backspace"; break;
+        case VK_SHIFT: name = "Shift"; break;
+        case VK_CONTROL: name = "Ctrl"; break;
+        case VK_MENU: name = "Alt"; break;
+        case VK_PAUSE: name = "Pause"; break;
+        case VK_CAPITAL: name = "Caps Lock"; break;
+        case VK_NUMLOCK: name = "Num Lock"; break;
+        case VK_SCROLL: name = "Scroll Lock"; break;
+        case VK_SNAPSHOT: name = "Print Screen"; break;
+        case VK_APPS: name = "Menu"; break;
+        // The punctuation keys by what they carry unshifted on the US layout, whose places
+        // their virtual keys name.
+        case VK_OEM_1: name = ";"; break;
+        case VK_OEM_PLUS: name = "="; break;
+        case VK_OEM_COMMA: name = ","; break;
+        case VK_OEM_MINUS: name = "-"; break;
+        case VK_OEM_PERIOD: name = "."; break;
+        case VK_OEM_2: name = "/"; break;
+        case VK_OEM_3: name = "`"; break;
+        case VK_OEM_4: name = "["; break;
+        case VK_OEM_5: name = "\\"; break;
+        case VK_OEM_6: name = "]"; break;
+        case VK_OEM_7: name = "'"; break;
+        default: return QString();
         }
-        QString s = name != nullptr ? QString::fromLatin1(name) : QStringLiteral("0x%1").arg(vk, 2, 16, QLatin1Char('0'));
-        if (!extended && (vk == VK_UP || vk == VK_DOWN || vk == VK_LEFT || vk == VK_RIGHT || vk == VK_HOME ||
-                          vk == VK_END || vk == VK_PRIOR || vk == VK_NEXT || vk == VK_INSERT || vk == VK_DELETE))
-            s = QStringLiteral("Num ") + s;
+        QString s = QString::fromLatin1(name);
+        if (alsoOnKeypad && !extended) s = QStringLiteral("Num ") + s;
         return s;
     }
 
@@ -301,6 +329,15 @@ protected:
             QLineEdit::keyPressEvent(e);
             return;
         }
+        // Backspace empties the field: the way to say an action has no key.
+        if (t.vk == VK_BACK) {
+            vk = 0;
+            modifiers = 0;
+            Show();
+            if (changed) changed();
+            return;
+        }
+        if (KeyName(t.vk, t.extended).isEmpty()) return;
         WORD mods = 0;
         if (e->modifiers().testFlag(Qt::ShiftModifier)) mods |= HOTKEYF_SHIFT;
         if (e->modifiers().testFlag(Qt::ControlModifier)) mods |= HOTKEYF_CONTROL;
@@ -333,6 +370,12 @@ public:
         if (m == HKM_SETHOTKEY) {
             edit_->vk = LOBYTE_(w);
             edit_->modifiers = static_cast<WORD>((w >> 8) & 0xFF);
+            // A key no keyboard gives (from a damaged settings file, say) is no key: the field
+            // holds what it shows.
+            if (edit_->vk != 0 && HotKeyEdit::KeyName(edit_->vk, (edit_->modifiers & HOTKEYF_EXT) != 0).isEmpty()) {
+                edit_->vk = 0;
+                edit_->modifiers = 0;
+            }
             edit_->Show();
             return true;
         }

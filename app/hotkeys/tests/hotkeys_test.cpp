@@ -134,12 +134,18 @@ TEST_F(HotkeysTest, TheDialogStoresOnSelectionChangeAndOnClose)
         EXPECT_EQ(table.bindings[0].mod, kHotkeyCtrl);
         uitest::Key(key, 'J', uitest::Shift);
         EXPECT_TRUE(uitest::RenderToPng(m.window, uitest::OutputPath("hotkeys_dialog.png")));
+        // Backspace takes the key away from "Старт/стоп".
+        uitest::SelectListItem(list, 4);
+        uitest::Key(key, VK_BACK);
+        EXPECT_TRUE(uitest::RenderToPng(m.window, uitest::OutputPath("hotkeys_dialog_cleared.png")));
         uitest::Click(m.window->GetDlgItem(IDCANCEL));
     });
     dialog.DoModal();
     EXPECT_EQ(table.bindings[3].vkey, 'J');
     EXPECT_EQ(table.bindings[3].mod, kHotkeyShift);
     EXPECT_EQ(table.bindings[1].vkey, VK_DOWN);
+    EXPECT_EQ(table.bindings[4].vkey, 0);
+    EXPECT_EQ(table.bindings[4].mod, 0);
 }
 
 }  // namespace

@@ -232,6 +232,70 @@ TEST_F(AsyncWindowTest, ATimeoutTypedIntoTheEditIsTheOneProcessedAndStored)
     });
 }
 
+TEST_F(AsyncWindowTest, TheTimeoutEditTakesDigitsAndShowsTheTimeoutProcessed)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        UseVariant4();
+        d.SetNetName("RX", 1, 0);
+        // "O" and "K" 15 bit intervals apart: two packets for a time-out below 15, one above.
+        PutCapture(true, 150);
+        CAsyncAnalyzer a;
+        a.ShowWindow(SW_SHOW);
+        a.OnShowTool(true);
+        SelectNet(a, 0, kNetB0);
+        a.Tabs().SetActivePage(CAsyncAnalyzer::PAGE_CONDITION);
+        CWnd* edit = a.ConditionPage().GetDlgItem(CTabAsyncCondition::kEditId);
+        auto shown = [&] {
+            CString text;
+            edit->GetWindowText(text);
+            return text;
+        };
+        auto processed = [&] {
+            Process(a);
+            a.Tabs().SetActivePage(CAsyncAnalyzer::PAGE_CONDITION);
+            return a.GetSnapshot().timeout;
+        };
+
+        // Letters and a sign are refused: "abc" over the selected "0" leaves it be.
+        uitest::TypeText(edit, "abc");
+        EXPECT_EQ(shown(), "0");
+        uitest::TypeText(edit, "-5");
+        EXPECT_EQ(shown(), "5");
+        EXPECT_EQ(processed(), 5);
+        EXPECT_EQ(a.Packets(0).size(), 2u);
+
+        // Past the range's end: the end is processed and shown.
+        uitest::TypeText(edit, "500");
+        EXPECT_EQ(processed(), CTabAsyncCondition::kTimeoutMax);
+        EXPECT_EQ(shown(), std::to_string(CTabAsyncCondition::kTimeoutMax));
+        EXPECT_EQ(a.Packets(0).size(), 1u);
+
+        // Emptied: the time-out of before is processed, and shown again.
+        uitest::TypeText(edit, "7");
+        EXPECT_EQ(processed(), 7);
+        uitest::TypeText(edit, "");
+        EXPECT_EQ(processed(), 7);
+        EXPECT_EQ(shown(), "7");
+        EXPECT_EQ(a.Packets(0).size(), 2u);
+
+        // Up and Down in the edit step the time-out, within its range.
+        uitest::Key(edit, VK_UP);
+        EXPECT_EQ(shown(), "8");
+        uitest::Key(edit, VK_DOWN);
+        uitest::Key(edit, VK_DOWN);
+        EXPECT_EQ(processed(), 6);
+        uitest::TypeText(edit, "1");
+        uitest::Key(edit, VK_DOWN);
+        uitest::Key(edit, VK_DOWN);
+        EXPECT_EQ(shown(), "0");
+        uitest::TypeText(edit, "100");
+        uitest::Key(edit, VK_UP);
+        EXPECT_EQ(processed(), 100);
+        EXPECT_EQ(shown(), "100");
+        Png(a, "timeout_typed");
+    });
+}
+
 TEST_F(AsyncWindowTest, SpeedIsPerStoredSampleWhateverTheZoom)
 {
     // B0 has 10 stored samples a bit and a screen point lasts 1 µs: the speed depends on how

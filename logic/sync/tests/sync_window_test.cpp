@@ -286,6 +286,68 @@ TEST_F(SyncWindow, StartSampleFromOffsetScreenOrMarkers)
     });
 }
 
+TEST_F(SyncWindow, TheOffsetEditTakesDigitsAndShowsTheOffsetProcessed)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        LoadCapture(TwoPackets());
+        unsigned depth = 0;
+        WithData([&](OscData& data) { depth = data.GetMemoryDepth(); });
+        const std::string last = std::to_string(depth - 1);
+        auto a = Open(d);
+        Configure(*a, 1, 1, -1, 1, {2});
+        CTabSyncCondition& page = a->GetConditionPage();
+        ShowPage(*a, CSyncAnalyzer::PAGE_CONDITION);
+        CWnd* edit = page.GetDlgItem(1120);
+        auto shown = [&] {
+            CString text;
+            edit->GetWindowText(text);
+            return text;
+        };
+        auto processed = [&] {
+            Process(*a);
+            EXPECT_TRUE(WaitDecoded(*a));
+            ShowPage(*a, CSyncAnalyzer::PAGE_CONDITION);
+            return a->GetSettings().start;
+        };
+
+        // Letters and a sign are refused: "abc" over the selected "0" leaves it be.
+        uitest::TypeText(edit, "abc");
+        EXPECT_EQ(shown(), "0");
+        uitest::TypeText(edit, "-5");
+        EXPECT_EQ(shown(), "5");
+        EXPECT_EQ(processed(), 5);
+
+        // Past the capture: its last sample is processed and shown.
+        uitest::TypeText(edit, "999999");
+        EXPECT_EQ(processed(), static_cast<int>(depth) - 1);
+        EXPECT_EQ(shown(), last);
+        EXPECT_TRUE(a->GetResult().clock_edges.empty());
+
+        // Emptied: the offset of before is processed, and shown again.
+        uitest::TypeText(edit, "3");
+        EXPECT_EQ(processed(), 3);
+        uitest::TypeText(edit, "");
+        EXPECT_EQ(processed(), 3);
+        EXPECT_EQ(shown(), "3");
+        EXPECT_FALSE(a->GetResult().clock_edges.empty());
+
+        // Up and Down in the edit step the offset, within its range.
+        uitest::Key(edit, VK_UP);
+        EXPECT_EQ(shown(), "4");
+        uitest::Key(edit, VK_DOWN);
+        uitest::Key(edit, VK_DOWN);
+        EXPECT_EQ(processed(), 2);
+        uitest::TypeText(edit, "0");
+        uitest::Key(edit, VK_DOWN);
+        EXPECT_EQ(shown(), "0");
+        uitest::TypeText(edit, last);
+        uitest::Key(edit, VK_UP);
+        EXPECT_EQ(processed(), static_cast<int>(depth) - 1);
+        EXPECT_EQ(shown(), last);
+        EXPECT_TRUE(uitest::RenderToPng(a.get(), PathOf("offset_typed.png")));
+    });
+}
+
 TEST_F(SyncWindow, TwoWordCaptureWithChipSelect)
 {
     RunWindow([&](CVelkaroDlg& d) {

@@ -4,6 +4,7 @@
 #include "platform/ui/WndImpl.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -338,6 +339,8 @@ void TypeText(CWnd* edit, const std::string& text)
     }
     for (const QChar c : all) SendKey(edit, 0, Qt::NoModifier, QString(c));
 }
+
+void SetClipboardText(const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); }
 
 void SelectListItem(CWnd* listBox, int index)
 {

@@ -63,6 +63,8 @@ void PressEnter(CWnd* wnd);
 void PressEscape(CWnd* wnd);
 // Replaces an edit's text the way a user does: select everything, then type.
 void TypeText(CWnd* edit, const std::string& text);
+// What another program left on the clipboard, for a paste (Ctrl+V) to take.
+void SetClipboardText(const std::string& text);
 
 // Controls.
 void SelectListItem(CWnd* listBox, int index);

@@ -2,9 +2,13 @@
 
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialog.h"
+#include "platform/ui/WndImpl.h"
 #include "platform/ui/testing/UiTest.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <string>
 
 namespace {
 
@@ -113,6 +117,95 @@ TEST(HotKeyControl, KeepsTheKeyWithItsModifiers)
     key->GetHotKey(vk, mods);
     EXPECT_EQ(vk, VK_LEFT);
     EXPECT_EQ(mods, HOTKEYF_SHIFT) << "the keypad's arrow is not extended";
+}
+
+namespace {
+
+class HotKeyHost : public CDialog {
+public:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        if (HIWORD(wParam) == EN_CHANGE) ++changes;
+        return CDialog::OnCommand(wParam, lParam);
+    }
+    int changes = 0;
+};
+
+}  // namespace
+
+TEST(HotKeyControl, BackspaceEmptiesTheField)
+{
+    uitest::EnsureApplication();
+    DialogTemplate t = TabTemplate();
+    t.items = {{"msctls_hotkey32", 1001, "", WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, CRect(5, 5, 100, 17)}};
+    HotKeyHost host;
+    ASSERT_TRUE(host.CreateIndirect(t));
+    host.ShowWindow(SW_SHOW);
+    auto* key = static_cast<CHotKeyCtrl*>(host.GetDlgItem(1001));
+    for (const int modifiers : {0, int{uitest::Control}, uitest::Shift | uitest::Alt}) {
+        SCOPED_TRACE(modifiers);
+        key->SetHotKey(VK_UP, HOTKEYF_CONTROL | HOTKEYF_EXT);
+        const int changes = host.changes;
+        uitest::Key(key, VK_BACK, modifiers);
+        EXPECT_EQ(key->GetHotKey(), 0u);
+        CString shown;
+        key->GetWindowText(shown);
+        EXPECT_EQ(shown, "Нет");
+        EXPECT_EQ(host.changes, changes + 1) << "the user changed the key";
+    }
+}
+
+TEST(HotKeyControl, EveryKeyItHoldsIsShownByName)
+{
+    uitest::EnsureApplication();
+    DialogTemplate t = TabTemplate();
+    t.items = {{"msctls_hotkey32", 1001, "", WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, CRect(5, 5, 100, 17)}};
+    CDialog host;
+    ASSERT_TRUE(host.CreateIndirect(t));
+    host.ShowWindow(SW_SHOW);
+    auto* key = static_cast<CHotKeyCtrl*>(host.GetDlgItem(1001));
+    auto shown = [&] {
+        CString text;
+        key->GetWindowText(text);
+        return text;
+    };
+
+    // Every key the keyboard can give the field, on the main block or on the keypad, is kept
+    // and named.
+    std::set<int> given;
+    for (int qtKey = 0x20; qtKey < 0x7F; ++qtKey)
+        for (const Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::KeypadModifier)})
+            if (const int vk = uiimpl::TranslateKey(qtKey, mods).vk) given.insert(vk);
+    for (int qtKey = Qt::Key_Escape; qtKey <= Qt::Key_Direction_R; ++qtKey)
+        for (const Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::KeypadModifier)})
+            if (const int vk = uiimpl::TranslateKey(qtKey, mods).vk) given.insert(vk);
+    for (quint32 xKeycode = 8; xKeycode < 256; ++xKeycode)
+        if (const int vk = uiimpl::TranslateKey(Qt::Key_unknown, {}, xKeycode).vk) given.insert(vk);
+    ASSERT_GT(given.size(), 100u);
+    for (const int vk : given) {
+        for (const WORD ext : {WORD(0), WORD(HOTKEYF_EXT)}) {
+            SCOPED_TRACE(std::to_string(vk) + (ext != 0 ? " extended" : ""));
+            key->SetHotKey(static_cast<WORD>(vk), static_cast<WORD>(HOTKEYF_ALT | ext));
+            WORD held = 0;
+            WORD mods = 0;
+            key->GetHotKey(held, mods);
+            EXPECT_EQ(held, vk);
+            EXPECT_EQ(shown().rfind("Alt + ", 0), 0u) << shown();
+            EXPECT_GT(shown().size(), std::string("Alt + ").size()) << shown();
+        }
+    }
+
+    // Any other key, as a damaged settings file may hold, is refused: never shown as a number.
+    for (int vk = 1; vk < 256; ++vk) {
+        SCOPED_TRACE(vk);
+        key->SetHotKey(static_cast<WORD>(vk), HOTKEYF_CONTROL);
+        const CString text = shown();
+        EXPECT_EQ(text.find("0x"), std::string::npos) << text;
+        if (given.count(vk) == 0) {
+            EXPECT_EQ(key->GetHotKey(), 0u);
+            EXPECT_EQ(text, "Нет");
+        }
+    }
 }
 
 TEST(CompactPath, KeepsTheFileNameAndFitsTheWidth)

@@ -1,5 +1,5 @@
 // Every template's up-downs and radio buttons, as a user works them: a number typed into an
-// up-down's buddy is its position, and the radios of one choice form one group, so that
+// up-down's buddy is its position (brought into its range), and the radios of one choice form one group, so that
 // choosing any of them clears the rest of that choice and nothing else.
 
 #include "platform/ui/Controls.h"
@@ -13,6 +13,7 @@
 #include <map>
 #include <ostream>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -114,15 +115,21 @@ TEST(TemplateChoices, ANumberTypedIntoEveryBuddyIsTheUpDownsPosition)
             EXPECT_EQ(spin->GetPos(), 20);
             EXPECT_EQ(HIWORD(static_cast<std::uintptr_t>(spin->SendMessage(UDM_GETPOS))), 0u);
 
-            // Text that is no number, or one outside the range, leaves the position and says so.
-            for (const char* text : {"", "5000"}) {
+            // A number outside the range gives its end, text that is no number keeps the
+            // position; either is flagged, and the edit then shows the position used.
+            for (const auto& [text, used] : {std::pair<const char*, int>{"5000", 1000}, {"", 1000}}) {
                 SCOPED_TRACE(std::string("typed \"") + text + "\"");
                 uitest::TypeText(edit, text);
                 error = FALSE;
-                EXPECT_EQ(spin->GetPos32(&error), 20);
+                EXPECT_EQ(spin->GetPos32(&error), used);
                 EXPECT_TRUE(error);
-                EXPECT_EQ(spin->GetPos(), 20);
-                EXPECT_NE(HIWORD(static_cast<std::uintptr_t>(spin->SendMessage(UDM_GETPOS))), 0u);
+                CString shown;
+                edit->GetWindowText(shown);
+                EXPECT_EQ(shown, std::to_string(used));
+                uitest::TypeText(edit, text);
+                const auto answer = static_cast<std::uintptr_t>(spin->SendMessage(UDM_GETPOS));
+                EXPECT_EQ(static_cast<short>(LOWORD(answer)), used);
+                EXPECT_NE(HIWORD(answer), 0u);
             }
 
             // The arrows step on from the number typed, not from the last position stepped to.
