@@ -201,7 +201,7 @@ TEST_F(FileReplaceTest, AnythingButARegularFileIsRefusedWithoutWaiting)
             const FileWriteResult result = ReplaceFileContents(path, "x\n", CFile::typeText, &error);
             return std::make_pair(result, error);
         });
-        if (save.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        if (save.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
             // A reader lets the blocked save go on, so the test ends instead of hanging.
             const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
             save.wait();
@@ -390,8 +390,10 @@ TEST_F(FileReplaceTest, AnotherUsersFileKeepsItsOwnerAndGroup)
     WriteFile(path, "earlier");
     ASSERT_EQ(::chown(path.c_str(), 4242, 4343), 0);
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const ino_t before = StatOf(path).st_ino;
     EXPECT_EQ(ReplaceFileContents(path, "by root"), FileWriteResult::Written);
     EXPECT_EQ(ReadFile(path), "by root");
+    EXPECT_NE(StatOf(path).st_ino, before) << "root can give the new file away: it is replaced whole";
     EXPECT_EQ(StatOf(path).st_uid, 4242u);
     EXPECT_EQ(StatOf(path).st_gid, 4343u);
     EXPECT_EQ(StatOf(path).st_mode & 07777, 0640u);
@@ -402,7 +404,9 @@ TEST_F(FileReplaceTest, AnotherUsersFileKeepsItsOwnerAndGroup)
     WriteFile(shared, "earlier");
     ASSERT_EQ(::chmod(shared.c_str(), 0666), 0);
     ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
+    const ino_t sharedBefore = StatOf(shared).st_ino;
     ASSERT_EQ(SaveAsNobody(shared, "by nobody"), static_cast<int>(FileWriteResult::Written));
+    EXPECT_EQ(StatOf(shared).st_ino, sharedBefore);
     EXPECT_EQ(ReadFile(shared), "by nobody");
     EXPECT_EQ(StatOf(shared).st_uid, 0u);
     EXPECT_EQ(StatOf(shared).st_gid, 0u);
