@@ -51,7 +51,9 @@ std::string GetConfigFilePath()
 
 bool WriteFileReplacing(const std::string& path, const std::string& content)
 {
-    return ReplaceFileContents(path, content) == FileWriteResult::Written;
+    FileReplaceOptions options;
+    options.writeInPlaceRatherThanLose = false;
+    return ReplaceFileContents(path, content, options) == FileWriteResult::Written;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content)

@@ -44,6 +44,8 @@ std::string GetConfigFilePath();
 // it (a name no other program or thread uses at the same time, so two programs saving at once
 // each rename a complete file), which is flushed to disk and renamed over the file. On any
 // failure the old file is left as it was, the temporary file is removed and false is returned.
+// The settings are never written in place: a second hard link to them is given up rather than
+// risk them; owner, group and permissions are kept where the system allows.
 bool WriteFileReplacing(const std::string& path, const std::string& content);
 
 // The whole file as text; false when it cannot be read.

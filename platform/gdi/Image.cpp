@@ -226,7 +226,13 @@ HRESULT CImage::Save(const char* path, const GUID& format) const
         ok = picture.save(&buffer, name, f == Format::Jpeg ? 90 : -1);
     }
     if (!ok || bytes.isEmpty()) return E_FAIL;
-    // A failed write keeps whatever file had the name before, and leaves no partial one.
+    // Written as every whole file is: a failure leaves no new file behind and, wherever a new
+    // file can take the old one's place, the old one as it was.
     const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    return ReplaceFileContents(path, content) == FileWriteResult::Written ? S_OK : E_FAIL;
+    switch (ReplaceFileContents(path, content)) {
+    case FileWriteResult::Written: return S_OK;
+    case FileWriteResult::NotCreated: return E_OPEN_FAILED;
+    case FileWriteResult::NotWritten: break;
+    }
+    return E_WRITE_FAULT;
 }

@@ -10,6 +10,11 @@
 using HRESULT = LONG;
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+// The two failures of a save that a caller words differently, in the system's codes for them:
+// nothing could be created or opened under the name (ERROR_OPEN_FAILED), or the file was made
+// but not all its bytes reached the disk (ERROR_WRITE_FAULT).
+inline constexpr HRESULT E_OPEN_FAILED = static_cast<HRESULT>(0x8007006Eu);
+inline constexpr HRESULT E_WRITE_FAULT = static_cast<HRESULT>(0x8007001Du);
 inline constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 inline constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 
@@ -59,7 +64,9 @@ public:
 
     // Writes the image. With GUID_NULL the extension picks the format (case does not matter):
     // .bmp .dib .rle, .jpg .jpeg .jpe .jfif, .gif, .png; an unknown extension writes nothing
-    // and fails. A failed write leaves no file behind (nor a partial one).
+    // and fails (E_FAIL, as for an image that cannot be encoded). A failed write leaves no new
+    // file behind (nor a partial one) and says whether the file could not be created (E_OPEN_FAILED)
+    // or not be written (E_WRITE_FAULT).
     HRESULT Save(const char* path, const GUID& format = GUID_NULL) const;
 
 private:

@@ -18,6 +18,9 @@ std::string CFileException::GetErrorMessage() const
         return std::strerror(m_lOsError);
     if (m_cause == endOfFile)
         return "Unexpected end of file";
+    // Refused before the system was asked: a pipe, a device or a socket under a file's name.
+    if (m_cause == invalidFile)
+        return "Not a regular file";
     if (m_cause != none)
         return "File error";
     return {};

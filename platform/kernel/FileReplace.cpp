@@ -3,126 +3,418 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
+#include <chrono>
+#include <cstdint>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
-// How many names CreateTemporaryBeside tries before it gives up; each collision means another
-// writer picked the same name in the same instant, or an earlier program left its file behind.
+// How many names the temporary file tries before the save gives up; each collision means
+// another writer picked the same name in the same instant, or an earlier program left its file.
 constexpr int kTemporaryNameAttempts = 100;
 
-// CFile::Write takes an unsigned count; larger contents go in pieces of this size.
-constexpr std::size_t kWritePiece = 1u << 20;
+// The temporary name is ".vk" and this many letters or digits, whatever the target's name: a
+// name the file system takes (up to 255 bytes) must not fail for the sake of a longer one.
+// The leading dot keeps a half-written file out of the user's file manager.
+constexpr std::size_t kTemporarySuffixLength = 8;
 
-// The file that a write to `path` really replaces: the target of a symbolic link, so that the
-// rename does not put a plain file in place of the link.
-std::string ReplacedFile(const std::string& path)
+// Symbolic links followed from the name to the file; more means a loop (the kernel's own limit).
+constexpr int kMaxLinkHops = 40;
+
+// Text is translated to CR LF a slice at a time, so a large export needs no second copy.
+constexpr std::size_t kTextSlice = 32768;
+
+struct Outcome {
+    // False: no file was made, or the one made was removed, and the target is untouched.
+    bool done = false;
+    FileWriteResult result = FileWriteResult::NotCreated;
+    int osError = 0;
+};
+
+Outcome Finished(FileWriteResult result, int osError = 0) { return {true, result, osError}; }
+Outcome NotReplaced(int osError) { return {false, FileWriteResult::NotCreated, osError}; }
+
+// A descriptor closed when it goes out of scope; Close reports what close() said.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return fd_; }
+    void Reset(int fd)
+    {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+    // 0, or the errno of a failed close. A delayed write error (NFS, some FUSE file systems)
+    // can show up only here.
+    int Close()
+    {
+        const int fd = std::exchange(fd_, -1);
+        if (fd < 0) return 0;
+        // Linux releases the descriptor even when close fails; never retried.
+        return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+// The new file beside the target: removed when it goes out of scope unless it was renamed,
+// so that no failure (an exception included) leaves it behind.
+class Temporary {
+public:
+    explicit Temporary(int folder) : folder_(folder) {}
+    ~Temporary()
+    {
+        file_.Close();
+        if (!name_.empty() && !renamed_) ::unlinkat(folder_, name_.c_str(), 0);
+    }
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+
+    // 0, or the errno of the last refused attempt.
+    int Create(mode_t mode)
+    {
+        int why = EEXIST;
+        for (int attempt = 0; attempt < kTemporaryNameAttempts && why == EEXIST; ++attempt) {
+            const std::string name = MakeName();
+            const int fd = ::openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+            if (fd >= 0) {
+                file_.Reset(fd);
+                name_ = name;
+                return 0;
+            }
+            why = errno;
+        }
+        return why;
+    }
+    int Fd() const { return file_.Get(); }
+    int Close() { return file_.Close(); }
+    // 0, or the errno of the refused rename.
+    int RenameTo(const std::string& name)
+    {
+        if (::renameat(folder_, name_.c_str(), folder_, name.c_str()) != 0) return errno;
+        renamed_ = true;
+        return 0;
+    }
+
+private:
+    // Unique within the process by the counter, between processes by the id and the clock;
+    // the exclusive create settles what is left.
+    static std::string MakeName()
+    {
+        static std::atomic<std::uint64_t> counter{0};
+        std::uint64_t x = (static_cast<std::uint64_t>(::getpid()) << 40) ^ counter.fetch_add(1) ^
+                          static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        // splitmix64's finaliser spreads every input bit over the letters.
+        x += 0x9E3779B97F4A7C15ull;
+        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+        x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+        x ^= x >> 31;
+        static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        std::string name = ".vk";
+        for (std::size_t i = 0; i < kTemporarySuffixLength; ++i) {
+            name += kLetters[x % 36];
+            x /= 36;
+        }
+        return name;
+    }
+
+    int folder_;
+    Descriptor file_;
+    std::string name_;
+    bool renamed_ = false;
+};
+
+// The content as it is stored: CR LF for every "\n" in text mode.
+struct StoredContent {
+    std::string_view bytes;
+    bool text = false;
+
+    std::uint64_t Size() const
+    {
+        return bytes.size() + (text ? static_cast<std::uint64_t>(std::count(bytes.begin(), bytes.end(), '\n')) : 0);
+    }
+};
+
+// 0, or the errno of the write that failed.
+int WriteRaw(int fd, const char* data, std::size_t count)
 {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(fd, data + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return ENOSPC;
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+int WriteContent(int fd, const StoredContent& content)
+{
+    if (!content.text) return WriteRaw(fd, content.bytes.data(), content.bytes.size());
+    std::string out;
+    out.reserve(2 * kTextSlice);
+    for (std::size_t start = 0; start < content.bytes.size(); start += kTextSlice) {
+        const std::size_t end = std::min(content.bytes.size(), start + kTextSlice);
+        out.clear();
+        for (std::size_t i = start; i < end; ++i) {
+            if (content.bytes[i] == '\n') out.push_back('\r');
+            out.push_back(content.bytes[i]);
+        }
+        if (const int e = WriteRaw(fd, out.data(), out.size())) return e;
+    }
+    return 0;
+}
+
+// 0, or the errno of the failed flush.
+int Sync(const FileReplaceOptions& options, int fd)
+{
+    int result;
+    do
+        result = options.sync ? options.sync(fd) : ::fsync(fd);
+    while (result != 0 && errno == EINTR);
+    return result == 0 ? 0 : errno;
+}
+
+// The file a write to `path` really changes: links are followed to the last name they lead to,
+// which may not exist yet (a dangling link), so that the link stays and its target is written.
+// 0, or the errno that stopped the walk.
+int FollowLinks(const std::string& path, std::string& target)
+{
+    target = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0) return errno == ENOENT ? 0 : errno;
+        if (!S_ISLNK(info.st_mode)) return 0;
+        std::string link(std::max<std::size_t>(static_cast<std::size_t>(info.st_size), 64) + 1, '\0');
+        for (;;) {
+            const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+            if (n < 0) return errno;
+            if (static_cast<std::size_t>(n) < link.size()) {
+                link.resize(static_cast<std::size_t>(n));
+                break;
+            }
+            link.resize(2 * link.size());  // the link changed under us, or /proc said 0
+        }
+        if (link.empty()) return ENOENT;
+        if (link.front() != '/') {
+            const std::size_t slash = target.find_last_of('/');
+            link = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + link;
+        }
+        target = std::move(link);
+    }
+    return ELOOP;
+}
+
+// The extended attributes of a file, by name and value; false when they cannot all be read.
+using Attributes = std::vector<std::pair<std::string, std::string>>;
+
+template <typename List, typename Get>
+bool ReadAttributes(List list, Get get, Attributes& out)
+{
+    out.clear();
+    std::string names;
+    for (;;) {
+        const ssize_t size = list(nullptr, 0);
+        if (size < 0) return errno == ENOTSUP;  // a file system without them: nothing to lose
+        names.resize(static_cast<std::size_t>(size));
+        const ssize_t got = size == 0 ? 0 : list(names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) return false;
+    }
+    for (std::size_t at = 0; at < names.size();) {
+        const std::size_t end = names.find('\0', at);
+        const std::string name = names.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        at = end == std::string::npos ? names.size() : end + 1;
+        if (name.empty()) continue;
+        std::string value;
+        for (;;) {
+            const ssize_t size = get(name.c_str(), nullptr, 0);
+            if (size < 0) return false;
+            value.resize(static_cast<std::size_t>(size));
+            const ssize_t got = size == 0 ? 0 : get(name.c_str(), value.data(), value.size());
+            if (got >= 0) {
+                value.resize(static_cast<std::size_t>(got));
+                break;
+            }
+            if (errno != ERANGE) return false;
+        }
+        out.emplace_back(name, std::move(value));
+    }
+    std::sort(out.begin(), out.end());
+    return true;
+}
+
+// Whether the new file carries the very extended attributes (ACLs, security labels, a user's
+// notes) that the old one has; they are compared, not copied, since not every one can be set.
+bool SameAttributes(const std::string& old, int fresh)
+{
+    Attributes before;
+    Attributes after;
+    return ReadAttributes([&](char* list, std::size_t size) { return ::llistxattr(old.c_str(), list, size); },
+                          [&](const char* name, void* value, std::size_t size) {
+                              return ::lgetxattr(old.c_str(), name, value, size);
+                          },
+                          before) &&
+           ReadAttributes([&](char* list, std::size_t size) { return ::flistxattr(fresh, list, size); },
+                          [&](const char* name, void* value, std::size_t size) {
+                              return ::fgetxattr(fresh, name, value, size);
+                          },
+                          after) &&
+           before == after;
+}
+
+// Gives the new file the old one's owner, group and permissions; false when the result is not
+// the same as the old file in all of them and in its extended attributes.
+bool TakeOver(int fresh, const struct stat& old, const std::string& oldPath)
+{
+    bool same = true;
+    struct stat now {};
+    if (::fstat(fresh, &now) != 0) return false;
+    // Changing the owner clears the set-id bits, so the permissions come after it.
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fresh, old.st_uid, old.st_gid) != 0)
+        same = false;
+    if (::fchmod(fresh, old.st_mode & 07777) != 0) same = false;
+    // The system may quietly drop a set-group-id bit, or a file system keep no owners at all.
+    if (::fstat(fresh, &now) != 0 || now.st_uid != old.st_uid || now.st_gid != old.st_gid ||
+        (now.st_mode & 07777) != (old.st_mode & 07777))
+        same = false;
+    return SameAttributes(oldPath, fresh) && same;
+}
+
+// A file bind-mounted over the name, from the same file system as its folder or another.
+bool IsMountedOver(const std::string& path)
+{
+    struct statx info {};
+    return ::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &info) == 0 &&
+           (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 && (info.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+}
+
+// The new file beside the target, renamed over it. Not done (the target untouched, nothing
+// left behind) when no file can be made there, or when, with writeInPlaceRatherThanLose, the
+// new file would not be what the old one was.
+Outcome ReplaceByRename(const std::string& folder, const std::string& name, const struct stat* old,
+                        const std::string& target, const StoredContent& content, const FileReplaceOptions& options)
+{
+    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() < 0) return NotReplaced(errno);
+    const bool keepOrLeave = options.writeInPlaceRatherThanLose;
+    if (old != nullptr && keepOrLeave) {
+        struct stat where {};
+        if (::fstat(dir.Get(), &where) != 0) return NotReplaced(errno);
+        // A second name would keep the old content; a file mounted over the name cannot be
+        // renamed over at all.
+        if (old->st_nlink > 1 || old->st_dev != where.st_dev || IsMountedOver(target)) return NotReplaced(0);
+    }
+    Temporary temporary(dir.Get());
+    // Never more open than the file it replaces, not even while it is empty.
+    if (const int e = temporary.Create(old != nullptr ? old->st_mode & 0777 : 0666)) return NotReplaced(e);
+    if (old != nullptr && !TakeOver(temporary.Fd(), *old, target) && keepOrLeave) return NotReplaced(0);
+    if (const int e = WriteContent(temporary.Fd(), content)) return Finished(FileWriteResult::NotWritten, e);
+    if (const int e = Sync(options, temporary.Fd())) return Finished(FileWriteResult::NotWritten, e);
+    if (const int e = temporary.Close()) return Finished(FileWriteResult::NotWritten, e);
+    if (const int e = temporary.RenameTo(name)) return Finished(FileWriteResult::NotWritten, e);
+    // The rename itself reaches the disk with the folder. Some file systems cannot flush a
+    // folder (EINVAL); the file's own flush is all they offer.
+    const int e = Sync(options, dir.Get());
+    if (e != 0 && e != EINVAL) return Finished(FileWriteResult::NotWritten, e);
+    return Finished(FileWriteResult::Written);
+}
+
+// The old file opened and overwritten, as saves were written before they went through a new
+// file. Room for the new content is taken before the first byte changes, so a full disk
+// leaves the old content whole.
+Outcome WriteInPlace(const std::string& target, const StoredContent& content, const FileReplaceOptions& options)
+{
+    // Non-blocking, so that a pipe put under the name since it was looked at cannot hold the
+    // save; it is refused below.
+    Descriptor file(::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (file.Get() < 0) return Finished(FileWriteResult::NotCreated, errno);
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr)
-        return path;  // a dangling link: it is replaced like any name
-    std::string target = resolved;
-    std::free(resolved);
-    return target;
-}
-
-// The process id tells two programs apart, the counter two saves of one program; the file is
-// created only if the name is free, which makes it ours.
-bool CreateTemporaryBeside(const std::string& path, UINT flags, CFile& file, std::string& temporary,
-                           CFileException& error)
-{
-    static std::atomic<unsigned> counter{0};
-    const UINT mode = CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite | (flags & CFile::typeText);
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        temporary = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++);
-        if (file.Open(temporary.c_str(), mode, &error))
-            return true;
-        if (error.m_lOsError != EEXIST)
-            return false;
+    if (::fstat(file.Get(), &info) != 0) return Finished(FileWriteResult::NotCreated, errno);
+    if (!S_ISREG(info.st_mode)) return Finished(FileWriteResult::NotCreated, 0);
+    const std::uint64_t size = content.Size();
+    if (size > static_cast<std::uint64_t>(info.st_size) &&
+        ::fallocate(file.Get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
+        (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
+        const int e = errno;
+        // Whatever part was taken lies past the end; cutting at the end gives it back. The
+        // save has failed either way, so a refusal here changes nothing.
+        [[maybe_unused]] const int released = ::ftruncate(file.Get(), info.st_size);
+        return Finished(FileWriteResult::NotWritten, e);
     }
-    return false;
-}
-
-void WriteAll(CFile& file, std::string_view content)
-{
-    for (std::size_t at = 0; at < content.size(); at += kWritePiece) {
-        const std::size_t n = std::min(kWritePiece, content.size() - at);
-        file.Write(content.data() + at, static_cast<UINT>(n));
-    }
-}
-
-// Devices and pipes have no disk to flush to; a write error is all they report.
-FileWriteResult WriteInPlace(const std::string& target, std::string_view content, UINT flags, CFileException& error)
-{
-    CFile file;
-    if (!file.Open(target.c_str(), CFile::modeWrite | (flags & CFile::typeText), &error))
-        return FileWriteResult::NotCreated;
-    try {
-        WriteAll(file, content);
-    } catch (const CFileException& e) {
-        error = e;
-        return FileWriteResult::NotWritten;
-    }
-    return FileWriteResult::Written;
-}
-
-// A replaced file keeps the permissions it had; a new one gets the usual ones.
-void TakePermissions(const std::string& from, const std::string& to)
-{
-    struct stat info {};
-    if (::stat(from.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        ::chmod(to.c_str(), info.st_mode & 07777);
+    // File systems without fallocate just go on.
+    // Overwritten from the start and cut after, so the room taken above is not given back
+    // before it is used.
+    if (const int e = WriteContent(file.Get(), content)) return Finished(FileWriteResult::NotWritten, e);
+    if (::ftruncate(file.Get(), static_cast<off_t>(size)) != 0) return Finished(FileWriteResult::NotWritten, errno);
+    if (const int e = Sync(options, file.Get())) return Finished(FileWriteResult::NotWritten, e);
+    if (const int e = file.Close()) return Finished(FileWriteResult::NotWritten, e);
+    return Finished(FileWriteResult::Written);
 }
 
 }  // namespace
 
+FileWriteResult ReplaceFileContents(const std::string& path, std::string_view content,
+                                    const FileReplaceOptions& options, CFileException* error)
+{
+    auto fail = [&](FileWriteResult result, int osError, int cause) {
+        if (error != nullptr) *error = CFileException(cause, osError, path);
+        return result;
+    };
+    auto failWith = [&](FileWriteResult result, int osError) {
+        // No system error: something other than a regular file is under the name.
+        return fail(result, osError, osError != 0 ? CauseFromErrno(osError) : CFileException::invalidFile);
+    };
+    if (path.empty()) return fail(FileWriteResult::NotCreated, ENOENT, CFileException::badPath);
+    std::string target;
+    if (const int e = FollowLinks(path, target)) return failWith(FileWriteResult::NotCreated, e);
+    const std::size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..") return failWith(FileWriteResult::NotCreated, EISDIR);
+
+    struct stat old {};
+    const bool exists = ::lstat(target.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT) return failWith(FileWriteResult::NotCreated, errno);
+    if (exists) {
+        if (S_ISDIR(old.st_mode)) return failWith(FileWriteResult::NotCreated, EISDIR);
+        if (!S_ISREG(old.st_mode)) return failWith(FileWriteResult::NotCreated, 0);
+        // A file its owner keeps from being written is not replaced behind their back, even
+        // where the folder would allow the rename.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return failWith(FileWriteResult::NotCreated, errno);
+    }
+    const StoredContent stored{content, (options.flags & CFile::typeText) != 0};
+    Outcome outcome = ReplaceByRename(folder, name, exists ? &old : nullptr, target, stored, options);
+    if (!outcome.done) {
+        if (!exists || !options.writeInPlaceRatherThanLose) return failWith(FileWriteResult::NotCreated, outcome.osError);
+        outcome = WriteInPlace(target, stored, options);
+    }
+    return outcome.result == FileWriteResult::Written ? outcome.result : failWith(outcome.result, outcome.osError);
+}
+
 FileWriteResult ReplaceFileContents(const std::string& path, std::string_view content, UINT flags,
                                     CFileException* error)
 {
-    auto fail = [&](FileWriteResult result, const CFileException& e) {
-        if (error != nullptr)
-            *error = CFileException(e.m_cause, e.m_lOsError, path);
-        return result;
-    };
-    if (path.empty())
-        return fail(FileWriteResult::NotCreated, CFileException(CFileException::badPath, ENOENT, path));
-    const std::string target = ReplacedFile(path);
-    struct stat info {};
-    if (::stat(target.c_str(), &info) == 0) {
-        // A device or a pipe under the name has no content to keep and must stay what it is:
-        // it takes the bytes directly. A folder cannot be opened for writing at all.
-        if (!S_ISREG(info.st_mode)) {
-            CFileException e;
-            const FileWriteResult result = WriteInPlace(target, content, flags, e);
-            return result == FileWriteResult::Written ? result : fail(result, e);
-        }
-        // The folder may let us rename over a file that its owner keeps from being written.
-        if (::access(target.c_str(), W_OK) != 0)
-            return fail(FileWriteResult::NotCreated, CFileException(CauseFromErrno(errno), errno, path));
-    }
-    CFile file;
-    std::string temporary;
-    CFileException created;
-    if (!CreateTemporaryBeside(target, flags, file, temporary, created))
-        return fail(FileWriteResult::NotCreated, created);
-    try {
-        WriteAll(file, content);
-        // After a successful fsync, closing a local file has nothing left to report: the
-        // delayed write errors that close could return have been returned by the flush.
-        file.Flush();
-        file.Close();
-        TakePermissions(target, temporary);
-        if (::rename(temporary.c_str(), target.c_str()) != 0)
-            throw CFileException(CauseFromErrno(errno), errno, path);
-    } catch (const CFileException& e) {
-        file.Close();
-        ::unlink(temporary.c_str());
-        return fail(FileWriteResult::NotWritten, e);
-    }
-    return FileWriteResult::Written;
+    FileReplaceOptions options;
+    options.flags = flags;
+    return ReplaceFileContents(path, content, options, error);
 }

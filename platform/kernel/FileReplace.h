@@ -1,25 +1,53 @@
 #pragma once
 // Whole files written so that a reader never meets half of one: the settings, the saved
 // images, the text reports and tables. A full disk or a failing device leaves the file of that
-// name exactly as it was (or absent), never cut short.
+// name exactly as it was (or absent), never cut short, wherever a new file can take the old
+// one's place without losing anything the old one had.
 
 #include "platform/kernel/File.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 enum class FileWriteResult {
     Written,
-    NotCreated,  // nothing could be created beside the name (no such folder, no permission)
-    NotWritten,  // created, but the content did not all reach the disk, or the rename failed
+    NotCreated,  // nothing could be created or opened under the name (no such folder, no
+                 // permission, a folder or a pipe in its place); the name is untouched
+    NotWritten,  // created or opened, but the content did not all reach the disk, or the rename failed
+};
+
+struct FileReplaceOptions {
+    // CFile::typeText stores every "\n" as CR LF.
+    UINT flags = CFile::typeBinary;
+    // A user's file is written in place, as an editor would, whenever a new file renamed over
+    // it would not be the same file any more: another owner or group that cannot be given back,
+    // a second hard link, a folder the user may not write, extended attributes (ACLs) the new
+    // file would not carry, a file mounted over the name. Then a failure half-way cuts it
+    // (the space it needs is reserved first, so a full disk does not).
+    // False: the file is only ever replaced whole, so that no failure can cost the old content
+    // (the program's own settings); owner, group and permissions are kept where the system
+    // allows, a second hard link is given up.
+    bool writeInPlaceRatherThanLose = true;
+    // Puts a file's bytes, and after the rename its folder's entry, on the disk: fsync, unless a
+    // test puts in one that fails. Returns 0, or -1 with errno set.
+    std::function<int(int fd)> sync;
 };
 
 // Makes `content` the whole content of the file at `path`. The bytes go to a new file beside it
-// (the same folder, so the rename never crosses file systems, under a name no other program or
-// thread uses at the same time), are flushed to the disk, and only then is that file renamed
-// over `path`. On any failure the new file is removed.
-// A file replaced keeps its permissions; when `path` is a symbolic link, the file it points to
-// is replaced and the link stays. CFile::typeText in `flags` stores every "\n" as CR LF.
+// (the same folder, so the rename never crosses file systems, under a short name of its own
+// that no other program or thread uses at the same time), made with the old file's permissions
+// from the start, owned as the old file was, flushed to the disk, and only then renamed over
+// `path`; the folder is flushed after the rename. On any failure, an exception included, the
+// new file is removed. Where the rename would lose something (see FileReplaceOptions), the
+// file is written in place instead.
+// A symbolic link stays a link: the file it points to is written (created when the link
+// dangles). Anything under the name that is not a regular file (a pipe, a device, a folder)
+// is refused without being opened for writing, so the save never waits on it.
 // *error, when given, says why a write failed.
+FileWriteResult ReplaceFileContents(const std::string& path, std::string_view content,
+                                    const FileReplaceOptions& options, CFileException* error = nullptr);
+
+// The same with the default options and the given CFile type flags.
 FileWriteResult ReplaceFileContents(const std::string& path, std::string_view content,
                                     UINT flags = CFile::typeBinary, CFileException* error = nullptr);

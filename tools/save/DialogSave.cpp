@@ -113,7 +113,14 @@ void CDialogSave::SaveImage()
     if (dialog.DoModal() != IDOK) return;
     const std::string path = dialog.GetPathName();
     // The chart draws itself from its series on this thread; the model is not read.
-    if (chart_ == nullptr || !chart_->SaveImage(path, CRect(), ImageFormatForFileName(path))) ShowFileError(path);
+    HRESULT saved = E_FAIL;
+    if (chart_ == nullptr || !chart_->SaveImage(path, CRect(), ImageFormatForFileName(path), &saved)) {
+        // A disk that fills up under the image is told apart, as for the tables.
+        if (saved == E_WRITE_FAULT)
+            ShowWriteError(path);
+        else
+            ShowFileError(path);
+    }
     OnCancel();
 }
 

@@ -104,8 +104,10 @@ public:
     virtual void PrintPage(CDC* dc, CPrintInfo* info);
     virtual void EndPrinting(CDC* dc, CPrintInfo* info);
     // Renders the chart (size: rect, or the window when rect is empty) into a file; the format
-    // comes from the name with GUID_NULL. True when the file was written.
-    bool SaveImage(const std::string& fileName, CRect rect = CRect(), const GUID& format = GUID_NULL);
+    // comes from the name with GUID_NULL. True when the file was written; *result, when given,
+    // tells a file that could not be created from one that could not be written (CImage::Save).
+    bool SaveImage(const std::string& fileName, CRect rect = CRect(), const GUID& format = GUID_NULL,
+                   HRESULT* result = nullptr);
 
     // The automatic series colours.
     static COLORREF PaletteColor(size_t index);

@@ -92,8 +92,11 @@ void CChartCtrl::EndPrinting(CDC*, CPrintInfo*)
     Redraw();
 }
 
-bool CChartCtrl::SaveImage(const std::string& fileName, CRect rect, const GUID& format)
+bool CChartCtrl::SaveImage(const std::string& fileName, CRect rect, const GUID& format, HRESULT* result)
 {
+    HRESULT ignored = S_OK;
+    HRESULT& saved = result != nullptr ? *result : ignored;
+    saved = E_FAIL;
     if (rect.IsRectEmpty()) {
         if (GetSafeHwnd() == nullptr) return false;
         GetClientRect(&rect);
@@ -103,15 +106,14 @@ bool CChartCtrl::SaveImage(const std::string& fileName, CRect rect, const GUID& 
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
     CImage image;
     if (!image.Create(width, height, 32)) return false;
-    bool written = false;
     if (CDC* dc = CDC::FromHandle(image.GetDC())) {
         CRect area(0, 0, width, height);
         DrawBackground(dc, area);
         area.DeflateRect(InnerMargin, InnerMargin);
         DrawChart(dc, area);
         image.ReleaseDC();
-        written = SUCCEEDED(image.Save(fileName.c_str(), format));
+        saved = image.Save(fileName.c_str(), format);
     }
     Redraw();
-    return written;
+    return SUCCEEDED(saved);
 }

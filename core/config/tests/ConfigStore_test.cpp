@@ -165,6 +165,17 @@ TEST_F(ConfigStore, ReplacingWritesWholeFilesAndAFailureKeepsTheOldOne)
     EXPECT_EQ(content, "newer settings");
     EXPECT_EQ(FilesIn(folder_), (std::vector<std::string>{"velkaro_cfg.xml"}));
 
+    // Nor when a second name links to the settings, where a user's file would be written in place.
+    const fs::path second = folder_ / "settings-backup.xml";
+    fs::create_hard_link(path, second);
+    {
+        const FileSizeLimit limit(4);
+        EXPECT_FALSE(WriteFileReplacing(path, "lost settings"));
+    }
+    ASSERT_TRUE(ReadWholeFile(path, content));
+    EXPECT_EQ(content, "newer settings");
+    fs::remove(second);
+
     // The name is taken by a folder: the rename fails and the temporary file goes.
     const fs::path blocked = folder_ / "blocked";
     fs::create_directories(blocked / "inside");

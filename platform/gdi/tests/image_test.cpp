@@ -108,7 +108,7 @@ TEST(ImageSave, AFailedWriteLeavesNoFile)
         f.write("x");
     }
     const std::string path = blocker + "/chart.png";
-    EXPECT_TRUE(FAILED(image.Save(path.c_str())));
+    EXPECT_EQ(image.Save(path.c_str()), E_OPEN_FAILED) << "nothing could be made under the name";
     EXPECT_FALSE(Exists(path));
     CImage empty;
     EXPECT_TRUE(FAILED(empty.Save(OutPath("empty.png").c_str())));

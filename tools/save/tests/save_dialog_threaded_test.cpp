@@ -487,6 +487,39 @@ TEST_F(SaveDialogTest, AFullDiskKeepsTheEarlierFileAndSaysTheWriteFailed)
             EXPECT_EQ(disk.FreeBytes(), r.free);
         }
 
+        // An image is told the same way: the file was made, its bytes did not fit.
+        struct ImageRow {
+            const char* name;
+            std::uint64_t free;
+        };
+        for (const ImageRow& r : {ImageRow{"screen.bmp", 0}, ImageRow{"screen.bmp", 8192}, ImageRow{"screen.png", 0}}) {
+            SCOPED_TRACE(std::string(r.name) + " with " + std::to_string(r.free) + " bytes free");
+            disk.Clear();
+            const std::string path = disk.PathOf(r.name);
+            {
+                std::ofstream(path, std::ios::binary) << earlier;
+            }
+            ASSERT_TRUE(disk.LeaveFree(r.free)) << disk.FreeBytes();
+            int type = 0;
+            std::string shown;
+            UINT boxType = 0;
+            RunSave(d, type, [&](CDialogSave& s) {
+                uitest::Click(s.GetDlgItem(Save::kImageId));
+                AnswerFileDialog(path);
+                confirmReplacing();
+                NoteMessageBox(shown, boxType);
+                uitest::Click(s.GetDlgItem(Save::kSaveId));
+                EXPECT_EQ(uihooks::PendingModalHandlers(), 0u) << "no message box was shown";
+                uihooks::ClearModalHandlers();
+                EXPECT_FALSE(s.ContinueModal());
+            });
+            EXPECT_EQ(type, 1);
+            EXPECT_EQ(shown, "Ошибка записи файла " + path + "!");
+            EXPECT_EQ(boxType & 0xF0u, MB_ICONSTOP);
+            EXPECT_TRUE(ReadFile(path) == earlier) << "the earlier file is not kept";
+            EXPECT_EQ(namesOnDisk(), (std::set<std::string>{"filler", r.name}));
+        }
+
         // With room enough the same save replaces the earlier file and says nothing.
         disk.Clear();
         const std::string path = disk.PathOf("screen.csv");
