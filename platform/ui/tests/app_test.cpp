@@ -121,6 +121,62 @@ TEST(App, SaveDialogAddsTheExtensionAndAsksBeforeReplacing)
     EXPECT_EQ(open.DoModal(), IDCANCEL);
 }
 
+// As a user fills a save dialog: picks a type in its list, types a name and presses Enter.
+// A name without an extension takes the chosen type's; the default one only when the type
+// names none.
+TEST(App, ATypedNameWithoutExtensionTakesTheChosenTypes)
+{
+    uitest::EnsureApplication();
+    const std::filesystem::path dir = std::filesystem::path(uitest::OutputPath("platform_ui/typed_names"));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const char* const images = "Несжатое изображение (*.bmp)|*.bmp|Сжатое изображение PNG (*.png)|*.png|"
+                               "Сжатое изображение JPEG|*.jpg;*.jpeg|Все файлы (*.*)|*.*||";
+    struct Case {
+        int type;
+        const char* typed;
+        const char* saved;
+    };
+    const Case cases[] = {
+        {2, "jpeg", "jpeg.jpg"},     // the first of the type's patterns
+        {1, "png", "png.png"},
+        {0, "bitmap", "bitmap.bmp"},
+        {3, "all", "all.bmp"},        // "*.*" names no type: the default extension
+        {2, "typed.gif", "typed.gif"}, // an extension the user typed stays
+    };
+    const std::string shots = uitest::OutputPath("platform_ui/file_dialog_type_chosen.png");
+    for (const Case& c : cases) {
+        CFileDialog save(FALSE, "bmp", "*.bmp", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, images);
+        const std::string folder = dir.string();
+        save.m_ofn.lpstrInitialDir = folder.c_str();
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
+            uitest::ProcessEvents();
+            QWidget* types = uitest::ActiveModalPart("fileTypeCombo");
+            ASSERT_NE(types, nullptr);
+            uitest::SelectComboItem(types, c.type);
+            QWidget* name = uitest::ActiveModalPart("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            name->setFocus();  // as after a click into it
+            uitest::KeyToActiveWindow('A', uitest::Control);
+            uitest::TypeToActiveWindow(c.typed);
+            if (&c == &cases[0]) {
+                EXPECT_TRUE(uitest::RenderToPng(uitest::ActiveModalPart(), shots));
+            }
+            uitest::KeyToActiveWindow(VK_RETURN);
+            uitest::ProcessEvents();
+            if (uitest::ActiveModalPart() != nullptr) {
+                ADD_FAILURE() << "Enter did not end the file dialog for " << c.typed;
+                m.End(IDCANCEL);
+            }
+        });
+        EXPECT_EQ(save.DoModal(), IDOK) << c.typed;
+        EXPECT_EQ(std::string(save.GetPathName().c_str()), (dir / c.saved).string()) << "type " << c.type << ", typed " << c.typed;
+    }
+    EXPECT_EQ(CFileDialog::FilterExtension(images, 4), "");
+    EXPECT_EQ(CFileDialog::FilterExtension(images, -1), "");
+    EXPECT_EQ(CFileDialog::FilterExtension("Без расширения|README||", 0), "");
+}
+
 namespace {
 class ScrollHost : public CDialog {
 public:
