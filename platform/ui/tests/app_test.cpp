@@ -8,10 +8,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace {
 
@@ -175,6 +184,55 @@ TEST(App, ATypedNameWithoutExtensionTakesTheChosenTypes)
     EXPECT_EQ(CFileDialog::FilterExtension(images, 4), "");
     EXPECT_EQ(CFileDialog::FilterExtension(images, -1), "");
     EXPECT_EQ(CFileDialog::FilterExtension("Без расширения|README||", 0), "");
+}
+
+// Qt's own windows speak the program's language: the parts of a file dialog and the standard
+// buttons of a message box read Russian, while numbers are still written and read with a '.'.
+TEST(App, QtsOwnDialogsReadRussianAndNumbersKeepTheirPoint)
+{
+    uitest::EnsureApplication();
+    // What the user reads, without the mnemonic marks.
+    const auto shown = [](const QString& text) { return QString(text).remove(QLatin1Char('&')).toStdString(); };
+    std::map<std::string, std::string> texts;
+    CFileDialog save(FALSE, "txt", "log.txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Текст (*.txt)|*.txt||");
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        uitest::ProcessEvents();
+        QWidget* dialog = uitest::ActiveModalPart();
+        ASSERT_NE(qobject_cast<QFileDialog*>(dialog), nullptr);
+        texts["title"] = shown(dialog->windowTitle());
+        for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            if (auto* label = qobject_cast<QLabel*>(uitest::ActiveModalPart(name))) texts[name] = shown(label->text());
+        if (auto* box = qobject_cast<QDialogButtonBox*>(uitest::ActiveModalPart("buttonBox")))
+            for (QAbstractButton* b : box->buttons()) texts[box->standardButton(b) == QDialogButtonBox::Cancel ? "cancel" : "save"] = shown(b->text());
+        EXPECT_TRUE(uitest::RenderToPng(dialog, uitest::OutputPath("platform_ui/file_dialog_russian.png")));
+        m.End(IDCANCEL);
+    });
+    EXPECT_EQ(save.DoModal(), IDCANCEL);
+    EXPECT_EQ(texts["title"], "Сохранить как");
+    EXPECT_EQ(texts["lookInLabel"], "Перейти к:");
+    EXPECT_EQ(texts["fileNameLabel"], "Имя файла:");
+    EXPECT_EQ(texts["fileTypeLabel"], "Типы файлов:");
+    EXPECT_EQ(texts["save"], "Сохранить");
+    EXPECT_EQ(texts["cancel"], "Отмена");
+
+    std::string yes;
+    std::string no;
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        auto* box = qobject_cast<QMessageBox*>(uitest::ActiveModalPart());
+        ASSERT_NE(box, nullptr);
+        yes = shown(box->button(QMessageBox::Yes)->text());
+        no = shown(box->button(QMessageBox::No)->text());
+        m.End(IDNO);
+    });
+    EXPECT_EQ(AfxMessageBox("Заменить?", MB_YESNO), IDNO);
+    EXPECT_EQ(yes, "Да");
+    EXPECT_EQ(no, "Нет");
+
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", 1.25);
+    EXPECT_STREQ(text, "1.25");
+    EXPECT_EQ(std::strtod("0.5", nullptr), 0.5);
 }
 
 namespace {
