@@ -578,12 +578,24 @@ until [ -z "$(find_window "Калибровка")" ]; do
 done
 
 spoint() { dlu_point "$save" $save_w $save_h "$1" "$2"; }
-# The save dialog's file dialog: the name typed over the proposed one, then Enter.
+# The save dialog's file dialog: the program's window that "Сохранить" brings up (found by its
+# coming, not by a title that follows the language), then the name typed over the proposed one,
+# Enter.
+program_windows() { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | sort || true; }
 save_as() {  # path, what
-  local dialog
+  local dialog before deadline=$((SECONDS + step_timeout))
+  before=$(program_windows)
   click_at $(spoint 127 90)
-  dialog=$(wait_window "Save As" "$2: the file dialog")
+  dialog=
+  while [ -z "$dialog" ]; do
+    [ $SECONDS -lt $deadline ] || fail "$2: no file dialog within ${step_timeout} s"
+    sleep 0.1
+    dialog=$(comm -13 <(echo "$before") <(program_windows) | head -n1)
+  done
   sleep 0.3
+  shot "velkaro-file-dialog"
+  # Qt's own dialogs speak the program's language.
+  [ "$(xdotool getwindowname "$dialog")" = "Сохранить как" ] || fail "$2: the file dialog is not in Russian"
   xdotool windowfocus --sync "$dialog" key ctrl+a type --delay 20 "$1"
   xdotool key Return
   wait_window_gone "Опции сохранения" "$2: the save dialog closing"

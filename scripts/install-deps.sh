@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ ninja-build pkg-config
-  qt6-base-dev
+  qt6-base-dev qt6-translations-l10n
   libboost-dev libboost-serialization-dev libboost-date-time-dev
   libloki-dev libalglib-dev
   libusb-1.0-0-dev libgif-dev

@@ -7,6 +7,8 @@
 #include "platform/usb/SerialDevices.h"
 #include "platform/usb/UsbBackend.h"
 
+#include <cstdlib>
+
 namespace {
 
 CComm* CreateWinUSB() { return new CWinUSB(); }
@@ -20,6 +22,7 @@ DriverProbes ProbeDrivers()
     DriverProbes probes;
     probes.usbLibrary = CurrentUsbBackend().Available();
     probes.ftdiDriver = FtdiDriverPresent(SerialPaths{});
+    probes.serialPorts = !ParsePortList(std::getenv("VELKARO_SERIAL_PORTS")).empty();
     return probes;
 }
 
@@ -35,5 +38,8 @@ void RegisterTransports(TransportSet set, const DriverProbes& probes)
     Interfaces::Register(&CreateBulkUSB, "BulkUSB");
     // Only the FTDI answer is kept: Enumerate consults it.
     CCommFTDI::SetDriverFound(probes.ftdiDriver);
-    Interfaces::Register(&CreateFTDI, probes.ftdiDriver ? "FTDI" : "FTDI (driver not found!)");
+    // The missing driver is told where it explains an empty list: ports named in
+    // VELKARO_SERIAL_PORTS are listed under "FTDI" without it.
+    const bool offersPorts = probes.ftdiDriver || probes.serialPorts;
+    Interfaces::Register(&CreateFTDI, offersPorts ? "FTDI" : "FTDI (driver not found!)");
 }

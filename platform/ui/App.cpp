@@ -8,9 +8,11 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QStyle>
+#include <QTranslator>
 
 #include <clocale>
 #include <cstdio>
@@ -95,6 +97,30 @@ void KeepNumbersInCLocale()
     std::setlocale(LC_NUMERIC, "C");
 }
 
+// The programs speak Russian whatever the user's language, so Qt's own windows (the file
+// dialogs, the standard buttons of a box) speak it too. A translation changes texts only: the
+// locale, and with it the way numbers are written and read, stays as it is.
+void LoadQtTranslations(QApplication& app)
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_ru"), folder)) {
+        std::fprintf(stderr, "%s: no qtbase_ru.qm in %s: Qt's dialogs read English\n",
+                     qPrintable(QCoreApplication::applicationName()), qPrintable(folder));
+        delete translator;
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+}
+
+// What every program's application object gets before its first window.
+void PrepareApplication(QApplication& app)
+{
+    KeepNumbersInCLocale();
+    LoadQtTranslations(app);
+    app.setFont(uiimpl::DialogFont());
+}
+
 }  // namespace
 
 void AfxEnsureApplication()
@@ -107,8 +133,7 @@ void AfxEnsureApplication()
     static char name[] = "velkaro";
     static char* argv[] = {name, nullptr};
     auto* app = new uiimpl::Application(argc, argv);
-    KeepNumbersInCLocale();
-    app->setFont(uiimpl::DialogFont());
+    PrepareApplication(*app);
     uiimpl::EnsureEventFilter();
 }
 
@@ -124,8 +149,7 @@ int AfxWinMain(int argc, char** argv)
     std::unique_ptr<QApplication> app;
     if (QCoreApplication::instance() == nullptr) {
         app = std::make_unique<uiimpl::Application>(argc, argv);
-        KeepNumbersInCLocale();
-        app->setFont(uiimpl::DialogFont());
+        PrepareApplication(*app);
     }
     uiimpl::EnsureEventFilter();
     CWinApp* program = AfxGetApp();

@@ -23,9 +23,17 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char
     m_ofn.Flags = flags;
 }
 
-std::vector<std::string> CFileDialog::TranslateFilter(const char* filter)
+namespace {
+
+struct FilterEntry {
+    std::string description;
+    std::string patterns;  // "*.bmp;*.png"
+};
+
+// "desc|pat;pat|desc2|pat||" as its pairs; a description without patterns ends the list.
+std::vector<FilterEntry> SplitFilter(const char* filter)
 {
-    std::vector<std::string> out;
+    std::vector<FilterEntry> out;
     if (filter == nullptr) return out;
     std::vector<std::string> parts;
     std::string current;
@@ -40,15 +48,40 @@ std::vector<std::string> CFileDialog::TranslateFilter(const char* filter)
     if (!current.empty()) parts.push_back(current);
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].empty()) break;
-        std::string patterns = parts[i + 1];
+        out.push_back(FilterEntry{parts[i], parts[i + 1]});
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> CFileDialog::TranslateFilter(const char* filter)
+{
+    std::vector<std::string> out;
+    for (const FilterEntry& entry : SplitFilter(filter)) {
+        std::string patterns = entry.patterns;
         for (char& c : patterns)
             if (c == ';') c = ' ';
-        const std::string& desc = parts[i];
+        const std::string& desc = entry.description;
         const std::string tail = "(" + patterns + ")";
         if (desc.size() >= tail.size() && desc.compare(desc.size() - tail.size(), tail.size(), tail) == 0) out.push_back(desc);
         else out.push_back(desc + " " + tail);
     }
     return out;
+}
+
+std::string CFileDialog::FilterExtension(const char* filter, int index)
+{
+    const std::vector<FilterEntry> entries = SplitFilter(filter);
+    if (index < 0 || static_cast<std::size_t>(index) >= entries.size()) return std::string();
+    const std::string& patterns = entries[static_cast<std::size_t>(index)].patterns;
+    const std::string first = patterns.substr(0, patterns.find(';'));
+    const std::size_t dot = first.rfind('.');
+    if (dot == std::string::npos) return std::string();
+    const std::string extension = first.substr(dot + 1);
+    // "*.*" and the like name no one type.
+    if (extension.empty() || extension.find_first_of("*?") != std::string::npos) return std::string();
+    return extension;
 }
 
 CString CFileDialog::GetFileName() const { return CString(QFileInfo(QString::fromStdString(path_)).fileName().toStdString()); }
@@ -91,15 +124,23 @@ INT_PTR CFileDialog::DoModal()
         };
         const bool accepted = uiimpl::RunQtDialog(dialog, context);
         std::string path;
+        int chosenFilter = -1;
         if (accepted) {
             if (!chosen->empty()) path = *chosen;
             else if (!dialog->selectedFiles().isEmpty()) path = dialog->selectedFiles().first().toStdString();
+            chosenFilter = static_cast<int>(filters.indexOf(dialog->selectedNameFilter()));
         }
         uiimpl::FinishQtDialog(dialog.data(), parent);
         if (!accepted || path.empty()) return IDCANCEL;
 
+        // A name typed without an extension takes that of the type the user chose; the default
+        // extension only when that type names none ("*.*").
         QFileInfo info(QString::fromStdString(path));
-        if (!defaultExt_.empty() && info.suffix().isEmpty() && !info.fileName().isEmpty()) path += "." + defaultExt_;
+        if (info.suffix().isEmpty() && !info.fileName().isEmpty()) {
+            std::string extension = FilterExtension(filter_.c_str(), chosenFilter);
+            if (extension.empty()) extension = defaultExt_;
+            if (!extension.empty()) path += "." + extension;
+        }
         path = QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
         if (!open_ && (m_ofn.Flags & OFN_OVERWRITEPROMPT) != 0 && QFileInfo::exists(QString::fromStdString(path))) {
             const std::string question = QFileInfo(QString::fromStdString(path)).fileName().toStdString() +

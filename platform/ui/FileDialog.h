@@ -1,12 +1,15 @@
 #pragma once
 // The common save and open dialogs. Filters use the original's form "desc|pattern;pattern|...||".
 // An open dialog accepts a name that does not exist yet unless OFN_FILEMUSTEXIST; a save dialog
-// with OFN_OVERWRITEPROMPT asks before replacing a file and shows itself again on "no".
+// with OFN_OVERWRITEPROMPT asks before replacing a file and shows itself again on "no". A name
+// given without an extension takes the extension of the chosen type, or the default extension
+// when that type names none.
 
 #include "platform/kernel/CString.h"
 #include "platform/ui/UiTypes.h"
 
 #include <string>
+#include <vector>
 
 class CWnd;
 
@@ -44,6 +47,9 @@ public:
 
     // "desc|pat;pat|desc2|pat||" as Qt name filters ("desc (pat pat)").
     static std::vector<std::string> TranslateFilter(const char* filter);
+    // The extension of the first pattern of filter `index` (from 0): "jpg" for "*.jpg;*.jpeg",
+    // empty for a pattern that names no one type ("*.*") and for an index outside the filter.
+    static std::string FilterExtension(const char* filter, int index);
 
 private:
     bool open_;

@@ -34,29 +34,27 @@ void CChartCrossHairCursor::OnMouseMove(int x, int y)
     m_bMouseMoved = true;
     m_lXPos = x;
     m_lYPos = y;
-    if (m_pHorizontalAxis != nullptr) m_dXValue = m_pHorizontalAxis->ScreenToValue(x);
-    if (m_pVerticalAxis != nullptr) m_dYValue = m_pVerticalAxis->ScreenToValue(y);
 }
 
-// A cursor is usually made before its axes get their ranges (a new window has no data yet) and
-// before the chart is laid out, so the values of the place it starts at cannot be taken once at
-// construction: they are read from the axes whenever asked, until the mouse first moves.
-double CChartCrossHairCursor::ValueAt(const CChartAxis* axis, int pixel, double atMove) const
+// The values are those under the lines, read from the axes as they are now rather than kept
+// from the mouse's last move: a box zoom, a pan or new data rescales the axes under a cursor
+// that stays where it is. (A new cursor is made before its axes have ranges, so nothing could
+// be kept from its start anyway.)
+double CChartCrossHairCursor::ValueAt(const CChartAxis* axis, int pixel) const
 {
-    if (m_bMouseMoved || axis == nullptr) return atMove;
-    return axis->ScreenToValue(pixel);
+    return axis != nullptr ? axis->ScreenToValue(pixel) : 0.0;
 }
 
-double CChartCrossHairCursor::GetXValue() const { return ValueAt(m_pHorizontalAxis, GetPosition().x, m_dXValue); }
+double CChartCrossHairCursor::GetXValue() const { return ValueAt(m_pHorizontalAxis, GetPosition().x); }
 
-double CChartCrossHairCursor::GetYValue() const { return ValueAt(m_pVerticalAxis, GetPosition().y, m_dYValue); }
+double CChartCrossHairCursor::GetYValue() const { return ValueAt(m_pVerticalAxis, GetPosition().y); }
 
-std::string CChartCrossHairCursor::TextFor(const CChartAxis* axis, int pixel, double atMove) const
+std::string CChartCrossHairCursor::TextFor(const CChartAxis* axis, int pixel) const
 {
     // An axis without a range yet has no value at any pixel; before the user has pointed at
     // anything, the cursor says nothing rather than a made-up 0.
     if (axis == nullptr || (!m_bMouseMoved && axis->IsDegenerate())) return std::string();
-    return FormatValue(axis, ValueAt(axis, pixel, atMove));
+    return FormatValue(axis, ValueAt(axis, pixel));
 }
 
 std::string CChartCrossHairCursor::FormatValue(const CChartAxis* axis, double value)
@@ -99,14 +97,14 @@ void CChartCrossHairCursor::Draw(CDC* dc)
     const int oldBk = dc->SetBkMode(TRANSPARENT);
     const COLORREF oldColor = dc->GetTextColor();
 
-    const std::string xText = TextFor(m_pHorizontalAxis, at.x, m_dXValue);
+    const std::string xText = TextFor(m_pHorizontalAxis, at.x);
     if (!xText.empty()) {
         const CSize s = dc->GetTextExtent(xText);
         const int x = at.x + s.cx > plot.right ? at.x - s.cx : at.x;
         dc->SetTextColor(m_pHorizontalAxis->GetTextColor());
         dc->TextOut(x, plot.bottom - s.cy - 2, xText);
     }
-    const std::string yText = TextFor(m_pVerticalAxis, at.y, m_dYValue);
+    const std::string yText = TextFor(m_pVerticalAxis, at.y);
     if (!yText.empty()) {
         const CSize s = dc->GetTextExtent(yText);
         const int y = at.y < plot.top + s.cy ? at.y : at.y - s.cy;

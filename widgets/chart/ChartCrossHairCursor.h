@@ -21,6 +21,7 @@ public:
     CChartAxis* GetVerticalAxis() const { return m_pVerticalAxis; }
     // Where the lines cross: the middle of the plot until the mouse first moves over it.
     CPoint GetPosition() const;
+    // The values under the lines, on the axes as they are now.
     double GetXValue() const;
     double GetYValue() const;
 
@@ -28,11 +29,9 @@ public:
     static std::string FormatValue(const CChartAxis* axis, double value);
 
 private:
-    // The value the cursor stands for along `axis`: read at the mouse move while the mouse has
-    // moved, from the axis as it is now while the cursor still stands where it was placed.
-    double ValueAt(const CChartAxis* axis, int pixel, double atMove) const;
+    double ValueAt(const CChartAxis* axis, int pixel) const;
     // The text for one axis, empty when none is written.
-    std::string TextFor(const CChartAxis* axis, int pixel, double atMove) const;
+    std::string TextFor(const CChartAxis* axis, int pixel) const;
 
     CChartAxis* m_pHorizontalAxis;
     CChartAxis* m_pVerticalAxis;
@@ -40,7 +39,5 @@ private:
     int m_lXPos = 0;
     int m_lYPos = 0;
     bool m_bShowValues = false;
-    double m_dXValue = 0;
-    double m_dYValue = 0;
     bool m_bMouseMoved = false;
 };

@@ -6,10 +6,12 @@
 #include "core/transport/Comm.h"
 #include "core/transport/CommFTDI.h"
 #include "core/transport/Interfaces.h"
+#include "core/transport/TransportRegistration.h"
 #include "platform/ui/testing/UiTest.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -108,6 +110,62 @@ TEST_F(Chooser, ShowsOneRootPerTransportWithItsDevices)
     EXPECT_EQ(ChooseInterface(), nullptr);
     EXPECT_TRUE(checked);
     EXPECT_EQ(stats.alive, 0);
+}
+
+// "(driver not found!)" explains an empty "FTDI": ports named in VELKARO_SERIAL_PORTS are listed
+// under it without the driver, and then nothing is missing.
+TEST_F(Chooser, FtdiSaysItsDriverIsMissingOnlyWhenItListsNothing)
+{
+    struct Case {
+        const char* ports; // VELKARO_SERIAL_PORTS, unset when null
+        bool driver;
+        std::string root;
+        std::vector<std::string> devices;
+    };
+    const Case cases[] = {
+        {"/dev/null", false, "FTDI", {"FTDI0: Description=/dev/null SerialNumber="}},
+        {nullptr, false, "FTDI (driver not found!)", {}},
+        {" , ", false, "FTDI (driver not found!)", {}},
+        {nullptr, true, "FTDI", {}},
+    };
+    for (const Case& c : cases)
+    {
+        if (c.ports != nullptr)
+            ::setenv("VELKARO_SERIAL_PORTS", c.ports, 1);
+        else
+            ::unsetenv("VELKARO_SERIAL_PORTS");
+        // The program's own start-up, on a system whose kernel has or lacks ftdi_sio.
+        DriverProbes probes = ProbeDrivers();
+        probes.ftdiDriver = c.driver;
+        Interfaces::Clear();
+        RegisterTransports(TransportSet::Durmitt, probes);
+        std::string root;
+        std::vector<std::string> devices;
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
+            CTreeCtrl& tree = static_cast<CDialogInterfaces*>(m.window)->GetTree();
+            for (HTREEITEM item : Roots(tree))
+            {
+                if (tree.GetItemText(item).rfind("FTDI", 0) != 0)
+                    continue;
+                root = tree.GetItemText(item);
+                for (HTREEITEM child : Children(tree, item))
+                    devices.push_back(tree.GetItemText(child));
+            }
+            if (!devices.empty())
+            {
+                uitest::ProcessEvents();
+                EXPECT_TRUE(uitest::RenderToPng(m.window, uitest::OutputPath("core_dialogs/chooser_named_port.png")));
+            }
+            uitest::PressEscape(m.window);
+            if (m.window->ContinueModal())
+                m.End(IDABORT);
+        });
+        EXPECT_EQ(ChooseInterface(), nullptr);
+        EXPECT_EQ(root, c.root) << (c.ports != nullptr ? c.ports : "(unset)") << ", driver " << c.driver;
+        EXPECT_EQ(devices, c.devices) << (c.ports != nullptr ? c.ports : "(unset)");
+    }
+    ::unsetenv("VELKARO_SERIAL_PORTS");
+    CCommFTDI::SetDriverFound(false);
 }
 
 TEST_F(Chooser, DoubleClickOnADeviceOfTheSecondTransportChoosesIt)

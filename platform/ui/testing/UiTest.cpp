@@ -246,9 +246,8 @@ void SendKeyToWindow(QWindow* window, int qtKey, Qt::KeyboardModifiers mods, con
     qt_handleKeyEvent(window, QEvent::KeyRelease, qtKey, mods, t);
 }
 
-void SendKey(CWnd* wnd, int qtKey, Qt::KeyboardModifiers mods, const QString& t)
+void SendKeyToWidget(QWidget* w, int qtKey, Qt::KeyboardModifiers mods, const QString& t)
 {
-    QWidget* w = WidgetOf(wnd);
     if (w == nullptr) return;
     QWidget* top = w->window();
     // Keys aimed at a control go to it as the focus of its window (as after a click or Tab into
@@ -260,6 +259,11 @@ void SendKey(CWnd* wnd, int qtKey, Qt::KeyboardModifiers mods, const QString& t)
     WindowPoint at;
     if (!Locate(top, QPoint(), at)) return;
     SendKeyToWindow(at.window, qtKey, mods, t);
+}
+
+void SendKey(CWnd* wnd, int qtKey, Qt::KeyboardModifiers mods, const QString& t)
+{
+    SendKeyToWidget(WidgetOf(wnd), qtKey, mods, t);
 }
 
 // The text a key types.
@@ -301,6 +305,26 @@ void KeyToActiveWindow(int virtualKey, int modifiers)
         if (top != nullptr) window = top->windowHandle();
     }
     SendKeyToWindow(window, QtKeyOf(virtualKey), QtModifiers(virtualKey, modifiers), KeyText(virtualKey, modifiers));
+}
+
+void TypeToActiveWindow(const std::string& text)
+{
+    for (const QChar c : QString::fromStdString(text)) {
+        QWindow* window = QGuiApplication::focusWindow();
+        if (window == nullptr) {
+            QWidget* top = QApplication::activeModalWidget();
+            if (top != nullptr) window = top->windowHandle();
+        }
+        SendKeyToWindow(window, 0, Qt::NoModifier, QString(c));
+    }
+}
+
+QWidget* ActiveModalPart(const char* objectName)
+{
+    QWidget* top = QApplication::activeModalWidget();
+    if (top == nullptr) return nullptr;
+    if (objectName == nullptr || *objectName == '\0') return top;
+    return top->findChild<QWidget*>(QString::fromUtf8(objectName));
 }
 
 void KeyboardLeaves(CWnd* wnd)
@@ -362,15 +386,17 @@ void DoubleClickListItem(CWnd* listBox, int index)
     DoubleClickAt(listBox, CPoint(p.x(), p.y()));
 }
 
-void SelectComboItem(CWnd* comboBox, int index)
+void SelectComboItem(QWidget* comboBox, int index)
 {
-    auto* combo = qobject_cast<QComboBox*>(WidgetOf(comboBox));
+    auto* combo = qobject_cast<QComboBox*>(comboBox);
     if (combo == nullptr || index < 0 || index >= combo->count()) return;
     // The keyboard way: Home, then Down to the item.
     combo->setFocus();
-    if (combo->currentIndex() != 0 || index == 0) Key(comboBox, VK_HOME);
-    for (int i = std::max(combo->currentIndex(), 0); i < index; ++i) Key(comboBox, VK_DOWN);
+    if (combo->currentIndex() != 0 || index == 0) SendKeyToWidget(combo, Qt::Key_Home, Qt::NoModifier, QString());
+    for (int i = std::max(combo->currentIndex(), 0); i < index; ++i) SendKeyToWidget(combo, Qt::Key_Down, Qt::NoModifier, QString());
 }
+
+void SelectComboItem(CWnd* comboBox, int index) { SelectComboItem(WidgetOf(comboBox), index); }
 
 namespace {
 QPoint TreeItemPoint(CTreeCtrl* tree, HTREEITEM item)
@@ -421,9 +447,10 @@ void CloseWindow(CWnd* wnd)
 
 std::vector<QWidget*> StackedWindows() { return uiimpl::StackingOrder(); }
 
-bool RenderToPng(CWnd* wnd, const std::string& path)
+bool RenderToPng(CWnd* wnd, const std::string& path) { return RenderToPng(WidgetOf(wnd), path); }
+
+bool RenderToPng(QWidget* w, const std::string& path)
 {
-    QWidget* w = WidgetOf(wnd);
     if (w == nullptr) return false;
     const QString file = QString::fromStdString(path);
     QDir().mkpath(QFileInfo(file).absolutePath());

@@ -54,6 +54,11 @@ enum KeyModifier { Shift = 1, Control = 2, Alt = 4, Keypad = 8 };
 void Key(CWnd* wnd, int virtualKey, int modifiers = 0);
 // As a user types: to the window that has the keyboard (a message box, a file dialog).
 void KeyToActiveWindow(int virtualKey, int modifiers = 0);
+// Types text, character by character, to the window that has the keyboard.
+void TypeToActiveWindow(const std::string& text);
+// Qt's own dialogs (a file dialog, a message box) have no CWnd: the shown modal window, or its
+// part with that Qt object name ("fileNameEdit", "fileTypeCombo", ...); null when there is none.
+QWidget* ActiveModalPart(const char* objectName = nullptr);
 // The window system takes the keyboard away from the window of wnd, as it does when another
 // window (a message box) takes it. On X11 a window held back by a modal window hands the
 // keyboard on to the window that holds it back, which for a window-modal box is the box's
@@ -70,6 +75,7 @@ void SetClipboardText(const std::string& text);
 void SelectListItem(CWnd* listBox, int index);
 void DoubleClickListItem(CWnd* listBox, int index);
 void SelectComboItem(CWnd* comboBox, int index);
+void SelectComboItem(QWidget* comboBox, int index);
 void DoubleClickTreeItem(CTreeCtrl* tree, HTREEITEM item);
 void RightClickTreeItem(CTreeCtrl* tree, HTREEITEM item);
 // up: the up (or right) arrow of a spin control.
@@ -93,6 +99,7 @@ std::vector<QWidget*> StackedWindows();
 
 // Renders the window into a PNG file; true when it was written.
 bool RenderToPng(CWnd* wnd, const std::string& path);
+bool RenderToPng(QWidget* widget, const std::string& path);
 
 // Where a test's PNG goes: the build tree's test-output folder.
 inline std::string OutputPath(const std::string& name)

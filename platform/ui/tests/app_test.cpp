@@ -8,10 +8,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace {
 
@@ -119,6 +128,111 @@ TEST(App, SaveDialogAddsTheExtensionAndAsksBeforeReplacing)
     EXPECT_EQ(open.DoModal(), IDOK) << "an open dialog accepts a file that does not exist yet";
     uitest::OnNextModal([](uihooks::ModalContext& m) { m.End(IDCANCEL); });
     EXPECT_EQ(open.DoModal(), IDCANCEL);
+}
+
+// As a user fills a save dialog: picks a type in its list, types a name and presses Enter.
+// A name without an extension takes the chosen type's; the default one only when the type
+// names none.
+TEST(App, ATypedNameWithoutExtensionTakesTheChosenTypes)
+{
+    uitest::EnsureApplication();
+    const std::filesystem::path dir = std::filesystem::path(uitest::OutputPath("platform_ui/typed_names"));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const char* const images = "Несжатое изображение (*.bmp)|*.bmp|Сжатое изображение PNG (*.png)|*.png|"
+                               "Сжатое изображение JPEG|*.jpg;*.jpeg|Все файлы (*.*)|*.*||";
+    struct Case {
+        int type;
+        const char* typed;
+        const char* saved;
+    };
+    const Case cases[] = {
+        {2, "jpeg", "jpeg.jpg"},     // the first of the type's patterns
+        {1, "png", "png.png"},
+        {0, "bitmap", "bitmap.bmp"},
+        {3, "all", "all.bmp"},        // "*.*" names no type: the default extension
+        {2, "typed.gif", "typed.gif"}, // an extension the user typed stays
+    };
+    const std::string shots = uitest::OutputPath("platform_ui/file_dialog_type_chosen.png");
+    for (const Case& c : cases) {
+        CFileDialog save(FALSE, "bmp", "*.bmp", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, images);
+        const std::string folder = dir.string();
+        save.m_ofn.lpstrInitialDir = folder.c_str();
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
+            uitest::ProcessEvents();
+            QWidget* types = uitest::ActiveModalPart("fileTypeCombo");
+            ASSERT_NE(types, nullptr);
+            uitest::SelectComboItem(types, c.type);
+            QWidget* name = uitest::ActiveModalPart("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            name->setFocus();  // as after a click into it
+            uitest::KeyToActiveWindow('A', uitest::Control);
+            uitest::TypeToActiveWindow(c.typed);
+            if (&c == &cases[0]) {
+                EXPECT_TRUE(uitest::RenderToPng(uitest::ActiveModalPart(), shots));
+            }
+            uitest::KeyToActiveWindow(VK_RETURN);
+            uitest::ProcessEvents();
+            if (uitest::ActiveModalPart() != nullptr) {
+                ADD_FAILURE() << "Enter did not end the file dialog for " << c.typed;
+                m.End(IDCANCEL);
+            }
+        });
+        EXPECT_EQ(save.DoModal(), IDOK) << c.typed;
+        EXPECT_EQ(std::string(save.GetPathName().c_str()), (dir / c.saved).string()) << "type " << c.type << ", typed " << c.typed;
+    }
+    EXPECT_EQ(CFileDialog::FilterExtension(images, 4), "");
+    EXPECT_EQ(CFileDialog::FilterExtension(images, -1), "");
+    EXPECT_EQ(CFileDialog::FilterExtension("Без расширения|README||", 0), "");
+}
+
+// Qt's own windows speak the program's language: the parts of a file dialog and the standard
+// buttons of a message box read Russian, while numbers are still written and read with a '.'.
+TEST(App, QtsOwnDialogsReadRussianAndNumbersKeepTheirPoint)
+{
+    uitest::EnsureApplication();
+    // What the user reads, without the mnemonic marks.
+    const auto shown = [](const QString& text) { return QString(text).remove(QLatin1Char('&')).toStdString(); };
+    std::map<std::string, std::string> texts;
+    CFileDialog save(FALSE, "txt", "log.txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Текст (*.txt)|*.txt||");
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        uitest::ProcessEvents();
+        QWidget* dialog = uitest::ActiveModalPart();
+        ASSERT_NE(qobject_cast<QFileDialog*>(dialog), nullptr);
+        texts["title"] = shown(dialog->windowTitle());
+        for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            if (auto* label = qobject_cast<QLabel*>(uitest::ActiveModalPart(name))) texts[name] = shown(label->text());
+        if (auto* box = qobject_cast<QDialogButtonBox*>(uitest::ActiveModalPart("buttonBox")))
+            for (QAbstractButton* b : box->buttons()) texts[box->standardButton(b) == QDialogButtonBox::Cancel ? "cancel" : "save"] = shown(b->text());
+        EXPECT_TRUE(uitest::RenderToPng(dialog, uitest::OutputPath("platform_ui/file_dialog_russian.png")));
+        m.End(IDCANCEL);
+    });
+    EXPECT_EQ(save.DoModal(), IDCANCEL);
+    EXPECT_EQ(texts["title"], "Сохранить как");
+    EXPECT_EQ(texts["lookInLabel"], "Перейти к:");
+    EXPECT_EQ(texts["fileNameLabel"], "Имя файла:");
+    EXPECT_EQ(texts["fileTypeLabel"], "Типы файлов:");
+    EXPECT_EQ(texts["save"], "Сохранить");
+    EXPECT_EQ(texts["cancel"], "Отмена");
+
+    std::string yes;
+    std::string no;
+    uitest::OnNextModal([&](uihooks::ModalContext& m) {
+        auto* box = qobject_cast<QMessageBox*>(uitest::ActiveModalPart());
+        ASSERT_NE(box, nullptr);
+        yes = shown(box->button(QMessageBox::Yes)->text());
+        no = shown(box->button(QMessageBox::No)->text());
+        m.End(IDNO);
+    });
+    EXPECT_EQ(AfxMessageBox("Заменить?", MB_YESNO), IDNO);
+    EXPECT_EQ(yes, "Да");
+    EXPECT_EQ(no, "Нет");
+
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", 1.25);
+    EXPECT_STREQ(text, "1.25");
+    EXPECT_EQ(std::strtod("0.5", nullptr), 0.5);
 }
 
 namespace {

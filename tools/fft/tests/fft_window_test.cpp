@@ -4,6 +4,7 @@
 #include "tools/fft/CChartCtrlDlg.h"
 #include "tools/fft/CDialogFFT.h"
 
+#include "platform/gdi/RecordingDC.h"
 #include "platform/ui/testing/UiTest.h"
 #include "resources/Resources.h"
 #include "widgets/chart/ChartAxisLabel.h"
@@ -189,6 +190,58 @@ TEST_F(SpectrumWindow, CrossHairStartsInTheMiddleOfThePlot)
     uitest::WidgetOf(&w)->resize(700, 480);
     uitest::ProcessEvents();
     EXPECT_EQ(cursor->GetPosition(), pointed);
+}
+
+// A box zoom rescales both axes under the lines, which stay where the mouse let go: the labels
+// name the point under them at once, not the one they stood for before the zoom.
+TEST_F(SpectrumWindow, CrossHairLabelsFollowABoxZoom)
+{
+    CRect rect(30, 40, 730, 520);
+    CDialogFFT w(&rect);
+    const Spectrum s = MakeSpectrum(1024, 1e6, 75, 0.8);
+    w.ShowSpectrum(s.f, s.a, 1024);
+    uitest::ProcessEvents();
+    ASSERT_TRUE(w.IsWindowVisible());
+    CChartCrossHairCursor* cursor = w.GetCursor();
+    CChartCtrl& chart = w.GetChart();
+    const auto labels = [&] {
+        CRecordingDC dc(700, 480);
+        cursor->Draw(&dc);
+        std::vector<std::string> texts;
+        for (const GdiRecord& r : dc.RecordsOf("TextOut")) texts.push_back(r.text);
+        return texts;
+    };
+    const auto underTheLines = [&] {
+        const CPoint at = cursor->GetPosition();
+        return std::vector<std::string>{
+            CChartCrossHairCursor::FormatValue(w.GetHorizontalAxis(), w.GetHorizontalAxis()->ScreenToValue(at.x)),
+            CChartCrossHairCursor::FormatValue(w.GetVerticalAxis(), w.GetVerticalAxis()->ScreenToValue(at.y))};
+    };
+
+    const CRect plot = chart.GetPlottingRect();
+    const CPoint from(plot.left + plot.Width() / 5, plot.top + plot.Height() / 6);
+    const CPoint to(plot.left + plot.Width() / 2, plot.top + plot.Height() / 2);
+    uitest::MouseMove(&chart, from);
+    uitest::MouseDown(&chart, from);
+    uitest::MouseMove(&chart, to, true);
+    const std::vector<std::string> beforeZoom = labels();
+    const double minBefore = w.GetHorizontalAxis()->GetMin();
+    uitest::MouseUp(&chart, to);
+    uitest::ProcessEvents();
+    ASSERT_GT(w.GetHorizontalAxis()->GetMin(), minBefore) << "the box zoomed in";
+    EXPECT_EQ(cursor->GetPosition(), to) << "the lines stay where the mouse let go";
+    EXPECT_DOUBLE_EQ(cursor->GetXValue(), w.GetHorizontalAxis()->ScreenToValue(to.x));
+    EXPECT_DOUBLE_EQ(cursor->GetYValue(), w.GetVerticalAxis()->ScreenToValue(to.y));
+    EXPECT_EQ(labels(), underTheLines());
+    EXPECT_NE(labels(), beforeZoom);
+    EXPECT_TRUE(uitest::RenderToPng(&w, Png("spectrum_zoomed_cross_hair")));
+
+    // A new screen spectrum refits the amplitude axis under the still lines: the same holds.
+    const Spectrum louder = MakeSpectrum(1024, 1e6, 75, 2.5);
+    w.UpdateSpectrum(1024, louder.f, louder.a);
+    uitest::ProcessEvents();
+    EXPECT_EQ(cursor->GetPosition(), to);
+    EXPECT_EQ(labels(), underTheLines());
 }
 
 TEST_F(SpectrumWindow, KeepsItsPlaceAndSizeInTheOwnersRectangle)

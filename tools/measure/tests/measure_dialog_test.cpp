@@ -137,8 +137,21 @@ TEST_F(MeasureWindowTest, SidewaysScrollBarOnlyWhenTheColumnsDoNotFit)
         std::filesystem::create_directories(uitest::OutputPath("tools_measure"));
         EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("tools_measure/measure_fits.png")));
 
-        list.SetColumnWidth(1, list.GetColumnWidth(1) + 60);
+        // The user drags the edge of column B's header past the window while no measurement
+        // comes: the bar shows at once, not with the next measurement.
+        CHeaderCtrl* header = list.GetHeaderCtrl();
+        ASSERT_NE(header, nullptr);
+        CRect item;
+        ASSERT_TRUE(header->GetItemRect(1, &item));
+        const int widthBefore = list.GetColumnWidth(1);
+        const int y = item.Height() / 2;
+        const CPoint edge(item.right - 1, y);
+        uitest::MouseMove(header, edge);
+        uitest::MouseDown(header, edge);
+        for (int dx = 20; dx <= 80; dx += 20) uitest::MouseMove(header, CPoint(edge.x + dx, y), true);
+        uitest::MouseUp(header, CPoint(edge.x + 80, y));
         uitest::ProcessEvents();
+        EXPECT_EQ(list.GetColumnWidth(1), widthBefore + 80) << "the drag widened the column";
         EXPECT_TRUE(view->horizontalScrollBar()->isVisible());
         EXPECT_TRUE(uitest::RenderToPng(&w, uitest::OutputPath("tools_measure/measure_wide.png")));
     });

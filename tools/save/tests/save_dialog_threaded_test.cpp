@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QComboBox>
 #include <QImage>
 #include <QImageReader>
 #include <QString>
@@ -334,6 +335,51 @@ TEST_F(SaveDialogTest, ImagesOfEveryExtensionShowTheChart)
             // Six horizontal runs of about 140 pixels each.
             EXPECT_GT(red, 500) << r.name;
         }
+    });
+}
+
+// The user picks "JPEG" in the file dialog and types a name without an extension: the file
+// takes the type's extension and is a JPEG, and no BMP is left anywhere.
+TEST_F(SaveDialogTest, TheTypeChosenInTheFileDialogNamesAndEncodesTheImage)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        Offline(d);
+        Tick(d);
+        const std::string typed = PathOf("chosen");
+        std::string type;
+        int saveType = 0;
+        RunSave(d, saveType, [&](CDialogSave& s) {
+            uitest::Click(s.GetDlgItem(Save::kImageId));
+            uitest::OnNextModal([&](uihooks::ModalContext& m) {
+                uitest::ProcessEvents();
+                auto* types = qobject_cast<QComboBox*>(uitest::ActiveModalPart("fileTypeCombo"));
+                QWidget* name = uitest::ActiveModalPart("fileNameEdit");
+                ASSERT_NE(types, nullptr);
+                ASSERT_NE(name, nullptr);
+                uitest::SelectComboItem(types, 2);
+                type = types->currentText().toStdString();
+                name->setFocus();  // as after a click into it
+                uitest::KeyToActiveWindow('A', uitest::Control);
+                uitest::TypeToActiveWindow(typed);
+                uitest::KeyToActiveWindow(VK_RETURN);
+                uitest::ProcessEvents();
+                if (uitest::ActiveModalPart() != nullptr && uitest::ActiveModalPart() != uitest::WidgetOf(&s)) {
+                    ADD_FAILURE() << "Enter did not end the file dialog";
+                    m.End(IDCANCEL);
+                }
+            });
+            uitest::Click(s.GetDlgItem(Save::kSaveId));
+            EXPECT_FALSE(s.ContinueModal());
+        });
+        EXPECT_EQ(type, "Сжатое изображение JPEG (*.jpg)");
+        const std::string written = typed + ".jpg";
+        QImageReader reader(QString::fromStdString(written));
+        reader.setDecideFormatFromContent(true);
+        EXPECT_EQ(reader.format().toStdString(), "jpeg") << written;
+        EXPECT_FALSE(reader.read().isNull());
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"chosen.jpg"});
     });
 }
 

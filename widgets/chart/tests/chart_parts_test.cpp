@@ -97,16 +97,24 @@ TEST(ChartCrossHair, NewCursorNamesTheValuesWhereItStands)
                                                    CChartCrossHairCursor::FormatValue(vertical, y)}));
     ASSERT_TRUE(uitest::RenderToPng(&h.chart, uitest::OutputPath("widgets_chart/cross_hair_new.png")));
 
-    // Once the mouse has moved, the values are the ones read there, whatever the axes do next.
+    // Once the mouse has moved, the lines stay where it left them; when the axes change under
+    // them (new data, a zoom), the values are those now under the lines.
     const CRect plot = h.chart.GetPlottingRect();
-    uitest::MouseMove(&h.chart, CPoint(plot.left + 40, plot.top + 30));
-    const double movedX = cursor->GetXValue();
-    const double movedY = cursor->GetYValue();
+    const CPoint pointed(plot.left + 40, plot.top + 30);
+    uitest::MouseMove(&h.chart, pointed);
+    const std::vector<std::string> before = written();
     horizontal->SetMinMax(100, 1000);
     vertical->SetMinMax(-20, 0);
     h.chart.Redraw();
-    EXPECT_DOUBLE_EQ(cursor->GetXValue(), movedX);
-    EXPECT_DOUBLE_EQ(cursor->GetYValue(), movedY);
+    EXPECT_EQ(cursor->GetPosition(), pointed);
+    const double newX = horizontal->ScreenToValue(pointed.x);
+    const double newY = vertical->ScreenToValue(pointed.y);
+    EXPECT_DOUBLE_EQ(cursor->GetXValue(), newX);
+    EXPECT_DOUBLE_EQ(cursor->GetYValue(), newY);
+    const std::vector<std::string> after = written();
+    EXPECT_EQ(after, (std::vector<std::string>{CChartCrossHairCursor::FormatValue(horizontal, newX),
+                                               CChartCrossHairCursor::FormatValue(vertical, newY)}));
+    EXPECT_NE(after, before);
 }
 
 TEST(ChartLegend, ListsNamedSeriesOnlyAndTakesNoRoomWithoutThem)
