@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <numbers>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -92,20 +93,6 @@ void Expand(std::span<std::int32_t> values, int count, int step, int zoom, int p
     }
 }
 
-std::int32_t SincPoint(const Series& input, std::int64_t ticks, std::int64_t zoom)
-{
-    // Exact when the point lies on a sample: ticks and zoom are whole numbers well below 2^53.
-    const double x = static_cast<double>(ticks) / static_cast<double>(zoom);
-    const std::int64_t whole = ticks / zoom;
-    // Only the four samples within two steps of x carry weight; the rest of the kernel is 0.
-    const std::int64_t first = std::max<std::int64_t>(0, whole - 1);
-    const std::int64_t last = std::min(input.size - 1, whole + 2);
-    double sum = 0.0;
-    for (std::int64_t j = first; j <= last; ++j)
-        sum += SincKernel(x - static_cast<double>(j)) * static_cast<double>(input[j]);
-    return ToSample(sum);
-}
-
 std::int32_t LinearPoint(const Series& input, std::int64_t ticks, std::int64_t zoom)
 {
     const std::int64_t k = ticks / zoom;
@@ -116,6 +103,212 @@ std::int32_t LinearPoint(const Series& input, std::int64_t ticks, std::int64_t z
                          static_cast<double>(rest) * static_cast<double>(right - left) /
                              static_cast<double>(zoom);
     return ToSample(value);
+}
+
+// The sinc weights of a point are whole multiples of 2^-30 that add up to exactly one. A sample
+// (8 bits) times a weight (at most 31 bits) and the sum of four such products (under 2^9 in
+// magnitude) are then exact in a double, so a level held over the kernel's samples comes out as
+// exactly that level, not a hair below it that truncation would turn into the next code down,
+// and the result does not depend on the order of the additions. (A level beyond the samples'
+// range may come out a hair off, which the clamp to the range hides.)
+constexpr double kWeightOne = 1 << 30;
+
+// Weight tables of up to this many positions within a step live on the stack; the time base
+// zooms by at most 20.
+constexpr std::size_t kLocalPositions = 32;
+
+// The weights of one position within a step, for the samples whole-1, whole, whole+1 and
+// whole+2 around a point at that position (`whole` the sample at or before it).
+struct SincWeights {
+    // The kernel at the four distances, up to a common factor the normalisation drops.
+    double raw[4];
+    // Normalised over all four, for a point with all four samples at hand.
+    double fixed[4];
+    // Samples from the sample `whole` of the repetition's first point to this point's.
+    std::int64_t offset;
+};
+
+// Scales the weights of the samples present (taps first..last of the four) to add up to one in
+// fixed point; the rounding remainder goes to the largest weight. False when they cannot carry a
+// value (no positive sum).
+bool Normalise(const double (&raw)[4], int first, int last, double (&fixed)[4])
+{
+    double total = 0.0;
+    for (int t = first; t <= last; ++t) total += raw[t];
+    if (!(total > 0.0)) return false;
+    const double scale = kWeightOne / total;
+    std::int64_t units[4];
+    std::int64_t sum = 0;
+    int largest = first;
+    for (int t = 0; t < 4; ++t) {
+        const double weight = t < first || t > last ? 0.0 : raw[t] * scale;
+        units[t] = static_cast<std::int64_t>(weight < 0.0 ? weight - 0.5 : weight + 0.5);
+        sum += units[t];
+        if (units[t] > units[largest]) largest = t;
+    }
+    units[largest] += static_cast<std::int64_t>(kWeightOne) - sum;
+    for (int t = 0; t < 4; ++t) fixed[t] = static_cast<double>(units[t]) / kWeightOne;
+    return true;
+}
+
+// The kernel at the points of successive positions within a step: u = rest / zoom past sample
+// `whole`, 0 <= u < 1. With a = pi u / 2 the kernel at the distances 1 + u, u, 1 - u and
+// 2 - u is 4 sin(a) cos(a) / pi^2 times
+//   -cos(a) / (1 + u)^2,  sin(a) / u^2,  cos(a) / (1 - u)^2,  -sin(a) / (2 - u)^2,
+// and the common factor cancels in the normalisation. Moving from one point to the next turns
+// a by a fixed angle (less a quarter turn when the point passes into the next step), so sin(a)
+// and cos(a) follow by rotation rather than by a sine and cosine per position.
+class KernelWalk {
+public:
+    KernelWalk(std::int64_t rest, std::int64_t step, std::int64_t zoom)
+        : rest_(rest), stepRest_(step % zoom), zoom_(zoom)
+    {
+        const double quarter = std::numbers::pi / 2.0 / static_cast<double>(zoom);
+        sin_ = std::sin(quarter * static_cast<double>(rest));
+        cos_ = std::cos(quarter * static_cast<double>(rest));
+        turnSin_ = std::sin(quarter * static_cast<double>(stepRest_));
+        turnCos_ = std::cos(quarter * static_cast<double>(stepRest_));
+    }
+
+    void Weights(double (&raw)[4]) const
+    {
+        if (rest_ == 0) {
+            // On the sample itself: only that sample counts.
+            raw[0] = 0.0;
+            raw[1] = 1.0;
+            raw[2] = 0.0;
+            raw[3] = 0.0;
+            return;
+        }
+        const double u = static_cast<double>(rest_) / static_cast<double>(zoom_);
+        raw[0] = -cos_ / ((1.0 + u) * (1.0 + u));
+        raw[1] = sin_ / (u * u);
+        raw[2] = cos_ / ((1.0 - u) * (1.0 - u));
+        raw[3] = -sin_ / ((2.0 - u) * (2.0 - u));
+    }
+
+    void Next()
+    {
+        rest_ += stepRest_;
+        const double s = sin_ * turnCos_ + cos_ * turnSin_;
+        const double c = cos_ * turnCos_ - sin_ * turnSin_;
+        sin_ = s;
+        cos_ = c;
+        if (rest_ >= zoom_) {
+            rest_ -= zoom_;
+            sin_ = -c;
+            cos_ = s;
+        }
+        if (rest_ == 0) {
+            // Back on a sample: start again from the exact angle.
+            sin_ = 0.0;
+            cos_ = 1.0;
+        }
+    }
+
+private:
+    std::int64_t rest_;
+    std::int64_t stepRest_;
+    std::int64_t zoom_;
+    double sin_;
+    double cos_;
+    double turnSin_;
+    double turnCos_;
+};
+
+// The windowed sinc on every series of the array (stride 1 for plain values, 2 for pairs).
+//
+// A point's weights depend only on its position within a step, and positions repeat every
+// zoom / gcd(step, zoom) points, each repetition one fixed number of steps further on: the
+// weights of those positions are computed once, and every point then takes four multiply-adds
+// per series. Near the ends of the input a point lacks some of its four samples; its weights are
+// those of the samples it has, normalised again (each such point is the only one of its position
+// at that end).
+template <std::size_t stride>
+void SincExpand(std::span<std::int32_t> values, int count, int step, int zoom, int phase)
+{
+    const std::optional<Grid> grid = MakeGrid(count, step, zoom, phase);
+    if (!grid) return;
+    const std::size_t slots = values.size() / stride;
+    const std::int64_t available = std::min<std::int64_t>(grid->needed, static_cast<std::int64_t>(slots));
+    if (available <= 0) return;
+
+    // The output overwrites the input it is computed from.
+    const std::vector<double> work(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(available * stride));
+    const std::int64_t outputs = std::min<std::int64_t>(count, static_cast<std::int64_t>(slots));
+
+    // Point q lies start + step * q zoom-ticks (each 1/zoom of a sample) past the input's first
+    // sample; the sample at or before it is its sample `whole`.
+    const std::int64_t start = grid->Ticks(0);
+    auto wholeAt = [&](std::int64_t q) { return (start + grid->step * q) / grid->zoom; };
+    // The first point at or past sample `sample`.
+    auto firstFrom = [&](std::int64_t sample) {
+        const std::int64_t ticks = sample * grid->zoom - start;
+        return ticks <= 0 ? 0 : std::min(outputs, (ticks + grid->step - 1) / grid->step);
+    };
+
+    const std::int64_t period = grid->zoom / std::gcd(grid->step, grid->zoom);
+    const std::int64_t positions = std::min(period, outputs);
+    // Whole steps from one repetition of the positions to the next.
+    const std::int64_t advance = grid->step * period / grid->zoom;
+    SincWeights local[kLocalPositions];
+    std::vector<SincWeights> heap(static_cast<std::size_t>(positions) > kLocalPositions ? static_cast<std::size_t>(positions) : 0);
+    SincWeights* const weights = heap.empty() ? local : heap.data();
+    KernelWalk walk(start % grid->zoom, grid->step, grid->zoom);
+    for (std::int64_t p = 0; p < positions; ++p, walk.Next()) {
+        walk.Weights(weights[p].raw);
+        // Never fails: the four weights of a position add up to about one.
+        Normalise(weights[p].raw, 0, 3, weights[p].fixed);
+        weights[p].offset = wholeAt(p) - wholeAt(0);
+    }
+
+    // Points whose four samples the input holds: samples 1 .. available - 3 as `whole`.
+    const std::int64_t inner = firstFrom(1);
+    const std::int64_t outer = std::max(inner, firstFrom(available - 2));
+
+    auto edgePoint = [&](std::int64_t q) {
+        const std::int64_t whole = wholeAt(q);
+        const SincWeights& w = weights[q % period];
+        std::int32_t* out = values.data() + q * static_cast<std::int64_t>(stride);
+        // The samples whole-1 .. whole+2 that the input holds.
+        const int first = whole >= 1 ? 0 : 1;
+        const int last = static_cast<int>(std::min<std::int64_t>(3, available - whole));
+        double fixed[4];
+        if (whole < available && Normalise(w.raw, first, last, fixed)) {
+            for (std::size_t series = 0; series < stride; ++series) {
+                double sum = 0.0;
+                for (int t = first; t <= last; ++t)
+                    sum += fixed[t] * work[static_cast<std::size_t>(whole - 1 + t) * stride + series];
+                out[series] = ToSample(sum);
+            }
+        } else {
+            // Beyond the input (only a mapping that steps faster than it zooms gets here) the
+            // last value holds, as in the linear form.
+            for (std::size_t series = 0; series < stride; ++series)
+                out[series] = ToSample(work[static_cast<std::size_t>(available - 1) * stride + series]);
+        }
+    };
+
+    for (std::int64_t q = 0; q < inner; ++q) edgePoint(q);
+    if (inner < outer) {
+        std::int64_t p = inner % period;
+        // Sample `whole` - 1 of the repetition's first point.
+        std::int64_t base = wholeAt(inner - p) - 1;
+        std::int32_t* out = values.data() + inner * static_cast<std::int64_t>(stride);
+        for (std::int64_t q = inner; q < outer; ++q, out += stride) {
+            const SincWeights& w = weights[p];
+            const double* in = work.data() + (base + w.offset) * static_cast<std::int64_t>(stride);
+            for (std::size_t series = 0; series < stride; ++series)
+                out[series] = ToSample(w.fixed[0] * in[series] + w.fixed[1] * in[stride + series] +
+                                            w.fixed[2] * in[2 * stride + series] +
+                                            w.fixed[3] * in[3 * stride + series]);
+            if (++p == period) {
+                p = 0;
+                base += advance;
+            }
+        }
+    }
+    for (std::int64_t q = outer; q < outputs; ++q) edgePoint(q);
 }
 
 }  // namespace
@@ -132,12 +325,12 @@ double SincKernel(double t)
 
 void SincInterpolate(std::span<std::int32_t> values, int count, int step, int zoom, int phase)
 {
-    Expand(values, count, step, zoom, phase, 1, SincPoint);
+    SincExpand<1>(values, count, step, zoom, phase);
 }
 
 void SincInterpolate2(std::span<std::int32_t> values, int count, int step, int zoom, int phase)
 {
-    Expand(values, count, step, zoom, phase, 2, SincPoint);
+    SincExpand<2>(values, count, step, zoom, phase);
 }
 
 void LinearInterpolate(std::span<std::int32_t> values, int count, int step, int zoom, int phase)

@@ -23,7 +23,9 @@
 
 class OscData;
 
-// Windowed sinc (support of two samples on either side), one value per point.
+// Windowed sinc (support of two samples on either side), one value per point. Each point's
+// sum is divided by the sum of the weights of the samples it uses, so a level stays exactly
+// that level at every point, the ends of the input included.
 void SincInterpolate(std::span<std::int32_t> values, int count, int step, int zoom, int phase);
 // The same on minimum/maximum pairs: minima at even, maxima at odd positions.
 void SincInterpolate2(std::span<std::int32_t> values, int count, int step, int zoom, int phase);

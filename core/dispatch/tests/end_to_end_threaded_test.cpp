@@ -5,6 +5,8 @@
 
 #include "core/data/RecorderHeader.h"
 #include "core/measure/Measurements.h"
+#include "core/measure/OscFormat.h"
+#include "core/measure/OscMeasure.h"
 #include "sim/SignalSource.h"
 #include "support/SimSession.h"
 
@@ -465,6 +467,69 @@ TEST(EndToEndZoom, StoppedRebuildShowsTheSameWindowAsTheReadOut)
     ASSERT_NE(rebuilt.windowStart, 0);
     EXPECT_LE(Worst(rebuilt.error), 2.0);
     EXPECT_EQ(rebuilt.screen, readOut.screen);
+}
+
+// A steady level at the time base the program starts with (50 ns/div: each stored sample spans
+// five screen points) draws as one straight line over the whole screen, its first and last points
+// included, and the automatic measurements find no swing in it: maximum, minimum, mean, top and
+// base are the level, the amplitude is 0. With plain samples and with the peak detector's pairs.
+TEST(EndToEndZoom, ASteadyLevelIsFlatOnTheScreenAndInTheMeasurements)
+{
+    constexpr int kHigh = 95;
+    for (const bool pairs : {false, true}) {
+        SCOPED_TRACE(pairs ? "peak detector" : "plain samples");
+        SimSession session(2);
+        SignalSettings signals;
+        signals.squareHz = 0.0;  // channel B stays at its high level
+        signals.squareAmplitude = kHigh;
+        session.Sim().SetSignals(signals);
+        ASSERT_TRUE(session.Connect());
+        session.Change([&](OscData& d) {
+            d.EnableChannelB(true);
+            d.osc_cr &= static_cast<std::uint16_t>(~OSC_CR_TRIGGER_ON);
+            if (pairs)
+                d.osc_cr |= OSC_CR_MIN_MAX;
+            else
+                d.osc_cr &= static_cast<std::uint16_t>(~OSC_CR_MIN_MAX);
+            d.t_div = 5;
+            ASSERT_EQ(d.SolveTimebase(), 0);
+            d.changes |= CHANGE_CAPTURE;
+        });
+        ASSERT_TRUE(SettleAfterChange(session));
+        ASSERT_TRUE(session.WaitFrames(2));
+        const int level = session.Sim().GetInputZero(1) + kHigh;
+        session.Change([&](OscData& d) {
+            ASSERT_EQ(d.x_zoom_out_sw, 1);
+            ASSERT_EQ(d.x_zoom_in, 5);
+            ASSERT_EQ(d.valid_points, SCREEN_POINTS);
+            const std::int32_t* values = d.screen_points[1];
+            const int count = pairs ? 2 * SCREEN_POINTS : SCREEN_POINTS;
+            EXPECT_EQ(std::count(values, values + count, level), count)
+                << "level " << level << ", first values " << values[0] << " " << values[1] << " "
+                << values[2] << " " << values[3];
+
+            // The main window's timer measures every full frame at this time base and averages
+            // twenty of them.
+            ProcessMeasureState() = MeasureState();
+            d.measure_frames = 0;
+            d.status &= ~STATUS_MEASURED;
+            for (int tick = 0; tick < 20 && (d.status & STATUS_MEASURED) == 0; ++tick)
+                d.ProcessFrame();
+            ASSERT_NE(d.status & STATUS_MEASURED, 0u);
+            const int measured = level - d.GetCalibrationOffset(1);
+            EXPECT_EQ(d.measure_max[1], measured);
+            EXPECT_EQ(d.measure_min[1], measured);
+            EXPECT_EQ(d.measure_mean[1], measured);
+            EXPECT_EQ(d.measure_top[1], measured);
+            EXPECT_EQ(d.measure_base[1], measured);
+            EXPECT_EQ(d.measure_peak[1], 0);
+            EXPECT_EQ(d.measure_period[1], 0.0);
+            // As the measurement window shows them.
+            EXPECT_EQ(FormatMeasuredMax(d, 1), FormatMeasuredMean(d, 1));
+            EXPECT_EQ(FormatMeasuredMin(d, 1), FormatMeasuredMean(d, 1));
+            EXPECT_EQ(FormatMeasuredAmplitude(d, 1), "0 мВ");
+        });
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
