@@ -4,6 +4,7 @@
 #include "core/link/DeviceLink.h"
 #include "core/transport/InterfaceChooser.h"
 #include "core/transport/Interfaces.h"
+#include "platform/ui/testing/LeftOpen.h"
 #include "platform/ui/testing/UiTest.h"
 #include "sim/SimComm.h"
 #include "widgets/chart/ChartSerie.h"
@@ -81,6 +82,7 @@ void MainWindowTest::RunWindow(const std::function<void(CVelkaroDlg&)>& body)
         body(d);
         if (d.ContinueModal())
             uitest::Click(d.GetDlgItem(IDCANCEL));
+        uitest::EndIfLeftOpen(m, "\"Выход\"");
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     app_->m_pMainWnd = nullptr;
