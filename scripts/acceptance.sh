@@ -51,7 +51,7 @@ if [ -f build/asan/build.ninja ]; then
 else
   scripts/install-deps.sh
   build=build/acceptance-build
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_TESTS=OFF >/dev/null
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_TESTS=OFF -DVELKARO_BENCH=OFF -DVELKARO_SANITIZE= >/dev/null
 fi
 cmake --build "$build" -j "$(nproc)" --target durmitt velkaro >/dev/null
 durmitt="$root/$build/testtool/durmitt"

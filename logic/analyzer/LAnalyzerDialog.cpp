@@ -139,17 +139,20 @@ void CLAnalyzerDialog::RebuildNetList()
         }
     }
     list_.SetEditor(std::move(editor));
-    // The rows may bring the vertical scroll bar, which the list's client width does not count
-    // before it is laid out: the names take what is left beside it, so no sideways bar appears.
-    // Once the bar shows, the client width already leaves it out.
+    // The names take what is left beside the vertical scroll bar when the rows need one, and
+    // the whole width when they do not, so neither a gap nor a sideways bar appears. The list
+    // lays out its bar only later: the client width now still counts the bar of the rows
+    // before, which may come or go with these.
     list_.StretchColumnToClient(1);
     CRect client;
     CRect outer;
     list_.GetClientRect(&client);
     list_.GetWindowRect(&outer);
-    const bool barCounted = outer.Width() - client.Width() >= GetSystemMetrics(SM_CXVSCROLL);
-    if (list_.GetItemCount() > list_.GetCountPerPage() && !barCounted)
-        list_.SetColumnWidth(1, std::max(0, list_.GetColumnWidth(1) - GetSystemMetrics(SM_CXVSCROLL)));
+    const int bar = GetSystemMetrics(SM_CXVSCROLL);
+    const bool barCounted = outer.Width() - client.Width() >= bar;
+    const bool barNeeded = list_.GetItemCount() > list_.GetCountPerPage();
+    if (barCounted != barNeeded)
+        list_.SetColumnWidth(1, std::max(0, list_.GetColumnWidth(1) + (barCounted ? bar : -bar)));
     if (MainDialog != nullptr) CheckDlgButton(kShowNamesId, MainDialog->la_net_display_labels ? BST_CHECKED : BST_UNCHECKED);
     lock.Unlock();
     // Their net combos show the names as they are now.

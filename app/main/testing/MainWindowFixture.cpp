@@ -4,15 +4,14 @@
 #include "core/link/DeviceLink.h"
 #include "core/transport/InterfaceChooser.h"
 #include "core/transport/Interfaces.h"
+#include "platform/ui/testing/LeftOpen.h"
 #include "platform/ui/testing/UiTest.h"
 #include "sim/SimComm.h"
 #include "widgets/chart/ChartSerie.h"
 
-#include <unistd.h>
-
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 
 std::shared_ptr<VirtualInstrument> demoInstrument;
 
@@ -51,23 +50,13 @@ void MainWindowTest::TearDown()
     Interfaces::Clear();
     app_.reset();
     demoInstrument.reset();
-    std::error_code ignored;
-    for (const auto& folder : runFolders_) std::filesystem::remove_all(folder, ignored);
     runFolders_.clear();
 }
 
 std::filesystem::path MainWindowTest::FolderOfThisRun(const std::string& area)
 {
-    // Named after the test and the process: two runs of the suite in one build tree (or two
-    // suites with a test of the same name) would otherwise read each other's settings.
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(test->test_suite_name()) + "." + test->name() + "." + std::to_string(::getpid());
-    std::replace(name.begin(), name.end(), '/', '_');  // parameterised names
-    const auto folder = std::filesystem::path(uitest::OutputPath(area)) / name;
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    runFolders_.push_back(folder);
-    return folder;
+    runFolders_.push_back(std::make_unique<RunFolder>(area));
+    return runFolders_.back()->Path();
 }
 
 void MainWindowTest::RunWindow(const std::function<void(CVelkaroDlg&)>& body)
@@ -81,6 +70,7 @@ void MainWindowTest::RunWindow(const std::function<void(CVelkaroDlg&)>& body)
         body(d);
         if (d.ContinueModal())
             uitest::Click(d.GetDlgItem(IDCANCEL));
+        uitest::EndIfLeftOpen(m, "\"Выход\"");
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     app_->m_pMainWnd = nullptr;

@@ -5,6 +5,7 @@
 
 #include "app/main/VelkaroApp.h"
 #include "app/main/VelkaroDlg.h"
+#include "platform/testing/RunFolder.h"
 #include "platform/ui/testing/UiTest.h"
 #include "sim/VirtualInstrument.h"
 
@@ -61,7 +62,7 @@ protected:
     std::unique_ptr<CVelkaroApp> app_;
 
 private:
-    std::vector<std::filesystem::path> runFolders_;
+    std::vector<std::unique_ptr<RunFolder>> runFolders_;
 };
 
 // The instrument the "Demo" entry serves.

@@ -1,6 +1,7 @@
 #include "core/config/ArchiveCheck.h"
 #include "core/config/ConfigHolder.h"
 #include "core/config/ConfigSections.h"
+#include "platform/testing/RunFolder.h"
 #include "support/FileSizeLimit.h"
 
 #include <boost/archive/archive_exception.hpp>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,12 +36,16 @@ protected:
     void SetUp() override
     {
         ConfigSections.clear();
-        folder_ = fs::path(VELKARO_TEST_OUTPUT_DIR) / "config_store" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+        run_.emplace("config_store");
+        folder_ = run_->Path();
     }
-    void TearDown() override { ConfigSections.clear(); }
+    void TearDown() override
+    {
+        ConfigSections.clear();
+        run_.reset();
+    }
 
+    std::optional<RunFolder> run_;
     fs::path folder_;
 };
 

@@ -1,5 +1,6 @@
 #include "core/transport/CommFTDI.h"
 #include "core/transport/MessageBoxHook.h"
+#include "platform/testing/RunFolder.h"
 #include "sim/PtyInstrumentServer.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -43,9 +45,8 @@ class FtdiTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::path(VELKARO_TEST_OUTPUT_DIR) / ("ftdi-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                                     "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
+        run_.emplace("ftdi");
+        root_ = run_->Path();
         fs::create_directories(root_ / "dev");
         paths_.sysfsRoot = (root_ / "sys").string();
         paths_.devRoot = (root_ / "dev").string();
@@ -62,7 +63,7 @@ protected:
     {
         SetMessageBoxHook(nullptr);
         server_.reset();
-        fs::remove_all(root_);
+        run_.reset();
     }
 
     // A chip bound to ftdi_sio as `tty`; with a device node leading to the pseudo-terminal.
@@ -97,6 +98,7 @@ protected:
         return buffer;
     }
 
+    std::optional<RunFolder> run_;
     fs::path root_;
     SerialPaths paths_;
     std::shared_ptr<VirtualInstrument> instrument_;

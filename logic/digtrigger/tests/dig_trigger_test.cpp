@@ -6,6 +6,7 @@
 
 #include "app/main/testing/MainWindowFixture.h"
 #include "core/data/OscData.h"
+#include "platform/ui/testing/LeftOpen.h"
 
 #include <functional>
 #include <string>
@@ -45,9 +46,10 @@ protected:
         });
         CDialogDigTrigLevel dialog(&d);
         bool ran = false;
-        uitest::OnNextModal([&](uihooks::ModalContext&) {
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
             ran = true;
             body(dialog);
+            uitest::EndIfLeftOpen(m, "the test's actions");
         });
         dialog.DoModal();
         EXPECT_TRUE(ran);

@@ -3,19 +3,9 @@
 
 #include "platform/gdi/DC.h"
 
-#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
-
-// The build tree's folder for files written by tests, made on first use.
-inline std::string TestOutputDir()
-{
-    const std::string dir = VELKARO_TEST_OUTPUT_DIR;
-    std::error_code ignored;
-    std::filesystem::create_directories(dir, ignored);
-    return dir;
-}
 
 struct TestCanvas {
     CDC dc;

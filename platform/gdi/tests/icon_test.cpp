@@ -2,6 +2,8 @@
 
 #include "GdiTestUtil.h"
 
+#include "platform/testing/RunFolder.h"
+
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -98,7 +100,8 @@ TEST(Icons, AlphaInTheColourBitmapBlends)
 
 TEST(Icons, LoadedFromFilesWithTheirTransparency)
 {
-    const std::string dir = TestOutputDir();
+    const RunFolder run("platform_gdi");
+    const std::string dir = run.Path().string();
     QImage png(6, 4, QImage::Format_ARGB32);
     png.fill(qRgba(0, 255, 0, 255));
     png.setPixel(0, 0, qRgba(0, 0, 0, 0));

@@ -2,6 +2,7 @@
 
 #include "GdiTestUtil.h"
 #include "platform/gdi/Image.h"
+#include "platform/testing/RunFolder.h"
 
 #include <QFile>
 #include <QImage>
@@ -12,8 +13,6 @@
 #include <string>
 
 namespace {
-
-std::string OutPath(const std::string& name) { return TestOutputDir() + "/" + name; }
 
 QByteArray Head(const std::string& path, int n)
 {
@@ -38,6 +37,7 @@ void Paint(CImage& image)
 
 TEST(ImageSave, ExtensionPicksTheEncoderWhateverItsCase)
 {
+    const RunFolder run("platform_gdi");
     CImage image;
     Paint(image);
     const std::pair<const char*, QByteArray> cases[] = {
@@ -45,27 +45,26 @@ TEST(ImageSave, ExtensionPicksTheEncoderWhateverItsCase)
         {"chart.jpg", "\xFF\xD8"}, {"chart.JPEG", "\xFF\xD8"}, {"chart.jfif", "\xFF\xD8"}, {"chart.gif", "GIF8"},
     };
     for (const auto& [name, magic] : cases) {
-        const std::string path = OutPath(name);
-        std::remove(path.c_str());
+        const std::string path = run.PathOf(name);
         EXPECT_EQ(image.Save(path.c_str()), S_OK) << name;
         EXPECT_EQ(Head(path, static_cast<int>(magic.size())), magic) << name;
     }
     // An unknown extension writes nothing; an explicit format wins over the extension.
-    const std::string unknown = OutPath("chart.xyz");
-    std::remove(unknown.c_str());
+    const std::string unknown = run.PathOf("chart.xyz");
     EXPECT_TRUE(FAILED(image.Save(unknown.c_str())));
     EXPECT_FALSE(Exists(unknown));
-    const std::string forced = OutPath("forced.bmp");
+    const std::string forced = run.PathOf("forced.bmp");
     EXPECT_EQ(image.Save(forced.c_str(), ImageFormatPNG), S_OK);
     EXPECT_EQ(Head(forced, 4), QByteArray("\x89PNG"));
 }
 
 TEST(ImageSave, PixelsArriveUprightAndGifKeepsExactColours)
 {
+    const RunFolder run("platform_gdi");
     CImage image;
     Paint(image);
     for (const char* name : {"upright.png", "upright.bmp", "upright.gif"}) {
-        const std::string path = OutPath(name);
+        const std::string path = run.PathOf(name);
         ASSERT_EQ(image.Save(path.c_str()), S_OK) << name;
         const QImage back(QString::fromStdString(path));
         ASSERT_FALSE(back.isNull()) << name;
@@ -78,6 +77,7 @@ TEST(ImageSave, PixelsArriveUprightAndGifKeepsExactColours)
 
 TEST(ImageSave, ManyColoursStillMakeAGif)
 {
+    const RunFolder run("platform_gdi");
     CImage image;
     ASSERT_TRUE(image.Create(64, 64, 32));
     auto* bits = static_cast<std::uint8_t*>(image.GetBits());
@@ -88,7 +88,7 @@ TEST(ImageSave, ManyColoursStillMakeAGif)
         auto* row = reinterpret_cast<std::uint32_t*>(bits + static_cast<std::ptrdiff_t>(y) * pitch);
         for (int x = 0; x < 64; ++x) row[x] = static_cast<std::uint32_t>((x * 4) << 16 | (y * 4) << 8 | ((x + y) * 2));
     }
-    const std::string path = OutPath("many.gif");
+    const std::string path = run.PathOf("many.gif");
     ASSERT_EQ(image.Save(path.c_str()), S_OK);
     const QImage back(QString::fromStdString(path));
     ASSERT_EQ(back.size(), QSize(64, 64));
@@ -99,9 +99,10 @@ TEST(ImageSave, ManyColoursStillMakeAGif)
 
 TEST(ImageSave, AFailedWriteLeavesNoFile)
 {
+    const RunFolder run("platform_gdi");
     CImage image;
     Paint(image);
-    const std::string blocker = OutPath("not_a_folder");
+    const std::string blocker = run.PathOf("not_a_folder");
     {
         QFile f(QString::fromStdString(blocker));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -111,7 +112,7 @@ TEST(ImageSave, AFailedWriteLeavesNoFile)
     EXPECT_EQ(image.Save(path.c_str()), E_OPEN_FAILED) << "nothing could be made under the name";
     EXPECT_FALSE(Exists(path));
     CImage empty;
-    EXPECT_TRUE(FAILED(empty.Save(OutPath("empty.png").c_str())));
+    EXPECT_TRUE(FAILED(empty.Save(run.PathOf("empty.png").c_str())));
     EXPECT_TRUE(FAILED(image.Save(nullptr)));
     EXPECT_FALSE(image.Create(0, 10, 32));
     EXPECT_TRUE(image.IsNull());
@@ -124,6 +125,7 @@ namespace {
 
 TEST(ImageSave, ShapesAndTextDrawnIntoABottomUpImageComeOutUpright)
 {
+    const RunFolder run("platform_gdi");
     CImage image;
     ASSERT_TRUE(image.Create(320, 200, 32));
     CDC* dc = CDC::FromHandle(image.GetDC());
@@ -163,7 +165,7 @@ TEST(ImageSave, ShapesAndTextDrawnIntoABottomUpImageComeOutUpright)
     dc->DrawText("Сохранить &как...", &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     dc->SelectObject(oldFont);
     image.ReleaseDC();
-    const std::string path = TestOutputDir() + "/gdi_shapes.png";
+    const std::string path = run.PathOf("gdi_shapes.png");
     ASSERT_EQ(image.Save(path.c_str()), S_OK);
     const QImage back(QString::fromStdString(path));
     // The text sits in the lower half, the ellipse in the upper left.

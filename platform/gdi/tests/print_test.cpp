@@ -2,6 +2,8 @@
 
 #include "GdiTestUtil.h"
 
+#include "platform/testing/RunFolder.h"
+
 #include <QFile>
 #include <QPdfWriter>
 
@@ -11,8 +13,8 @@ namespace {
 
 TEST(Printing, PagesInOrderWithAScaledMapping)
 {
-    const QString path = QString::fromStdString(TestOutputDir()) + "/print.pdf";
-    QFile::remove(path);
+    const RunFolder run("platform_gdi");
+    const QString path = QString::fromStdString(run.PathOf("print.pdf"));
     {
         QPdfWriter pdf(path);
         pdf.setResolution(300);
@@ -53,7 +55,8 @@ TEST(Printing, PagesInOrderWithAScaledMapping)
 
 TEST(Printing, AbortCallsTheAbortHook)
 {
-    const QString path = QString::fromStdString(TestOutputDir()) + "/aborted.pdf";
+    const RunFolder run("platform_gdi");
+    const QString path = QString::fromStdString(run.PathOf("aborted.pdf"));
     QPdfWriter pdf(path);
     bool aborted = false;
     CDC dc;

@@ -452,9 +452,14 @@ bool RenderToPng(CWnd* wnd, const std::string& path) { return RenderToPng(Widget
 bool RenderToPng(QWidget* w, const std::string& path)
 {
     if (w == nullptr) return false;
-    const QString file = QString::fromStdString(path);
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    return w->grab().save(file, "PNG");
+    QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
+    // Written beside the target and renamed over it: a test that reads its picture back never
+    // meets one half written by another run of the suite in the same build tree.
+    const std::string part = path + ".part" + std::to_string(QCoreApplication::applicationPid());
+    if (w->grab().save(QString::fromStdString(part), "PNG") && std::rename(part.c_str(), path.c_str()) == 0)
+        return true;
+    std::remove(part.c_str());
+    return false;
 }
 
 }  // namespace uitest

@@ -1,5 +1,7 @@
 #include "tools/calibration/testing/ToolWindowsFixture.h"
 
+#include "platform/ui/testing/LeftOpen.h"
+
 #include <memory>
 
 CPropertiesDialog& ToolHostWindow::Properties() const
@@ -42,6 +44,7 @@ void ToolWindowsTest::RunHost(const std::function<void(ToolHostWindow&)>& body)
         auto& d = *static_cast<ToolHostWindow*>(m.window);
         body(d);
         if (d.ContinueModal()) uitest::Click(d.GetDlgItem(IDCANCEL));
+        uitest::EndIfLeftOpen(m, "\"Выход\"");
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     app_->m_pMainWnd = nullptr;

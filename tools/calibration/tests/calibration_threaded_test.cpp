@@ -5,6 +5,7 @@
 
 #include "core/data/OscData.h"
 #include "platform/ui/testing/UiTest.h"
+#include "platform/ui/testing/LeftOpen.h"
 #include "tools/calibration/DialogCalibrate.h"
 #include "widgets/tooltip/PPToolTip.h"
 
@@ -80,7 +81,9 @@ protected:
 
     // Connects, opens the dialog with the settings window's button, starts the calibration,
     // checks that nothing closes it while it runs, and hands it to `finished` once it has an
-    // outcome; `started` runs right after "Старт". Closes it with "Закрыть".
+    // outcome; `started` runs right after "Старт". Closes it with "Закрыть". A run that goes
+    // wrong or never ends, or a "Закрыть" that does not close, fails the test and the dialog is
+    // ended from outside: a user could not close it either, and the test must not hang.
     void Calibrate(ToolHostWindow& d, const std::function<void(CDialogCalibrate&)>& started,
                    const std::function<void(CDialogCalibrate&)>& finished)
     {
@@ -109,6 +112,7 @@ protected:
             EXPECT_FALSE(Enabled(dialog, CDialogCalibrate::IDC_CLOSE));
             EXPECT_EQ(uitest::TimerPeriod(&dialog, CDialogCalibrate::kTimerId), 1000);
             if (started) started(dialog);
+            if (HasFatalFailure()) return uitest::EndIfLeftOpen(m, "a failed step");
 
             // Nothing closes the dialog while the device calibrates.
             uitest::PressEscape(&dialog);
@@ -118,7 +122,8 @@ protected:
 
             // The dialog's own once-a-second timer: firing it in a tight loop would keep DataLock
             // from the link's worker, whose replies then time out.
-            EXPECT_TRUE(WaitUntil([&] { return Status(dialog) != kRunning; }));
+            if (!WaitUntil([&] { return Status(dialog) != kRunning; }))
+                return uitest::EndIfLeftOpen(m, "a run without an outcome");
             EXPECT_EQ(uitest::TimerPeriod(&dialog, CDialogCalibrate::kTimerId), 0);
             EXPECT_TRUE(Enabled(dialog, CDialogCalibrate::IDC_CLOSE));
             // A new calibration needs the dialog opened again.
@@ -127,6 +132,7 @@ protected:
             uitest::PressEscape(&dialog);
             EXPECT_TRUE(dialog.ContinueModal());
             uitest::Click(dialog.GetDlgItem(CDialogCalibrate::IDC_CLOSE));
+            uitest::EndIfLeftOpen(m, "\"Закрыть\"");
         });
         uitest::Click(p.GetDlgItem(CPropertiesDialog::IDC_CALIBRATE));
         EXPECT_TRUE(ran);
@@ -248,9 +254,12 @@ TEST_F(CalibrationTest, AModelReplacedMidRunEndsItAsALostLinkAndLeavesNoRequest)
             d,
             // The instrument reports another variant: its model replaces the one the run is on,
             // and the link marks the new one linked, as it does after each switch it asks for.
-            [&](CDialogCalibrate&) {
+            // The dialog's next tick ends the run.
+            [&](CDialogCalibrate& dialog) {
                 SwitchVariant(d, 3);
                 WithData([](OscData& data) { data.mode |= MODE_LINKED; });
+                ASSERT_TRUE(uitest::FireTimer(&dialog, CDialogCalibrate::kTimerId));
+                ASSERT_EQ(Status(dialog), kLinkLost);
             },
             [](CDialogCalibrate& dialog) {
                 EXPECT_EQ(Status(dialog), kLinkLost);

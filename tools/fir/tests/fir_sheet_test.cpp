@@ -7,6 +7,7 @@
 #include "tools/fir/HannWindow.h"
 #include "tools/fir/LPF.h"
 
+#include "platform/ui/testing/LeftOpen.h"
 #include "platform/ui/testing/UiTest.h"
 #include "resources/Resources.h"
 
@@ -37,6 +38,7 @@ protected:
         uitest::OnNextModal([&](uihooks::ModalContext& m) {
             uitest::ProcessEvents();
             user(static_cast<CDialog*>(m.window));
+            uitest::EndIfLeftOpen(m, "the test's actions");
         });
         return sheet.DoModal();
     }

@@ -7,6 +7,7 @@
 
 #include "core/data/OscData.h"
 #include "platform/kernel/Sync.h"
+#include "platform/ui/testing/LeftOpen.h"
 #include "platform/ui/testing/UiTest.h"
 #include "resources/Resources.h"
 #include "widgets/chart/ChartLineSerie.h"
@@ -60,9 +61,10 @@ protected:
     static INT_PTR Run(const std::function<void(CDialogFRParam&)>& user)
     {
         CDialogFRParam dialog;
-        uitest::OnNextModal([&](uihooks::ModalContext&) {
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
             uitest::ProcessEvents();
             user(dialog);
+            uitest::EndIfLeftOpen(m, "the test's actions");
         });
         return dialog.DoModal();
     }

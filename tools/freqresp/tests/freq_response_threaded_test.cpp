@@ -8,6 +8,7 @@
 
 #include "app/main/testing/MainWindowFixture.h"
 #include "core/data/OscData.h"
+#include "platform/ui/testing/LeftOpen.h"
 #include "widgets/chart/ChartLineSerie.h"
 
 #include <cmath>
@@ -48,16 +49,19 @@ protected:
     static INT_PTR InterruptRun(CVelkaroDlg& main, const std::function<void(CDialogFRParam&)>& midRun)
     {
         CDialogFRParam dialog(&main);
-        uitest::OnNextModal([&](uihooks::ModalContext&) {
-            uitest::Click(dialog.GetDlgItem(CDialogFRParam::IDC_START));
-            ASSERT_TRUE(dialog.Running());
-            ASSERT_TRUE(WaitUntil([&] {
-                int index = 0;
-                WithData([&](OscData& data) { index = data.freq_response.index; });
-                return index >= 2;
-            }));
-            midRun(dialog);
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
+            [&] {
+                uitest::Click(dialog.GetDlgItem(CDialogFRParam::IDC_START));
+                ASSERT_TRUE(dialog.Running());
+                ASSERT_TRUE(WaitUntil([&] {
+                    int index = 0;
+                    WithData([&](OscData& data) { index = data.freq_response.index; });
+                    return index >= 2;
+                }));
+                midRun(dialog);
+            }();
             if (dialog.ContinueModal()) uitest::Click(dialog.GetDlgItem(IDCANCEL));
+            uitest::EndIfLeftOpen(m, "its cancel button");
         });
         return dialog.DoModal();
     }
@@ -69,7 +73,7 @@ protected:
     {
         Seen seen;
         CDialogFRParam dialog(&main);
-        uitest::OnNextModal([&](uihooks::ModalContext&) {
+        uitest::OnNextModal([&](uihooks::ModalContext& outer) {
             uitest::Click(dialog.GetDlgItem(CDialogFRParam::IDC_CALIBRATION));
             uitest::TypeText(dialog.GetDlgItem(CDialogFRParam::IDC_MINIMUM), "-100");
             uitest::TypeText(dialog.GetDlgItem(CDialogFRParam::IDC_MAXIMUM), "100");
@@ -86,6 +90,7 @@ protected:
             }
                 uitest::Click(response->GetDlgItem(IDCANCEL));
                 if (response->ContinueModal()) uitest::CloseWindow(response);
+                uitest::EndIfLeftOpen(m, "its cancel button and its close box");
             });
             uitest::Click(dialog.GetDlgItem(CDialogFRParam::IDC_START));
             WithData([](OscData& d) {
@@ -100,6 +105,7 @@ protected:
                                    << ", mode " << d.mode << ", status " << d.status;
             });
             if (!ended) uitest::Click(dialog.GetDlgItem(IDCANCEL));
+            uitest::EndIfLeftOpen(outer, ended ? "the response window closed" : "its cancel button");
         });
         const INT_PTR result = dialog.DoModal();
         EXPECT_EQ(result, seen.shown ? IDOK : IDCANCEL);
@@ -182,14 +188,15 @@ TEST_F(FrequencyResponseLive, CloseMidRunGivesTheGeneratorItsFrequencyBack)
         ASSERT_TRUE(WaitUntil([&] { return demoInstrument->GetOutFreq() == own; }));
 
         CDialogFRParam dialog(&d);
-        uitest::OnNextModal([&](uihooks::ModalContext&) {
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
             uitest::Click(dialog.GetDlgItem(CDialogFRParam::IDC_START));
-            ASSERT_TRUE(WaitUntil([&] {
+            EXPECT_TRUE(WaitUntil([&] {
                 int index = 0;
                 WithData([&](OscData& data) { index = data.freq_response.index; });
                 return index >= 2 && demoInstrument->GetOutFreq() != own;
             }));
             uitest::Click(dialog.GetDlgItem(IDCANCEL));
+            uitest::EndIfLeftOpen(m, "its cancel button");
         });
         EXPECT_EQ(dialog.DoModal(), IDCANCEL);
         EXPECT_TRUE(WaitUntil([&] { return demoInstrument->GetOutFreq() == own; }));

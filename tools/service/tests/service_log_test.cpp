@@ -2,7 +2,7 @@
 
 #include "tools/service/ServiceLog.h"
 
-#include "platform/ui/testing/UiTest.h"
+#include "platform/testing/RunFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +18,6 @@ std::string ReadAll(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string Folder()
-{
-    const std::string dir = uitest::OutputPath("tools/service_log");
-    std::filesystem::create_directories(dir);
-    return dir;
 }
 
 }  // namespace
@@ -45,7 +38,8 @@ TEST(ServiceLog, FileNameIsTheLocalTimeWithATwoDigitYear)
 
 TEST(ServiceLog, LinesAreWrittenInOrderWithCrLfAndReplaceAnOldFile)
 {
-    const std::string path = Folder() + "/written.txt";
+    const RunFolder run("tools_service");
+    const std::string path = run.PathOf("written.txt");
     {
         std::ofstream old(path, std::ios::binary);
         old << std::string(5000, 'x');
@@ -60,7 +54,8 @@ TEST(ServiceLog, LinesAreWrittenInOrderWithCrLfAndReplaceAnOldFile)
 
 TEST(ServiceLog, AFileThatCannotBeCreatedGivesTheSystemsReason)
 {
-    const std::string path = Folder() + "/no such folder/log.txt";
+    const RunFolder run("tools_service");
+    const std::string path = run.PathOf("no such folder/log.txt");
     std::string error;
     EXPECT_FALSE(WriteServiceLog(path, {"line"}, error));
     EXPECT_EQ(error, "No such file or directory");

@@ -3,6 +3,7 @@
 #include "support/ChartHost.h"
 
 #include "platform/gdi/RecordingDC.h"
+#include "platform/testing/RunFolder.h"
 #include "platform/ui/PrintDialog.h"
 #include "widgets/chart/ChartLegend.h"
 #include "widgets/chart/ChartLineSerie.h"
@@ -11,9 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QPdfWriter>
 
@@ -21,14 +20,6 @@
 #include <string>
 
 namespace {
-
-std::string Out(const std::string& name)
-{
-    const std::string path = uitest::OutputPath("widgets_chart/" + name);
-    QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
-    QFile::remove(QString::fromStdString(path));
-    return path;
-}
 
 QByteArray Read(const std::string& path)
 {
@@ -73,6 +64,9 @@ public:
 
 TEST(ChartSaveImage, FormatsByNameOrByFormat)
 {
+    // What the tests here write and read back lives in a folder of the test in this process
+    // alone: another run of the suite never replaces a file between the write and the read.
+    const RunFolder run("widgets_chart");
     ChartHost h(300, 200);
     Fill(h);
     struct Case {
@@ -86,37 +80,38 @@ TEST(ChartSaveImage, FormatsByNameOrByFormat)
                           {"forced_png.img", ImageFormatPNG, "\x89PNG"}, {"forced_jpg.img", ImageFormatJPEG, "\xFF\xD8"},
                           {"forced_gif.img", ImageFormatGIF, "GIF8"}};
     for (const Case& c : cases) {
-        const std::string path = Out(c.name);
+        const std::string path = run.PathOf(c.name);
         EXPECT_TRUE(h.chart.SaveImage(path, CRect(), c.format)) << c.name;
         EXPECT_TRUE(Read(path).startsWith(c.magic)) << c.name;
     }
-    const QImage whole(QString::fromStdString(uitest::OutputPath("widgets_chart/chart.png")));
+    const QImage whole(QString::fromStdString(run.PathOf("chart.png")));
     EXPECT_EQ(whole.size(), QSize(300, 200));
 
     // A rectangle gives the image its size; the chart is laid out from (0, 0) in it.
-    const std::string sized = Out("chart_sized.png");
+    const std::string sized = run.PathOf("chart_sized.png");
     EXPECT_TRUE(h.chart.SaveImage(sized, CRect(50, 50, 690, 530)));
     EXPECT_EQ(QImage(QString::fromStdString(sized)).size(), QSize(640, 480));
 
     // Unknown names write nothing; the screen image is left as it was.
     const int redraws = h.redraws;
     for (const char* name : {"chart.xyz", "chart"}) {
-        const std::string path = Out(name);
+        const std::string path = run.PathOf(name);
         EXPECT_FALSE(h.chart.SaveImage(path)) << name;
         EXPECT_FALSE(QFile::exists(QString::fromStdString(path))) << name;
     }
     EXPECT_EQ(h.redraws, redraws + 2);
     EXPECT_EQ(h.chart.GetPlottingRect().right, h.chart.GetPlottingRect().right);
-    EXPECT_FALSE(h.chart.SaveImage(uitest::OutputPath("widgets_chart/chart.bmp/inside.png")));
+    EXPECT_FALSE(h.chart.SaveImage(run.PathOf("chart.bmp/inside.png")));
 }
 
 TEST(ChartPrint, OnePageFillingThePageWithoutBackgroundAndTextAtPointSize)
 {
+    const RunFolder run("widgets_chart");
     ChartHost h(400, 250);
     Fill(h);
     h.chart.SetBackColor(RGB(0, 50, 0));
     const CRect screenPlot = h.chart.GetPlottingRect();
-    const std::string path = Out("printed.pdf");
+    const std::string path = run.PathOf("printed.pdf");
     CPrintDialog dialog(FALSE);
     ASSERT_TRUE(dialog.SelectPdfFile(path.c_str()));
     CDC* dc = CDC::FromHandle(dialog.GetPrinterDC());
@@ -158,6 +153,7 @@ TEST(ChartPrint, OnePageFillingThePageWithoutBackgroundAndTextAtPointSize)
 
 TEST(ChartPrint, CancelPrintsNothingAndOkPrintsWhereTheDialogSays)
 {
+    const RunFolder run("widgets_chart");
     ChartHost h(300, 200);
     Fill(h);
     bool asked = false;
@@ -168,7 +164,7 @@ TEST(ChartPrint, CancelPrintsNothingAndOkPrintsWhereTheDialogSays)
     EXPECT_FALSE(h.chart.Print("Velkaro"));
     EXPECT_TRUE(asked);
 
-    const std::string path = Out("from_dialog.pdf");
+    const std::string path = run.PathOf("from_dialog.pdf");
     uitest::OnNextModal([&](uihooks::ModalContext& m) {
         m.fileName = path;
         m.End(IDOK);
@@ -179,8 +175,9 @@ TEST(ChartPrint, CancelPrintsNothingAndOkPrintsWhereTheDialogSays)
 
 TEST(ChartPrint, ARefusedPageAbortsTheDocument)
 {
+    const RunFolder run("widgets_chart");
     uitest::EnsureApplication();
-    const std::string path = Out("refused.pdf");
+    const std::string path = run.PathOf("refused.pdf");
     RefusingWriter writer(QString::fromStdString(path));
     bool aborted = false;
     CDC printer;
@@ -206,6 +203,7 @@ TEST(ChartPrint, ARefusedPageAbortsTheDocument)
 
 TEST(ChartScenes, EveryScenePrintsAndSaves)
 {
+    const RunFolder run("widgets_chart");
     uitest::EnsureApplication();
     EXPECT_EQ(ChartScene::Make("nonsense"), nullptr);
     for (const std::string& name : ChartScene::Names()) {
@@ -214,10 +212,10 @@ TEST(ChartScenes, EveryScenePrintsAndSaves)
         const CSize size = scene->Size();
         ChartHost h(size.cx, size.cy);
         scene->Setup(h.chart);
-        const std::string png = Out("scene_" + name + ".png");
+        const std::string png = run.PathOf("scene_" + name + ".png");
         EXPECT_TRUE(h.chart.SaveImage(png)) << name;
         EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(size.cx, size.cy)) << name;
-        const std::string pdf = Out("scene_" + name + ".pdf");
+        const std::string pdf = run.PathOf("scene_" + name + ".pdf");
         CPrintDialog dialog(FALSE);
         dialog.m_pd.dmOrientation = DMORIENT_LANDSCAPE;
         ASSERT_TRUE(dialog.SelectPdfFile(pdf.c_str()));
@@ -234,7 +232,7 @@ TEST(ChartScenes, EveryScenePrintsAndSaves)
         EXPECT_TRUE(bytes.contains(title.toUtf8()) || bytes.contains(utf16)) << name;
         // A refill after the first: the same picture again.
         scene->Refill();
-        const std::string again = Out("scene_" + name + "_again.png");
+        const std::string again = run.PathOf("scene_" + name + "_again.png");
         EXPECT_TRUE(h.chart.SaveImage(again)) << name;
         EXPECT_EQ(QImage(QString::fromStdString(png)), QImage(QString::fromStdString(again))) << name;
     }

@@ -1,13 +1,14 @@
 #pragma once
 // A test with a fresh data model, an empty section store and its own settings file path under
-// the build tree's test output, named after the test.
+// the build tree's test output, in a folder of this test in this process alone.
 
 #include "core/config/ConfigSections.h"
 #include "core/data/OscData.h"
+#include "platform/testing/RunFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <optional>
 #include <string>
 
 class SettingsFileFixture : public ::testing::Test {
@@ -18,20 +19,19 @@ protected:
     {
         DeleteOscData();
         ConfigSections.clear();
-        const std::filesystem::path folder = std::filesystem::path(VELKARO_TEST_OUTPUT_DIR) / folderName_
-                                             / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        path_ = (folder / "velkaro_cfg.xml").string();
+        folder_.emplace(folderName_);
+        path_ = folder_->PathOf("velkaro_cfg.xml");
     }
     void TearDown() override
     {
         DeleteOscData();
         ConfigSections.clear();
+        folder_.reset();
     }
 
     std::string path_;
 
 private:
     const char* folderName_;
+    std::optional<RunFolder> folder_;
 };

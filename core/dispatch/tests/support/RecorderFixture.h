@@ -7,11 +7,13 @@
 
 #include "core/data/RecorderHeader.h"
 #include "platform/kernel/ManualClock.h"
+#include "platform/testing/RunFolder.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,12 +44,8 @@ protected:
     void SetUp() override
     {
         DispatchTest::SetUp();
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(test->test_suite_name()) + "." + test->name();
-        std::replace(name.begin(), name.end(), '/', '_');  // parameterised names
-        folder = std::filesystem::path(VELKARO_TEST_OUTPUT_DIR) / "dispatch_recorder" / name;
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
+        run.emplace("dispatch_recorder");
+        folder = run->Path();
         clock.SetLocalTime(SYSTEMTIME{2026, 3, 0, 15, 10, 20, 30, 400});
         SetCurrentClock(&clock);
     }
@@ -57,6 +55,7 @@ protected:
         connection.disconnect();
         SetCurrentClock(nullptr);
         DispatchTest::TearDown();
+        run.reset();
     }
 
     // Recorder mode requested on a freshly identified device with the given channels.
@@ -93,6 +92,7 @@ protected:
         EXPECT_EQ(Val(answer.As<StartP>().osc_cr), 0);
     }
 
+    std::optional<RunFolder> run;
     std::filesystem::path folder;
     ManualClock clock;
     DeviceMemory memory;
