@@ -81,6 +81,19 @@ protected:
         uitest::ProcessEvents();
         EXPECT_TRUE(uitest::RenderToPng(&w, dir + "/" + name + ".png"));
     }
+
+    // The analyser shown on its condition page over a capture of "O" and "K" 15 bit intervals
+    // apart on net "RX" (B0): two packets for a time-out below 15, one above.
+    static void ShowOverOK(CVelkaroDlg& d, CAsyncAnalyzer& a)
+    {
+        UseVariant4();
+        d.SetNetName("RX", 1, 0);
+        PutCapture(true, 150);
+        a.ShowWindow(SW_SHOW);
+        a.OnShowTool(true);
+        SelectNet(a, 0, kNetB0);
+        a.Tabs().SetActivePage(CAsyncAnalyzer::PAGE_CONDITION);
+    }
 };
 
 }  // namespace
@@ -207,15 +220,9 @@ TEST_F(AsyncWindowTest, ProcessingAStoppedCaptureShowsTheResults)
 TEST_F(AsyncWindowTest, ATimeoutTypedIntoTheEditIsTheOneProcessedAndStored)
 {
     RunWindow([&](CVelkaroDlg& d) {
-        UseVariant4();
-        d.SetNetName("RX", 1, 0);
-        // "O" and "K" 15 bit intervals apart: two packets for a time-out of 1, one for 20.
-        PutCapture(true, 150);
+        // Two packets for a time-out of 1, one for 20.
         CAsyncAnalyzer a;
-        a.ShowWindow(SW_SHOW);
-        a.OnShowTool(true);
-        SelectNet(a, 0, kNetB0);
-        a.Tabs().SetActivePage(CAsyncAnalyzer::PAGE_CONDITION);
+        ShowOverOK(d, a);
         CTabAsyncCondition& condition = a.ConditionPage();
         uitest::ClickSpin(condition.GetDlgItem(CTabAsyncCondition::kSpinId), true);
         uitest::TypeText(condition.GetDlgItem(CTabAsyncCondition::kEditId), "20");
@@ -235,15 +242,8 @@ TEST_F(AsyncWindowTest, ATimeoutTypedIntoTheEditIsTheOneProcessedAndStored)
 TEST_F(AsyncWindowTest, TheTimeoutEditTakesDigitsAndShowsTheTimeoutProcessed)
 {
     RunWindow([&](CVelkaroDlg& d) {
-        UseVariant4();
-        d.SetNetName("RX", 1, 0);
-        // "O" and "K" 15 bit intervals apart: two packets for a time-out below 15, one above.
-        PutCapture(true, 150);
         CAsyncAnalyzer a;
-        a.ShowWindow(SW_SHOW);
-        a.OnShowTool(true);
-        SelectNet(a, 0, kNetB0);
-        a.Tabs().SetActivePage(CAsyncAnalyzer::PAGE_CONDITION);
+        ShowOverOK(d, a);
         CWnd* edit = a.ConditionPage().GetDlgItem(CTabAsyncCondition::kEditId);
         auto shown = [&] {
             CString text;

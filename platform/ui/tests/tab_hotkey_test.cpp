@@ -93,15 +93,26 @@ TEST(TabControl, ClicksAskBeforeChangingAndCodeChangesAreSilent)
     ASSERT_TRUE(uitest::RenderToPng(&host, uitest::OutputPath("platform_ui/tabs.png")));
 }
 
-TEST(HotKeyControl, KeepsTheKeyWithItsModifiers)
+namespace {
+
+// A shown dialog holding one hotkey field, id 1001; null when the dialog could not be made.
+CHotKeyCtrl* ShowHotKeyField(CDialog& host)
 {
     uitest::EnsureApplication();
     DialogTemplate t = TabTemplate();
     t.items = {{"msctls_hotkey32", 1001, "", WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, CRect(5, 5, 100, 17)}};
-    CDialog host;
-    ASSERT_TRUE(host.CreateIndirect(t));
+    if (!host.CreateIndirect(t)) return nullptr;
     host.ShowWindow(SW_SHOW);
-    auto* key = static_cast<CHotKeyCtrl*>(host.GetDlgItem(1001));
+    return static_cast<CHotKeyCtrl*>(host.GetDlgItem(1001));
+}
+
+}  // namespace
+
+TEST(HotKeyControl, KeepsTheKeyWithItsModifiers)
+{
+    CDialog host;
+    CHotKeyCtrl* key = ShowHotKeyField(host);
+    ASSERT_NE(key, nullptr);
     key->SetHotKey(VK_UP, HOTKEYF_CONTROL | HOTKEYF_EXT);
     WORD vk = 0;
     WORD mods = 0;
@@ -135,13 +146,9 @@ public:
 
 TEST(HotKeyControl, BackspaceEmptiesTheField)
 {
-    uitest::EnsureApplication();
-    DialogTemplate t = TabTemplate();
-    t.items = {{"msctls_hotkey32", 1001, "", WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, CRect(5, 5, 100, 17)}};
     HotKeyHost host;
-    ASSERT_TRUE(host.CreateIndirect(t));
-    host.ShowWindow(SW_SHOW);
-    auto* key = static_cast<CHotKeyCtrl*>(host.GetDlgItem(1001));
+    CHotKeyCtrl* key = ShowHotKeyField(host);
+    ASSERT_NE(key, nullptr);
     for (const int modifiers : {0, int{uitest::Control}, uitest::Shift | uitest::Alt}) {
         SCOPED_TRACE(modifiers);
         key->SetHotKey(VK_UP, HOTKEYF_CONTROL | HOTKEYF_EXT);
@@ -157,13 +164,9 @@ TEST(HotKeyControl, BackspaceEmptiesTheField)
 
 TEST(HotKeyControl, EveryKeyItHoldsIsShownByName)
 {
-    uitest::EnsureApplication();
-    DialogTemplate t = TabTemplate();
-    t.items = {{"msctls_hotkey32", 1001, "", WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, CRect(5, 5, 100, 17)}};
     CDialog host;
-    ASSERT_TRUE(host.CreateIndirect(t));
-    host.ShowWindow(SW_SHOW);
-    auto* key = static_cast<CHotKeyCtrl*>(host.GetDlgItem(1001));
+    CHotKeyCtrl* key = ShowHotKeyField(host);
+    ASSERT_NE(key, nullptr);
     auto shown = [&] {
         CString text;
         key->GetWindowText(text);

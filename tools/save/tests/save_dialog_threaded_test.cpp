@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -474,6 +475,33 @@ TEST_F(SaveDialogTest, AFullDiskKeepsTheEarlierFileAndSaysTheWriteFailed)
         // The variant with the deepest memory: its buffer is far more than the room left.
         SwitchVariant(d, 1);
         Offline(d);
+        // The earlier file laid on the disk with `free` bytes left, then saved over through the
+        // dialog as `pick` chooses: what the dialog returned and the message box it showed.
+        struct FullSave {
+            int type = 0;
+            std::string shown;
+            UINT boxType = 0;
+        };
+        auto saveOntoFullDisk = [&](const std::string& path, std::uint64_t free, const std::function<void(CDialogSave&)>& pick) {
+            FullSave save;
+            disk.Clear();
+            {
+                std::ofstream(path, std::ios::binary) << earlier;
+            }
+            EXPECT_TRUE(disk.LeaveFree(free)) << disk.FreeBytes();
+            RunSave(d, save.type, [&](CDialogSave& s) {
+                pick(s);
+                AnswerFileDialog(path);
+                confirmReplacing();
+                NoteMessageBox(save.shown, save.boxType);
+                uitest::Click(s.GetDlgItem(Save::kSaveId));
+                EXPECT_EQ(uihooks::PendingModalHandlers(), 0u) << "no message box was shown";
+                // An unanswered handler would take the next row's dialogs.
+                uihooks::ClearModalHandlers();
+                EXPECT_FALSE(s.ContinueModal());
+            });
+            return save;
+        };
         struct Row {
             bool buffer;
             bool csv;
@@ -503,28 +531,13 @@ TEST_F(SaveDialogTest, AFullDiskKeepsTheEarlierFileAndSaysTheWriteFailed)
                 const std::string text = r.csv ? BuildCsvTable(data, source) : BuildTextReport(data, source);
                 EXPECT_GT(text.size(), 8192u) << "too little to fill the disk";
             });
-            disk.Clear();
             const std::string path = disk.PathOf(name);
-            {
-                std::ofstream(path, std::ios::binary) << earlier;
-            }
-            ASSERT_TRUE(disk.LeaveFree(r.free)) << disk.FreeBytes();
-
-            int type = 0;
-            std::string shown;
-            UINT boxType = 0;
-            RunSave(d, type, [&](CDialogSave& s) {
+            const FullSave save = saveOntoFullDisk(path, r.free, [&](CDialogSave& s) {
                 if (r.buffer) uitest::Click(s.GetDlgItem(Save::kBufferId));
                 uitest::Click(s.GetDlgItem(r.csv ? Save::kCsvId : Save::kTextId));
-                AnswerFileDialog(path);
-                confirmReplacing();
-                NoteMessageBox(shown, boxType);
-                uitest::Click(s.GetDlgItem(Save::kSaveId));
-                EXPECT_EQ(uihooks::PendingModalHandlers(), 0u) << "no message box was shown";
-                // An unanswered handler would take the next row's dialogs.
-                uihooks::ClearModalHandlers();
-                EXPECT_FALSE(s.ContinueModal());
             });
+            const std::string& shown = save.shown;
+            const UINT boxType = save.boxType;
             EXPECT_EQ(shown, "Ошибка записи файла " + path + "!");
             EXPECT_EQ(boxType & 0xF0u, MB_ICONSTOP);
             const std::string kept = ReadFile(path);
@@ -540,26 +553,13 @@ TEST_F(SaveDialogTest, AFullDiskKeepsTheEarlierFileAndSaysTheWriteFailed)
         };
         for (const ImageRow& r : {ImageRow{"screen.bmp", 0}, ImageRow{"screen.bmp", 8192}, ImageRow{"screen.png", 0}}) {
             SCOPED_TRACE(std::string(r.name) + " with " + std::to_string(r.free) + " bytes free");
-            disk.Clear();
             const std::string path = disk.PathOf(r.name);
-            {
-                std::ofstream(path, std::ios::binary) << earlier;
-            }
-            ASSERT_TRUE(disk.LeaveFree(r.free)) << disk.FreeBytes();
-            int type = 0;
-            std::string shown;
-            UINT boxType = 0;
-            RunSave(d, type, [&](CDialogSave& s) {
+            const FullSave save = saveOntoFullDisk(path, r.free, [](CDialogSave& s) {
                 uitest::Click(s.GetDlgItem(Save::kImageId));
-                AnswerFileDialog(path);
-                confirmReplacing();
-                NoteMessageBox(shown, boxType);
-                uitest::Click(s.GetDlgItem(Save::kSaveId));
-                EXPECT_EQ(uihooks::PendingModalHandlers(), 0u) << "no message box was shown";
-                uihooks::ClearModalHandlers();
-                EXPECT_FALSE(s.ContinueModal());
             });
-            EXPECT_EQ(type, 1);
+            const std::string& shown = save.shown;
+            const UINT boxType = save.boxType;
+            EXPECT_EQ(save.type, 1);
             EXPECT_EQ(shown, "Ошибка записи файла " + path + "!");
             EXPECT_EQ(boxType & 0xF0u, MB_ICONSTOP);
             EXPECT_TRUE(ReadFile(path) == earlier) << "the earlier file is not kept";
