@@ -64,6 +64,10 @@ struct Record {
     bool isDialog = false;
     bool ownsWidget = true;  // false for a part of another window's widget (a list's header)
     bool fixedSize = false;  // the window system is told the window's size is its only size
+    // A top-level window shown while its owner is hidden waits for the next turn of the event
+    // loop (see CWnd::ShowWindow); meanwhile it counts as visible and remembers how to show.
+    bool showDeferred = false;
+    int deferredShow = 0;
     int defId = IDOK;
     std::unique_ptr<CMenu> systemMenu;
     HICON bigIcon = 0;

@@ -202,6 +202,74 @@ TEST_F(WindowPlace, OwnedWindowsStayAboveTheirOwnerThoughShownBeforeIt)
     for (CDialog* w : {&first, &second, &stranger, &main}) w->DestroyWindow();
 }
 
+namespace {
+
+// The top-level windows in the order the window system is asked to map them.
+class MapOrder : public QObject {
+public:
+    MapOrder() { QCoreApplication::instance()->installEventFilter(this); }
+    ~MapOrder() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && object->isWidgetType() && static_cast<QWidget*>(object)->isWindow())
+            mapped.push_back(static_cast<QWidget*>(object));
+        return false;
+    }
+    int Place(CWnd* wnd) const
+    {
+        const auto it = std::find(mapped.begin(), mapped.end(), uitest::WidgetOf(wnd));
+        return it == mapped.end() ? -1 : static_cast<int>(it - mapped.begin());
+    }
+    std::vector<QWidget*> mapped;
+};
+
+}  // namespace
+
+// A window manager ties an owned window to its owner only when the owner is mapped first.
+TEST_F(WindowPlace, OwnedWindowsShownBeforeTheirOwnerAreMappedAfterIt)
+{
+    CDialog main(kFixedId);
+    ASSERT_TRUE(main.Create(kFixedId, nullptr));
+    CDialog first(kFixedId);
+    ASSERT_TRUE(first.Create(kFixedId, &main));
+    CDialog second(kFixedId);
+    ASSERT_TRUE(second.Create(kFixedId, &main));
+    CDialog closedAgain(kFixedId);
+    ASSERT_TRUE(closedAgain.Create(kFixedId, &main));
+    MapOrder order;
+
+    // As the main window restores its tool windows while it sets itself up: they are shown as
+    // far as the program can tell at once.
+    first.ShowWindow(SW_SHOWNA);
+    EXPECT_FALSE(second.ShowWindow(SW_SHOWNORMAL));
+    EXPECT_TRUE(second.ShowWindow(SW_SHOWNORMAL)) << "a second show finds the window shown";
+    closedAgain.ShowWindow(SW_SHOW);
+    closedAgain.ShowWindow(SW_HIDE);
+    for (CDialog* w : {&first, &second}) {
+        EXPECT_TRUE(w->IsWindowVisible());
+        EXPECT_NE(w->GetStyle() & WS_VISIBLE, 0u);
+    }
+    EXPECT_FALSE(closedAgain.IsWindowVisible());
+    main.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+
+    ASSERT_EQ(order.mapped.size(), 3u) << "a window hidden again before its turn is never mapped";
+    EXPECT_EQ(order.Place(&main), 0);
+    EXPECT_GT(order.Place(&first), 0);
+    EXPECT_GT(order.Place(&second), 0);
+    EXPECT_TRUE(uitest::WidgetOf(&first)->isVisible());
+    EXPECT_TRUE(uitest::WidgetOf(&second)->isVisible());
+    EXPECT_FALSE(uitest::WidgetOf(&closedAgain)->isVisible());
+
+    // An owner that stays hidden keeps its window back no longer than one turn.
+    main.ShowWindow(SW_HIDE);
+    first.ShowWindow(SW_HIDE);
+    first.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    EXPECT_TRUE(uitest::WidgetOf(&first)->isVisible());
+    for (CDialog* w : {&first, &second, &closedAgain, &main}) w->DestroyWindow();
+}
+
 TEST_F(WindowPlace, AWindowShownPartlyOffTheScreenComesUpOnIt)
 {
     const QRect area = Available();
