@@ -62,6 +62,8 @@ public:
         if (event->type() != QEvent::Show || !object->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(object);
         if (!w->isWindow()) return false;
+        // Qt has just made the native window, which the window manager meets when it maps it.
+        if (Record* r = FindByWidget(w); r != nullptr && r->widget == w) TellFrameFunctions(*r);
         KeepOnScreen(w);
         RaiseWindow(w);
         return false;

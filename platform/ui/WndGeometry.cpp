@@ -88,6 +88,7 @@ void FollowSizeRule(Record& r)
         w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
     r.fixedSize = fixed;
+    TellFrameFunctions(r);
 }
 
 void ResizeWindow(Record& r, QSize size)

@@ -120,6 +120,10 @@ extern bool positioning;
 // style; ResizeWindow changes the size of a window from code, fixed or not.
 void FollowSizeRule(Record& r);
 void ResizeWindow(Record& r, QSize size);
+// Tells an X11 window manager which functions and buttons the frame of a captioned top-level
+// window offers, as its style says (WindowManagerHints.cpp); nothing elsewhere or before the
+// window has its native window.
+void TellFrameFunctions(const Record& r);
 
 // Modal state: every running modal loop, innermost last.
 struct ModalFrame {

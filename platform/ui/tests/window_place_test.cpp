@@ -107,6 +107,47 @@ TEST_F(WindowPlace, AWindowWithoutAThickFrameHasOneSizeAlsoAfterTheProgramResize
     fixed.DestroyWindow();
 }
 
+// The caption offers the buttons of the window's style and no more; maximizing needs a thick
+// frame, whatever the style says.
+TEST_F(WindowPlace, TheCaptionOffersTheButtonsOfTheStyleAndMaximizeOnlyWithAThickFrame)
+{
+    const char* fixedWithMaximizeBox = R"(DIALOG 9603
+CAPTION "Без рамки"
+STYLE WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX
+SIZE 100 60
+)";
+    ASSERT_TRUE(RegisterDialogTemplateText(fixedWithMaximizeBox));
+    struct Case {
+        UINT id;
+        CWnd* owner;
+        bool minimize;
+        bool maximize;
+    };
+    CDialog owner(kFixedId);
+    ASSERT_TRUE(owner.Create(kFixedId, nullptr));
+    const Case cases[] = {
+        {kFixedId, nullptr, true, false},  // a main window: left to itself it would be offered maximize
+        {kFixedId, &owner, true, false},
+        {9603, nullptr, false, false},
+        {kResizableId, nullptr, false, true},
+        {kResizableId, &owner, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id << (c.owner != nullptr ? " owned" : ""));
+        CDialog w(c.id);
+        ASSERT_TRUE(w.Create(c.id, c.owner));
+        w.ShowWindow(SW_SHOW);
+        uitest::ProcessEvents();
+        QWindow* window = WindowOf(&w);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->flags().testFlag(Qt::WindowMaximizeButtonHint), c.maximize);
+        EXPECT_EQ(window->flags().testFlag(Qt::WindowMinimizeButtonHint), c.minimize);
+        EXPECT_TRUE(window->flags().testFlag(Qt::WindowCloseButtonHint));
+        w.DestroyWindow();
+    }
+    owner.DestroyWindow();
+}
+
 TEST_F(WindowPlace, AWindowWithAThickFrameFollowsTheWindowSystemDownToItsMinimum)
 {
     Resizable chart;
