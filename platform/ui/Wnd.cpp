@@ -59,7 +59,7 @@ protected:
         if (r == nullptr) return;
         if (isWindow() && !adjusting_ && !positioning) {
             // A size the user dragged to is offered to WM_WINDOWPOSCHANGING like any other.
-            const QRect frame = frameGeometry();
+            const QRect frame = OuterRect(this);
             WINDOWPOS pos;
             pos.hwnd = hwnd_;
             pos.x = frame.x();

@@ -5,10 +5,14 @@
 #include "platform/ui/WndImpl.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 using namespace uiimpl;
 
@@ -20,7 +24,7 @@ void CWnd::GetWindowRect(LPRECT rect) const
     if (r == nullptr || r->widget == nullptr) return;
     QWidget* w = r->widget;
     QRect g;
-    if (w->isWindow()) g = w->frameGeometry();
+    if (w->isWindow()) g = OuterRect(w);
     else g = QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
     *rect = RECT{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
 }
@@ -75,6 +79,70 @@ void CWnd::ClientToScreen(LPRECT rect) const
 
 namespace uiimpl {
 
+namespace {
+
+// The smallest frame that still shows a caption's buttons and a little of its title.
+constexpr int kMinTrackWidth = 136;
+constexpr int kMinTrackHeight = 39;
+
+std::vector<std::pair<QPointer<QWidget>, QMargins>>& TestFrames()
+{
+    static auto* frames = new std::vector<std::pair<QPointer<QWidget>, QMargins>>();
+    return *frames;
+}
+
+QSize Shrunk(QSize outer, QMargins frame)
+{
+    return QSize(std::max(0, outer.width() - frame.left() - frame.right()), std::max(0, outer.height() - frame.top() - frame.bottom()));
+}
+
+// A window with a thick frame tells the window system how small its user may make it: the
+// smallest outer size it answers WM_GETMINMAXINFO with, less the frame. The window manager
+// then refuses smaller frames instead of the window fighting them afterwards.
+void FollowMinimum(Record& r)
+{
+    if (r.widget == nullptr || (r.style & (WS_CHILD | WS_THICKFRAME)) != WS_THICKFRAME) return;
+    MINMAXINFO info;
+    info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+    info.ptMaxTrackSize = POINT{QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+    const HWND h = r.HandleValue();
+    Send(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    Record* still = Find(h);
+    if (still == nullptr || still->widget == nullptr) return;
+    QWidget* w = still->widget;
+    const QSize smallest = Shrunk(QSize(std::max(0, info.ptMinTrackSize.x), std::max(0, info.ptMinTrackSize.y)), FrameMargins(w));
+    if (w->minimumSize() != smallest) w->setMinimumSize(smallest);
+}
+
+}  // namespace
+
+QMargins FrameMargins(const QWidget* window)
+{
+    if (window == nullptr || !window->isWindow()) return QMargins();
+    for (const auto& [w, frame] : TestFrames())
+        if (w == window) return frame;
+    if (QWindow* handle = window->windowHandle()) return handle->frameMargins();
+    return QMargins();
+}
+
+QRect OuterRect(const QWidget* window)
+{
+    const QMargins frame = FrameMargins(window);
+    QPoint corner = window->frameGeometry().topLeft();
+    if (const Record* r = FindByWidget(window); r != nullptr && r->widget == window && r->outerCornerWhileHidden && !window->isVisible())
+        corner = *r->outerCornerWhileHidden;
+    return QRect(corner, window->size().grownBy(frame));
+}
+
+void SetFrameForTests(QWidget* window, QMargins frame)
+{
+    auto& frames = TestFrames();
+    frames.erase(std::remove_if(frames.begin(), frames.end(), [window](const auto& f) { return f.first == nullptr || f.first == window; }),
+                 frames.end());
+    frames.emplace_back(window, frame);
+    if (Record* r = FindByWidget(window); r != nullptr && r->widget == window) FrameMayHaveChanged(*r);
+}
+
 void FollowSizeRule(Record& r)
 {
     QWidget* w = r.widget;
@@ -88,7 +156,39 @@ void FollowSizeRule(Record& r)
         w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
     r.fixedSize = fixed;
+    FollowMinimum(r);
     TellFrameFunctions(r);
+}
+
+void ResizeOuter(Record& r, QSize outer)
+{
+    QWidget* w = r.widget;
+    if (w == nullptr) return;
+    const QMargins frame = FrameMargins(w);
+    r.frameSeen = frame;
+    // Without a frame yet the window may still get one: the size is put right once it does.
+    r.wantedOuterSize = frame.isNull() ? outer : QSize();
+    ResizeWindow(r, Shrunk(outer, frame));
+    r.clientWhileUnframed = w->size();
+}
+
+void FrameMayHaveChanged(Record& r)
+{
+    QWidget* w = r.widget;
+    if (w == nullptr || !w->isWindow() || (r.style & WS_CHILD) != 0) return;
+    const QMargins frame = FrameMargins(w);
+    if (frame == r.frameSeen) return;
+    r.frameSeen = frame;
+    if (r.wantedOuterSize.isValid() && !frame.isNull()) {
+        const QSize outer = r.wantedOuterSize;
+        r.wantedOuterSize = QSize();
+        if (w->size() == r.clientWhileUnframed) {
+            positioning = true;
+            ResizeWindow(r, Shrunk(outer, frame));
+            positioning = false;
+        }
+    }
+    FollowMinimum(r);
 }
 
 void ResizeWindow(Record& r, QSize size)
@@ -126,9 +226,7 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     if (r == nullptr || r->widget == nullptr) return FALSE;
     QWidget* w = r->widget;
     const bool top = w->isWindow();
-    const QRect frame = top ? w->frameGeometry() : w->geometry();
-    const int dw = top ? frame.width() - w->width() : 0;
-    const int dh = top ? frame.height() - w->height() : 0;
+    const QRect frame = top ? OuterRect(w) : w->geometry();
 
     WINDOWPOS pos;
     pos.hwnd = m_hWnd;
@@ -143,8 +241,14 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     if (r == nullptr || r->widget == nullptr) return FALSE;
     w = r->widget;
     positioning = true;
-    if ((pos.flags & SWP_NOMOVE) == 0) w->move(pos.x, pos.y);
-    if ((pos.flags & SWP_NOSIZE) == 0) ResizeWindow(*r, QSize(std::max(0, pos.cx - dw), std::max(0, pos.cy - dh)));
+    if ((pos.flags & SWP_NOMOVE) == 0) {
+        w->move(pos.x, pos.y);
+        if (top && !w->isVisible()) r->outerCornerWhileHidden = QPoint(pos.x, pos.y);
+    }
+    if ((pos.flags & SWP_NOSIZE) == 0) {
+        if (top) ResizeOuter(*r, QSize(std::max(0, pos.cx), std::max(0, pos.cy)));
+        else ResizeWindow(*r, QSize(std::max(0, pos.cx), std::max(0, pos.cy)));
+    }
     positioning = false;
     if ((pos.flags & SWP_NOZORDER) == 0) {
         const HWND place = insertAfter != nullptr ? insertAfter->m_hWnd : HWND_TOP;
@@ -189,6 +293,8 @@ int GetSystemMetrics(int index)
                    : 17;
     case SM_CXICON:
     case SM_CYICON: return 32;
+    case SM_CXMINTRACK: return kMinTrackWidth;
+    case SM_CYMINTRACK: return kMinTrackHeight;
     case SM_XVIRTUALSCREEN:
     case SM_YVIRTUALSCREEN:
     case SM_CXVIRTUALSCREEN:

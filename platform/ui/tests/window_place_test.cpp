@@ -34,7 +34,7 @@ STYLE WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX
 SIZE 300 120
 )";
 
-// A window that keeps a minimum size of its own, as the chart windows do.
+// A window that keeps a minimum size of its own, as the chart windows do, and tells it.
 class Resizable : public CDialog {
 public:
     static constexpr int kMinWidth = 300;
@@ -49,11 +49,17 @@ protected:
         pos->cx = std::max(pos->cx, kMinWidth);
         pos->cy = std::max(pos->cy, kMinHeight);
     }
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* info)
+    {
+        CDialog::OnGetMinMaxInfo(info);
+        info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
+    }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(Resizable, CDialog)
     ON_WM_WINDOWPOSCHANGING()
+    ON_WM_GETMINMAXINFO()
 END_MESSAGE_MAP()
 
 QWindow* WindowOf(CWnd* wnd)
@@ -173,6 +179,102 @@ TEST_F(WindowPlace, AWindowWithAThickFrameFollowsTheWindowSystemDownToItsMinimum
     EXPECT_EQ(frame.Width(), Resizable::kMinWidth);
     EXPECT_EQ(frame.Height(), Resizable::kMinHeight);
     chart.DestroyWindow();
+}
+
+// The window system is told how small a window with a thick frame may be made, so a window
+// manager refuses smaller frames: what the window answers, or the system's smallest frame.
+TEST_F(WindowPlace, AWindowWithAThickFrameTellsTheWindowSystemItsSmallestSize)
+{
+    Resizable own;
+    ASSERT_TRUE(own.Create(kResizableId, nullptr));
+    CDialog plain(kResizableId);
+    ASSERT_TRUE(plain.Create(kResizableId, nullptr));
+    CDialog fixed(kFixedId);
+    ASSERT_TRUE(fixed.Create(kFixedId, nullptr));
+    for (CDialog* w : {static_cast<CDialog*>(&own), &plain, &fixed}) {
+        uitest::FrameWindow(w, 0, 0, 0, 0);  // not framed yet
+        w->ShowWindow(SW_SHOW);
+    }
+    uitest::ProcessEvents();
+    EXPECT_EQ(uitest::SmallestClientSize(&own), CSize(Resizable::kMinWidth, Resizable::kMinHeight));
+    EXPECT_EQ(uitest::SmallestClientSize(&plain), CSize(GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)));
+    EXPECT_GT(GetSystemMetrics(SM_CXMINTRACK), 0);
+    CRect client;
+    fixed.GetClientRect(&client);
+    EXPECT_EQ(uitest::SmallestClientSize(&fixed), client.Size()) << "one size only";
+
+    // The sizes are outer sizes: once the window manager has framed the window, the client
+    // area may be smaller by the frame.
+    uitest::FrameWindow(&own, 1, 20, 1, 5);
+    EXPECT_EQ(uitest::SmallestClientSize(&own), CSize(Resizable::kMinWidth - 2, Resizable::kMinHeight - 25));
+    for (CDialog* w : {static_cast<CDialog*>(&own), &plain, &fixed}) w->DestroyWindow();
+}
+
+// A size the program gives is the window's outer size, frame included, as GetWindowRect reads
+// it back; a window manager frames a window only some time after it is shown. A window placed
+// at the size it was left with comes back that size, framed or not.
+TEST_F(WindowPlace, AWindowComesBackTheSizeItWasLeftWithOrWithoutAWindowManager)
+{
+    struct Frame {
+        const char* name;
+        int left, top, right, bottom;
+    };
+    for (const Frame& f : {Frame{"no window manager", 0, 0, 0, 0}, Frame{"a window manager", 1, 20, 1, 5}}) {
+        SCOPED_TRACE(f.name);
+        const bool framed = f.left + f.top + f.right + f.bottom > 0;
+        const CSize frame(f.left + f.right, f.top + f.bottom);
+        CRect stored;
+        {
+            Resizable w;
+            ASSERT_TRUE(w.Create(kResizableId, nullptr));
+            uitest::FrameWindow(&w, 0, 0, 0, 0);  // framed, if at all, only once shown
+            w.SetWindowPos(nullptr, 40, 30, 500, 320, SWP_NOZORDER);
+            w.ShowWindow(SW_SHOW);
+            uitest::ProcessEvents();
+            if (framed) uitest::FrameWindow(&w, f.left, f.top, f.right, f.bottom);
+            CRect outer;
+            w.GetWindowRect(&outer);
+            EXPECT_EQ(outer.Size(), CSize(500, 320));
+            CRect client;
+            w.GetClientRect(&client);
+            EXPECT_EQ(client.Size(), CSize(500 - frame.cx, 320 - frame.cy));
+
+            WindowOf(&w)->resize(QSize(700, 400));  // the user drags the frame
+            uitest::ProcessEvents();
+            w.GetWindowRect(&stored);
+            EXPECT_EQ(stored.Size(), CSize(700 + frame.cx, 400 + frame.cy));
+            w.DestroyWindow();
+        }
+        Resizable again;
+        ASSERT_TRUE(again.Create(kResizableId, nullptr));
+        uitest::FrameWindow(&again, 0, 0, 0, 0);
+        again.SetWindowPos(nullptr, stored.left, stored.top, stored.Width(), stored.Height(), SWP_NOZORDER);
+        again.ShowWindow(SW_SHOW);
+        uitest::ProcessEvents();
+        if (framed) uitest::FrameWindow(&again, f.left, f.top, f.right, f.bottom);
+        CRect client;
+        again.GetClientRect(&client);
+        EXPECT_EQ(client.Size(), CSize(700, 400));
+        CRect outer;
+        again.GetWindowRect(&outer);
+        EXPECT_EQ(outer.Size(), stored.Size());
+        again.DestroyWindow();
+    }
+
+    // A window the user resizes before the window manager has framed it keeps the user's size.
+    Resizable early;
+    ASSERT_TRUE(early.Create(kResizableId, nullptr));
+    uitest::FrameWindow(&early, 0, 0, 0, 0);
+    early.SetWindowPos(nullptr, 40, 30, 500, 320, SWP_NOZORDER);
+    early.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    WindowOf(&early)->resize(QSize(600, 350));
+    uitest::ProcessEvents();
+    uitest::FrameWindow(&early, 1, 20, 1, 5);
+    CRect client;
+    early.GetClientRect(&client);
+    EXPECT_EQ(client.Size(), CSize(600, 350));
+    early.DestroyWindow();
 }
 
 namespace {
