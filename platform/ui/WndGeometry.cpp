@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -91,6 +92,40 @@ std::vector<std::pair<QPointer<QWidget>, QMargins>>& TestFrames()
     return *frames;
 }
 
+// The frames a window manager has drawn, by the kind of window (caption, thick frame): until a
+// window's own frame is known, it is taken to get the frame its kind got last. Code that works
+// out an outer size from the client area it wants then gets the client area it wanted.
+std::map<DWORD, QMargins>& FramesDrawn()
+{
+    static auto* frames = new std::map<DWORD, QMargins>();
+    return *frames;
+}
+
+DWORD FrameKind(const QWidget* window)
+{
+    const Record* r = FindByWidget(window);
+    return r != nullptr ? r->style & (WS_CAPTION | WS_THICKFRAME) : 0;
+}
+
+// The frame the window system reports around the window now: none before a window manager has
+// framed it, and none without one.
+QMargins ReportedFrame(const QWidget* window)
+{
+    for (const auto& [w, frame] : TestFrames())
+        if (w == window) return frame;
+    if (QWindow* handle = window->windowHandle()) return handle->frameMargins();
+    return QMargins();
+}
+
+// The offscreen platform of the tests reports a frame of its own on every window at once; the
+// frames drawn are learnt from a real window system, and from the frames tests stand in for.
+bool LearnsFrames(const QWidget* window)
+{
+    for (const auto& [w, frame] : TestFrames())
+        if (w == window) return true;
+    return QGuiApplication::platformName() != QLatin1String("offscreen");
+}
+
 QSize Shrunk(QSize outer, QMargins frame)
 {
     return QSize(std::max(0, outer.width() - frame.left() - frame.right()), std::max(0, outer.height() - frame.top() - frame.bottom()));
@@ -119,11 +154,13 @@ void FollowMinimum(Record& r)
 QMargins FrameMargins(const QWidget* window)
 {
     if (window == nullptr || !window->isWindow()) return QMargins();
-    for (const auto& [w, frame] : TestFrames())
-        if (w == window) return frame;
-    if (QWindow* handle = window->windowHandle()) return handle->frameMargins();
-    return QMargins();
+    const QMargins reported = ReportedFrame(window);
+    if (!reported.isNull()) return reported;
+    const auto it = FramesDrawn().find(FrameKind(window));
+    return it != FramesDrawn().end() ? it->second : QMargins();
 }
+
+void ForgetFramesForTests() { FramesDrawn().clear(); }
 
 QRect OuterRect(const QWidget* window)
 {
@@ -166,8 +203,9 @@ void ResizeOuter(Record& r, QSize outer)
     if (w == nullptr) return;
     const QMargins frame = FrameMargins(w);
     r.frameSeen = frame;
-    // Without a frame yet the window may still get one: the size is put right once it does.
-    r.wantedOuterSize = frame.isNull() ? outer : QSize();
+    // Without its own frame yet the window may still get another one than assumed: the size is
+    // put right once it does.
+    r.wantedOuterSize = ReportedFrame(w).isNull() ? outer : QSize();
     ResizeWindow(r, Shrunk(outer, frame));
     r.clientWhileUnframed = w->size();
 }
@@ -176,18 +214,22 @@ void FrameMayHaveChanged(Record& r)
 {
     QWidget* w = r.widget;
     if (w == nullptr || !w->isWindow() || (r.style & WS_CHILD) != 0) return;
+    const QMargins reported = ReportedFrame(w);
+    if (!reported.isNull() && LearnsFrames(w)) FramesDrawn()[FrameKind(w)] = reported;
     const QMargins frame = FrameMargins(w);
-    if (frame == r.frameSeen) return;
-    r.frameSeen = frame;
-    if (r.wantedOuterSize.isValid() && !frame.isNull()) {
+    if (!reported.isNull() && r.wantedOuterSize.isValid()) {
         const QSize outer = r.wantedOuterSize;
         r.wantedOuterSize = QSize();
-        if (w->size() == r.clientWhileUnframed) {
+        // The frame turned out other than assumed: the outer size is kept, unless someone has
+        // resized the window since.
+        if (frame != r.frameSeen && w->size() == r.clientWhileUnframed) {
             positioning = true;
             ResizeWindow(r, Shrunk(outer, frame));
             positioning = false;
         }
     }
+    if (frame == r.frameSeen) return;
+    r.frameSeen = frame;
     FollowMinimum(r);
 }
 

@@ -185,6 +185,7 @@ TEST_F(WindowPlace, AWindowWithAThickFrameFollowsTheWindowSystemDownToItsMinimum
 // manager refuses smaller frames: what the window answers, or the system's smallest frame.
 TEST_F(WindowPlace, AWindowWithAThickFrameTellsTheWindowSystemItsSmallestSize)
 {
+    uitest::NoFramesDrawnYet();
     Resizable own;
     ASSERT_TRUE(own.Create(kResizableId, nullptr));
     CDialog plain(kResizableId);
@@ -215,6 +216,7 @@ TEST_F(WindowPlace, AWindowWithAThickFrameTellsTheWindowSystemItsSmallestSize)
 // at the size it was left with comes back that size, framed or not.
 TEST_F(WindowPlace, AWindowComesBackTheSizeItWasLeftWithOrWithoutAWindowManager)
 {
+    uitest::NoFramesDrawnYet();
     struct Frame {
         const char* name;
         int left, top, right, bottom;
@@ -275,6 +277,38 @@ TEST_F(WindowPlace, AWindowComesBackTheSizeItWasLeftWithOrWithoutAWindowManager)
     early.GetClientRect(&client);
     EXPECT_EQ(client.Size(), CSize(600, 350));
     early.DestroyWindow();
+}
+
+// Code that wants a client area works its outer size out from the window's rectangles. Before
+// the window manager has framed the window, the window is taken to get the frame the window
+// manager drew around the windows of its kind so far, so the client area comes out as wanted.
+TEST_F(WindowPlace, AWindowSizedForAClientAreaBeforeItIsFramedGetsThatClientArea)
+{
+    uitest::NoFramesDrawnYet();
+    Resizable first;
+    ASSERT_TRUE(first.Create(kResizableId, nullptr));
+    uitest::FrameWindow(&first, 0, 0, 0, 0);
+    first.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    uitest::FrameWindow(&first, 1, 20, 1, 5);
+
+    Resizable next;
+    ASSERT_TRUE(next.Create(kResizableId, nullptr));
+    uitest::FrameWindow(&next, 0, 0, 0, 0);  // not framed yet
+    CRect outer;
+    CRect client;
+    next.GetWindowRect(&outer);
+    next.GetClientRect(&client);
+    EXPECT_EQ(outer.Size() - client.Size(), CSize(2, 25));
+    next.SetWindowPos(nullptr, 0, 0, 640 + outer.Width() - client.Width(), 360 + outer.Height() - client.Height(),
+                      SWP_NOMOVE | SWP_NOZORDER);
+    next.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    uitest::FrameWindow(&next, 1, 20, 1, 5);
+    next.GetClientRect(&client);
+    EXPECT_EQ(client.Size(), CSize(640, 360));
+    first.DestroyWindow();
+    next.DestroyWindow();
 }
 
 namespace {

@@ -246,6 +246,7 @@ TEST_F(SpectrumWindow, KeepsItsPlaceAndSizeInTheOwnersRectangle)
 // size, too.
 TEST_F(SpectrumWindow, ReopensTheSizeTheUserLeftItUnderAWindowManager)
 {
+    uitest::NoFramesDrawnYet();
     const int left = 1, top = 20, right = 1, bottom = 5;
     const Spectrum s = MakeSpectrum(256, 1e5, 5, 1.0);
     CRect rect(30, 40, 630, 440);
