@@ -651,8 +651,11 @@ save_as() {  # path, what
   click_at $(spoint 127 90)
   dialog=$(wait_window "Save As" "$2: the file dialog")
   sleep 0.3
+  # Made the active window through the window manager, which otherwise hands the keyboard back
+  # to the window it takes for the active one when the name's completion list closes.
+  xdotool windowactivate "$dialog"
+  sleep 0.3
   xdotool windowfocus --sync "$dialog" key ctrl+a type --delay 20 "$1"
-  # The name's completion settles first; under a window manager an early Return goes astray.
   sleep 0.5
   xdotool windowfocus --sync "$dialog" key Return
   wait_window_gone "Опции сохранения" "$2: the save dialog closing"

@@ -118,8 +118,8 @@ void KeepOnScreen(QWidget* window)
     if (window == nullptr || !window->isWindow()) return;
     // Popups and tips place themselves beside what they belong to.
     if (window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip) return;
-    // Before its first showing the window's frame is not known to the widget yet; the window
-    // system's margins are.
+    // Before its first showing the window's frame is not known to the widget yet; the layer's
+    // margins are (the window system's, or those the window is taken to get).
     const QRect frame = window->geometry().marginsAdded(FrameMargins(window));
     QScreen* screen = QGuiApplication::screenAt(frame.center());
     if (screen == nullptr) screen = window->screen();

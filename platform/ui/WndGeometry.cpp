@@ -223,9 +223,10 @@ void FrameMayHaveChanged(Record& r)
         // The frame turned out other than assumed: the outer size is kept, unless someone has
         // resized the window since.
         if (frame != r.frameSeen && w->size() == r.clientWhileUnframed) {
+            const bool wasPositioning = positioning;
             positioning = true;
             ResizeWindow(r, Shrunk(outer, frame));
-            positioning = false;
+            positioning = wasPositioning;
         }
     }
     if (frame == r.frameSeen) return;
