@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Drives the real programs on a real X server (its own Xvfb, no window manager) with real X
-# input, as a user at the bench would, and keeps a screenshot of every step under
+# Drives the real programs on a real X server (its own Xvfb, with the openbox window manager)
+# with real X input, as a user at the bench would, and keeps a screenshot of every step under
 # build/acceptance/. A step that does not happen in time ends the run with one line saying which.
 #
 #   scripts/acceptance.sh
@@ -16,7 +16,10 @@
 # source (list) and level (spin), stops and runs by mouse, stops by the Space hotkey (the chart
 # holds still) and ends with Esc; the file must hold the changes and the stop. A restart must
 # show the same control panel and store the same values again. Then the tool windows, the
-# logic analyser's decoders (--demo=4.0) and the windows --service offers.
+# logic analyser's decoders (--demo=4.0) and the windows --service offers. What the window
+# manager is told is checked on the way: the tool windows restored at a restart stand above the
+# main window, also after a click on it; the main window offers neither maximize nor resizing;
+# the spectrum window tells its smallest size and reopens the size it was given.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -36,6 +39,8 @@ fail() {
 need=()
 command -v Xvfb >/dev/null 2>&1 || need+=(xvfb)
 command -v xdotool >/dev/null 2>&1 || need+=(xdotool)
+command -v openbox >/dev/null 2>&1 || need+=(openbox)
+command -v xprop >/dev/null 2>&1 && command -v xwininfo >/dev/null 2>&1 || need+=(x11-utils)
 command -v import >/dev/null 2>&1 && command -v compare >/dev/null 2>&1 || need+=(imagemagick)
 if [ ${#need[@]} -gt 0 ]; then
   if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
@@ -63,10 +68,12 @@ mkdir -p "$out"
 # ---- the X server ----
 
 xvfb_pid=
+wm_pid=
 app_pid=
 cleanup() {
   # Only a run that failed leaves the program running; it may hang, so it gets no say.
   [ -n "$app_pid" ] && kill -KILL "$app_pid" 2>/dev/null || true
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
 }
@@ -87,6 +94,17 @@ export DISPLAY=":$(head -n1 "$out/display")"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 say "X server on $DISPLAY"
+
+# A window manager, as on a user's desktop: it frames, places, stacks and focuses the windows.
+HOME="$out" openbox --sm-disable >"$out/openbox.log" 2>&1 &
+wm_pid=$!
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  kill -0 "$wm_pid" 2>/dev/null || { cat "$out/openbox.log" >&2; fail "openbox did not start"; }
+  sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not take the screen"
+say "openbox manages the windows"
 
 # ---- helpers ----
 
@@ -119,10 +137,35 @@ wait_window_gone() {  # name, what it waits for
   fail "$2: window \"$1\" still open after ${step_timeout} s"
 }
 
-# Window geometry as "x y width height".
+# A window's client area on the screen as "x y width height" (xdotool's own position is off by
+# the frame of a window manager).
 geometry() {
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  echo "$X $Y $WIDTH $HEIGHT"
+  xwininfo -id "$1" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+    /^  Width:/ { w = $2 } /^  Height:/ { h = $2 } END { print x, y, w, h }'
+}
+
+# The window manager moves a window (the user's dragging); it may keep its frame on the screen.
+move_window() {  # window, x, y
+  xdotool windowmove "$1" "$2" "$3"
+  sleep 0.5
+}
+
+# What the window manager is told about a window: a property as xprop prints it.
+wm_property() { xprop -id "$1" "$2" 2>/dev/null; }
+
+# The windows named ($2...) stand above window $1 in the window manager's stacking order.
+stand_above() {  # window, what, names...
+  local below=$1 what=$2 order name w at_main at
+  shift 2
+  order=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/^[^#]*# //; s/,//g')
+  at_main=$(tr ' ' '\n' <<<"$order" | grep -nix "$(printf '0x%x' "$below")" | cut -d: -f1)
+  [ -n "$at_main" ] || fail "$what: the main window is not in the stacking order"
+  for name in "$@"; do
+    w=$(find_window "$name")
+    [ -n "$w" ] || fail "$what: no window \"$name\" on the screen"
+    at=$(tr ' ' '\n' <<<"$order" | grep -nix "$(printf '0x%x' "$w")" | cut -d: -f1)
+    [ -n "$at" ] && [ "$at" -gt "$at_main" ] || fail "$what: \"$name\" lies under the main window (stacking $order)"
+  done
 }
 
 # The screen point of a place given in the dialog units of the window's template (the template's
@@ -454,7 +497,7 @@ shot "velkaro-marker-window"
 report_head_px=17 report_row_px=14 report_check_px=10
 marker_check() { read -r mx my _ _ <<<"$(geometry "$markers")"; echo "$((mx + report_check_px)) $((my + report_head_px + $1 * report_row_px + report_row_px / 2))"; }
 checks_part() { echo "$((report_check_px - 7)) $report_head_px 14 $((6 * report_row_px))"; }
-xdotool windowmove --sync "$markers" 352 0
+move_window "$markers" 352 0
 sleep 0.3
 for row in 2 5; do
   before=$(region_sum "$markers" $(checks_part))
@@ -529,6 +572,30 @@ read -r sx sy sw sh <<<"$(geometry "$spectrum")"
 xdotool mousemove $((sx + sw * 3 / 4)) $((sy + sh / 2))
 sleep 0.5
 shot "velkaro-math-buffer-spectrum"
+
+# The window manager is told the smallest frame the spectrum window takes (300 x 200 with its
+# frame), and a window given a size by its user reopens with that client area, not grown by its
+# frame.
+spectrum_min_w=300 spectrum_min_h=200
+read -r fl fr ft fb <<<"$(wm_property "$spectrum" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')"
+read -r min_w min_h <<<"$(wm_property "$spectrum" WM_NORMAL_HINTS | awk '/minimum size:/ { print $(NF - 2), $NF }')"
+[ -n "$min_w" ] && [ -n "$fb" ] || fail "the spectrum window tells the window manager no minimum size"
+[ $((min_w + fl + fr)) = $spectrum_min_w ] && [ $((min_h + ft + fb)) = $spectrum_min_h ] ||
+  fail "the spectrum window's minimum is ${min_w}x${min_h} inside a frame of $fl $fr $ft $fb, not ${spectrum_min_w}x${spectrum_min_h} with it"
+xdotool windowsize "$spectrum" 700 400
+deadline=$((SECONDS + step_timeout))
+until [ "$(geometry "$spectrum" | cut -d' ' -f3-)" = "700 400" ]; do
+  [ $SECONDS -lt $deadline ] || fail "the spectrum window never took the size 700 x 400"
+  sleep 0.1
+done
+xdotool windowfocus --sync "$spectrum" key Escape
+wait_window_gone "БПФ" "Esc in the spectrum window"
+click_at $(mpoint 178 88)     # "БПФ всего буфера" again: a new window at the size kept for it
+spectrum=$(wait_window "БПФ" "the button \"БПФ всего буфера\" again")
+sleep 1
+read -r _ _ sw sh <<<"$(geometry "$spectrum")"
+[ "$sw $sh" = "700 400" ] || fail "the spectrum window left at 700 x 400 reopens at $sw x $sh"
+shot "velkaro-math-buffer-spectrum-reopened"
 xdotool windowfocus --sync "$spectrum" key Escape
 wait_window_gone "БПФ" "Esc in the spectrum window"
 
@@ -596,8 +663,13 @@ save_as() {  # path, what
   shot "velkaro-file-dialog"
   # Qt's own dialogs speak the program's language.
   [ "$(xdotool getwindowname "$dialog")" = "Сохранить как" ] || fail "$2: the file dialog is not in Russian"
+  # Made the active window through the window manager, which otherwise hands the keyboard back
+  # to the window it takes for the active one when the name's completion list closes.
+  xdotool windowactivate "$dialog"
+  sleep 0.3
   xdotool windowfocus --sync "$dialog" key ctrl+a type --delay 20 "$1"
-  xdotool key Return
+  sleep 0.5
+  xdotool windowfocus --sync "$dialog" key Return
   wait_window_gone "Опции сохранения" "$2: the save dialog closing"
   [ -s "$1" ] || fail "$2: no file $1"
 }
@@ -634,6 +706,45 @@ say "saved $(stat -c %s "$png") bytes of PNG, $(wc -l <"$csv") lines of CSV"
 sleep 0.5
 shot "velkaro-after-saving"
 exit_velkaro "$tools/velkaro.log"
+# The file keeps the spectrum window's outer size: its client area and the frame around it once.
+stored_fft=$(awk 'index($0, "&lt;rect_dlg_fft ") { inside = 1 }
+  inside && match($0, /&lt;(left|top|right|bottom)&gt;-?[0-9]+/) { v = substr($0, RSTART, RLENGTH); sub(/.*&gt;/, "", v); n[++k] = v }
+  inside && index($0, "&lt;/rect_dlg_fft&gt;") { print n[3] - n[1], n[4] - n[2]; exit }' "$tools/velkaro_cfg.xml")
+[ "$stored_fft" = "$((700 + fl + fr)) $((400 + ft + fb))" ] ||
+  fail "the spectrum window left at 700 x 400 inside a frame of $fl $fr $ft $fb is stored as \"$stored_fft\""
+
+# A restart brings back the tool windows left open: they stand above the main window, also once
+# the user has clicked the main window. The click goes to a free place of the main window below
+# its tool buttons. The main window, which has one size only, offers neither maximize nor resizing.
+say "Velkaro --demo: the tool windows restored above the main window"
+start_velkaro "$tools" "a restart with the tool windows open"
+for name in "Измерения" "Маркеры" "Математика"; do wait_window "$name" "the restored window \"$name\"" >/dev/null; done
+sleep 1
+shot "velkaro-tools-restored"
+stand_above "$main" "the restart" "Измерения" "Маркеры" "Математика"
+read -r px py <<<"$(vpoint 700 372)"
+for name in "Измерения" "Маркеры" "Математика" "Настройки"; do
+  w=$(find_window "$name")
+  [ -z "$w" ] && continue
+  read -r wx wy ww wh <<<"$(geometry "$w")"
+  [ "$px" -lt "$wx" ] || [ "$px" -ge $((wx + ww)) ] || [ "$py" -lt "$wy" ] || [ "$py" -ge $((wy + wh)) ] ||
+    fail "the place to click on the main window lies under \"$name\""
+done
+click_at "$px" "$py"
+sleep 1
+shot "velkaro-tools-after-click-on-main"
+[ "$(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //')" = "$(printf '0x%x' "$main")" ] ||
+  fail "the click on the main window did not make it the active one"
+stand_above "$main" "a click on the main window" "Измерения" "Маркеры" "Математика"
+# Motif hints: functions (resize 0x2, maximize 0x10) and decorations (resize handle 0x4,
+# maximize 0x40); and what openbox allows.
+read -r _ functions decorations _ <<<"$(wm_property "$main" _MOTIF_WM_HINTS | sed 's/.*= //; s/,//g')"
+[ -n "$decorations" ] || fail "the main window tells the window manager nothing of its frame"
+[ $((functions & 0x12)) = 0 ] && [ $((decorations & 0x44)) = 0 ] ||
+  fail "the main window offers maximize or resizing: _MOTIF_WM_HINTS functions $functions, decorations $decorations"
+! wm_property "$main" _NET_WM_ALLOWED_ACTIONS | grep -qE '_NET_WM_ACTION_(MAXIMIZE|RESIZE)' ||
+  fail "openbox allows the main window to be maximized or resized"
+exit_velkaro "$tools/velkaro.log"
 say "Velkaro: passed"
 
 # The logic analyser on the logic-only instrument (variant 4), whose demo sends "Velkaro\r\n"
@@ -659,12 +770,12 @@ shot "velkaro-logic-lines"
 
 click_at $(vpoint 668 343)
 analyser=$(wait_window "Логический анализатор" "the button \"Логич. анализатор\"")
-# No window manager here: the user's dragging is a move to where the chart's empty lower half is.
-xdotool windowmove --sync "$analyser" 140 430
+# The user drags it to where the chart's empty lower half is.
+move_window "$analyser" 140 430
 sleep 0.3
 click_at $(dlu_point "$analyser" 200 240 100 216)
 decoder=$(wait_window "Анализатор асинхронных интерфейсов" "the button \"Анализатор асинхронных интерфейсов\"")
-xdotool windowmove --sync "$decoder" 560 440
+move_window "$decoder" 560 440
 sleep 0.3
 dpoint() { dlu_point "$decoder" 270 214 "$1" "$2"; }
 pages_part() {
@@ -729,7 +840,7 @@ wait_window_gone "Анализатор асинхронных интерфейс
 # 114,37, which takes input only while the offset is the start. "Закрыть" at 235,176 60x15.
 click_at $(dlu_point "$analyser" 200 240 100 196)
 sync=$(wait_window "Анализатор синхронных интерфейсов" "the button \"Анализатор синхронных интерфейсов\"")
-xdotool windowmove --sync "$sync" 560 440
+move_window "$sync" 560 440
 sleep 0.3
 ypoint() { dlu_point "$sync" 300 196 "$1" "$2"; }
 start_part() {

@@ -455,6 +455,21 @@ void CVelkaroDlg::LoadSettings(boost::archive::xml_iarchive& archive, unsigned v
     int y = 0;
     int bus = 0;
     Elements(archive, *this, x, y, bus, version);
+    // The service window and the generator belong to a service session; a plain start keeps
+    // them closed, whatever the last service session left open (their buttons are hidden, so
+    // the user could not close them again).
+    if (!service_buttons_shown_)
+    {
+        for (CToolDialogList::Slot slot : {CToolDialogList::SERVICE, CToolDialogList::LGENERATOR})
+        {
+            CToolDialog* tool = GetToolDialog(slot);
+            if (tool != nullptr && tool->m_hWnd != nullptr && tool->IsWindowVisible())
+            {
+                tool->ShowWindow(SW_HIDE);
+                tool->OnShowTool(false);
+            }
+        }
+    }
     digital_bus[0] = bus != 0;
     for (unsigned char& shown : la_net_display)
         shown = shown != 0 ? 1 : 0;

@@ -15,6 +15,7 @@ constexpr int kRowGrowth = 2;
 
 BEGIN_MESSAGE_MAP(CLGeneratorDialog, CToolDialog)
     ON_WM_SIZE()
+    ON_WM_GETMINMAXINFO()
     ON_WM_TIMER()
 END_MESSAGE_MAP()
 
@@ -75,6 +76,12 @@ void CLGeneratorDialog::OnSize(UINT type, int cx, int cy)
     if (bus_.GetSafeHwnd() == nullptr) return;
     bus_.SetWindowPos(nullptr, 0, 0, std::max(0, cx - margin_x_), std::max(0, cy - margin_y_),
                       SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void CLGeneratorDialog::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    CToolDialog::OnGetMinMaxInfo(info);
+    info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
 }
 
 void CLGeneratorDialog::OnTimer(UINT_PTR id)

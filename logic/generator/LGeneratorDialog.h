@@ -15,6 +15,10 @@ public:
     static constexpr UINT kBusId = 1036;
     static constexpr int kRows = 8;
     static constexpr int kRowBytes = 64;
+    // The smallest frame the user may drag the window to: the lines' names and a few bits of
+    // two lines stay in view.
+    static constexpr int kMinWidth = 200;
+    static constexpr int kMinHeight = 150;
 
     // For the settings file's pointer loading: no window.
     CLGeneratorDialog();
@@ -33,6 +37,7 @@ protected:
     BOOL OnInitDialog() override;
 
     afx_msg void OnSize(UINT type, int cx, int cy);
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
     afx_msg void OnTimer(UINT_PTR id);
     DECLARE_MESSAGE_MAP()
 

@@ -170,6 +170,7 @@ private:
 #define ON_WM_VSCROLL() VELKARO_ON_WM(WM_VSCROLL, VELKARO_SELF->OnVScroll(LOWORD(c.wParam), HIWORD(c.wParam), AfxScrollBarFromHandle(reinterpret_cast<HWND>(c.lParam))))
 #define ON_WM_SYSCOMMAND() VELKARO_ON_WM(WM_SYSCOMMAND, VELKARO_SELF->OnSysCommand(static_cast<UINT>(c.wParam), c.lParam))
 #define ON_WM_WINDOWPOSCHANGING() VELKARO_ON_WM(WM_WINDOWPOSCHANGING, VELKARO_SELF->OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(c.lParam)))
+#define ON_WM_GETMINMAXINFO() VELKARO_ON_WM(WM_GETMINMAXINFO, VELKARO_SELF->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(c.lParam)))
 #define ON_WM_SETCURSOR() VELKARO_ON_WM(WM_SETCURSOR, c.result = VELKARO_SELF->OnSetCursor(AfxWndFromHandle(reinterpret_cast<HWND>(c.wParam)), LOWORD(c.lParam), HIWORD(c.lParam)))
 #define ON_WM_QUERYDRAGICON() VELKARO_ON_WM(WM_QUERYDRAGICON, c.result = static_cast<LRESULT>(VELKARO_SELF->OnQueryDragIcon()))
 #define ON_WM_SETFOCUS() VELKARO_ON_WM(WM_SETFOCUS, VELKARO_SELF->OnSetFocus(AfxWndFromHandle(reinterpret_cast<HWND>(c.wParam))))

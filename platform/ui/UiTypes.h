@@ -94,6 +94,16 @@ struct WINDOWPOS {
 };
 using LPWINDOWPOS = WINDOWPOS*;
 
+// WM_GETMINMAXINFO: the window's sizes, as outer (frame) sizes; ptMinTrackSize is the smallest
+// the user can drag its frame to.
+struct MINMAXINFO {
+    POINT ptReserved{0, 0};
+    POINT ptMaxSize{0, 0};
+    POINT ptMaxPosition{0, 0};
+    POINT ptMinTrackSize{0, 0};
+    POINT ptMaxTrackSize{0, 0};
+};
+
 struct CREATESTRUCT {
     HWND hwndParent = nullptr;
     int cy = 0;
@@ -139,6 +149,8 @@ inline constexpr UINT WM_SHOWWINDOW = 0x0018;
 // to every top-level window of the program.
 inline constexpr UINT WM_ACTIVATEAPP = 0x001C;
 inline constexpr UINT WM_SETCURSOR = 0x0020;
+// Asked of a top-level window with a thick frame before the window system learns its sizes.
+inline constexpr UINT WM_GETMINMAXINFO = 0x0024;
 inline constexpr UINT WM_SETFONT = 0x0030;
 inline constexpr UINT WM_GETFONT = 0x0031;
 inline constexpr UINT WM_QUERYDRAGICON = 0x0037;

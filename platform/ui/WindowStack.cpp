@@ -54,14 +54,30 @@ void MoveToTop(QWidget* window)
 }
 
 // Shown windows are raised above their owner and kept on the screen; the window is placed
-// before the window system maps it, so it never shows in the wrong place first.
+// before the window system maps it, so it never shows in the wrong place first. A window
+// manager frames a window some time after it maps it, and the window learns of it as it is
+// moved or resized: its sizes follow the frame then.
 class ShowWatcher : public QObject {
 public:
     bool eventFilter(QObject* object, QEvent* event) override
     {
-        if (event->type() != QEvent::Show || !object->isWidgetType()) return false;
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::Show && type != QEvent::Move && type != QEvent::Resize) || !object->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(object);
         if (!w->isWindow()) return false;
+        Record* r = FindByWidget(w);
+        if (r != nullptr && r->widget != w) r = nullptr;
+        if (type != QEvent::Show) {
+            if (r != nullptr) FrameMayHaveChanged(*r);
+            return false;
+        }
+        // Qt has just made the native window, which the window manager meets when it maps it
+        // with the sizes and functions it is told now.
+        if (r != nullptr) {
+            r->outerCornerWhileHidden.reset();
+            FollowSizeRule(*r);
+            FrameMayHaveChanged(*r);
+        }
         KeepOnScreen(w);
         RaiseWindow(w);
         return false;
@@ -102,10 +118,9 @@ void KeepOnScreen(QWidget* window)
     if (window == nullptr || !window->isWindow()) return;
     // Popups and tips place themselves beside what they belong to.
     if (window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip) return;
-    // Before its first showing the window's frame is not known to the widget yet; the window
-    // system's margins are.
-    QRect frame = window->frameGeometry();
-    if (QWindow* handle = window->windowHandle()) frame = window->geometry().marginsAdded(handle->frameMargins());
+    // Before its first showing the window's frame is not known to the widget yet; the layer's
+    // margins are (the window system's, or those the window is taken to get).
+    const QRect frame = window->geometry().marginsAdded(FrameMargins(window));
     QScreen* screen = QGuiApplication::screenAt(frame.center());
     if (screen == nullptr) screen = window->screen();
     if (screen == nullptr) screen = QGuiApplication::primaryScreen();

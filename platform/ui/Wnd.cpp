@@ -59,7 +59,7 @@ protected:
         if (r == nullptr) return;
         if (isWindow() && !adjusting_ && !positioning) {
             // A size the user dragged to is offered to WM_WINDOWPOSCHANGING like any other.
-            const QRect frame = frameGeometry();
+            const QRect frame = OuterRect(this);
             WINDOWPOS pos;
             pos.hwnd = hwnd_;
             pos.x = frame.x();
@@ -204,6 +204,22 @@ std::unique_ptr<Behaviour> MakeBehaviour(const std::string& className, DWORD sty
     return nullptr;
 }
 
+namespace {
+
+// The buttons of a caption are those its style asks for, and no more: left to itself the window
+// system gives every main window a maximize button. A window without a thick frame has one size
+// only, so it offers no maximize whatever its style says.
+Qt::WindowFlags CaptionButtons(DWORD style)
+{
+    Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if ((style & WS_SYSMENU) != 0) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if ((style & WS_MINIMIZEBOX) != 0) flags |= Qt::WindowMinimizeButtonHint;
+    if ((style & WS_MAXIMIZEBOX) != 0 && (style & WS_THICKFRAME) != 0) flags |= Qt::WindowMaximizeButtonHint;
+    return flags;
+}
+
+}  // namespace
+
 QFont FontOf(const Record& r)
 {
     if (r.font != nullptr) {
@@ -256,7 +272,7 @@ HWND CreateWindowRecord(const CreateParams& p, CWnd* attach)
         else if (parentWidget != nullptr) flags = Qt::Dialog;
         if (popupOnly && (p.style & WS_POPUP) != 0) flags |= Qt::FramelessWindowHint;
         if ((p.exStyle & WS_EX_TOPMOST) != 0) flags |= Qt::WindowStaysOnTopHint;
-        if ((p.style & WS_MAXIMIZEBOX) != 0 && (p.style & WS_CAPTION) == WS_CAPTION) flags |= Qt::WindowMaximizeButtonHint;
+        if (!popupOnly) flags |= CaptionButtons(p.style);
         w->setParent(parentWidget, flags);
         if ((p.exStyle & WS_EX_NOACTIVATE) != 0) w->setAttribute(Qt::WA_ShowWithoutActivating);
         w->setWindowTitle(QString::fromStdString(p.text));

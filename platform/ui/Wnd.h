@@ -219,6 +219,7 @@ public:
     afx_msg void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
     afx_msg void OnSysCommand(UINT id, LPARAM lParam);
     afx_msg void OnWindowPosChanging(WINDOWPOS* pos);
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
     afx_msg BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
     afx_msg HCURSOR OnQueryDragIcon();
     afx_msg void OnSetFocus(CWnd* oldWnd);
@@ -311,6 +312,9 @@ inline constexpr int SM_CXVSCROLL = 2;
 inline constexpr int SM_CYHSCROLL = 3;
 inline constexpr int SM_CXICON = 11;
 inline constexpr int SM_CYICON = 12;
+// The smallest frame a user can drag a window with a thick frame to.
+inline constexpr int SM_CXMINTRACK = 34;
+inline constexpr int SM_CYMINTRACK = 35;
 // The virtual screen: the rectangle holding every screen, and the number of screens.
 inline constexpr int SM_XVIRTUALSCREEN = 76;
 inline constexpr int SM_YVIRTUALSCREEN = 77;

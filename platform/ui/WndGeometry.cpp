@@ -5,10 +5,15 @@
 #include "platform/ui/WndImpl.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 
 #include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
 
 using namespace uiimpl;
 
@@ -20,7 +25,7 @@ void CWnd::GetWindowRect(LPRECT rect) const
     if (r == nullptr || r->widget == nullptr) return;
     QWidget* w = r->widget;
     QRect g;
-    if (w->isWindow()) g = w->frameGeometry();
+    if (w->isWindow()) g = OuterRect(w);
     else g = QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
     *rect = RECT{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
 }
@@ -75,6 +80,106 @@ void CWnd::ClientToScreen(LPRECT rect) const
 
 namespace uiimpl {
 
+namespace {
+
+// The smallest frame that still shows a caption's buttons and a little of its title.
+constexpr int kMinTrackWidth = 136;
+constexpr int kMinTrackHeight = 39;
+
+std::vector<std::pair<QPointer<QWidget>, QMargins>>& TestFrames()
+{
+    static auto* frames = new std::vector<std::pair<QPointer<QWidget>, QMargins>>();
+    return *frames;
+}
+
+// The frames a window manager has drawn, by the kind of window (caption, thick frame): until a
+// window's own frame is known, it is taken to get the frame its kind got last. Code that works
+// out an outer size from the client area it wants then gets the client area it wanted.
+std::map<DWORD, QMargins>& FramesDrawn()
+{
+    static auto* frames = new std::map<DWORD, QMargins>();
+    return *frames;
+}
+
+DWORD FrameKind(const QWidget* window)
+{
+    const Record* r = FindByWidget(window);
+    return r != nullptr ? r->style & (WS_CAPTION | WS_THICKFRAME) : 0;
+}
+
+// The frame the window system reports around the window now: none before a window manager has
+// framed it, and none without one.
+QMargins ReportedFrame(const QWidget* window)
+{
+    for (const auto& [w, frame] : TestFrames())
+        if (w == window) return frame;
+    if (QWindow* handle = window->windowHandle()) return handle->frameMargins();
+    return QMargins();
+}
+
+// The offscreen platform of the tests reports a frame of its own on every window at once; the
+// frames drawn are learnt from a real window system, and from the frames tests stand in for.
+bool LearnsFrames(const QWidget* window)
+{
+    for (const auto& [w, frame] : TestFrames())
+        if (w == window) return true;
+    return QGuiApplication::platformName() != QLatin1String("offscreen");
+}
+
+QSize Shrunk(QSize outer, QMargins frame)
+{
+    return QSize(std::max(0, outer.width() - frame.left() - frame.right()), std::max(0, outer.height() - frame.top() - frame.bottom()));
+}
+
+// A window with a thick frame tells the window system how small its user may make it: the
+// smallest outer size it answers WM_GETMINMAXINFO with, less the frame. The window manager
+// then refuses smaller frames instead of the window fighting them afterwards.
+void FollowMinimum(Record& r)
+{
+    if (r.widget == nullptr || (r.style & (WS_CHILD | WS_THICKFRAME)) != WS_THICKFRAME) return;
+    MINMAXINFO info;
+    info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+    info.ptMaxTrackSize = POINT{QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+    const HWND h = r.HandleValue();
+    Send(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    Record* still = Find(h);
+    if (still == nullptr || still->widget == nullptr) return;
+    QWidget* w = still->widget;
+    const QSize smallest = Shrunk(QSize(std::max(0, info.ptMinTrackSize.x), std::max(0, info.ptMinTrackSize.y)), FrameMargins(w));
+    if (w->minimumSize() != smallest) w->setMinimumSize(smallest);
+}
+
+}  // namespace
+
+QMargins FrameMargins(const QWidget* window)
+{
+    if (window == nullptr || !window->isWindow()) return QMargins();
+    const QMargins reported = ReportedFrame(window);
+    if (!reported.isNull()) return reported;
+    const auto it = FramesDrawn().find(FrameKind(window));
+    return it != FramesDrawn().end() ? it->second : QMargins();
+}
+
+void ForgetFramesForTests() { FramesDrawn().clear(); }
+
+QRect OuterRect(const QWidget* window)
+{
+    const QMargins frame = FrameMargins(window);
+    QPoint corner = window->frameGeometry().topLeft();
+    if (const Record* r = FindByWidget(window); r != nullptr && r->widget == window && r->outerCornerWhileHidden && !window->isVisible())
+        corner = *r->outerCornerWhileHidden;
+    return QRect(corner, window->size().grownBy(frame));
+}
+
+void SetFrameForTests(QWidget* window, QMargins frame)
+{
+    auto& frames = TestFrames();
+    frames.erase(std::remove_if(frames.begin(), frames.end(), [window](const auto& f) { return f.first == nullptr || f.first == window; }),
+                 frames.end());
+    frames.emplace_back(window, frame);
+    if (Record* r = FindByWidget(window); r != nullptr && r->widget == window) FrameMayHaveChanged(*r);
+}
+
 void FollowSizeRule(Record& r)
 {
     QWidget* w = r.widget;
@@ -88,6 +193,45 @@ void FollowSizeRule(Record& r)
         w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
     r.fixedSize = fixed;
+    FollowMinimum(r);
+    TellFrameFunctions(r);
+}
+
+void ResizeOuter(Record& r, QSize outer)
+{
+    QWidget* w = r.widget;
+    if (w == nullptr) return;
+    const QMargins frame = FrameMargins(w);
+    r.frameSeen = frame;
+    // Without its own frame yet the window may still get another one than assumed: the size is
+    // put right once it does.
+    r.wantedOuterSize = ReportedFrame(w).isNull() ? outer : QSize();
+    ResizeWindow(r, Shrunk(outer, frame));
+    r.clientWhileUnframed = w->size();
+}
+
+void FrameMayHaveChanged(Record& r)
+{
+    QWidget* w = r.widget;
+    if (w == nullptr || !w->isWindow() || (r.style & WS_CHILD) != 0) return;
+    const QMargins reported = ReportedFrame(w);
+    if (!reported.isNull() && LearnsFrames(w)) FramesDrawn()[FrameKind(w)] = reported;
+    const QMargins frame = FrameMargins(w);
+    if (!reported.isNull() && r.wantedOuterSize.isValid()) {
+        const QSize outer = r.wantedOuterSize;
+        r.wantedOuterSize = QSize();
+        // The frame turned out other than assumed: the outer size is kept, unless someone has
+        // resized the window since.
+        if (frame != r.frameSeen && w->size() == r.clientWhileUnframed) {
+            const bool wasPositioning = positioning;
+            positioning = true;
+            ResizeWindow(r, Shrunk(outer, frame));
+            positioning = wasPositioning;
+        }
+    }
+    if (frame == r.frameSeen) return;
+    r.frameSeen = frame;
+    FollowMinimum(r);
 }
 
 void ResizeWindow(Record& r, QSize size)
@@ -125,9 +269,7 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     if (r == nullptr || r->widget == nullptr) return FALSE;
     QWidget* w = r->widget;
     const bool top = w->isWindow();
-    const QRect frame = top ? w->frameGeometry() : w->geometry();
-    const int dw = top ? frame.width() - w->width() : 0;
-    const int dh = top ? frame.height() - w->height() : 0;
+    const QRect frame = top ? OuterRect(w) : w->geometry();
 
     WINDOWPOS pos;
     pos.hwnd = m_hWnd;
@@ -142,8 +284,14 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     if (r == nullptr || r->widget == nullptr) return FALSE;
     w = r->widget;
     positioning = true;
-    if ((pos.flags & SWP_NOMOVE) == 0) w->move(pos.x, pos.y);
-    if ((pos.flags & SWP_NOSIZE) == 0) ResizeWindow(*r, QSize(std::max(0, pos.cx - dw), std::max(0, pos.cy - dh)));
+    if ((pos.flags & SWP_NOMOVE) == 0) {
+        w->move(pos.x, pos.y);
+        if (top && !w->isVisible()) r->outerCornerWhileHidden = QPoint(pos.x, pos.y);
+    }
+    if ((pos.flags & SWP_NOSIZE) == 0) {
+        if (top) ResizeOuter(*r, QSize(std::max(0, pos.cx), std::max(0, pos.cy)));
+        else ResizeWindow(*r, QSize(std::max(0, pos.cx), std::max(0, pos.cy)));
+    }
     positioning = false;
     if ((pos.flags & SWP_NOZORDER) == 0) {
         const HWND place = insertAfter != nullptr ? insertAfter->m_hWnd : HWND_TOP;
@@ -188,6 +336,8 @@ int GetSystemMetrics(int index)
                    : 17;
     case SM_CXICON:
     case SM_CYICON: return 32;
+    case SM_CXMINTRACK: return kMinTrackWidth;
+    case SM_CYMINTRACK: return kMinTrackHeight;
     case SM_XVIRTUALSCREEN:
     case SM_YVIRTUALSCREEN:
     case SM_CXVIRTUALSCREEN:

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,21 @@ struct Record {
     bool isDialog = false;
     bool ownsWidget = true;  // false for a part of another window's widget (a list's header)
     bool fixedSize = false;  // the window system is told the window's size is its only size
+    // A top-level window shown while its owner is hidden waits for the next turn of the event
+    // loop (see CWnd::ShowWindow); meanwhile it counts as visible and remembers how to show.
+    bool showDeferred = false;
+    int deferredShow = 0;
+    // Sizes of a top-level window are outer sizes, frame included, and a window manager frames
+    // a window only after it maps it. The outer size the program gave the window before its
+    // frame was known waits here until it is, with the client size it got meanwhile (a window
+    // resized since by anyone else keeps its size); frameSeen is the frame the window's sizes
+    // were last worked out with.
+    QSize wantedOuterSize;
+    QSize clientWhileUnframed;
+    QMargins frameSeen;
+    // Where the program put the outer corner of the window while it was hidden: until the window
+    // is shown, Qt's own frame geometry takes that corner for the client's.
+    std::optional<QPoint> outerCornerWhileHidden;
     int defId = IDOK;
     std::unique_ptr<CMenu> systemMenu;
     HICON bigIcon = 0;
@@ -116,6 +132,24 @@ extern bool positioning;
 // style; ResizeWindow changes the size of a window from code, fixed or not.
 void FollowSizeRule(Record& r);
 void ResizeWindow(Record& r, QSize size);
+// The frame the window system draws around a top-level window (none before it has framed the
+// window, or without a window manager), and the window's outer rectangle with it.
+QMargins FrameMargins(const QWidget* window);
+QRect OuterRect(const QWidget* window);
+// Gives a top-level window its outer size: the client size is that less the frame, and is set
+// again when the frame turns out other than it was.
+void ResizeOuter(Record& r, QSize outer);
+// The window system may have framed the window or changed its frame: its outer size and its
+// smallest size follow (WindowStack.cpp calls this as the window's events come).
+void FrameMayHaveChanged(Record& r);
+// Tests stand in for a window manager: the frame it draws around one window from now on, and
+// a start with no frame drawn yet.
+void SetFrameForTests(QWidget* window, QMargins frame);
+void ForgetFramesForTests();
+// Tells an X11 window manager which functions and buttons the frame of a captioned top-level
+// window offers, as its style says (WindowManagerHints.cpp); nothing elsewhere or before the
+// window has its native window.
+void TellFrameFunctions(const Record& r);
 
 // Modal state: every running modal loop, innermost last.
 struct ModalFrame {

@@ -148,6 +148,7 @@ void CWnd::OnHScroll(UINT, UINT, CScrollBar*) { Default(); }
 void CWnd::OnVScroll(UINT, UINT, CScrollBar*) { Default(); }
 void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
 void CWnd::OnWindowPosChanging(WINDOWPOS*) { Default(); }
+void CWnd::OnGetMinMaxInfo(MINMAXINFO*) { Default(); }
 BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
 HCURSOR CWnd::OnQueryDragIcon() { return 0; }
 void CWnd::OnSetFocus(CWnd*) { Default(); }

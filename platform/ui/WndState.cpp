@@ -11,7 +11,7 @@ DWORD CWnd::GetStyle() const
     Record* r = Find(m_hWnd);
     if (r == nullptr) return 0;
     DWORD style = r->style & ~(WS_VISIBLE | WS_DISABLED);
-    if (r->widget != nullptr && !r->widget->isHidden()) style |= WS_VISIBLE;
+    if (r->widget != nullptr && (!r->widget->isHidden() || r->showDeferred)) style |= WS_VISIBLE;
     if (r->widget != nullptr && r->widget->testAttribute(Qt::WA_ForceDisabled)) style |= WS_DISABLED;
     return style;
 }
@@ -28,6 +28,7 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT)
     if (r == nullptr) return FALSE;
     const DWORD old = GetStyle();  // visibility and enabling as they are now
     r->style = (old & ~remove) | add;
+    if ((r->style & WS_VISIBLE) == 0) r->showDeferred = false;
     if (((old ^ r->style) & WS_VISIBLE) != 0 && r->widget != nullptr) r->widget->setVisible((r->style & WS_VISIBLE) != 0);
     if (((old ^ r->style) & WS_DISABLED) != 0 && r->widget != nullptr) r->widget->setEnabled((r->style & WS_DISABLED) == 0);
     if (((old ^ r->style) & (WS_THICKFRAME | WS_CHILD)) != 0) FollowSizeRule(*r);
@@ -44,19 +45,10 @@ BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT)
     return old != r->exStyle;
 }
 
-BOOL CWnd::ShowWindow(int command)
+namespace {
+
+void ShowNow(QWidget* w, int command)
 {
-    if (!OnUiThread()) {
-        const HWND h = m_hWnd;
-        PostToUi([h, command] {
-            if (CWnd* w = FromHandle(h)) w->ShowWindow(command);
-        });
-        return FALSE;
-    }
-    Record* r = Find(m_hWnd);
-    if (r == nullptr || r->widget == nullptr) return FALSE;
-    QWidget* w = r->widget;
-    const BOOL wasVisible = !w->isHidden();
     switch (command) {
     case SW_HIDE: w->hide(); break;
     case SW_SHOWNA:
@@ -73,13 +65,65 @@ BOOL CWnd::ShowWindow(int command)
         if (w->isWindow() && !w->testAttribute(Qt::WA_ShowWithoutActivating)) RaiseWindow(w);
         break;
     }
+}
+
+// A window manager keeps an owned window above its owner only when the owner is one of its
+// windows already as it maps the owned one; one mapped first floats free of it for good. The
+// tool windows a main window restores while it sets itself up are shown before the main
+// window is, so a window whose owner is hidden is shown at the next turn of the event loop,
+// by which time an owner being set up has been shown. An owner that stays hidden holds
+// nothing back for longer than that.
+bool DeferUntilOwnerShown(Record& r, int command)
+{
+    QWidget* w = r.widget;
+    if (r.showDeferred) {
+        r.deferredShow = command;
+        return true;
+    }
+    if (!w->isWindow() || !w->isHidden() || w->parentWidget() == nullptr) return false;
+    if (!w->parentWidget()->window()->isHidden()) return false;
+    r.showDeferred = true;
+    r.deferredShow = command;
+    const HWND h = r.HandleValue();
+    PostToUi([h] {
+        Record* later = Find(h);
+        if (later == nullptr || !later->showDeferred || later->widget == nullptr) return;
+        later->showDeferred = false;
+        QWidget* window = later->widget;
+        ShowNow(window, later->deferredShow);
+        // The keyboard stays with the owner, which took it when it was shown.
+        if (QWidget* owner = window->parentWidget(); owner != nullptr && owner->window()->isVisible())
+            owner->window()->activateWindow();
+    });
+    return true;
+}
+
+}  // namespace
+
+BOOL CWnd::ShowWindow(int command)
+{
+    if (!OnUiThread()) {
+        const HWND h = m_hWnd;
+        PostToUi([h, command] {
+            if (CWnd* w = FromHandle(h)) w->ShowWindow(command);
+        });
+        return FALSE;
+    }
+    Record* r = Find(m_hWnd);
+    if (r == nullptr || r->widget == nullptr) return FALSE;
+    QWidget* w = r->widget;
+    const BOOL wasVisible = !w->isHidden() || r->showDeferred;
+    if (command == SW_HIDE) r->showDeferred = false;
+    else if (DeferUntilOwnerShown(*r, command)) return wasVisible;
+    ShowNow(w, command);
     return wasVisible;
 }
 
 BOOL CWnd::IsWindowVisible() const
 {
-    QWidget* w = WidgetOf(m_hWnd);
-    return w != nullptr && w->isVisible();
+    Record* r = Find(m_hWnd);
+    if (r == nullptr || r->widget == nullptr) return FALSE;
+    return r->widget->isVisible() || r->showDeferred;
 }
 
 BOOL CWnd::EnableWindow(BOOL enable)

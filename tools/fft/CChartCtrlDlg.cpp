@@ -6,6 +6,7 @@
 
 BEGIN_MESSAGE_MAP(CChartCtrlDlg, CDialog)
     ON_WM_WINDOWPOSCHANGING()
+    ON_WM_GETMINMAXINFO()
     ON_WM_SIZE()
 END_MESSAGE_MAP()
 
@@ -169,6 +170,13 @@ void CChartCtrlDlg::OnWindowPosChanging(WINDOWPOS* pos)
     if ((pos->flags & SWP_NOSIZE) != 0) return;
     pos->cx = std::max(pos->cx, kMinWidth);
     pos->cy = std::max(pos->cy, kMinHeight);
+}
+
+// The window manager is told the minimum too, so that it refuses smaller frames.
+void CChartCtrlDlg::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    CDialog::OnGetMinMaxInfo(info);
+    info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
 }
 
 // The chart is sized once the new frame has taken effect.

@@ -44,6 +44,7 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     afx_msg void OnWindowPosChanging(WINDOWPOS* pos);
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
     afx_msg void OnSize(UINT type, int cx, int cy);
     DECLARE_MESSAGE_MAP()
 

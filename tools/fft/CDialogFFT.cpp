@@ -10,6 +10,7 @@
 
 BEGIN_MESSAGE_MAP(CDialogFFT, CDialog)
     ON_WM_WINDOWPOSCHANGING()
+    ON_WM_GETMINMAXINFO()
     ON_MESSAGE(WM_MOVE, &CDialogFFT::OnMove)
     ON_WM_SIZE()
 END_MESSAGE_MAP()
@@ -119,6 +120,12 @@ void CDialogFFT::OnWindowPosChanging(WINDOWPOS* pos)
     }
 }
 
+void CDialogFFT::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    CDialog::OnGetMinMaxInfo(info);
+    info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
+}
+
 // A window the user drags is moved by the window system without asking first: the new corner
 // is taken from where the window now is.
 LRESULT CDialogFFT::OnMove(WPARAM, LPARAM)
@@ -206,13 +213,5 @@ void CDialogFFT::FinishUpdate()
     horizontal_->PrepareMapping();
     chart_.ResumeRedraw();
     closed = false;
-    if (IsWindowVisible()) return;
-    // The frame the window system puts around a window is known once it shows: the window is
-    // placed again then, or it would grow by its frame each time it is opened.
-    const CRect r = rect_ != nullptr ? *rect_ : CRect();
-    ShowWindow(SW_SHOW);
-    if (rect_ != nullptr) {
-        SetWindowPos(nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-        *rect_ = r;
-    }
+    if (!IsWindowVisible()) ShowWindow(SW_SHOW);
 }

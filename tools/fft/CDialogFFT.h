@@ -25,6 +25,10 @@ public:
     // Below this peak (volts) a spectrum is noise: it is drawn as a flat zero line.
     static constexpr double kNoiseFloor = 0.001;
     static constexpr long long kMaxExtent = 32767;
+    // The smallest frame the user may drag the window to: below it the plot has no room left
+    // between its axes' labels.
+    static constexpr int kMinWidth = 300;
+    static constexpr int kMinHeight = 200;
 
     // rect is the owner's (left, top, right, bottom); it must outlive the window.
     explicit CDialogFFT(CRect* rect);
@@ -56,6 +60,7 @@ protected:
     void OnCancel() override;
     void DoDataExchange(CDataExchange* dx) override;
     afx_msg void OnWindowPosChanging(WINDOWPOS* pos);
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
     afx_msg LRESULT OnMove(WPARAM, LPARAM);
     afx_msg void OnSize(UINT type, int cx, int cy);
     DECLARE_MESSAGE_MAP()

@@ -11,6 +11,7 @@
 
 BEGIN_MESSAGE_MAP(CDialogFreqResponse, CDialog)
     ON_WM_SIZE()
+    ON_WM_GETMINMAXINFO()
 END_MESSAGE_MAP()
 
 namespace {
@@ -86,4 +87,10 @@ void CDialogFreqResponse::OnSize(UINT type, int cx, int cy)
     chart_.MoveWindow(margins_.left, margins_.top, std::max(0, cx - margins_.left - margins_.right),
                       std::max(0, cy - margins_.top - margins_.bottom));
     chart_.Redraw();
+}
+
+void CDialogFreqResponse::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    CDialog::OnGetMinMaxInfo(info);
+    info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
 }

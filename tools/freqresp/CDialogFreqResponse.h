@@ -20,6 +20,10 @@ public:
     // Where the legend's top-left corner sits in the chart, in pixels.
     static constexpr int kLegendLeft = 800;
     static constexpr int kLegendTop = 150;
+    // The smallest frame the user may drag the window to: below it the plot has no room left
+    // between its axes' labels.
+    static constexpr int kMinWidth = 400;
+    static constexpr int kMinHeight = 260;
 
     explicit CDialogFreqResponse(CWnd* parent = nullptr);
 
@@ -35,6 +39,7 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
     afx_msg void OnSize(UINT type, int cx, int cy);
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
     DECLARE_MESSAGE_MAP()
 
 private:

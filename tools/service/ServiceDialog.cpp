@@ -27,6 +27,7 @@ BEGIN_MESSAGE_MAP(CServiceDialog, CToolDialog)
     ON_BN_CLICKED(CServiceDialog::IDC_LOAD_DAC, &CServiceDialog::OnLoadDac)
     ON_LBN_DBLCLK(CServiceDialog::IDC_LOG, &CServiceDialog::OnLogDoubleClick)
     ON_WM_WINDOWPOSCHANGING()
+    ON_WM_GETMINMAXINFO()
 END_MESSAGE_MAP()
 
 CServiceDialog::CServiceDialog(CWnd* parent) : CToolDialog(IDD, parent, Forwarding::Commands)
@@ -112,6 +113,13 @@ void CServiceDialog::OnLogDoubleClick()
     if (!frame) return;
     // The dialog works on a copy: the logged line stays as it was.
     ShowPacketDialog(frame->Payload(), frame->type, LoggedFrame::PayloadCapacity());
+}
+
+// The window manager is told the minimum too, so that it refuses smaller frames.
+void CServiceDialog::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    CToolDialog::OnGetMinMaxInfo(info);
+    info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
 }
 
 void CServiceDialog::OnWindowPosChanging(WINDOWPOS* pos)

@@ -49,6 +49,7 @@ protected:
     afx_msg void OnLoadDac() { LoadOffsetDac(); }
     afx_msg void OnLogDoubleClick();
     afx_msg void OnWindowPosChanging(WINDOWPOS* pos);
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -476,3 +476,28 @@ TEST_F(ToolWindowsTest, ServiceAndGeneratorButtonsAreOfferedOnlyWithTheServiceOp
         });
     }
 }
+
+// Left open in a service session, the service window and the generator stay closed at the next
+// plain start, which offers no button to close them again; the measurement window left open
+// beside them comes back.
+TEST_F(ToolWindowsTest, ServiceWindowsLeftOpenStayClosedWithoutTheServiceOption)
+{
+    const CToolDialogList::Slot service[] = {CToolDialogList::SERVICE, CToolDialogList::LGENERATOR};
+    serviceButtons_ = true;
+    RunWindow([&](CVelkaroDlg& d) {
+        for (UINT id : {CVelkaroDlg::kServiceButtonId, CVelkaroDlg::kLogicGeneratorButtonId, CVelkaroDlg::kMeasureButtonId})
+            uitest::Click(d.GetDlgItem(id));
+        for (CToolDialogList::Slot slot : service)
+            ASSERT_TRUE(d.GetToolDialog(slot)->IsWindowVisible());
+    });
+    serviceButtons_ = false;
+    RunWindow([&](CVelkaroDlg& d) {
+        uitest::ProcessEvents();
+        EXPECT_TRUE(d.GetToolDialog(CToolDialogList::MEASURE)->IsWindowVisible());
+        for (CToolDialogList::Slot slot : service)
+        {
+            SCOPED_TRACE(slot);
+            EXPECT_FALSE(d.GetToolDialog(slot)->IsWindowVisible()) << "neither shown nor waiting to be";
+        }
+    });
+}

@@ -264,9 +264,16 @@ TEST_F(GeneratorTest, ResizingKeepsTheControlAndItsBarsAtTheEdges)
         w.GetClientRect(&dialogClient);
         bus.GetWindowRect(&busRect);
         const CSize margin(dialogClient.Width() - busRect.Width(), dialogClient.Height() - busRect.Height());
+        // The window manager is told how small the window goes.
+        CRect frame;
+        w.GetWindowRect(&frame);
+        EXPECT_EQ(uitest::SmallestClientSize(&w),
+                  CSize(CLGeneratorDialog::kMinWidth, CLGeneratorDialog::kMinHeight) - (frame.Size() - dialogClient.Size()));
 
-        // Narrower than one cell beside the labels: no bit shows and the bar covers the line.
-        Shown(d, 60, 300);
+        // Narrower than one cell beside the labels (the window goes no smaller than its minimum;
+        // the control does): no bit shows and the bar covers the line.
+        bus.SetWindowPos(nullptr, 0, 0, 60 - margin.cx, 300 - margin.cy, SWP_NOMOVE | SWP_NOZORDER);
+        uitest::ProcessEvents();
         bus.GetWindowRect(&busRect);
         EXPECT_EQ(busRect.Width(), 60 - margin.cx);
         EXPECT_EQ(bus.GetVisibleColumns(), 0);

@@ -6,6 +6,7 @@
 #include "platform/ui/WndImpl.h"
 
 #include <QTimer>
+#include <QWindow>
 
 namespace uitest {
 
@@ -26,6 +27,22 @@ bool FireTimer(CWnd* wnd, UINT_PTR id)
 }
 
 void SetApplicationActive(bool active) { uiimpl::ApplicationActivationChanged(active); }
+
+void FrameWindow(CWnd* wnd, int left, int top, int right, int bottom)
+{
+    if (QWidget* w = uiimpl::WidgetOf(wnd)) uiimpl::SetFrameForTests(w->window(), QMargins(left, top, right, bottom));
+}
+
+void NoFramesDrawnYet() { uiimpl::ForgetFramesForTests(); }
+
+CSize SmallestClientSize(CWnd* wnd)
+{
+    QWidget* w = uiimpl::WidgetOf(wnd);
+    if (w == nullptr) return CSize(0, 0);
+    const QWindow* window = w->window()->windowHandle();
+    const QSize smallest = window != nullptr ? window->minimumSize() : w->window()->minimumSize();
+    return CSize(smallest.width(), smallest.height());
+}
 
 std::size_t LiveGdiCount() { return GdiObjectCount() + LiveDCCount(); }
 

@@ -34,7 +34,7 @@ STYLE WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX
 SIZE 300 120
 )";
 
-// A window that keeps a minimum size of its own, as the chart windows do.
+// A window that keeps a minimum size of its own, as the chart windows do, and tells it.
 class Resizable : public CDialog {
 public:
     static constexpr int kMinWidth = 300;
@@ -49,11 +49,17 @@ protected:
         pos->cx = std::max(pos->cx, kMinWidth);
         pos->cy = std::max(pos->cy, kMinHeight);
     }
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* info)
+    {
+        CDialog::OnGetMinMaxInfo(info);
+        info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
+    }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(Resizable, CDialog)
     ON_WM_WINDOWPOSCHANGING()
+    ON_WM_GETMINMAXINFO()
 END_MESSAGE_MAP()
 
 QWindow* WindowOf(CWnd* wnd)
@@ -107,6 +113,47 @@ TEST_F(WindowPlace, AWindowWithoutAThickFrameHasOneSizeAlsoAfterTheProgramResize
     fixed.DestroyWindow();
 }
 
+// The caption offers the buttons of the window's style and no more; maximizing needs a thick
+// frame, whatever the style says.
+TEST_F(WindowPlace, TheCaptionOffersTheButtonsOfTheStyleAndMaximizeOnlyWithAThickFrame)
+{
+    const char* fixedWithMaximizeBox = R"(DIALOG 9603
+CAPTION "Без рамки"
+STYLE WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX
+SIZE 100 60
+)";
+    ASSERT_TRUE(RegisterDialogTemplateText(fixedWithMaximizeBox));
+    struct Case {
+        UINT id;
+        CWnd* owner;
+        bool minimize;
+        bool maximize;
+    };
+    CDialog owner(kFixedId);
+    ASSERT_TRUE(owner.Create(kFixedId, nullptr));
+    const Case cases[] = {
+        {kFixedId, nullptr, true, false},  // a main window: left to itself it would be offered maximize
+        {kFixedId, &owner, true, false},
+        {9603, nullptr, false, false},
+        {kResizableId, nullptr, false, true},
+        {kResizableId, &owner, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id << (c.owner != nullptr ? " owned" : ""));
+        CDialog w(c.id);
+        ASSERT_TRUE(w.Create(c.id, c.owner));
+        w.ShowWindow(SW_SHOW);
+        uitest::ProcessEvents();
+        QWindow* window = WindowOf(&w);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->flags().testFlag(Qt::WindowMaximizeButtonHint), c.maximize);
+        EXPECT_EQ(window->flags().testFlag(Qt::WindowMinimizeButtonHint), c.minimize);
+        EXPECT_TRUE(window->flags().testFlag(Qt::WindowCloseButtonHint));
+        w.DestroyWindow();
+    }
+    owner.DestroyWindow();
+}
+
 TEST_F(WindowPlace, AWindowWithAThickFrameFollowsTheWindowSystemDownToItsMinimum)
 {
     Resizable chart;
@@ -132,6 +179,136 @@ TEST_F(WindowPlace, AWindowWithAThickFrameFollowsTheWindowSystemDownToItsMinimum
     EXPECT_EQ(frame.Width(), Resizable::kMinWidth);
     EXPECT_EQ(frame.Height(), Resizable::kMinHeight);
     chart.DestroyWindow();
+}
+
+// The window system is told how small a window with a thick frame may be made, so a window
+// manager refuses smaller frames: what the window answers, or the system's smallest frame.
+TEST_F(WindowPlace, AWindowWithAThickFrameTellsTheWindowSystemItsSmallestSize)
+{
+    uitest::NoFramesDrawnYet();
+    Resizable own;
+    ASSERT_TRUE(own.Create(kResizableId, nullptr));
+    CDialog plain(kResizableId);
+    ASSERT_TRUE(plain.Create(kResizableId, nullptr));
+    CDialog fixed(kFixedId);
+    ASSERT_TRUE(fixed.Create(kFixedId, nullptr));
+    for (CDialog* w : {static_cast<CDialog*>(&own), &plain, &fixed}) {
+        uitest::FrameWindow(w, 0, 0, 0, 0);  // not framed yet
+        w->ShowWindow(SW_SHOW);
+    }
+    uitest::ProcessEvents();
+    EXPECT_EQ(uitest::SmallestClientSize(&own), CSize(Resizable::kMinWidth, Resizable::kMinHeight));
+    EXPECT_EQ(uitest::SmallestClientSize(&plain), CSize(GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)));
+    EXPECT_GT(GetSystemMetrics(SM_CXMINTRACK), 0);
+    CRect client;
+    fixed.GetClientRect(&client);
+    EXPECT_EQ(uitest::SmallestClientSize(&fixed), client.Size()) << "one size only";
+
+    // The sizes are outer sizes: once the window manager has framed the window, the client
+    // area may be smaller by the frame.
+    uitest::FrameWindow(&own, 1, 20, 1, 5);
+    EXPECT_EQ(uitest::SmallestClientSize(&own), CSize(Resizable::kMinWidth - 2, Resizable::kMinHeight - 25));
+    for (CDialog* w : {static_cast<CDialog*>(&own), &plain, &fixed}) w->DestroyWindow();
+}
+
+// A size the program gives is the window's outer size, frame included, as GetWindowRect reads
+// it back; a window manager frames a window only some time after it is shown. A window placed
+// at the size it was left with comes back that size, framed or not.
+TEST_F(WindowPlace, AWindowComesBackTheSizeItWasLeftWithOrWithoutAWindowManager)
+{
+    uitest::NoFramesDrawnYet();
+    struct Frame {
+        const char* name;
+        int left, top, right, bottom;
+    };
+    for (const Frame& f : {Frame{"no window manager", 0, 0, 0, 0}, Frame{"a window manager", 1, 20, 1, 5}}) {
+        SCOPED_TRACE(f.name);
+        const bool framed = f.left + f.top + f.right + f.bottom > 0;
+        const CSize frame(f.left + f.right, f.top + f.bottom);
+        CRect stored;
+        {
+            Resizable w;
+            ASSERT_TRUE(w.Create(kResizableId, nullptr));
+            uitest::FrameWindow(&w, 0, 0, 0, 0);  // framed, if at all, only once shown
+            w.SetWindowPos(nullptr, 40, 30, 500, 320, SWP_NOZORDER);
+            w.ShowWindow(SW_SHOW);
+            uitest::ProcessEvents();
+            if (framed) uitest::FrameWindow(&w, f.left, f.top, f.right, f.bottom);
+            CRect outer;
+            w.GetWindowRect(&outer);
+            EXPECT_EQ(outer.Size(), CSize(500, 320));
+            CRect client;
+            w.GetClientRect(&client);
+            EXPECT_EQ(client.Size(), CSize(500 - frame.cx, 320 - frame.cy));
+
+            WindowOf(&w)->resize(QSize(700, 400));  // the user drags the frame
+            uitest::ProcessEvents();
+            w.GetWindowRect(&stored);
+            EXPECT_EQ(stored.Size(), CSize(700 + frame.cx, 400 + frame.cy));
+            w.DestroyWindow();
+        }
+        Resizable again;
+        ASSERT_TRUE(again.Create(kResizableId, nullptr));
+        uitest::FrameWindow(&again, 0, 0, 0, 0);
+        again.SetWindowPos(nullptr, stored.left, stored.top, stored.Width(), stored.Height(), SWP_NOZORDER);
+        again.ShowWindow(SW_SHOW);
+        uitest::ProcessEvents();
+        if (framed) uitest::FrameWindow(&again, f.left, f.top, f.right, f.bottom);
+        CRect client;
+        again.GetClientRect(&client);
+        EXPECT_EQ(client.Size(), CSize(700, 400));
+        CRect outer;
+        again.GetWindowRect(&outer);
+        EXPECT_EQ(outer.Size(), stored.Size());
+        again.DestroyWindow();
+    }
+
+    // A window the user resizes before the window manager has framed it keeps the user's size.
+    Resizable early;
+    ASSERT_TRUE(early.Create(kResizableId, nullptr));
+    uitest::FrameWindow(&early, 0, 0, 0, 0);
+    early.SetWindowPos(nullptr, 40, 30, 500, 320, SWP_NOZORDER);
+    early.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    WindowOf(&early)->resize(QSize(600, 350));
+    uitest::ProcessEvents();
+    uitest::FrameWindow(&early, 1, 20, 1, 5);
+    CRect client;
+    early.GetClientRect(&client);
+    EXPECT_EQ(client.Size(), CSize(600, 350));
+    early.DestroyWindow();
+}
+
+// Code that wants a client area works its outer size out from the window's rectangles. Before
+// the window manager has framed the window, the window is taken to get the frame the window
+// manager drew around the windows of its kind so far, so the client area comes out as wanted.
+TEST_F(WindowPlace, AWindowSizedForAClientAreaBeforeItIsFramedGetsThatClientArea)
+{
+    uitest::NoFramesDrawnYet();
+    Resizable first;
+    ASSERT_TRUE(first.Create(kResizableId, nullptr));
+    uitest::FrameWindow(&first, 0, 0, 0, 0);
+    first.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    uitest::FrameWindow(&first, 1, 20, 1, 5);
+
+    Resizable next;
+    ASSERT_TRUE(next.Create(kResizableId, nullptr));
+    uitest::FrameWindow(&next, 0, 0, 0, 0);  // not framed yet
+    CRect outer;
+    CRect client;
+    next.GetWindowRect(&outer);
+    next.GetClientRect(&client);
+    EXPECT_EQ(outer.Size() - client.Size(), CSize(2, 25));
+    next.SetWindowPos(nullptr, 0, 0, 640 + outer.Width() - client.Width(), 360 + outer.Height() - client.Height(),
+                      SWP_NOMOVE | SWP_NOZORDER);
+    next.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    uitest::FrameWindow(&next, 1, 20, 1, 5);
+    next.GetClientRect(&client);
+    EXPECT_EQ(client.Size(), CSize(640, 360));
+    first.DestroyWindow();
+    next.DestroyWindow();
 }
 
 namespace {
@@ -200,6 +377,74 @@ TEST_F(WindowPlace, OwnedWindowsStayAboveTheirOwnerThoughShownBeforeIt)
     main.MessageBox("Проверка", "Velkaro", MB_OK);
     EXPECT_GE(boxLevel, 0);
     for (CDialog* w : {&first, &second, &stranger, &main}) w->DestroyWindow();
+}
+
+namespace {
+
+// The top-level windows in the order the window system is asked to map them.
+class MapOrder : public QObject {
+public:
+    MapOrder() { QCoreApplication::instance()->installEventFilter(this); }
+    ~MapOrder() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && object->isWidgetType() && static_cast<QWidget*>(object)->isWindow())
+            mapped.push_back(static_cast<QWidget*>(object));
+        return false;
+    }
+    int Place(CWnd* wnd) const
+    {
+        const auto it = std::find(mapped.begin(), mapped.end(), uitest::WidgetOf(wnd));
+        return it == mapped.end() ? -1 : static_cast<int>(it - mapped.begin());
+    }
+    std::vector<QWidget*> mapped;
+};
+
+}  // namespace
+
+// A window manager ties an owned window to its owner only when the owner is mapped first.
+TEST_F(WindowPlace, OwnedWindowsShownBeforeTheirOwnerAreMappedAfterIt)
+{
+    CDialog main(kFixedId);
+    ASSERT_TRUE(main.Create(kFixedId, nullptr));
+    CDialog first(kFixedId);
+    ASSERT_TRUE(first.Create(kFixedId, &main));
+    CDialog second(kFixedId);
+    ASSERT_TRUE(second.Create(kFixedId, &main));
+    CDialog closedAgain(kFixedId);
+    ASSERT_TRUE(closedAgain.Create(kFixedId, &main));
+    MapOrder order;
+
+    // As the main window restores its tool windows while it sets itself up: they are shown as
+    // far as the program can tell at once.
+    first.ShowWindow(SW_SHOWNA);
+    EXPECT_FALSE(second.ShowWindow(SW_SHOWNORMAL));
+    EXPECT_TRUE(second.ShowWindow(SW_SHOWNORMAL)) << "a second show finds the window shown";
+    closedAgain.ShowWindow(SW_SHOW);
+    closedAgain.ShowWindow(SW_HIDE);
+    for (CDialog* w : {&first, &second}) {
+        EXPECT_TRUE(w->IsWindowVisible());
+        EXPECT_NE(w->GetStyle() & WS_VISIBLE, 0u);
+    }
+    EXPECT_FALSE(closedAgain.IsWindowVisible());
+    main.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+
+    ASSERT_EQ(order.mapped.size(), 3u) << "a window hidden again before its turn is never mapped";
+    EXPECT_EQ(order.Place(&main), 0);
+    EXPECT_GT(order.Place(&first), 0);
+    EXPECT_GT(order.Place(&second), 0);
+    EXPECT_TRUE(uitest::WidgetOf(&first)->isVisible());
+    EXPECT_TRUE(uitest::WidgetOf(&second)->isVisible());
+    EXPECT_FALSE(uitest::WidgetOf(&closedAgain)->isVisible());
+
+    // An owner that stays hidden keeps its window back no longer than one turn.
+    main.ShowWindow(SW_HIDE);
+    first.ShowWindow(SW_HIDE);
+    first.ShowWindow(SW_SHOW);
+    uitest::ProcessEvents();
+    EXPECT_TRUE(uitest::WidgetOf(&first)->isVisible());
+    for (CDialog* w : {&first, &second, &closedAgain, &main}) w->DestroyWindow();
 }
 
 TEST_F(WindowPlace, AWindowShownPartlyOffTheScreenComesUpOnIt)

@@ -16,6 +16,7 @@
 #include <QColor>
 #include <QImage>
 #include <QWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -292,6 +293,47 @@ TEST_F(SpectrumWindow, KeepsItsPlaceAndSizeInTheOwnersRectangle)
     EXPECT_EQ(placed, kept);
 }
 
+// Under a window manager, which frames a window only after it maps it: the owner's rectangle
+// holds the outer size, and the window reopens with the client area the user left it with
+// instead of growing by its frame at each opening. The window manager is told the smallest
+// size, too.
+TEST_F(SpectrumWindow, ReopensTheSizeTheUserLeftItUnderAWindowManager)
+{
+    uitest::NoFramesDrawnYet();
+    const int left = 1, top = 20, right = 1, bottom = 5;
+    const Spectrum s = MakeSpectrum(256, 1e5, 5, 1.0);
+    CRect rect(30, 40, 630, 440);
+    {
+        CDialogFFT w(&rect);
+        uitest::FrameWindow(&w, 0, 0, 0, 0);  // not mapped yet
+        w.ShowSpectrum(s.f, s.a, 256);
+        uitest::ProcessEvents();
+        uitest::FrameWindow(&w, left, top, right, bottom);
+        CRect client;
+        w.GetClientRect(&client);
+        EXPECT_EQ(client.Size(), CSize(600 - left - right, 400 - top - bottom));
+        EXPECT_EQ(rect, CRect(30, 40, 630, 440));
+        EXPECT_EQ(uitest::SmallestClientSize(&w), CSize(CDialogFFT::kMinWidth - left - right, CDialogFFT::kMinHeight - top - bottom));
+
+        uitest::WidgetOf(&w)->windowHandle()->resize(QSize(700, 400));  // the user drags the frame
+        uitest::ProcessEvents();
+        EXPECT_EQ(rect.Size(), CSize(700 + left + right, 400 + top + bottom));
+    }
+    for (int opening = 0; opening < 2; ++opening) {
+        SCOPED_TRACE(opening);
+        CDialogFFT again(&rect);
+        uitest::FrameWindow(&again, 0, 0, 0, 0);
+        again.ShowSpectrum(s.f, s.a, 256);
+        uitest::ProcessEvents();
+        uitest::FrameWindow(&again, left, top, right, bottom);
+        CRect client;
+        again.GetClientRect(&client);
+        EXPECT_EQ(client.Size(), CSize(700, 400));
+        EXPECT_EQ(rect.Size(), CSize(700 + left + right, 400 + top + bottom));
+        EXPECT_EQ(rect.TopLeft(), CPoint(30, 40)) << "nor does it creep by its frame";
+    }
+}
+
 TEST_F(SpectrumWindow, ARectangleThatCannotShowTheWindowBecomesTheDefault)
 {
     CRect desktop;
@@ -334,11 +376,16 @@ TEST_F(SpectrumWindow, ChartWindowHoldsItsMinimumSizeAndCutsItsCaption)
     CRect grown;
     CRect chart;
     CRect client;
+    CSize smallest;
+    CSize frame;
     std::string caption;
     uitest::OnNextModal([&](uihooks::ModalContext& m) {
         CWnd* w = m.window;
         uitest::ProcessEvents();
         w->GetWindowRect(&initial);
+        w->GetClientRect(&client);
+        frame = initial.Size() - client.Size();
+        smallest = uitest::SmallestClientSize(w);
         CString text;
         w->GetWindowText(text);
         caption = text;
@@ -355,6 +402,7 @@ TEST_F(SpectrumWindow, ChartWindowHoldsItsMinimumSizeAndCutsItsCaption)
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_EQ(caption, "АЧХ фильтра");
+    EXPECT_EQ(smallest, CSize(CChartCtrlDlg::kMinWidth, CChartCtrlDlg::kMinHeight) - frame) << "the window manager is told the minimum";
     // At least the minimum, and no more than the frame the window system adds once shown.
     EXPECT_GE(initial.Width(), 500);
     EXPECT_LE(initial.Width(), 520);

@@ -187,14 +187,24 @@ TEST_F(FreqResponse, ResponseWindowDrawsTheCurvesByTheirRules)
                                std::numeric_limits<double>::infinity()});  // no span: nothing
     response.points.push_back({0.0, -1, -1, -1});  // no place on a logarithmic axis
     std::string caption;
+    CSize smallest;
+    CSize frame;
     uitest::OnNextModal([&](uihooks::ModalContext& m) {
         uitest::ProcessEvents();
         caption = Text(m.window);
+        CRect outer;
+        CRect client;
+        m.window->GetWindowRect(&outer);
+        m.window->GetClientRect(&client);
+        frame = outer.Size() - client.Size();
+        smallest = uitest::SmallestClientSize(m.window);
         EXPECT_TRUE(uitest::RenderToPng(m.window, Png("response")));
         uitest::CloseWindow(m.window);
     });
     EXPECT_EQ(response.DoModal(), IDCANCEL);
     EXPECT_EQ(caption, "АЧХ");
+    EXPECT_EQ(smallest, CSize(CDialogFreqResponse::kMinWidth, CDialogFreqResponse::kMinHeight) - frame)
+        << "the window manager is told how small the window goes";
     EXPECT_EQ(response.GetLine(0)->GetPointsCount(), 20u);
     EXPECT_EQ(response.GetLine(1)->GetPointsCount(), 20u);
     EXPECT_EQ(response.GetLine(2)->GetPointsCount(), 21u);

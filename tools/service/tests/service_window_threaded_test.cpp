@@ -220,6 +220,10 @@ TEST_F(ServiceWindowTest, EscapeHidesAndTheListFollowsTheWindowsSizeDownToTheMin
         EXPECT_GE(window.Height(), CServiceDialog::kMinHeight);
         const int extraX = window.Width() - list.Width();
         const int extraY = window.Height() - list.Height();
+        CRect client;
+        s.GetClientRect(&client);
+        EXPECT_EQ(uitest::SmallestClientSize(&s), CSize(CServiceDialog::kMinWidth, CServiceDialog::kMinHeight) - (window.Size() - client.Size()))
+            << "the window manager is told the minimum";
 
         s.SetWindowPos(nullptr, 0, 0, window.Width() + 100, window.Height() + 60, SWP_NOMOVE | SWP_NOZORDER);
         s.m_log.GetWindowRect(&list);
