@@ -648,6 +648,7 @@ spoint() { dlu_point "$save" $save_w $save_h "$1" "$2"; }
 # The save dialog's file dialog: the program's window that "Сохранить" brings up (found by its
 # coming, not by a title that follows the language), then the name typed over the proposed one,
 # Enter.
+mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 program_windows() { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | sort || true; }
 save_as() {  # path, what
   local dialog before deadline=$((SECONDS + step_timeout))
@@ -669,7 +670,20 @@ save_as() {  # path, what
   sleep 0.3
   xdotool windowfocus --sync "$dialog" key ctrl+a type --delay 20 "$1"
   sleep 0.5
-  xdotool windowfocus --sync "$dialog" key Return
+  # The name's completion list may still hold the keyboard when Return comes, and take it: a
+  # Return that left the file dialog open is pressed again, the dialog made active first. Only
+  # while the dialog is still mapped, so a second Return never reaches another window.
+  local tries=0
+  while :; do
+    xdotool windowactivate "$dialog" 2>/dev/null || true
+    xdotool windowfocus --sync "$dialog" key Return
+    local gone_by=$((SECONDS + 3))
+    while [ $SECONDS -lt $gone_by ] && mapped "$dialog"; do sleep 0.1; done
+    mapped "$dialog" || break
+    tries=$((tries + 1))
+    [ $tries -lt 5 ] || fail "$2: the file dialog took no Return"
+    say "$2: the file dialog is still open, Return again"
+  done
   wait_window_gone "Опции сохранения" "$2: the save dialog closing"
   [ -s "$1" ] || fail "$2: no file $1"
 }
