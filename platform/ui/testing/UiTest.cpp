@@ -296,27 +296,25 @@ void Key(CWnd* wnd, int virtualKey, int modifiers)
     SendKey(wnd, QtKeyOf(virtualKey), QtModifiers(virtualKey, modifiers), KeyText(virtualKey, modifiers));
 }
 
+namespace {
+// The window a key goes to: the one with the keyboard, else the modal or active one.
+QWindow* ActiveInputWindow()
+{
+    if (QWindow* window = QGuiApplication::focusWindow()) return window;
+    QWidget* top = QApplication::activeModalWidget();
+    if (top == nullptr) top = QApplication::activeWindow();
+    return top != nullptr ? top->windowHandle() : nullptr;
+}
+}  // namespace
+
 void KeyToActiveWindow(int virtualKey, int modifiers)
 {
-    QWindow* window = QGuiApplication::focusWindow();
-    if (window == nullptr) {
-        QWidget* top = QApplication::activeModalWidget();
-        if (top == nullptr) top = QApplication::activeWindow();
-        if (top != nullptr) window = top->windowHandle();
-    }
-    SendKeyToWindow(window, QtKeyOf(virtualKey), QtModifiers(virtualKey, modifiers), KeyText(virtualKey, modifiers));
+    SendKeyToWindow(ActiveInputWindow(), QtKeyOf(virtualKey), QtModifiers(virtualKey, modifiers), KeyText(virtualKey, modifiers));
 }
 
 void TypeToActiveWindow(const std::string& text)
 {
-    for (const QChar c : QString::fromStdString(text)) {
-        QWindow* window = QGuiApplication::focusWindow();
-        if (window == nullptr) {
-            QWidget* top = QApplication::activeModalWidget();
-            if (top != nullptr) window = top->windowHandle();
-        }
-        SendKeyToWindow(window, 0, Qt::NoModifier, QString(c));
-    }
+    for (const QChar c : QString::fromStdString(text)) SendKeyToWindow(ActiveInputWindow(), 0, Qt::NoModifier, QString(c));
 }
 
 QWidget* ActiveModalPart(const char* objectName)
