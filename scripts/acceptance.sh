@@ -114,8 +114,27 @@ shot() {
   import -window root "$out/$(printf '%02d' "$shot_no")-$1.png" 2>/dev/null
 }
 
+# The visible windows xdotool finds for its search options ($@), one id a line. A window destroyed
+# while xdotool walks the tree ends its search with an X error and no output, which would read as
+# "no such window": such a search is made again.
+search_windows() {
+  local found tries=0
+  while :; do
+    if found=$(xdotool search --onlyvisible "$@" 2>"$out/search.err"); then :; fi
+    grep -q 'X Error' "$out/search.err" || break
+    tries=$((tries + 1))
+    [ $tries -lt 50 ] || fail "xdotool search $* keeps failing: $(head -n1 "$out/search.err")"
+    sleep 0.05
+  done
+  [ -z "$found" ] || echo "$found"
+}
+
 # The visible window whose whole name is $1, or nothing.
-find_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true; }
+find_window() {
+  local ids
+  ids=$(search_windows --name "^$1\$")
+  [ -z "$ids" ] || echo "${ids%%$'\n'*}"
+}
 
 wait_window() {  # name, what it waits for
   local w deadline=$((SECONDS + step_timeout))
@@ -649,7 +668,7 @@ spoint() { dlu_point "$save" $save_w $save_h "$1" "$2"; }
 # coming, not by a title that follows the language), then the name typed over the proposed one,
 # Enter.
 mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
-program_windows() { xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | sort || true; }
+program_windows() { search_windows --pid "$app_pid" | sort; }
 save_as() {  # path, what
   local dialog before deadline=$((SECONDS + step_timeout))
   before=$(program_windows)
