@@ -6,10 +6,19 @@
 #include "platform/ui/Wnd.h"
 #include "platform/ui/WndImpl.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMimeDatabase>
 #include <QPointer>
+#include <QStyle>
+#include <QTreeView>
 
+#include <algorithm>
 #include <memory>
 
 CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char* fileName, DWORD flags,
@@ -51,6 +60,35 @@ std::vector<FilterEntry> SplitFilter(const char* filter)
         out.push_back(FilterEntry{parts[i], parts[i + 1]});
     }
     return out;
+}
+
+// Qt sizes the list's type and date columns for short English names and an American short date
+// ("mp3Folder", "10/29/81 02:02PM"). The types of the files this dialog lists and the system's
+// own short date are often longer, and would show cut in the middle: the columns are widened to
+// hold them.
+void FitColumns(QFileDialog& dialog, const char* filter)
+{
+    auto* list = dialog.findChild<QTreeView*>();
+    if (list == nullptr || list->header()->count() < 4) return;
+    const QFontMetrics metrics = list->fontMetrics();
+    const int margins = 2 * list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 16;
+    int type = metrics.horizontalAdvance(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"));
+    const QMimeDatabase mimes;
+    for (const FilterEntry& entry : SplitFilter(filter)) {
+        for (const QString& pattern : QString::fromStdString(entry.patterns).split(QLatin1Char(';'))) {
+            const QString extension = pattern.trimmed().mid(2);
+            if (!pattern.trimmed().startsWith(QLatin1String("*.")) || extension.isEmpty() ||
+                extension.contains(QLatin1Char('*')) || extension.contains(QLatin1Char('?')))
+                continue;
+            const QMimeType mime = mimes.mimeTypeForFile(QStringLiteral("x.") + extension, QMimeDatabase::MatchExtension);
+            type = std::max(type, metrics.horizontalAdvance(mime.comment()));
+        }
+    }
+    const QString date =
+        QLocale::system().toString(QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59)), QLocale::ShortFormat);
+    const int wanted[2] = {type + margins, metrics.horizontalAdvance(date) + margins};
+    for (int i = 0; i < 2; ++i)
+        if (list->header()->sectionSize(2 + i) < wanted[i]) list->header()->resizeSection(2 + i, wanted[i]);
 }
 
 }  // namespace
@@ -103,6 +141,7 @@ INT_PTR CFileDialog::DoModal()
         dialog->setFileMode(open_ && (m_ofn.Flags & OFN_FILEMUSTEXIST) != 0 ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         QStringList filters;
         for (const std::string& f : TranslateFilter(filter_.c_str())) filters << QString::fromStdString(f);
+        FitColumns(*dialog, filter_.c_str());
         if (!filters.isEmpty()) {
             dialog->setNameFilters(filters);
             const int index = static_cast<int>(m_ofn.nFilterIndex) - 1;

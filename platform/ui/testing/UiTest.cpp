@@ -2,6 +2,7 @@
 
 #include "platform/ui/App.h"
 #include "platform/ui/WndImpl.h"
+#include "platform/testing/RunFolder.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -126,6 +127,11 @@ QPoint Centre(QWidget* w) { return QPoint(w->width() / 2, w->height() / 2); }
 
 void EnsureApplication()
 {
+    // Qt keeps its file dialog's history, places and column widths in the user's configuration:
+    // a test process starts from none of that and leaves none behind for the next one.
+    static const RunFolder qtConfiguration("qt-configuration");
+    static const bool configured = qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(qtConfiguration.Path().string()));
+    (void)configured;
     AfxEnsureApplication();
     uihooks::ClearModalHandlers();
 }

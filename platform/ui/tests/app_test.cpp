@@ -8,11 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 
 #include <clocale>
 #include <cstdio>
@@ -194,12 +198,44 @@ TEST(App, QtsOwnDialogsReadRussianAndNumbersKeepTheirPoint)
     // What the user reads, without the mnemonic marks.
     const auto shown = [](const QString& text) { return QString(text).remove(QLatin1Char('&')).toStdString(); };
     std::map<std::string, std::string> texts;
+    // A folder with a folder in it, so that the list's "Тип" column names one.
+    const std::filesystem::path dir = std::filesystem::path(uitest::OutputPath("platform_ui/russian_dialog"));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "снимки");
+    std::ofstream(dir / "журнал.txt") << "1\n";
+    const std::string folder = dir.string();
     CFileDialog save(FALSE, "txt", "log.txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Текст (*.txt)|*.txt||");
+    save.m_ofn.lpstrInitialDir = folder.c_str();
     uitest::OnNextModal([&](uihooks::ModalContext& m) {
         uitest::ProcessEvents();
         QWidget* dialog = uitest::ActiveModalPart();
         ASSERT_NE(qobject_cast<QFileDialog*>(dialog), nullptr);
         texts["title"] = shown(dialog->windowTitle());
+        // The list is read by a thread of the dialog's own: its rows come as events.
+        if (auto* files = dialog->findChild<QFileSystemModel*>()) {
+            const auto typeOf = [files](const std::filesystem::path& path) {
+                const QModelIndex row = files->index(QString::fromStdString(path.string()));
+                QString type;
+                for (int i = 0; i < 100 && type.isEmpty(); ++i) {
+                    type = files->data(row.siblingAtColumn(2)).toString();
+                    if (type.isEmpty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+                }
+                return type.toStdString();
+            };
+            texts["folderType"] = typeOf(dir / "снимки");
+            texts["driveType"] = typeOf("/");  // as "Компьютер" lists it
+            // A listed file's type and a date in the system's own short form show whole.
+            auto* list = dialog->findChild<QTreeView*>();
+            ASSERT_NE(list, nullptr);
+            typeOf(dir / "журнал.txt");
+            const QModelIndex file = files->index(QString::fromStdString((dir / "журнал.txt").string()));
+            for (int column : {2, 3}) {
+                const QString text = files->data(file.siblingAtColumn(column)).toString();
+                EXPECT_FALSE(text.isEmpty()) << "column " << column;
+                EXPECT_GE(list->header()->sectionSize(column), list->fontMetrics().horizontalAdvance(text) + 8)
+                    << "column " << column << ": " << text.toStdString();
+            }
+        }
         for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
             if (auto* label = qobject_cast<QLabel*>(uitest::ActiveModalPart(name))) texts[name] = shown(label->text());
         if (auto* box = qobject_cast<QDialogButtonBox*>(uitest::ActiveModalPart("buttonBox")))
@@ -214,6 +250,8 @@ TEST(App, QtsOwnDialogsReadRussianAndNumbersKeepTheirPoint)
     EXPECT_EQ(texts["fileTypeLabel"], "Типы файлов:");
     EXPECT_EQ(texts["save"], "Сохранить");
     EXPECT_EQ(texts["cancel"], "Отмена");
+    EXPECT_EQ(texts["folderType"], "Папка");
+    EXPECT_EQ(texts["driveType"], "Диск");
 
     std::string yes;
     std::string no;
