@@ -64,6 +64,10 @@ velkaro_built="$root/$build/app/program/velkaro"
 
 rm -rf "$out"
 mkdir -p "$out"
+# Qt keeps its file dialog's history and column widths in the user's configuration: the programs
+# here start from none of it and leave none behind.
+export XDG_CONFIG_HOME="$out/qt-configuration"
+mkdir -p "$XDG_CONFIG_HOME"
 
 # ---- the X server ----
 
