@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QPointer>
+#include <QScreen>
 #include <QStyle>
 #include <QTreeView>
 
@@ -65,7 +66,7 @@ std::vector<FilterEntry> SplitFilter(const char* filter)
 // Qt sizes the list's type and date columns for short English names and an American short date
 // ("mp3Folder", "10/29/81 02:02PM"). The types of the files this dialog lists and the system's
 // own short date are often longer, and would show cut in the middle: the columns are widened to
-// hold them.
+// hold them, and the dialog by as much, so that the list need not scroll sideways.
 void FitColumns(QFileDialog& dialog, const char* filter)
 {
     auto* list = dialog.findChild<QTreeView*>();
@@ -87,8 +88,18 @@ void FitColumns(QFileDialog& dialog, const char* filter)
     const QString date =
         QLocale::system().toString(QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59)), QLocale::ShortFormat);
     const int wanted[2] = {type + margins, metrics.horizontalAdvance(date) + margins};
-    for (int i = 0; i < 2; ++i)
-        if (list->header()->sectionSize(2 + i) < wanted[i]) list->header()->resizeSection(2 + i, wanted[i]);
+    int added = 0;
+    for (int i = 0; i < 2; ++i) {
+        const int now = list->header()->sectionSize(2 + i);
+        if (now >= wanted[i]) continue;
+        list->header()->resizeSection(2 + i, wanted[i]);
+        added += wanted[i] - now;
+    }
+    if (added == 0) return;
+    QSize size = dialog.sizeHint();
+    size.rwidth() += added;
+    if (const QScreen* screen = dialog.screen()) size = size.boundedTo(screen->availableGeometry().size());
+    dialog.resize(size);
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 
 #include <clocale>
@@ -204,7 +206,7 @@ TEST(App, QtsOwnDialogsReadRussianAndNumbersKeepTheirPoint)
     std::filesystem::create_directories(dir / "снимки");
     std::ofstream(dir / "журнал.txt") << "1\n";
     const std::string folder = dir.string();
-    CFileDialog save(FALSE, "txt", "log.txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Текст (*.txt)|*.txt||");
+    CFileDialog save(FALSE, "txt", "log.txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Текст (*.txt)|*.txt|Таблица CSV (*.csv)|*.csv||");
     save.m_ofn.lpstrInitialDir = folder.c_str();
     uitest::OnNextModal([&](uihooks::ModalContext& m) {
         uitest::ProcessEvents();
@@ -235,6 +237,12 @@ TEST(App, QtsOwnDialogsReadRussianAndNumbersKeepTheirPoint)
                 EXPECT_GE(list->header()->sectionSize(column), list->fontMetrics().horizontalAdvance(text) + 8)
                     << "column " << column << ": " << text.toStdString();
             }
+            // The dialog is wide enough for the columns, with a vertical scroll bar too: the list
+            // never needs scrolling sideways.
+            const int bar = list->verticalScrollBar()->isVisible()
+                                ? 0
+                                : list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+            EXPECT_LE(list->header()->length(), list->viewport()->width() - bar);
         }
         for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
             if (auto* label = qobject_cast<QLabel*>(uitest::ActiveModalPart(name))) texts[name] = shown(label->text());

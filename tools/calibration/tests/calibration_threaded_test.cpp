@@ -239,7 +239,17 @@ TEST_F(CalibrationTest, ASilentInstrumentEndsTheRunAsALostLinkAndLeavesNoRequest
     demoInstrument->SetVersion(2, 1);
     RunHost([&](ToolHostWindow& d) {
         Calibrate(
-            d, [](CDialogCalibrate&) { demoInstrument->SetSilent(true); },
+            d,
+            // The link finds the instrument silent and drops; the dialog's next tick, its own or
+            // this one, ends the run.
+            [](CDialogCalibrate& dialog) {
+                demoInstrument->SetSilent(true);
+                ASSERT_TRUE(WaitForModel([](OscData& data) { return (data.mode & MODE_LINKED) == 0; }));
+                if (Status(dialog) == kRunning) {
+                    ASSERT_TRUE(uitest::FireTimer(&dialog, CDialogCalibrate::kTimerId));
+                }
+                ASSERT_EQ(Status(dialog), kLinkLost);
+            },
             [](CDialogCalibrate& dialog) {
                 EXPECT_EQ(Status(dialog), kLinkLost);
                 EXPECT_EQ(Mode() & (MODE_CALIBRATION | MODE_LINKED), 0u);
