@@ -98,32 +98,29 @@ void KeepNumbersInCLocale()
     std::setlocale(LC_NUMERIC, "C");
 }
 
+// Qt's own catalogue of Russian texts. It names folders and drives under the file dialog's
+// context only, not under that of the icon provider which names the types in the dialog's list:
+// there they would read "Folder" and "Drive" among Russian words, so the dialog's names are lent.
+class QtCatalogue : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    QString translate(const char* context, const char* source, const char* disambiguation, int n) const override
+    {
+        if (context != nullptr && source != nullptr && std::strcmp(context, "QAbstractFileIconProvider") == 0 &&
+            (std::strcmp(source, "Folder") == 0 || std::strcmp(source, "Drive") == 0))
+            return QTranslator::translate("QFileDialog", source);
+        return QTranslator::translate(context, source, disambiguation, n);
+    }
+};
+
 // The programs speak Russian whatever the user's language, so Qt's own windows (the file
 // dialogs, the standard buttons of a box) speak it too. A translation changes texts only: the
 // locale, and with it the way numbers are written and read, stays as it is.
-// Qt's Russian catalogue names folders and drives under the file dialog's context only, not under
-// that of the icon provider which names the types in the dialog's list: there they would read
-// "Folder" and "Drive" among Russian words. This borrows the dialog's names for them.
-class FileTypeNames : public QTranslator {
-public:
-    FileTypeNames(const QTranslator& catalogue, QObject* parent) : QTranslator(parent), catalogue_(catalogue) {}
-
-    QString translate(const char* context, const char* source, const char*, int) const override
-    {
-        if (context == nullptr || source == nullptr || std::strcmp(context, "QAbstractFileIconProvider") != 0) return {};
-        if (std::strcmp(source, "Folder") != 0 && std::strcmp(source, "Drive") != 0) return {};
-        return catalogue_.translate("QFileDialog", source);
-    }
-    bool isEmpty() const override { return false; }
-
-private:
-    const QTranslator& catalogue_;
-};
-
 void LoadQtTranslations(QApplication& app)
 {
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    auto* translator = new QTranslator(&app);
+    auto* translator = new QtCatalogue(&app);
     if (!translator->load(QStringLiteral("qtbase_ru"), folder)) {
         std::fprintf(stderr, "%s: no qtbase_ru.qm in %s: Qt's dialogs read English\n",
                      qPrintable(QCoreApplication::applicationName()), qPrintable(folder));
@@ -131,7 +128,6 @@ void LoadQtTranslations(QApplication& app)
         return;
     }
     QCoreApplication::installTranslator(translator);
-    QCoreApplication::installTranslator(new FileTypeNames(*translator, &app));
 }
 
 // What every program's application object gets before its first window.
