@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -16,6 +17,7 @@
 #include <QMimeDatabase>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTreeView>
 
@@ -63,10 +65,41 @@ std::vector<FilterEntry> SplitFilter(const char* filter)
     return out;
 }
 
+// When the dialog is laid out for showing, and before it shows, it grows by what its list lacks to
+// show all its columns beside a vertical scroll bar, within the screen. Qt keeps the columns'
+// widths from one file dialog to the next, but not the dialog's width.
+class WidenForColumns : public QObject {
+public:
+    WidenForColumns(QWidget* dialog, QTreeView* list) : QObject(dialog), dialog_(dialog), list_(list)
+    {
+        dialog->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != dialog_ || event->type() != QEvent::Show) return false;
+        const int bar = list_->verticalScrollBar()->isVisible()
+                            ? 0
+                            : list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
+        const int lacking = list_->header()->length() + bar - list_->viewport()->width();
+        if (lacking > 0) {
+            QSize size = dialog_->size();
+            size.rwidth() += lacking;
+            if (const QScreen* screen = dialog_->screen()) size = size.boundedTo(screen->availableGeometry().size());
+            dialog_->resize(size);
+        }
+        return false;
+    }
+
+private:
+    QWidget* dialog_;
+    QTreeView* list_;
+};
+
 // Qt sizes the list's type and date columns for short English names and an American short date
 // ("mp3Folder", "10/29/81 02:02PM"). The types of the files this dialog lists and the system's
 // own short date are often longer, and would show cut in the middle: the columns are widened to
-// hold them, and the dialog by as much, so that the list need not scroll sideways.
+// hold them, and the dialog with them.
 void FitColumns(QFileDialog& dialog, const char* filter)
 {
     auto* list = dialog.findChild<QTreeView*>();
@@ -88,18 +121,9 @@ void FitColumns(QFileDialog& dialog, const char* filter)
     const QString date =
         QLocale::system().toString(QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59)), QLocale::ShortFormat);
     const int wanted[2] = {type + margins, metrics.horizontalAdvance(date) + margins};
-    int added = 0;
-    for (int i = 0; i < 2; ++i) {
-        const int now = list->header()->sectionSize(2 + i);
-        if (now >= wanted[i]) continue;
-        list->header()->resizeSection(2 + i, wanted[i]);
-        added += wanted[i] - now;
-    }
-    if (added == 0) return;
-    QSize size = dialog.sizeHint();
-    size.rwidth() += added;
-    if (const QScreen* screen = dialog.screen()) size = size.boundedTo(screen->availableGeometry().size());
-    dialog.resize(size);
+    for (int i = 0; i < 2; ++i)
+        if (list->header()->sectionSize(2 + i) < wanted[i]) list->header()->resizeSection(2 + i, wanted[i]);
+    new WidenForColumns(&dialog, list);
 }
 
 }  // namespace

@@ -192,6 +192,35 @@ TEST(App, ATypedNameWithoutExtensionTakesTheChosenTypes)
     EXPECT_EQ(CFileDialog::FilterExtension("Без расширения|README||", 0), "");
 }
 
+namespace {
+
+// A folder for a file dialog to list: a folder and a text file in it.
+std::filesystem::path ListedFolder(const char* name)
+{
+    const std::filesystem::path dir = std::filesystem::path(uitest::OutputPath(std::string("platform_ui/") + name));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "снимки");
+    std::ofstream(dir / "журнал.txt") << "1\n";
+    return dir;
+}
+
+// What the open file dialog's list shows in `column` for `path`, once its reading thread, whose
+// rows come as events, has got that far.
+std::string ListedText(QWidget* dialog, const std::filesystem::path& path, int column)
+{
+    auto* files = dialog->findChild<QFileSystemModel*>();
+    if (files == nullptr) return "(no list)";
+    const QModelIndex row = files->index(QString::fromStdString(path.string()), column);
+    QString text;
+    for (int i = 0; i < 100 && text.isEmpty(); ++i) {
+        text = files->data(row).toString();
+        if (text.isEmpty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    }
+    return text.toStdString();
+}
+
+}  // namespace
+
 // Qt's own windows speak the program's language: the parts of a file dialog and the standard
 // buttons of a message box read Russian, while numbers are still written and read with a '.'.
 TEST(App, QtsOwnDialogsReadRussianAndNumbersKeepTheirPoint)
@@ -200,50 +229,17 @@ TEST(App, QtsOwnDialogsReadRussianAndNumbersKeepTheirPoint)
     // What the user reads, without the mnemonic marks.
     const auto shown = [](const QString& text) { return QString(text).remove(QLatin1Char('&')).toStdString(); };
     std::map<std::string, std::string> texts;
-    // A folder with a folder in it, so that the list's "Тип" column names one.
-    const std::filesystem::path dir = std::filesystem::path(uitest::OutputPath("platform_ui/russian_dialog"));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "снимки");
-    std::ofstream(dir / "журнал.txt") << "1\n";
+    const std::filesystem::path dir = ListedFolder("russian_dialog");
     const std::string folder = dir.string();
-    CFileDialog save(FALSE, "txt", "log.txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Текст (*.txt)|*.txt|Таблица CSV (*.csv)|*.csv||");
+    CFileDialog save(FALSE, "txt", "log.txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Текст (*.txt)|*.txt||");
     save.m_ofn.lpstrInitialDir = folder.c_str();
     uitest::OnNextModal([&](uihooks::ModalContext& m) {
         uitest::ProcessEvents();
         QWidget* dialog = uitest::ActiveModalPart();
         ASSERT_NE(qobject_cast<QFileDialog*>(dialog), nullptr);
         texts["title"] = shown(dialog->windowTitle());
-        // The list is read by a thread of the dialog's own: its rows come as events.
-        if (auto* files = dialog->findChild<QFileSystemModel*>()) {
-            const auto typeOf = [files](const std::filesystem::path& path) {
-                const QModelIndex row = files->index(QString::fromStdString(path.string()));
-                QString type;
-                for (int i = 0; i < 100 && type.isEmpty(); ++i) {
-                    type = files->data(row.siblingAtColumn(2)).toString();
-                    if (type.isEmpty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-                }
-                return type.toStdString();
-            };
-            texts["folderType"] = typeOf(dir / "снимки");
-            texts["driveType"] = typeOf("/");  // as "Компьютер" lists it
-            // A listed file's type and a date in the system's own short form show whole.
-            auto* list = dialog->findChild<QTreeView*>();
-            ASSERT_NE(list, nullptr);
-            typeOf(dir / "журнал.txt");
-            const QModelIndex file = files->index(QString::fromStdString((dir / "журнал.txt").string()));
-            for (int column : {2, 3}) {
-                const QString text = files->data(file.siblingAtColumn(column)).toString();
-                EXPECT_FALSE(text.isEmpty()) << "column " << column;
-                EXPECT_GE(list->header()->sectionSize(column), list->fontMetrics().horizontalAdvance(text) + 8)
-                    << "column " << column << ": " << text.toStdString();
-            }
-            // The dialog is wide enough for the columns, with a vertical scroll bar too: the list
-            // never needs scrolling sideways.
-            const int bar = list->verticalScrollBar()->isVisible()
-                                ? 0
-                                : list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
-            EXPECT_LE(list->header()->length(), list->viewport()->width() - bar);
-        }
+        texts["folderType"] = ListedText(dialog, dir / "снимки", 2);
+        texts["driveType"] = ListedText(dialog, "/", 2);  // as "Компьютер" lists it
         for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
             if (auto* label = qobject_cast<QLabel*>(uitest::ActiveModalPart(name))) texts[name] = shown(label->text());
         if (auto* box = qobject_cast<QDialogButtonBox*>(uitest::ActiveModalPart("buttonBox")))
@@ -279,6 +275,45 @@ TEST(App, QtsOwnDialogsReadRussianAndNumbersKeepTheirPoint)
     std::snprintf(text, sizeof text, "%.2f", 1.25);
     EXPECT_STREQ(text, "1.25");
     EXPECT_EQ(std::strtod("0.5", nullptr), 0.5);
+}
+
+// A file's type and date in the system's own short form show whole in the file dialog's list, and
+// the dialog is wide enough for its columns beside a vertical scroll bar, so that the list never
+// needs scrolling sideways. Also the second time, when Qt has kept the first dialog's columns.
+TEST(App, TheFileDialogsListShowsItsColumnsWholeEveryTime)
+{
+    uitest::EnsureApplication();
+    const std::filesystem::path dir = ListedFolder("file_dialog_columns");
+    const std::string folder = dir.string();
+    for (int time = 1; time <= 2; ++time) {
+        CFileDialog save(FALSE, "csv", "*.csv", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                         "Текст (*.txt)|*.txt|Таблица CSV (*.csv)|*.csv||");
+        save.m_ofn.lpstrInitialDir = folder.c_str();
+        uitest::OnNextModal([&](uihooks::ModalContext& m) {
+            uitest::ProcessEvents();
+            QWidget* dialog = uitest::ActiveModalPart();
+            auto* list = dialog != nullptr ? dialog->findChild<QTreeView*>() : nullptr;
+            if (list == nullptr) {
+                ADD_FAILURE() << "no list in the file dialog";
+                return m.End(IDCANCEL);
+            }
+            for (int column : {2, 3}) {
+                const std::string text = ListedText(dialog, dir / "журнал.txt", column);
+                EXPECT_GE(list->header()->sectionSize(column),
+                          list->fontMetrics().horizontalAdvance(QString::fromStdString(text)) + 8)
+                    << "time " << time << ", column " << column << ": " << text;
+            }
+            const int bar = list->verticalScrollBar()->isVisible()
+                                ? 0
+                                : list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+            EXPECT_LE(list->header()->length(), list->viewport()->width() - bar) << "time " << time;
+            if (time == 2) {
+                EXPECT_TRUE(uitest::RenderToPng(dialog, uitest::OutputPath("platform_ui/file_dialog_columns.png")));
+            }
+            m.End(IDCANCEL);
+        });
+        EXPECT_EQ(save.DoModal(), IDCANCEL);
+    }
 }
 
 namespace {
