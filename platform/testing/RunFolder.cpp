@@ -6,7 +6,7 @@
 
 std::filesystem::path RunFolder::Make(const std::string& area, std::string test)
 {
-    test += "." + std::to_string(::getpid());
+    test.append(1, '.').append(std::to_string(::getpid()));
     std::replace(test.begin(), test.end(), '/', '_');  // parameterised names
     const std::filesystem::path folder = std::filesystem::path(VELKARO_TEST_OUTPUT_DIR) / area / test;
     // One left by a killed process that had the same id.
