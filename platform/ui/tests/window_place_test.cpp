@@ -330,17 +330,25 @@ QRect Frame(CWnd* wnd)
     return QRect(r.left, r.top, r.Width(), r.Height());
 }
 
+// A main window and two windows it owns, made hidden, as the program makes them at start-up.
+struct OwnerAndTwo {
+    CDialog main{kFixedId};
+    CDialog first{kFixedId};
+    CDialog second{kFixedId};
+    bool Create()
+    {
+        return main.Create(kFixedId, nullptr) && first.Create(kFixedId, &main) && second.Create(kFixedId, &main);
+    }
+};
+
 }  // namespace
 
 TEST_F(WindowPlace, OwnedWindowsStayAboveTheirOwnerThoughShownBeforeIt)
 {
     // As at start-up: the main window restores its tool windows before it is shown itself.
-    CDialog main(kFixedId);
-    ASSERT_TRUE(main.Create(kFixedId, nullptr));
-    CDialog first(kFixedId);
-    ASSERT_TRUE(first.Create(kFixedId, &main));
-    CDialog second(kFixedId);
-    ASSERT_TRUE(second.Create(kFixedId, &main));
+    OwnerAndTwo windows;
+    ASSERT_TRUE(windows.Create());
+    auto& [main, first, second] = windows;
     CDialog stranger(kFixedId);
     ASSERT_TRUE(stranger.Create(kFixedId, nullptr));
     first.ShowWindow(SW_SHOWNA);
@@ -405,12 +413,9 @@ public:
 // A window manager ties an owned window to its owner only when the owner is mapped first.
 TEST_F(WindowPlace, OwnedWindowsShownBeforeTheirOwnerAreMappedAfterIt)
 {
-    CDialog main(kFixedId);
-    ASSERT_TRUE(main.Create(kFixedId, nullptr));
-    CDialog first(kFixedId);
-    ASSERT_TRUE(first.Create(kFixedId, &main));
-    CDialog second(kFixedId);
-    ASSERT_TRUE(second.Create(kFixedId, &main));
+    OwnerAndTwo windows;
+    ASSERT_TRUE(windows.Create());
+    auto& [main, first, second] = windows;
     CDialog closedAgain(kFixedId);
     ASSERT_TRUE(closedAgain.Create(kFixedId, &main));
     MapOrder order;

@@ -60,6 +60,16 @@ Spectrum MakeSpectrum(int points, double fs, int peakBin, double volts)
     return s;
 }
 
+// The window as the mathematics window opens it, 700 x 480, showing a 75 kHz line, and the
+// cross-hair it made; null when the window did not show.
+CChartCrossHairCursor* ShowWithCrossHair(CDialogFFT& w)
+{
+    const Spectrum s = MakeSpectrum(1024, 1e6, 75, 0.8);
+    w.ShowSpectrum(s.f, s.a, 1024);
+    uitest::ProcessEvents();
+    return w.IsWindowVisible() ? w.GetCursor() : nullptr;
+}
+
 std::vector<double> Ys(const CChartSerie* serie)
 {
     std::vector<double> y;
@@ -148,11 +158,7 @@ TEST_F(SpectrumWindow, CrossHairStartsInTheMiddleOfThePlot)
 {
     CRect rect(30, 40, 730, 520);
     CDialogFFT w(&rect);
-    const Spectrum s = MakeSpectrum(1024, 1e6, 75, 0.8);
-    w.ShowSpectrum(s.f, s.a, 1024);
-    uitest::ProcessEvents();
-    ASSERT_TRUE(w.IsWindowVisible());
-    CChartCrossHairCursor* cursor = w.GetCursor();
+    CChartCrossHairCursor* cursor = ShowWithCrossHair(w);
     ASSERT_NE(cursor, nullptr);
     const auto middle = [&] {
         const CRect plot = w.GetChart().GetPlottingRect();
@@ -199,11 +205,8 @@ TEST_F(SpectrumWindow, CrossHairLabelsFollowABoxZoom)
 {
     CRect rect(30, 40, 730, 520);
     CDialogFFT w(&rect);
-    const Spectrum s = MakeSpectrum(1024, 1e6, 75, 0.8);
-    w.ShowSpectrum(s.f, s.a, 1024);
-    uitest::ProcessEvents();
-    ASSERT_TRUE(w.IsWindowVisible());
-    CChartCrossHairCursor* cursor = w.GetCursor();
+    CChartCrossHairCursor* cursor = ShowWithCrossHair(w);
+    ASSERT_NE(cursor, nullptr);
     CChartCtrl& chart = w.GetChart();
     const auto labels = [&] {
         CRecordingDC dc(700, 480);
