@@ -4,6 +4,7 @@
 
 #include "platform/gdi/Image.h"
 #include "platform/gdi/RecordingDC.h"
+#include "platform/testing/RunFolder.h"
 #include "platform/ui/BitmapResources.h"
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/Wnd.h"
@@ -200,8 +201,8 @@ TEST(HtmlImages, SourcesAndTheirChecks)
 TEST(HtmlImages, FilesAndResources)
 {
     CPPHtmlDrawer d;
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "pphtml_images_test";
-    std::filesystem::create_directories(dir);
+    const RunFolder run("widgets_tooltip");
+    const std::filesystem::path& dir = run.Path();
     {
         CImage image;
         ASSERT_TRUE(image.Create(6, 4, 32));
@@ -213,7 +214,6 @@ TEST(HtmlImages, FilesAndResources)
     EXPECT_EQ(Render(d, "<bmp file=" + (dir / "small.png").string() + ">").size, CSize(7, 5));
     EXPECT_EQ(Render(d, "<bmp file=" + (dir / "big.bmp").string() + ">").size, CSize(0, 0));
     EXPECT_EQ(Render(d, "<bmp file=" + dir.string() + ">").size, CSize(0, 0));
-    std::filesystem::remove_all(dir);
 
     const HBITMAP bitmap = drawtest::SolidBitmap(9, 3, RGB(1, 2, 3));
     RegisterBitmapResource(4711, bitmap);
