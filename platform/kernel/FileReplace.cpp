@@ -148,11 +148,11 @@ struct StoredContent {
 };
 
 // 0, or the errno of the write that failed.
-int WriteRaw(int fd, const char* data, std::size_t count)
+int WriteRaw(int fd, const char* data, std::size_t count, std::uint64_t offset)
 {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t n = ::write(fd, data + done, count - done);
+        const ssize_t n = ::pwrite(fd, data + done, count - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
             return errno;
@@ -163,19 +163,28 @@ int WriteRaw(int fd, const char* data, std::size_t count)
     return 0;
 }
 
-int WriteContent(int fd, const StoredContent& content)
+// Writes the stored bytes from `from` up to `to` at those places of the file.
+int WriteContent(int fd, const StoredContent& content, std::uint64_t from, std::uint64_t to)
 {
-    if (!content.text) return WriteRaw(fd, content.bytes.data(), content.bytes.size());
+    if (from >= to) return 0;
+    if (!content.text) return WriteRaw(fd, content.bytes.data() + from, static_cast<std::size_t>(to - from), from);
     std::string out;
     out.reserve(2 * kTextSlice);
-    for (std::size_t start = 0; start < content.bytes.size(); start += kTextSlice) {
+    std::uint64_t at = 0;  // where the slice's stored bytes begin
+    for (std::size_t start = 0; start < content.bytes.size() && at < to; start += kTextSlice) {
         const std::size_t end = std::min(content.bytes.size(), start + kTextSlice);
         out.clear();
         for (std::size_t i = start; i < end; ++i) {
             if (content.bytes[i] == '\n') out.push_back('\r');
             out.push_back(content.bytes[i]);
         }
-        if (const int e = WriteRaw(fd, out.data(), out.size())) return e;
+        const std::uint64_t first = std::max(from, at);
+        const std::uint64_t last = std::min(to, at + out.size());
+        if (first < last) {
+            if (const int e = WriteRaw(fd, out.data() + (first - at), static_cast<std::size_t>(last - first), first))
+                return e;
+        }
+        at += out.size();
     }
     return 0;
 }
@@ -327,7 +336,7 @@ Outcome ReplaceByRename(const std::string& folder, const std::string& name, cons
     // Never more open than the file it replaces, not even while it is empty.
     if (const int e = temporary.Create(old != nullptr ? old->st_mode & 0777 : 0666)) return NotReplaced(e);
     if (old != nullptr && !TakeOver(temporary.Fd(), *old, target) && keepOrLeave) return NotReplaced(0);
-    if (const int e = WriteContent(temporary.Fd(), content)) return Finished(FileWriteResult::NotWritten, e);
+    if (const int e = WriteContent(temporary.Fd(), content, 0, content.Size())) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = Sync(options, temporary.Fd())) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = temporary.Close()) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = temporary.RenameTo(name)) return Finished(FileWriteResult::NotWritten, e);
@@ -338,32 +347,145 @@ Outcome ReplaceByRename(const std::string& folder, const std::string& name, cons
     return Finished(FileWriteResult::Written);
 }
 
+// Stretches of a file below `end` that hold no data (holes), as the file system reports them;
+// one that cannot tell reports none.
+using Stretches = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
+
+Stretches HolesBelow(int fd, std::uint64_t end)
+{
+    Stretches holes;
+    std::uint64_t at = 0;
+    while (at < end) {
+        const off_t hole = ::lseek(fd, static_cast<off_t>(at), SEEK_HOLE);
+        if (hole < 0 || static_cast<std::uint64_t>(hole) >= end) break;
+        const off_t data = ::lseek(fd, hole, SEEK_DATA);
+        const std::uint64_t stop = data < 0 ? end : std::min(end, static_cast<std::uint64_t>(data));
+        holes.emplace_back(static_cast<std::uint64_t>(hole), stop);
+        at = stop;
+    }
+    return holes;
+}
+
+// Room the new content is to have, taken before the first byte of the old one changes, and
+// given back when the save fails before it was used.
+class Room {
+public:
+    Room(int fd, std::uint64_t oldSize) : fd_(fd), oldSize_(oldSize) {}
+
+    // 0, or why the room cannot be had (the file is then as it was). `reserved` says whether
+    // the file system set the room aside (fallocate) or had to be written to (the part past
+    // the old end is then written already).
+    int Make(const StoredContent& content, std::uint64_t newSize, bool& reserved)
+    {
+        // Holes are looked up first, so that those the reservation fills can be punched back.
+        holes_ = HolesBelow(fd_, std::min(oldSize_, newSize));
+        // Mode 0 over the whole new length fills the holes below it as well as the part past
+        // the old end, and is held to the limit on a file's size as a write is.
+        int result;
+        do
+            result = ::fallocate(fd_, 0, 0, static_cast<off_t>(newSize));
+        while (result != 0 && errno == EINTR);
+        reserved = result == 0 || newSize == 0;
+        if (reserved) return 0;
+        const int why = errno;
+        if (why != EOPNOTSUPP && why != ENOSYS && why != EINVAL) return GiveBack(why);
+        // A file system that cannot reserve (ext2, ext3, NFS before 4.2, many FUSE ones) is
+        // made to find the room by writing: the new bytes past the old end first, then every
+        // block below it that reads as zeros, which may be a hole, is written with its zeros.
+        // Neither changes a byte of the old content.
+        if (const int e = WriteContent(fd_, content, oldSize_, newSize)) return GiveBack(e);
+        if (const int e = FillHoles(std::min(oldSize_, newSize))) return GiveBack(e);
+        return 0;
+    }
+
+    // Cuts the file back to its old size and punches the holes the reservation filled, where
+    // the file system can; returns `why`.
+    int GiveBack(int why)
+    {
+        // The save has failed either way; a refusal here changes nothing.
+        [[maybe_unused]] const int cut = ::ftruncate(fd_, static_cast<off_t>(oldSize_));
+        for (const auto& [from, to] : holes_)
+            ::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(from),
+                        static_cast<off_t>(to - from));
+        return why;
+    }
+
+private:
+    // Writes back every run of zero blocks below `end` as it reads. A file opened only for
+    // writing cannot be read: the room is then not sure, and the save is refused.
+    int FillHoles(std::uint64_t end)
+    {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0) return errno;
+        const std::size_t block = info.st_blksize > 0 ? static_cast<std::size_t>(info.st_blksize) : 4096;
+        std::string data;
+        const std::size_t piece = std::max<std::size_t>(block, (kTextSlice / block) * block);
+        std::uint64_t runStart = 0;
+        std::uint64_t runEnd = 0;  // the zeros found and not yet written back: [runStart, runEnd)
+        auto flush = [&]() -> int {
+            if (runStart >= runEnd) return 0;
+            const std::string zeros(static_cast<std::size_t>(std::min<std::uint64_t>(runEnd - runStart, piece)), '\0');
+            for (std::uint64_t at = runStart; at < runEnd; at += zeros.size())
+                if (const int e = WriteRaw(fd_, zeros.data(),
+                                           static_cast<std::size_t>(std::min<std::uint64_t>(zeros.size(), runEnd - at)), at))
+                    return e;
+            runStart = runEnd;
+            return 0;
+        };
+        for (std::uint64_t at = 0; at < end;) {
+            data.resize(static_cast<std::size_t>(std::min<std::uint64_t>(piece, end - at)));
+            const ssize_t n = ::pread(fd_, data.data(), data.size(), static_cast<off_t>(at));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return errno == EBADF ? EOPNOTSUPP : errno;
+            if (n == 0) break;  // cut short by someone else meanwhile
+            for (std::size_t b = 0; b < static_cast<std::size_t>(n); b += block) {
+                const std::size_t len = std::min(block, static_cast<std::size_t>(n) - b);
+                const bool zero = std::all_of(data.begin() + static_cast<std::ptrdiff_t>(b),
+                                              data.begin() + static_cast<std::ptrdiff_t>(b + len),
+                                              [](char c) { return c == '\0'; });
+                if (zero) {
+                    if (runStart == runEnd) runStart = runEnd = at + b;
+                    runEnd = at + b + len;
+                } else if (const int e = flush()) {
+                    return e;
+                } else {
+                    runStart = runEnd = at + b + len;
+                }
+            }
+            at += static_cast<std::uint64_t>(n);
+        }
+        return flush();
+    }
+
+    int fd_;
+    std::uint64_t oldSize_;
+    Stretches holes_;
+};
+
 // The old file opened and overwritten, as saves were written before they went through a new
-// file. Room for the new content is taken before the first byte changes, so a full disk
-// leaves the old content whole.
+// file. Room for the whole new content is made sure of before the first old byte changes, so
+// that a full disk, a quota or a size limit leaves the old content whole.
 Outcome WriteInPlace(const std::string& target, const StoredContent& content, const FileReplaceOptions& options)
 {
     // Non-blocking, so that a pipe put under the name since it was looked at cannot hold the
-    // save; it is refused below.
-    Descriptor file(::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    // save; it is refused below. Read as well where allowed: a file system without fallocate
+    // needs to read the file to find its holes.
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    Descriptor file(::open(target.c_str(), O_RDWR | flags));
+    if (file.Get() < 0 && errno == EACCES) file.Reset(::open(target.c_str(), O_WRONLY | flags));
     if (file.Get() < 0) return Finished(FileWriteResult::NotCreated, errno);
     struct stat info {};
     if (::fstat(file.Get(), &info) != 0) return Finished(FileWriteResult::NotCreated, errno);
     if (!S_ISREG(info.st_mode)) return Finished(FileWriteResult::NotCreated, 0);
+    const std::uint64_t oldSize = static_cast<std::uint64_t>(info.st_size);
     const std::uint64_t size = content.Size();
-    if (size > static_cast<std::uint64_t>(info.st_size) &&
-        ::fallocate(file.Get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
-        (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
-        const int e = errno;
-        // Whatever part was taken lies past the end; cutting at the end gives it back. The
-        // save has failed either way, so a refusal here changes nothing.
-        [[maybe_unused]] const int released = ::ftruncate(file.Get(), info.st_size);
+    Room room(file.Get(), oldSize);
+    bool reserved = false;
+    if (const int e = room.Make(content, size, reserved)) return Finished(FileWriteResult::NotWritten, e);
+    // Overwritten from the start and cut after, so that the room is not given back before it
+    // is used; without a reservation the part past the old end is written already.
+    if (const int e = WriteContent(file.Get(), content, 0, reserved ? size : std::min(size, oldSize)))
         return Finished(FileWriteResult::NotWritten, e);
-    }
-    // File systems without fallocate just go on.
-    // Overwritten from the start and cut after, so the room taken above is not given back
-    // before it is used.
-    if (const int e = WriteContent(file.Get(), content)) return Finished(FileWriteResult::NotWritten, e);
     if (::ftruncate(file.Get(), static_cast<off_t>(size)) != 0) return Finished(FileWriteResult::NotWritten, errno);
     if (const int e = Sync(options, file.Get())) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = file.Close()) return Finished(FileWriteResult::NotWritten, e);

@@ -23,8 +23,11 @@ struct FileReplaceOptions {
     // A user's file is written in place, as an editor would, whenever a new file renamed over
     // it would not be the same file any more: another owner or group that cannot be given back,
     // a second hard link, a folder the user may not write, extended attributes (ACLs) the new
-    // file would not carry, a file mounted over the name. Then a failure half-way cuts it
-    // (the space it needs is reserved first, so a full disk does not).
+    // file would not carry, a file mounted over the name. Room for the whole new content, the
+    // holes of a sparse file included, is made sure of before the first old byte changes (set
+    // aside where the file system can; where it cannot, found by writing the part past the old
+    // end and the blocks that read as zeros first), so a full disk, a quota or a size limit
+    // leaves the old content whole; only a device failing half-way can cut it.
     // False: the file is only ever replaced whole, so that no failure can cost the old content
     // (the program's own settings); owner, group and permissions are kept where the system
     // allows, a second hard link is given up.
