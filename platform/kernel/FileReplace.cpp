@@ -82,12 +82,14 @@ public:
     Temporary(const Temporary&) = delete;
     Temporary& operator=(const Temporary&) = delete;
 
-    // 0, or the errno of the last refused attempt.
-    int Create(mode_t mode)
+    // 0, or the errno of the last refused attempt. Exclusive: a name that is taken, by a file,
+    // a link or anything else, is left as it is and another one tried.
+    int Create(mode_t mode, const std::function<std::string()>& names)
     {
         int why = EEXIST;
         for (int attempt = 0; attempt < kTemporaryNameAttempts && why == EEXIST; ++attempt) {
-            const std::string name = MakeName();
+            const std::string name = names ? names() : MakeName();
+            if (name.empty() || name.find('/') != std::string::npos) return EINVAL;
             const int fd = ::openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
             if (fd >= 0) {
                 file_.Reset(fd);
@@ -271,41 +273,109 @@ bool ReadAttributes(List list, Get get, Attributes& out)
     return true;
 }
 
-// Whether the new file carries the very extended attributes (ACLs, security labels, a user's
-// notes) that the old one has; they are compared, not copied, since not every one can be set.
-bool SameAttributes(const std::string& old, int fresh)
+// The POSIX ACL of a file (ACLs naming further users or groups are kept as this attribute).
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+
+// 0 with the file's ACL in `value`, ENODATA when it has none (or its file system keeps none),
+// else the errno that kept it unread.
+template <typename Get>
+int ReadAcl(Get get, std::string& value)
 {
-    Attributes before;
-    Attributes after;
-    return ReadAttributes([&](char* list, std::size_t size) { return ::llistxattr(old.c_str(), list, size); },
-                          [&](const char* name, void* value, std::size_t size) {
-                              return ::lgetxattr(old.c_str(), name, value, size);
-                          },
-                          before) &&
-           ReadAttributes([&](char* list, std::size_t size) { return ::flistxattr(fresh, list, size); },
-                          [&](const char* name, void* value, std::size_t size) {
-                              return ::fgetxattr(fresh, name, value, size);
-                          },
-                          after) &&
-           before == after;
+    for (;;) {
+        const ssize_t size = get(kAccessAcl, nullptr, 0);
+        if (size < 0) return errno == ENODATA || errno == ENOTSUP ? ENODATA : errno;
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = size == 0 ? 0 : get(kAccessAcl, value.data(), value.size());
+        if (got >= 0) {
+            value.resize(static_cast<std::size_t>(got));
+            return 0;
+        }
+        if (errno != ERANGE) return errno == ENODATA || errno == ENOTSUP ? ENODATA : errno;
+    }
 }
 
-// Gives the new file the old one's owner, group and permissions; false when the result is not
-// the same as the old file in all of them and in its extended attributes.
-bool TakeOver(int fresh, const struct stat& old, const std::string& oldPath)
+// The permissions the ACL gives the owning group itself (its GROUP_OBJ entry), or -1 when the
+// value is no ACL or has no such entry. The kernel stores an ACL as a 4-byte version (2), then
+// 8-byte entries: tag (16 bits), permissions (16 bits), user or group id (32 bits), little-endian.
+int GroupEntryOf(const std::string& acl)
+{
+    constexpr unsigned kVersion = 2;
+    constexpr unsigned kGroupObject = 0x04;
+    auto u16 = [&acl](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(acl[at])) |
+               static_cast<unsigned>(static_cast<unsigned char>(acl[at + 1])) << 8;
+    };
+    if (acl.size() < 4 || (acl.size() - 4) % 8 != 0 || u16(0) != kVersion || u16(2) != 0) return -1;
+    for (std::size_t at = 4; at + 8 <= acl.size(); at += 8)
+        if (u16(at) == kGroupObject) return static_cast<int>(u16(at + 2) & 07);
+    return -1;
+}
+
+// The old file's permissions as a file without its ACL may have them. With an ACL the group
+// bits of the mode are its mask, the most that any user or group it names may get, while the
+// owning group has its own entry, which may be less: without the ACL the group gets no more
+// than that entry. Never more than the mode, and nothing for the group when the ACL is unread.
+mode_t ModeWithoutAcl(mode_t mode, int aclError, const std::string& acl)
+{
+    if (aclError == ENODATA) return mode;
+    const int group = aclError == 0 ? GroupEntryOf(acl) : -1;
+    const mode_t groupBits = group < 0 ? 0 : static_cast<mode_t>(group) & ((mode >> 3) & 07);
+    return (mode & ~static_cast<mode_t>(070)) | groupBits << 3;
+}
+
+// What the old file is besides its content, read once before the new file is made.
+struct OldFile {
+    struct stat info {};
+    std::string acl;
+    int aclError = ENODATA;
+    mode_t narrowMode = 0;  // its mode for a file that cannot carry its ACL
+};
+
+// Gives the new file the old one's owner, group, extended attributes (its ACL among them) and
+// permissions; false when the result is not the same as the old file in all of them.
+bool TakeOver(int fresh, const OldFile& old, const std::string& oldPath)
 {
     bool same = true;
     struct stat now {};
     if (::fstat(fresh, &now) != 0) return false;
-    // Changing the owner clears the set-id bits, so the permissions come after it.
-    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fresh, old.st_uid, old.st_gid) != 0)
-        same = false;
-    if (::fchmod(fresh, old.st_mode & 07777) != 0) same = false;
+    // Changing the owner clears the set-id bits, so the permissions come after it. Owner and
+    // group go together or not at all; a member of the old file's group may still give it that
+    // group, so that the group's other members keep what they had.
+    if (now.st_uid != old.info.st_uid || now.st_gid != old.info.st_gid) {
+        if (::fchown(fresh, old.info.st_uid, old.info.st_gid) != 0) {
+            same = false;
+            if (now.st_gid != old.info.st_gid) ::fchown(fresh, static_cast<uid_t>(-1), old.info.st_gid);
+        }
+    }
+    // The attributes go over before any content: a file system may refuse some (a security
+    // label the user may not set), which is then told by the comparison below.
+    Attributes before;
+    const bool readBefore =
+        ReadAttributes([&](char* list, std::size_t size) { return ::llistxattr(oldPath.c_str(), list, size); },
+                       [&](const char* name, void* value, std::size_t size) {
+                           return ::lgetxattr(oldPath.c_str(), name, value, size);
+                       },
+                       before);
+    for (const auto& [name, value] : before) ::fsetxattr(fresh, name.c_str(), value.data(), value.size(), 0);
+    // An ACL sets the group bits to its mask; without it the group gets what its entry gave.
+    std::string acl;
+    const int aclError = ReadAcl([&](const char* name, void* value, std::size_t size) {
+        return ::fgetxattr(fresh, name, value, size);
+    }, acl);
+    const bool aclKept = aclError == old.aclError && acl == old.acl;
+    const mode_t mode = aclKept ? old.info.st_mode & 07777 : old.narrowMode;
+    if (::fchmod(fresh, mode) != 0) same = false;
     // The system may quietly drop a set-group-id bit, or a file system keep no owners at all.
-    if (::fstat(fresh, &now) != 0 || now.st_uid != old.st_uid || now.st_gid != old.st_gid ||
-        (now.st_mode & 07777) != (old.st_mode & 07777))
+    if (::fstat(fresh, &now) != 0 || now.st_uid != old.info.st_uid || now.st_gid != old.info.st_gid ||
+        (now.st_mode & 07777) != (old.info.st_mode & 07777))
         same = false;
-    return SameAttributes(oldPath, fresh) && same;
+    Attributes after;
+    const bool readAfter = ReadAttributes([&](char* list, std::size_t size) { return ::flistxattr(fresh, list, size); },
+                                          [&](const char* name, void* value, std::size_t size) {
+                                              return ::fgetxattr(fresh, name, value, size);
+                                          },
+                                          after);
+    return same && readBefore && readAfter && before == after;
 }
 
 // A file bind-mounted over the name, from the same file system as its folder or another.
@@ -332,10 +402,19 @@ Outcome ReplaceByRename(const std::string& folder, const std::string& name, cons
         // renamed over at all.
         if (old->st_nlink > 1 || old->st_dev != where.st_dev || IsMountedOver(target)) return NotReplaced(0);
     }
+    OldFile was;
+    if (old != nullptr) {
+        was.info = *old;
+        was.aclError = ReadAcl([&](const char* attribute, void* value, std::size_t size) {
+            return ::lgetxattr(target.c_str(), attribute, value, size);
+        }, was.acl);
+        was.narrowMode = ModeWithoutAcl(old->st_mode & 07777, was.aclError, was.acl);
+    }
     Temporary temporary(dir.Get());
-    // Never more open than the file it replaces, not even while it is empty.
-    if (const int e = temporary.Create(old != nullptr ? old->st_mode & 0777 : 0666)) return NotReplaced(e);
-    if (old != nullptr && !TakeOver(temporary.Fd(), *old, target) && keepOrLeave) return NotReplaced(0);
+    // Never more open than the file it replaces, not even while it is empty and has no ACL yet.
+    if (const int e = temporary.Create(old != nullptr ? was.narrowMode & 0777 : 0666, options.temporaryName))
+        return NotReplaced(e);
+    if (old != nullptr && !TakeOver(temporary.Fd(), was, target) && keepOrLeave) return NotReplaced(0);
     if (const int e = WriteContent(temporary.Fd(), content, 0, content.Size())) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = Sync(options, temporary.Fd())) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = temporary.Close()) return Finished(FileWriteResult::NotWritten, e);

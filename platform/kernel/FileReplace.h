@@ -35,6 +35,10 @@ struct FileReplaceOptions {
     // Puts a file's bytes, and after the rename its folder's entry, on the disk: fsync, unless a
     // test puts in one that fails. Returns 0, or -1 with errno set.
     std::function<int(int fd)> sync;
+    // Names the new file beside the target, one call per attempt (a name taken already is
+    // never written into, and another is asked for): short random ones, unless a test puts in
+    // names of its own. A name holds no '/'.
+    std::function<std::string()> temporaryName;
 };
 
 // Makes `content` the whole content of the file at `path`. The bytes go to a new file beside it
