@@ -415,7 +415,8 @@ Outcome ReplaceByRename(const std::string& folder, const std::string& name, cons
     if (const int e = temporary.Create(old != nullptr ? was.narrowMode & 0777 : 0666, options.temporaryName))
         return NotReplaced(e);
     if (old != nullptr && !TakeOver(temporary.Fd(), was, target) && keepOrLeave) return NotReplaced(0);
-    if (const int e = WriteContent(temporary.Fd(), content, 0, content.Size())) return Finished(FileWriteResult::NotWritten, e);
+    if (const int e = WriteContent(temporary.Fd(), content, 0, content.Size()))
+        return Finished(FileWriteResult::NotWritten, e);
     if (const int e = Sync(options, temporary.Fd())) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = temporary.Close()) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = temporary.RenameTo(name)) return Finished(FileWriteResult::NotWritten, e);
@@ -504,10 +505,10 @@ private:
         auto flush = [&]() -> int {
             if (runStart >= runEnd) return 0;
             const std::string zeros(static_cast<std::size_t>(std::min<std::uint64_t>(runEnd - runStart, piece)), '\0');
-            for (std::uint64_t at = runStart; at < runEnd; at += zeros.size())
-                if (const int e = WriteRaw(fd_, zeros.data(),
-                                           static_cast<std::size_t>(std::min<std::uint64_t>(zeros.size(), runEnd - at)), at))
-                    return e;
+            for (std::uint64_t at = runStart; at < runEnd; at += zeros.size()) {
+                const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(zeros.size(), runEnd - at));
+                if (const int e = WriteRaw(fd_, zeros.data(), count, at)) return e;
+            }
             runStart = runEnd;
             return 0;
         };
@@ -562,9 +563,10 @@ Outcome WriteInPlace(const std::string& target, const StoredContent& content, co
     bool reserved = false;
     if (const int e = room.Make(content, size, reserved)) return Finished(FileWriteResult::NotWritten, e);
     // Overwritten from the start and cut after, so that the room is not given back before it
-    // is used; without a reservation the part past the old end is written already.
+    // is used; without a reservation the part past the old end is written already. A device
+    // failing now leaves at least the old size and the old holes.
     if (const int e = WriteContent(file.Get(), content, 0, reserved ? size : std::min(size, oldSize)))
-        return Finished(FileWriteResult::NotWritten, e);
+        return Finished(FileWriteResult::NotWritten, room.GiveBack(e));
     if (::ftruncate(file.Get(), static_cast<off_t>(size)) != 0) return Finished(FileWriteResult::NotWritten, errno);
     if (const int e = Sync(options, file.Get())) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = file.Close()) return Finished(FileWriteResult::NotWritten, e);

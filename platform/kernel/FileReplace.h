@@ -27,7 +27,8 @@ struct FileReplaceOptions {
     // holes of a sparse file included, is made sure of before the first old byte changes (set
     // aside where the file system can; where it cannot, found by writing the part past the old
     // end and the blocks that read as zeros first), so a full disk, a quota or a size limit
-    // leaves the old content whole; only a device failing half-way can cut it.
+    // leaves the old content whole; only a device failing half-way can cut it, or, on a file
+    // system that writes every change to new blocks (btrfs, ZFS), a disk that fills meanwhile.
     // False: the file is only ever replaced whole, so that no failure can cost the old content
     // (the program's own settings); owner, group, ACL and permissions are kept where the
     // system allows (a group member who cannot give the file back to its owner still gives it
