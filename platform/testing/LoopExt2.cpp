@@ -67,25 +67,40 @@ LoopExt2::LoopExt2(std::uint64_t bytes)
         ::close(image);
         return;
     }
+    // Another process may take the device it was told is free before this one attaches it:
+    // then the next free one is asked for.
     const int control = ::open("/dev/loop-control", O_RDWR | O_CLOEXEC);
-    const int number = control < 0 ? -1 : ::ioctl(control, LOOP_CTL_GET_FREE);
-    if (control >= 0) ::close(control);
-    if (number < 0) {
-        why_ = Failed("no free loop device (needs root and /dev/loop-control)");
+    if (control < 0) {
+        why_ = Failed("no loop devices (needs root and /dev/loop-control)");
         ::close(image);
         return;
     }
-    const std::string loop = "/dev/loop" + std::to_string(number);
-    const int device = ::open(loop.c_str(), O_RDWR | O_CLOEXEC);
-    if (device < 0 || ::ioctl(device, LOOP_SET_FD, image) != 0) {
-        why_ = Failed("cannot attach " + loop);
-        if (device >= 0) ::close(device);
+    std::string loop;
+    int device = -1;
+    for (int attempt = 0; attempt < 64 && device < 0; ++attempt) {
+        const int number = ::ioctl(control, LOOP_CTL_GET_FREE);
+        if (number < 0) break;
+        loop = "/dev/loop" + std::to_string(number);
+        device = ::open(loop.c_str(), O_RDWR | O_CLOEXEC);
+        if (device < 0) break;
+        if (::ioctl(device, LOOP_SET_FD, image) != 0) {
+            const int why = errno;
+            ::close(device);
+            device = -1;
+            errno = why;
+            if (why != EBUSY) break;
+        }
+    }
+    const int why = errno;
+    ::close(control);
+    if (device < 0) {
+        errno = why;
+        why_ = Failed("cannot attach the image to a loop device");
         ::close(image);
         return;
     }
     ::close(image);
     // The loop device lets go of itself when the last user (the mount) goes.
-    loop_ = loop;
     loop_info64 info{};
     info.lo_flags = LO_FLAGS_AUTOCLEAR;
     ::ioctl(device, LOOP_SET_STATUS64, &info);

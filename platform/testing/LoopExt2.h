@@ -29,7 +29,6 @@ private:
     std::string folder_;  // holds the image and the mount point
     std::string image_;
     std::string path_;
-    std::string loop_;
     std::string why_;
     bool mounted_ = false;
 };
