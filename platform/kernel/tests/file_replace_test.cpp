@@ -1,7 +1,7 @@
 // Whole-file replacement: what a reader finds under the name after a write that worked, and
-// after one that a full disk, a failing flush or a missing folder stopped; and that a save keeps
-// the file what it was (owner, links, attributes, the link that leads to it), writing in place
-// where a new file could not.
+// after one that a failing flush or a missing folder stopped (a full disk has tests of its own);
+// and that a save keeps the file what it was (owner, links, attributes, the link that leads to
+// it), writing in place where a new file could not.
 
 #include "platform/kernel/FileReplace.h"
 #include "support/SaveFiles.h"
@@ -13,10 +13,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <grp.h>
-#include <iterator>
 #include <set>
 #include <stdexcept>
 #include <string>
