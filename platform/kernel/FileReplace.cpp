@@ -82,12 +82,14 @@ public:
     Temporary(const Temporary&) = delete;
     Temporary& operator=(const Temporary&) = delete;
 
-    // 0, or the errno of the last refused attempt.
-    int Create(mode_t mode)
+    // 0, or the errno of the last refused attempt. Exclusive: a name that is taken, by a file,
+    // a link or anything else, is left as it is and another one tried.
+    int Create(mode_t mode, const std::function<std::string()>& names)
     {
         int why = EEXIST;
         for (int attempt = 0; attempt < kTemporaryNameAttempts && why == EEXIST; ++attempt) {
-            const std::string name = MakeName();
+            const std::string name = names ? names() : MakeName();
+            if (name.empty() || name.find('/') != std::string::npos) return EINVAL;
             const int fd = ::openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
             if (fd >= 0) {
                 file_.Reset(fd);
@@ -148,11 +150,11 @@ struct StoredContent {
 };
 
 // 0, or the errno of the write that failed.
-int WriteRaw(int fd, const char* data, std::size_t count)
+int WriteRaw(int fd, const char* data, std::size_t count, std::uint64_t offset)
 {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t n = ::write(fd, data + done, count - done);
+        const ssize_t n = ::pwrite(fd, data + done, count - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
             return errno;
@@ -163,19 +165,28 @@ int WriteRaw(int fd, const char* data, std::size_t count)
     return 0;
 }
 
-int WriteContent(int fd, const StoredContent& content)
+// Writes the stored bytes from `from` up to `to` at those places of the file.
+int WriteContent(int fd, const StoredContent& content, std::uint64_t from, std::uint64_t to)
 {
-    if (!content.text) return WriteRaw(fd, content.bytes.data(), content.bytes.size());
+    if (from >= to) return 0;
+    if (!content.text) return WriteRaw(fd, content.bytes.data() + from, static_cast<std::size_t>(to - from), from);
     std::string out;
     out.reserve(2 * kTextSlice);
-    for (std::size_t start = 0; start < content.bytes.size(); start += kTextSlice) {
+    std::uint64_t at = 0;  // where the slice's stored bytes begin
+    for (std::size_t start = 0; start < content.bytes.size() && at < to; start += kTextSlice) {
         const std::size_t end = std::min(content.bytes.size(), start + kTextSlice);
         out.clear();
         for (std::size_t i = start; i < end; ++i) {
             if (content.bytes[i] == '\n') out.push_back('\r');
             out.push_back(content.bytes[i]);
         }
-        if (const int e = WriteRaw(fd, out.data(), out.size())) return e;
+        const std::uint64_t first = std::max(from, at);
+        const std::uint64_t last = std::min(to, at + out.size());
+        if (first < last) {
+            if (const int e = WriteRaw(fd, out.data() + (first - at), static_cast<std::size_t>(last - first), first))
+                return e;
+        }
+        at += out.size();
     }
     return 0;
 }
@@ -262,41 +273,109 @@ bool ReadAttributes(List list, Get get, Attributes& out)
     return true;
 }
 
-// Whether the new file carries the very extended attributes (ACLs, security labels, a user's
-// notes) that the old one has; they are compared, not copied, since not every one can be set.
-bool SameAttributes(const std::string& old, int fresh)
+// The POSIX ACL of a file (ACLs naming further users or groups are kept as this attribute).
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+
+// 0 with the file's ACL in `value`, ENODATA when it has none (or its file system keeps none),
+// else the errno that kept it unread.
+template <typename Get>
+int ReadAcl(Get get, std::string& value)
 {
-    Attributes before;
-    Attributes after;
-    return ReadAttributes([&](char* list, std::size_t size) { return ::llistxattr(old.c_str(), list, size); },
-                          [&](const char* name, void* value, std::size_t size) {
-                              return ::lgetxattr(old.c_str(), name, value, size);
-                          },
-                          before) &&
-           ReadAttributes([&](char* list, std::size_t size) { return ::flistxattr(fresh, list, size); },
-                          [&](const char* name, void* value, std::size_t size) {
-                              return ::fgetxattr(fresh, name, value, size);
-                          },
-                          after) &&
-           before == after;
+    for (;;) {
+        const ssize_t size = get(kAccessAcl, nullptr, 0);
+        if (size < 0) return errno == ENODATA || errno == ENOTSUP ? ENODATA : errno;
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = size == 0 ? 0 : get(kAccessAcl, value.data(), value.size());
+        if (got >= 0) {
+            value.resize(static_cast<std::size_t>(got));
+            return 0;
+        }
+        if (errno != ERANGE) return errno == ENODATA || errno == ENOTSUP ? ENODATA : errno;
+    }
 }
 
-// Gives the new file the old one's owner, group and permissions; false when the result is not
-// the same as the old file in all of them and in its extended attributes.
-bool TakeOver(int fresh, const struct stat& old, const std::string& oldPath)
+// The permissions the ACL gives the owning group itself (its GROUP_OBJ entry), or -1 when the
+// value is no ACL or has no such entry. The kernel stores an ACL as a 4-byte version (2), then
+// 8-byte entries: tag (16 bits), permissions (16 bits), user or group id (32 bits), little-endian.
+int GroupEntryOf(const std::string& acl)
+{
+    constexpr unsigned kVersion = 2;
+    constexpr unsigned kGroupObject = 0x04;
+    auto u16 = [&acl](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(acl[at])) |
+               static_cast<unsigned>(static_cast<unsigned char>(acl[at + 1])) << 8;
+    };
+    if (acl.size() < 4 || (acl.size() - 4) % 8 != 0 || u16(0) != kVersion || u16(2) != 0) return -1;
+    for (std::size_t at = 4; at + 8 <= acl.size(); at += 8)
+        if (u16(at) == kGroupObject) return static_cast<int>(u16(at + 2) & 07);
+    return -1;
+}
+
+// The old file's permissions as a file without its ACL may have them. With an ACL the group
+// bits of the mode are its mask, the most that any user or group it names may get, while the
+// owning group has its own entry, which may be less: without the ACL the group gets no more
+// than that entry. Never more than the mode, and nothing for the group when the ACL is unread.
+mode_t ModeWithoutAcl(mode_t mode, int aclError, const std::string& acl)
+{
+    if (aclError == ENODATA) return mode;
+    const int group = aclError == 0 ? GroupEntryOf(acl) : -1;
+    const mode_t groupBits = group < 0 ? 0 : static_cast<mode_t>(group) & ((mode >> 3) & 07);
+    return (mode & ~static_cast<mode_t>(070)) | groupBits << 3;
+}
+
+// What the old file is besides its content, read once before the new file is made.
+struct OldFile {
+    struct stat info {};
+    std::string acl;
+    int aclError = ENODATA;
+    mode_t narrowMode = 0;  // its mode for a file that cannot carry its ACL
+};
+
+// Gives the new file the old one's owner, group, extended attributes (its ACL among them) and
+// permissions; false when the result is not the same as the old file in all of them.
+bool TakeOver(int fresh, const OldFile& old, const std::string& oldPath)
 {
     bool same = true;
     struct stat now {};
     if (::fstat(fresh, &now) != 0) return false;
-    // Changing the owner clears the set-id bits, so the permissions come after it.
-    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fresh, old.st_uid, old.st_gid) != 0)
-        same = false;
-    if (::fchmod(fresh, old.st_mode & 07777) != 0) same = false;
+    // Changing the owner clears the set-id bits, so the permissions come after it. Owner and
+    // group go together or not at all; a member of the old file's group may still give it that
+    // group, so that the group's other members keep what they had.
+    if (now.st_uid != old.info.st_uid || now.st_gid != old.info.st_gid) {
+        if (::fchown(fresh, old.info.st_uid, old.info.st_gid) != 0) {
+            same = false;
+            if (now.st_gid != old.info.st_gid) ::fchown(fresh, static_cast<uid_t>(-1), old.info.st_gid);
+        }
+    }
+    // The attributes go over before any content: a file system may refuse some (a security
+    // label the user may not set), which is then told by the comparison below.
+    Attributes before;
+    const bool readBefore =
+        ReadAttributes([&](char* list, std::size_t size) { return ::llistxattr(oldPath.c_str(), list, size); },
+                       [&](const char* name, void* value, std::size_t size) {
+                           return ::lgetxattr(oldPath.c_str(), name, value, size);
+                       },
+                       before);
+    for (const auto& [name, value] : before) ::fsetxattr(fresh, name.c_str(), value.data(), value.size(), 0);
+    // An ACL sets the group bits to its mask; without it the group gets what its entry gave.
+    std::string acl;
+    const int aclError = ReadAcl([&](const char* name, void* value, std::size_t size) {
+        return ::fgetxattr(fresh, name, value, size);
+    }, acl);
+    const bool aclKept = aclError == old.aclError && acl == old.acl;
+    const mode_t mode = aclKept ? old.info.st_mode & 07777 : old.narrowMode;
+    if (::fchmod(fresh, mode) != 0) same = false;
     // The system may quietly drop a set-group-id bit, or a file system keep no owners at all.
-    if (::fstat(fresh, &now) != 0 || now.st_uid != old.st_uid || now.st_gid != old.st_gid ||
-        (now.st_mode & 07777) != (old.st_mode & 07777))
+    if (::fstat(fresh, &now) != 0 || now.st_uid != old.info.st_uid || now.st_gid != old.info.st_gid ||
+        (now.st_mode & 07777) != (old.info.st_mode & 07777))
         same = false;
-    return SameAttributes(oldPath, fresh) && same;
+    Attributes after;
+    const bool readAfter = ReadAttributes([&](char* list, std::size_t size) { return ::flistxattr(fresh, list, size); },
+                                          [&](const char* name, void* value, std::size_t size) {
+                                              return ::fgetxattr(fresh, name, value, size);
+                                          },
+                                          after);
+    return same && readBefore && readAfter && before == after;
 }
 
 // A file bind-mounted over the name, from the same file system as its folder or another.
@@ -323,11 +402,21 @@ Outcome ReplaceByRename(const std::string& folder, const std::string& name, cons
         // renamed over at all.
         if (old->st_nlink > 1 || old->st_dev != where.st_dev || IsMountedOver(target)) return NotReplaced(0);
     }
+    OldFile was;
+    if (old != nullptr) {
+        was.info = *old;
+        was.aclError = ReadAcl([&](const char* attribute, void* value, std::size_t size) {
+            return ::lgetxattr(target.c_str(), attribute, value, size);
+        }, was.acl);
+        was.narrowMode = ModeWithoutAcl(old->st_mode & 07777, was.aclError, was.acl);
+    }
     Temporary temporary(dir.Get());
-    // Never more open than the file it replaces, not even while it is empty.
-    if (const int e = temporary.Create(old != nullptr ? old->st_mode & 0777 : 0666)) return NotReplaced(e);
-    if (old != nullptr && !TakeOver(temporary.Fd(), *old, target) && keepOrLeave) return NotReplaced(0);
-    if (const int e = WriteContent(temporary.Fd(), content)) return Finished(FileWriteResult::NotWritten, e);
+    // Never more open than the file it replaces, not even while it is empty and has no ACL yet.
+    if (const int e = temporary.Create(old != nullptr ? was.narrowMode & 0777 : 0666, options.temporaryName))
+        return NotReplaced(e);
+    if (old != nullptr && !TakeOver(temporary.Fd(), was, target) && keepOrLeave) return NotReplaced(0);
+    if (const int e = WriteContent(temporary.Fd(), content, 0, content.Size()))
+        return Finished(FileWriteResult::NotWritten, e);
     if (const int e = Sync(options, temporary.Fd())) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = temporary.Close()) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = temporary.RenameTo(name)) return Finished(FileWriteResult::NotWritten, e);
@@ -338,32 +427,146 @@ Outcome ReplaceByRename(const std::string& folder, const std::string& name, cons
     return Finished(FileWriteResult::Written);
 }
 
+// Stretches of a file below `end` that hold no data (holes), as the file system reports them;
+// one that cannot tell reports none.
+using Stretches = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
+
+Stretches HolesBelow(int fd, std::uint64_t end)
+{
+    Stretches holes;
+    std::uint64_t at = 0;
+    while (at < end) {
+        const off_t hole = ::lseek(fd, static_cast<off_t>(at), SEEK_HOLE);
+        if (hole < 0 || static_cast<std::uint64_t>(hole) >= end) break;
+        const off_t data = ::lseek(fd, hole, SEEK_DATA);
+        const std::uint64_t stop = data < 0 ? end : std::min(end, static_cast<std::uint64_t>(data));
+        holes.emplace_back(static_cast<std::uint64_t>(hole), stop);
+        at = stop;
+    }
+    return holes;
+}
+
+// Room the new content is to have, taken before the first byte of the old one changes, and
+// given back when the save fails before it was used.
+class Room {
+public:
+    Room(int fd, std::uint64_t oldSize) : fd_(fd), oldSize_(oldSize) {}
+
+    // 0, or why the room cannot be had (the file is then as it was). `reserved` says whether
+    // the file system set the room aside (fallocate) or had to be written to (the part past
+    // the old end is then written already).
+    int Make(const StoredContent& content, std::uint64_t newSize, bool& reserved)
+    {
+        // Holes are looked up first, so that those the reservation fills can be punched back.
+        holes_ = HolesBelow(fd_, std::min(oldSize_, newSize));
+        // Mode 0 over the whole new length fills the holes below it as well as the part past
+        // the old end, and is held to the limit on a file's size as a write is.
+        int result;
+        do
+            result = ::fallocate(fd_, 0, 0, static_cast<off_t>(newSize));
+        while (result != 0 && errno == EINTR);
+        reserved = result == 0 || newSize == 0;
+        if (reserved) return 0;
+        const int why = errno;
+        if (why != EOPNOTSUPP && why != ENOSYS && why != EINVAL) return GiveBack(why);
+        // A file system that cannot reserve (ext2, ext3, NFS before 4.2, many FUSE ones) is
+        // made to find the room by writing: the new bytes past the old end first, then every
+        // block below it that reads as zeros, which may be a hole, is written with its zeros.
+        // Neither changes a byte of the old content.
+        if (const int e = WriteContent(fd_, content, oldSize_, newSize)) return GiveBack(e);
+        if (const int e = FillHoles(std::min(oldSize_, newSize))) return GiveBack(e);
+        return 0;
+    }
+
+    // Cuts the file back to its old size and punches the holes the reservation filled, where
+    // the file system can; returns `why`.
+    int GiveBack(int why)
+    {
+        // The save has failed either way; a refusal here changes nothing.
+        [[maybe_unused]] const int cut = ::ftruncate(fd_, static_cast<off_t>(oldSize_));
+        for (const auto& [from, to] : holes_)
+            ::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(from),
+                        static_cast<off_t>(to - from));
+        return why;
+    }
+
+private:
+    // Writes back every run of zero blocks below `end` as it reads. A file opened only for
+    // writing cannot be read: the room is then not sure, and the save is refused.
+    int FillHoles(std::uint64_t end)
+    {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0) return errno;
+        const std::size_t block = info.st_blksize > 0 ? static_cast<std::size_t>(info.st_blksize) : 4096;
+        std::string data;
+        const std::size_t piece = std::max<std::size_t>(block, (kTextSlice / block) * block);
+        std::uint64_t runStart = 0;
+        std::uint64_t runEnd = 0;  // the zeros found and not yet written back: [runStart, runEnd)
+        auto flush = [&]() -> int {
+            if (runStart >= runEnd) return 0;
+            const std::string zeros(static_cast<std::size_t>(std::min<std::uint64_t>(runEnd - runStart, piece)), '\0');
+            for (std::uint64_t at = runStart; at < runEnd; at += zeros.size()) {
+                const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(zeros.size(), runEnd - at));
+                if (const int e = WriteRaw(fd_, zeros.data(), count, at)) return e;
+            }
+            runStart = runEnd;
+            return 0;
+        };
+        for (std::uint64_t at = 0; at < end;) {
+            data.resize(static_cast<std::size_t>(std::min<std::uint64_t>(piece, end - at)));
+            const ssize_t n = ::pread(fd_, data.data(), data.size(), static_cast<off_t>(at));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return errno == EBADF ? EOPNOTSUPP : errno;
+            if (n == 0) break;  // cut short by someone else meanwhile
+            for (std::size_t b = 0; b < static_cast<std::size_t>(n); b += block) {
+                const std::size_t len = std::min(block, static_cast<std::size_t>(n) - b);
+                const bool zero = std::all_of(data.begin() + static_cast<std::ptrdiff_t>(b),
+                                              data.begin() + static_cast<std::ptrdiff_t>(b + len),
+                                              [](char c) { return c == '\0'; });
+                if (zero) {
+                    if (runStart == runEnd) runStart = runEnd = at + b;
+                    runEnd = at + b + len;
+                } else if (const int e = flush()) {
+                    return e;
+                } else {
+                    runStart = runEnd = at + b + len;
+                }
+            }
+            at += static_cast<std::uint64_t>(n);
+        }
+        return flush();
+    }
+
+    int fd_;
+    std::uint64_t oldSize_;
+    Stretches holes_;
+};
+
 // The old file opened and overwritten, as saves were written before they went through a new
-// file. Room for the new content is taken before the first byte changes, so a full disk
-// leaves the old content whole.
+// file. Room for the whole new content is made sure of before the first old byte changes, so
+// that a full disk, a quota or a size limit leaves the old content whole.
 Outcome WriteInPlace(const std::string& target, const StoredContent& content, const FileReplaceOptions& options)
 {
     // Non-blocking, so that a pipe put under the name since it was looked at cannot hold the
-    // save; it is refused below.
-    Descriptor file(::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    // save; it is refused below. Read as well where allowed: a file system without fallocate
+    // needs to read the file to find its holes.
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    Descriptor file(::open(target.c_str(), O_RDWR | flags));
+    if (file.Get() < 0 && errno == EACCES) file.Reset(::open(target.c_str(), O_WRONLY | flags));
     if (file.Get() < 0) return Finished(FileWriteResult::NotCreated, errno);
     struct stat info {};
     if (::fstat(file.Get(), &info) != 0) return Finished(FileWriteResult::NotCreated, errno);
     if (!S_ISREG(info.st_mode)) return Finished(FileWriteResult::NotCreated, 0);
+    const std::uint64_t oldSize = static_cast<std::uint64_t>(info.st_size);
     const std::uint64_t size = content.Size();
-    if (size > static_cast<std::uint64_t>(info.st_size) &&
-        ::fallocate(file.Get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
-        (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
-        const int e = errno;
-        // Whatever part was taken lies past the end; cutting at the end gives it back. The
-        // save has failed either way, so a refusal here changes nothing.
-        [[maybe_unused]] const int released = ::ftruncate(file.Get(), info.st_size);
-        return Finished(FileWriteResult::NotWritten, e);
-    }
-    // File systems without fallocate just go on.
-    // Overwritten from the start and cut after, so the room taken above is not given back
-    // before it is used.
-    if (const int e = WriteContent(file.Get(), content)) return Finished(FileWriteResult::NotWritten, e);
+    Room room(file.Get(), oldSize);
+    bool reserved = false;
+    if (const int e = room.Make(content, size, reserved)) return Finished(FileWriteResult::NotWritten, e);
+    // Overwritten from the start and cut after, so that the room is not given back before it
+    // is used; without a reservation the part past the old end is written already. A device
+    // failing now leaves at least the old size and the old holes.
+    if (const int e = WriteContent(file.Get(), content, 0, reserved ? size : std::min(size, oldSize)))
+        return Finished(FileWriteResult::NotWritten, room.GiveBack(e));
     if (::ftruncate(file.Get(), static_cast<off_t>(size)) != 0) return Finished(FileWriteResult::NotWritten, errno);
     if (const int e = Sync(options, file.Get())) return Finished(FileWriteResult::NotWritten, e);
     if (const int e = file.Close()) return Finished(FileWriteResult::NotWritten, e);

@@ -23,21 +23,33 @@ struct FileReplaceOptions {
     // A user's file is written in place, as an editor would, whenever a new file renamed over
     // it would not be the same file any more: another owner or group that cannot be given back,
     // a second hard link, a folder the user may not write, extended attributes (ACLs) the new
-    // file would not carry, a file mounted over the name. Then a failure half-way cuts it
-    // (the space it needs is reserved first, so a full disk does not).
+    // file does not take, a file mounted over the name. Room for the whole new content, the
+    // holes of a sparse file included, is made sure of before the first old byte changes (set
+    // aside where the file system can; where it cannot, found by writing the part past the old
+    // end and the blocks that read as zeros first), so a full disk, a quota or a size limit
+    // leaves the old content whole; only a device failing half-way can cut it, or, on a file
+    // system that writes every change to new blocks (btrfs, ZFS), a disk that fills meanwhile.
     // False: the file is only ever replaced whole, so that no failure can cost the old content
-    // (the program's own settings); owner, group and permissions are kept where the system
-    // allows, a second hard link is given up.
+    // (the program's own settings); owner, group, ACL and permissions are kept where the
+    // system allows (a group member who cannot give the file back to its owner still gives it
+    // back to its group), a second hard link is given up. Where the ACL cannot be kept, the
+    // group gets what the ACL's entry for it gave, never the ACL's wider mask.
     bool writeInPlaceRatherThanLose = true;
     // Puts a file's bytes, and after the rename its folder's entry, on the disk: fsync, unless a
     // test puts in one that fails. Returns 0, or -1 with errno set.
     std::function<int(int fd)> sync;
+    // Names the new file beside the target, one call per attempt (a name taken already is
+    // never written into, and another is asked for): short random ones, unless a test puts in
+    // names of its own. A name holds no '/'.
+    std::function<std::string()> temporaryName;
 };
 
 // Makes `content` the whole content of the file at `path`. The bytes go to a new file beside it
 // (the same folder, so the rename never crosses file systems, under a short name of its own
-// that no other program or thread uses at the same time), made with the old file's permissions
-// from the start, owned as the old file was, flushed to the disk, and only then renamed over
+// that no other program or thread uses at the same time, created exclusively so that nothing
+// already under that name is written into), made no more open than the old file from the
+// start, given the old file's owner, group, extended attributes (ACLs) and permissions before
+// the first byte, flushed to the disk, and only then renamed over
 // `path`; the folder is flushed after the rename. On any failure, an exception included, the
 // new file is removed. Where the rename would lose something (see FileReplaceOptions), the
 // file is written in place instead.

@@ -1,10 +1,10 @@
 // Whole-file replacement: what a reader finds under the name after a write that worked, and
-// after one that a full disk, a failing flush or a missing folder stopped; and that a save keeps
-// the file what it was (owner, links, attributes, the link that leads to it), writing in place
-// where a new file could not.
+// after one that a failing flush or a missing folder stopped (a full disk has tests of its own);
+// and that a save keeps the file what it was (owner, links, attributes, the link that leads to
+// it), writing in place where a new file could not.
 
 #include "platform/kernel/FileReplace.h"
-#include "platform/testing/SmallTmpfs.h"
+#include "support/SaveFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <grp.h>
-#include <iterator>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -30,24 +28,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-std::set<std::string> NamesIn(const std::string& folder)
-{
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-    return names;
-}
 
 struct stat StatOf(const std::string& path)
 {
@@ -429,62 +409,6 @@ TEST_F(FileReplaceTest, AFileMountedOverTheNameIsWrittenInPlace)
     EXPECT_EQ(seen, "later");
     EXPECT_EQ(ReadFile(source), "later");
     EXPECT_EQ(NamesIn(dir_.string()), (std::set<std::string>{"mounted.txt", "source.txt"}));
-}
-
-TEST(FileReplaceFullDisk, KeepsTheEarlierFileAndLeavesNoTemporary)
-{
-    SmallTmpfs disk(64 * 1024);
-    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
-    // More than the 8 KiB left free, and more than the write pieces of the text translation.
-    std::string content;
-    for (int i = 0; content.size() < 40000; ++i) content += "line " + std::to_string(i) + "\n";
-    const std::string earlier = "earlier content\r\n";
-    for (std::uint64_t free : {std::uint64_t{0}, std::uint64_t{8192}}) {
-        for (bool hadEarlier : {true, false}) {
-            SCOPED_TRACE(std::to_string(free) + " bytes free, " + (hadEarlier ? "replacing" : "new file"));
-            disk.Clear();
-            const std::string path = disk.PathOf("report.txt");
-            if (hadEarlier) WriteFile(path, earlier);
-            ASSERT_TRUE(disk.LeaveFree(free)) << disk.FreeBytes();
-            CFileException error;
-            EXPECT_EQ(ReplaceFileContents(path, content, CFile::typeText, &error), FileWriteResult::NotWritten);
-            EXPECT_EQ(error.m_cause, CFileException::diskFull);
-            EXPECT_EQ(error.m_strFileName, path);
-            if (hadEarlier) {
-                EXPECT_EQ(ReadFile(path), earlier);
-                EXPECT_EQ(NamesIn(disk.Path()), (std::set<std::string>{"filler", "report.txt"}));
-            } else {
-                EXPECT_EQ(NamesIn(disk.Path()), (std::set<std::string>{"filler"}));
-            }
-            EXPECT_EQ(disk.FreeBytes(), free) << "the temporary file's pages are given back";
-        }
-    }
-    // With the room it needs, the same write goes through.
-    disk.Clear();
-    EXPECT_EQ(ReplaceFileContents(disk.PathOf("report.txt"), content), FileWriteResult::Written);
-    EXPECT_EQ(ReadFile(disk.PathOf("report.txt")), content);
-}
-
-TEST(FileReplaceFullDisk, AFileWrittenInPlaceKeepsItsContentWhenTheRoomIsNotThere)
-{
-    SmallTmpfs disk(64 * 1024);
-    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
-    const std::string path = disk.PathOf("report.txt");
-    const std::string earlier = std::string(6000, 'e');
-    WriteFile(path, earlier);
-    ASSERT_EQ(::link(path.c_str(), disk.PathOf("second.txt").c_str()), 0);
-    ASSERT_TRUE(disk.LeaveFree(0)) << disk.FreeBytes();
-    // Larger than the pages the earlier content holds: the rest must be found first.
-    CFileException error;
-    EXPECT_EQ(ReplaceFileContents(path, std::string(20000, 'n'), CFile::typeBinary, &error),
-              FileWriteResult::NotWritten);
-    EXPECT_EQ(error.m_cause, CFileException::diskFull);
-    EXPECT_TRUE(ReadFile(path) == earlier) << "the earlier content is cut";
-    EXPECT_EQ(disk.FreeBytes(), 0u);
-    // Shorter content needs no room beyond the pages the file has.
-    EXPECT_EQ(ReplaceFileContents(path, "short"), FileWriteResult::Written);
-    EXPECT_EQ(ReadFile(disk.PathOf("second.txt")), "short");
-    EXPECT_EQ(NamesIn(disk.Path()), (std::set<std::string>{"filler", "report.txt", "second.txt"}));
 }
 
 }  // namespace

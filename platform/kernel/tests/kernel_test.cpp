@@ -5,6 +5,7 @@
 #include "platform/kernel/ManualClock.h"
 #include "platform/kernel/ProgramFolder.h"
 #include "platform/testing/CommaLocale.h"
+#include "platform/testing/RunFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -175,14 +176,14 @@ TEST(ProgramFolder, IsTheFolderOfTheTestProgram)
 
 TEST(ProgramFolder, UserConfigFolderFollowsXdg)
 {
-    const auto base = std::filesystem::temp_directory_path() / "velkaro-xdg-test";
-    std::filesystem::remove_all(base);
+    // A folder of this run alone: two runs side by side must not remove each other's.
+    const RunFolder run("kernel");
+    const auto base = run.Path() / "xdg";
     ::setenv("XDG_CONFIG_HOME", base.c_str(), 1);
     const std::string folder = GetUserConfigFolder("velkaro");
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(folder, (base / "velkaro").string());
     EXPECT_TRUE(IsFolderWritable(folder));
-    std::filesystem::remove_all(base);
 }
 
 TEST(CString, NumbersKeepThePointUnderACommaLocale)
