@@ -223,8 +223,18 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
         // destination pixel takes the source pixel under its centre (words whole, so a DIB
         // section's alpha travels as it does between pictures of one pixel per unit).
         const int ratio = db->ratio;
+        // A copy of the same logical size between grids of different fineness takes, for each
+        // pixel of the destination, the one at the same place in the source's block (the
+        // top-left one of a block going to a coarser grid, as GetPixel reads it).
+        const bool regrid = ratio != sb->ratio && std::abs(width) == std::abs(widthSrc) && std::abs(height) == std::abs(heightSrc);
+        const int toRatio = ratio;
+        const int fromRatio = sb->ratio;
         for (int* v : {&x, &y, &width, &height}) *v *= ratio;
         for (int* v : {&xSrc, &ySrc, &widthSrc, &heightSrc}) *v *= sb->ratio;
+        const auto pick = [&](int i, int count, int sourceCount) {
+            if (regrid) return (i / toRatio) * fromRatio + (i % toRatio) * fromRatio / toRatio;
+            return static_cast<int>((static_cast<long long>(i) * 2 + 1) * sourceCount / (2LL * count));
+        };
         const int aw = std::abs(width);
         const int ah = std::abs(height);
         const int asw = std::abs(widthSrc);
@@ -256,14 +266,14 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
             for (int dy = rc.top(); dy <= rc.bottom(); ++dy) {
                 // Index of this row within the destination box, then the source row it shows.
                 const int i = height > 0 ? dy - y : y - 1 - dy;
-                const int j = static_cast<int>((static_cast<long long>(i) * 2 + 1) * ash / (2LL * ah));
+                const int j = pick(i, ah, ash);
                 const int sy = heightSrc > 0 ? ySrc + j : ySrc - 1 - j;
                 if (sy < srcRect.top() || sy > srcRect.bottom()) continue;
                 const int row = db->bottomUp ? db->image.height() - 1 - dy : dy;
                 auto* line = reinterpret_cast<std::uint32_t*>(db->image.scanLine(row));
                 for (int dx = rc.left(); dx <= rc.right(); ++dx) {
                     const int k = width > 0 ? dx - x : x - 1 - dx;
-                    const int m = static_cast<int>((static_cast<long long>(k) * 2 + 1) * asw / (2LL * aw));
+                    const int m = pick(k, aw, asw);
                     const int sx = widthSrc > 0 ? xSrc + m : xSrc - 1 - m;
                     if (sx < srcRect.left() || sx > srcRect.right()) continue;
                     std::uint32_t v = Combine(rop, SourcePixel(*from, sx, sy), line[dx]);
