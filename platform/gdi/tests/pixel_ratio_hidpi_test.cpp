@@ -134,6 +134,24 @@ TEST_F(PixelRatio, ThinLinesStepOnTheScreensGridAsWideAsALogicalPixel)
         EXPECT_EQ(ink, 2) << x;
     }
 
+    // Straight onto a window of the screen, the same line in the same pixels.
+    QImage window(80, 40, QImage::Format_RGB32);
+    window.setDevicePixelRatio(2);
+    window.fill(Qt::white);
+    {
+        QPainter painter(&window);
+        CDC dc;
+        dc.AttachPainter(&painter, 40, 20);
+        CPen same(PS_SOLID, 0, kInk);
+        dc.SelectObject(&same);
+        dc.MoveTo(0, 10);
+        dc.LineTo(39, 19);
+        dc.SelectStockObject(BLACK_PEN);
+        dc.DetachPainter();
+    }
+    for (int y = 20; y < 40; ++y)
+        for (int x = 0; x < 80; ++x) EXPECT_EQ(window.pixel(x, y) == gdi::ToRgb(kInk), p.InkAt(x, y)) << x << "," << y;
+
     // Dots keep their logical length: three logical pixels on, three off.
     CPen dots(PS_DOT, 0, kInk);
     p.dc.SelectObject(&dots);

@@ -47,7 +47,7 @@ TEST(SpectrumWindowOnScaledScreen, ChartAndCrossHairAreDrawnAtTheScreensPixels)
     ASSERT_EQ(shown.size(), QSize(2 * client.Width(), 2 * client.Height()));
     const CRect plot = chart.GetPlottingRect();
     EXPECT_GT(uitest::MixedBlocks(shown, QRect(plot.left + 2, plot.top + 2, plot.Width() - 4, plot.Height() - 4)), 50)
-        << "the trace";
+        << "the trace and the cross-hair's labels";
     EXPECT_GT(uitest::MixedBlocks(shown, QRect(0, plot.bottom + 1, client.Width(), client.bottom - plot.bottom - 1)), 20)
         << "the frequency axis' labels";
     // The cross-hair, drawn straight on the window, is as wide as a logical pixel there.

@@ -2,6 +2,7 @@
 // QT_SCALE_FACTOR=2): its body, text, border and shadow, faded or not, reach the window at the
 // screen's pixels.
 
+#include "DrawTestUtil.h"
 #include "tooltip_support.h"
 
 #include "platform/ui/testing/DevicePixels.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+
+#include <memory>
 
 #include <cstdlib>
 
@@ -44,6 +47,45 @@ TEST(BalloonOnScaledScreen, IsDrawnAtTheScreensPixelsWhileFadingAndWhenShown)
     shown = uitest::DevicePixels(&tip);
     EXPECT_GT(uitest::MixedBlocks(shown), 50) << "text and edges when shown";
     uitest::RenderToPng(&tip, uitest::OutputPath("widgets_tooltip/balloon_scaled_screen.png"));
+}
+
+// A white picture made for the screen with a slanted line across it: detail inside the
+// blocks of 2x2 pixels of each logical pixel.
+struct LinedPicture {
+    CDC dc;
+    CBitmap bitmap;
+    LinedPicture()
+    {
+        dc.CreateCompatibleDC(nullptr);
+        bitmap.CreateCompatibleBitmap(&dc, 40, 20);
+        dc.SelectObject(&bitmap);
+        dc.FillSolidRect(0, 0, 40, 20, RGB(255, 255, 255));
+        dc.MoveTo(0, 0);
+        dc.LineTo(40, 19);
+    }
+    int Mixed() const { return uitest::MixedBlocks(*dc.GetSurfaceImage()); }
+};
+
+TEST(DrawManagerOnScaledScreen, BlendsAndShadowsKeepThePicturesFinePixels)
+{
+    ASSERT_TRUE(kScaled);
+    uitest::EnsureApplication();
+    CPPDrawManager dm;
+    LinedPicture p;
+    ASSERT_EQ(p.dc.GetPixelRatio(), 2);
+    const int mixed = p.Mixed();
+    ASSERT_GT(mixed, 20);
+
+    const HBITMAP mask = drawtest::SolidBitmap(40, 20, RGB(128, 128, 128));
+    dm.CastShadow(p.dc.GetSafeHdc(), 0, 0, 40, 20, mask, FALSE, 0, 0);
+    DeleteObject(mask);
+    EXPECT_EQ(p.dc.GetPixel(39, 0), RGB(128, 128, 128));
+    EXPECT_EQ(p.Mixed(), mixed) << "the shadow darkens the picture without coarsening it";
+
+    LinedPicture over;
+    dm.BlendBitmap(over.dc.GetSafeHdc(), p.dc.GetSafeHdc(), 0, 0, 40, 20, 50);
+    EXPECT_EQ(p.dc.GetPixel(39, 0), RGB(191, 191, 191));
+    EXPECT_EQ(p.Mixed(), mixed) << "the blend keeps the fine pixels of both pictures";
 }
 
 }  // namespace
