@@ -299,6 +299,14 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
     if (!p.ok()) return FALSE;
     p.Touch(destBox);
     p->setCompositionMode(ModeOf(rop));
+    if (rop == SRCCOPY && d->external != nullptr && d->external->device() != nullptr &&
+        std::abs(width) == std::abs(widthSrc) && std::abs(height) == std::abs(heightSrc)) {
+        // A picture whose fineness the window's screen does not show in whole pixels (a screen
+        // of 1.5 pixels per logical pixel, or one coarser than the picture) is resampled
+        // smoothly rather than by dropping or repeating some of its pixels.
+        const qreal scale = d->external->device()->devicePixelRatio() / sb->ratio;
+        if (std::abs(scale - std::round(scale)) > 1e-3) p->setRenderHint(QPainter::SmoothPixmapTransform, true);
+    }
     p->drawImage(destBox, picture);
     return TRUE;
 }

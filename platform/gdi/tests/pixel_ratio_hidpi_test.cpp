@@ -220,6 +220,27 @@ TEST_F(PixelRatio, CopiesKeepTheFinePixelsAndScaleBetweenGrids)
     fine.setDevicePixelRatio(1);
     EXPECT_EQ(window, fine) << "the window shows the picture's own pixels";
 
+    // Onto a window of a screen of 1.5 pixels per logical pixel: resampled smoothly, so the
+    // line shows in shades rather than with some of its pixels dropped.
+    QImage between(45, 15, QImage::Format_RGB32);
+    between.setDevicePixelRatio(1.5);
+    between.fill(Qt::white);
+    {
+        QPainter painter(&between);
+        CDC dc;
+        dc.AttachPainter(&painter, 30, 10);
+        EXPECT_EQ(dc.GetCompatiblePixelRatio(), 2);
+        EXPECT_TRUE(dc.BitBlt(0, 0, 30, 10, &p.dc, 0, 0, SRCCOPY));
+        dc.DetachPainter();
+    }
+    int shades = 0;
+    for (int y = 0; y < 15; ++y)
+        for (int x = 0; x < 45; ++x) {
+            const QRgb c = between.pixel(x, y);
+            if (c != qRgb(255, 255, 255) && c != gdi::ToRgb(kInk)) ++shades;
+        }
+    EXPECT_GT(shades, 20);
+
     // Between two such pictures, and out of one into a DIB section of one pixel per unit.
     ScreenPicture q(30, 10);
     EXPECT_TRUE(q.dc.BitBlt(0, 0, 30, 10, &p.dc, 0, 0, SRCCOPY));
