@@ -47,6 +47,8 @@ public:
     bool IsDragging() const { return dragging_; }
     // What the window shows (the memory picture), for tests and the main window's printing.
     COLORREF GetShownPixel(int x, int y) const;
+    // Pixels of the memory picture for each logical pixel: those of the window's screen.
+    int GetPicturePixelRatio() const { return memory_dc_.GetPixelRatio(); }
 
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 

@@ -75,7 +75,7 @@ QImage HatchImage(int hatch, COLORREF color, bool opaque, COLORREF bk)
 QSize CDC::Impl::DeviceSize() const
 {
     if (external != nullptr) return QSize(externalWidth, externalHeight);
-    if (const BitmapData* b = Bitmap()) return b->image.size();
+    if (const BitmapData* b = Bitmap()) return LogicalSize(*b);
     return QSize();
 }
 
@@ -192,8 +192,9 @@ PaintScope::~PaintScope()
     // GDI leaves the reserved byte of the pixels it draws at zero; only DIB sections show it.
     BitmapData* b = dc_.Bitmap();
     if (b == nullptr || !b->dibSection || touched_.isEmpty()) return;
-    QRect area = t.mapRect(QRectF(touched_).adjusted(-1, -1, 1, 1)).toAlignedRect().intersected(b->image.rect());
-    if (dc_.s.hasClip && !b->bottomUp) area = area.intersected(dc_.s.clip.boundingRect());
+    QRect area = ScaleRect(t.mapRect(QRectF(touched_).adjusted(-1, -1, 1, 1)).toAlignedRect(), b->ratio)
+                     .intersected(b->image.rect());
+    if (dc_.s.hasClip && !b->bottomUp) area = area.intersected(ScaleRect(dc_.s.clip.boundingRect(), b->ratio));
     for (int y = area.top(); y <= area.bottom(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(b->image.scanLine(y));
         for (int x = area.left(); x <= area.right(); ++x) row[x] &= 0x00FFFFFFu;
@@ -204,7 +205,7 @@ void gdi::FillRuns(const CDC::Impl& dc, PaintScope& p, const std::vector<QRect>&
 {
     if (rects.empty()) return;
     BitmapData* b = dc.Bitmap();
-    if (b == nullptr || !dc.IdentityMapping() || b->image.format() != QImage::Format_RGB32) {
+    if (b == nullptr || !dc.IdentityMapping() || b->image.format() != QImage::Format_RGB32 || b->ratio != 1) {
         FillPixelRects(*p, rects, color);
         return;
     }
@@ -283,9 +284,11 @@ CDC* CDC::FromHandle(HDC dc)
     return it != t.dcs.end() ? it->second : nullptr;
 }
 
-BOOL CDC::CreateCompatibleDC(CDC* /*dc*/)
+BOOL CDC::CreateCompatibleDC(CDC* dc)
 {
+    const int ratio = dc != nullptr ? dc->GetCompatiblePixelRatio() : ScreenPixelRatio();
     DetachPainter();
+    d->compatibleRatio = ratio;
     d->memory = true;
     d->s.hBitmap = StockBitmapHandle();
     d->s.bitmap = FindObject(d->s.hBitmap, GdiObjectKind::Bitmap);
@@ -311,15 +314,30 @@ void CDC::AttachPainter(QPainter* painter, int width, int height)
     d->external = painter;
     d->externalWidth = width;
     d->externalHeight = height;
+    const qreal deviceRatio = painter != nullptr && painter->device() != nullptr ? painter->device()->devicePixelRatio() : 1.0;
+    d->externalCompatibleRatio = PixelRatioFor(deviceRatio);
+    d->externalRatio = std::abs(deviceRatio - d->externalCompatibleRatio) < 1e-3 ? d->externalCompatibleRatio : 1;
 }
 
 void CDC::DetachPainter()
 {
     d->external = nullptr;
     d->externalWidth = d->externalHeight = 0;
+    d->externalRatio = d->externalCompatibleRatio = 1;
 }
 
 bool CDC::HasSurface() const { return d->HasSurface(); }
+
+int CDC::GetPixelRatio() const { return d->Ratio(); }
+
+int CDC::GetCompatiblePixelRatio() const
+{
+    if (d->printer != nullptr) return 1;
+    if (d->external != nullptr) return d->externalCompatibleRatio;
+    if (!d->memory) return ScreenPixelRatio();
+    if (d->s.bitmap && d->s.hBitmap != StockBitmapHandle()) return d->s.bitmap->bitmap.ratio;
+    return d->compatibleRatio;
+}
 
 void CDC::AttachPrinter(QPagedPaintDevice* device, void (*abort)(void*), void* context, void (*name)(void*, const char*))
 {

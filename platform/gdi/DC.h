@@ -66,7 +66,7 @@ public:
     static CDC* FromHandle(HDC dc);
 
     // A memory DC holding a 1x1 bitmap until a bitmap is selected into it. The reference DC
-    // only supplies the resolution; it may be null (the screen).
+    // only supplies the resolution and pixel ratio; it may be null (the screen).
     BOOL CreateCompatibleDC(CDC* dc);
     BOOL DeleteDC();
 
@@ -82,6 +82,14 @@ public:
     void AttachPrinter(QPagedPaintDevice* device, void (*abort)(void* context) = nullptr, void* context = nullptr,
                        void (*name)(void* context, const char* documentName) = nullptr);
     bool HasSurface() const;
+    // Pixels of the surface for each logical pixel along a side: 1, but on a window or picture
+    // of a high-density screen (see CreateCompatibleBitmap) where the drawing calls still take
+    // logical coordinates and every pixel rule holds for logical pixels.
+    int GetPixelRatio() const;
+    // The ratio of the bitmaps CreateCompatibleBitmap makes for this DC: its window's, its
+    // selected bitmap's, or for a memory DC still holding its first 1x1 bitmap the one of the DC
+    // it was made compatible with (the screen's for none).
+    int GetCompatiblePixelRatio() const;
     // Platform code only: the pixels of a memory DC's selected bitmap (null for a window DC).
     QImage* GetSurfaceImage() const;
 

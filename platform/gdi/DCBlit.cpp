@@ -74,6 +74,15 @@ inline std::uint32_t SourcePixel(const BitmapData& b, int x, int y)
 // Copies a top-down, opaque picture of a source area for drawing through a painter.
 QImage SourcePicture(const BitmapData& b, const QRect& area)
 {
+    if (!b.dibSection && !b.bottomUp && b.image.format() == QImage::Format_RGB32 && b.image.rect().contains(area)) {
+        QImage out = b.image.copy(area);
+        out.setDevicePixelRatio(1.0);
+        for (int y = 0; y < out.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+            for (int x = 0; x < out.width(); ++x) row[x] |= 0xFF000000u;
+        }
+        return out;
+    }
     const QRect r = area.intersected(b.image.rect());
     QImage out(area.size(), QImage::Format_RGB32);
     out.fill(0xFF000000u);
@@ -142,7 +151,8 @@ BOOL CDC::PatBlt(int x, int y, int width, int height, DWORD rop)
     QRect box(QPoint(std::min(x, x + width), std::min(y, y + height)), QSize(std::abs(width), std::abs(height)));
     if (box.isEmpty()) return TRUE;
     BitmapData* b = d->Bitmap();
-    if (rop == DSTINVERT && b != nullptr && d->IdentityMapping() && b->image.format() == QImage::Format_RGB32) {
+    if (rop == DSTINVERT && b != nullptr && d->IdentityMapping() && b->image.format() == QImage::Format_RGB32 &&
+        b->ratio == 1) {
         QRegion area = QRegion(box).intersected(b->image.rect());
         if (d->s.hasClip) area = area.intersected(d->s.clip);
         for (const QRect& rc : area) {
@@ -206,15 +216,31 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
     if (std::abs(static_cast<long long>(width)) > 65536 || std::abs(static_cast<long long>(height)) > 65536) return FALSE;
 
     BitmapData* db = d->Bitmap();
-    const int aw = std::abs(width);
-    const int ah = std::abs(height);
-    const int asw = std::abs(widthSrc);
-    const int ash = std::abs(heightSrc);
-    const QRect destBox(QPoint(std::min(x, x + width), std::min(y, y + height)), QSize(aw, ah));
+    const QRect destBox(QPoint(std::min(x, x + width), std::min(y, y + height)), QSize(std::abs(width), std::abs(height)));
 
     if (db != nullptr && d->IdentityMapping() && db->image.format() == QImage::Format_RGB32) {
-        QRegion area = QRegion(destBox).intersected(db->image.rect());
-        if (d->s.hasClip) area = area.intersected(d->s.clip);
+        // The copy works on the pictures' own pixels: one to one on the same grid, else each
+        // destination pixel takes the source pixel under its centre (words whole, so a DIB
+        // section's alpha travels as it does between pictures of one pixel per unit).
+        const int ratio = db->ratio;
+        // A copy of the same logical size between grids of different fineness takes, for each
+        // pixel of the destination, the one at the same place in the source's block (the
+        // top-left one of a block going to a coarser grid, as GetPixel reads it).
+        const bool regrid = ratio != sb->ratio && std::abs(width) == std::abs(widthSrc) && std::abs(height) == std::abs(heightSrc);
+        const int toRatio = ratio;
+        const int fromRatio = sb->ratio;
+        for (int* v : {&x, &y, &width, &height}) *v *= ratio;
+        for (int* v : {&xSrc, &ySrc, &widthSrc, &heightSrc}) *v *= sb->ratio;
+        const auto pick = [&](int i, int count, int sourceCount) {
+            if (regrid) return (i / toRatio) * fromRatio + (i % toRatio) * fromRatio / toRatio;
+            return static_cast<int>((static_cast<long long>(i) * 2 + 1) * sourceCount / (2LL * count));
+        };
+        const int aw = std::abs(width);
+        const int ah = std::abs(height);
+        const int asw = std::abs(widthSrc);
+        const int ash = std::abs(heightSrc);
+        QRegion area = QRegion(ScaleRect(destBox, ratio)).intersected(db->image.rect());
+        if (d->s.hasClip) area = area.intersected(ScaleRegion(d->s.clip, ratio));
         const bool sameImage = sb == db;
         // Reading and writing one image: work from a copy of the source.
         BitmapData copy;
@@ -240,14 +266,14 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
             for (int dy = rc.top(); dy <= rc.bottom(); ++dy) {
                 // Index of this row within the destination box, then the source row it shows.
                 const int i = height > 0 ? dy - y : y - 1 - dy;
-                const int j = static_cast<int>((static_cast<long long>(i) * 2 + 1) * ash / (2LL * ah));
+                const int j = pick(i, ah, ash);
                 const int sy = heightSrc > 0 ? ySrc + j : ySrc - 1 - j;
                 if (sy < srcRect.top() || sy > srcRect.bottom()) continue;
                 const int row = db->bottomUp ? db->image.height() - 1 - dy : dy;
                 auto* line = reinterpret_cast<std::uint32_t*>(db->image.scanLine(row));
                 for (int dx = rc.left(); dx <= rc.right(); ++dx) {
                     const int k = width > 0 ? dx - x : x - 1 - dx;
-                    const int m = static_cast<int>((static_cast<long long>(k) * 2 + 1) * asw / (2LL * aw));
+                    const int m = pick(k, aw, asw);
                     const int sx = widthSrc > 0 ? xSrc + m : xSrc - 1 - m;
                     if (sx < srcRect.left() || sx > srcRect.right()) continue;
                     std::uint32_t v = Combine(rop, SourcePixel(*from, sx, sy), line[dx]);
@@ -259,9 +285,12 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
         return TRUE;
     }
 
-    // Through a painter: a window DC or a scaled mapping.
-    QRect srcArea(QPoint(std::min(xSrc, xSrc + widthSrc), std::min(ySrc, ySrc + heightSrc)), QSize(asw, ash));
-    if (static_cast<long long>(asw) * ash > (64LL << 20)) return FALSE;
+    // Through a painter: a window DC or a scaled mapping. The source's own pixels go in, and the
+    // painter puts them on the destination's grid (one to one where the two agree).
+    const QRect srcArea = ScaleRect(QRect(QPoint(std::min(xSrc, xSrc + widthSrc), std::min(ySrc, ySrc + heightSrc)),
+                                          QSize(std::abs(widthSrc), std::abs(heightSrc))),
+                                    sb->ratio);
+    if (static_cast<long long>(srcArea.width()) * srcArea.height() > (64LL << 20)) return FALSE;
     QImage picture = SourcePicture(*sb, srcArea);
     const bool mirrorX = (width > 0) != (widthSrc > 0);
     const bool mirrorY = (height > 0) != (heightSrc > 0);
@@ -270,6 +299,14 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
     if (!p.ok()) return FALSE;
     p.Touch(destBox);
     p->setCompositionMode(ModeOf(rop));
+    if (rop == SRCCOPY && d->external != nullptr && d->external->device() != nullptr &&
+        std::abs(width) == std::abs(widthSrc) && std::abs(height) == std::abs(heightSrc)) {
+        // A picture whose fineness the window's screen does not show in whole pixels (a screen
+        // of 1.5 pixels per logical pixel, or one coarser than the picture) is resampled
+        // smoothly rather than by dropping or repeating some of its pixels.
+        const qreal scale = d->external->device()->devicePixelRatio() / sb->ratio;
+        if (std::abs(scale - std::round(scale)) > 1e-3) p->setRenderHint(QPainter::SmoothPixmapTransform, true);
+    }
     p->drawImage(destBox, picture);
     return TRUE;
 }

@@ -290,8 +290,10 @@ COLORREF CDC::GetPixel(int x, int y) const
     const BitmapData* b = d->Bitmap();
     if (b == nullptr) return CLR_INVALID;
     const QPoint dev = d->Mapping().map(QPoint(x, y));
-    if (!b->image.rect().contains(dev)) return CLR_INVALID;
+    if (!QRect(QPoint(0, 0), LogicalSize(*b)).contains(dev)) return CLR_INVALID;
     if (d->s.hasClip && !d->s.clip.contains(dev)) return CLR_INVALID;
-    const int row = b->bottomUp ? b->image.height() - 1 - dev.y() : dev.y();
-    return FromRgb(b->image.pixel(dev.x(), row));
+    // On a finer grid a logical pixel reads as the top-left pixel of its block.
+    const QPoint fine = dev * b->ratio;
+    const int row = b->bottomUp ? b->image.height() - 1 - fine.y() : fine.y();
+    return FromRgb(b->image.pixel(fine.x(), row));
 }

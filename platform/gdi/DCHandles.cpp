@@ -160,7 +160,8 @@ int GetDIBits(HDC /*dc*/, HBITMAP bitmap, UINT start, UINT lines, void* bits, BI
 {
     const gdi::ObjectPtr o = gdi::FindObject(bitmap, GdiObjectKind::Bitmap);
     if (!o || info == nullptr) return 0;
-    const gdi::BitmapData& b = o->bitmap;
+    // Rows of logical pixels, whatever grid the bitmap is drawn on.
+    const gdi::BitmapData b = gdi::LogicalView(o->bitmap);
     const int width = b.image.width();
     const int height = b.image.height();
     BITMAPINFOHEADER& h = info->bmiHeader;

@@ -22,6 +22,19 @@ inline int Coord(long long v)
     return static_cast<int>(std::clamp<long long>(v, -(1LL << 27), 1LL << 27));
 }
 
+// A rectangle or region of logical pixels on the grid of a surface with `ratio` pixels each.
+inline QRect ScaleRect(const QRect& r, int ratio)
+{
+    return ratio == 1 ? r : QRect(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
+}
+inline QRegion ScaleRegion(const QRegion& region, int ratio)
+{
+    if (ratio == 1) return region;
+    QRegion out;
+    for (const QRect& r : region) out += ScaleRect(r, ratio);
+    return out;
+}
+
 struct DCState {
     ObjectPtr pen;
     ObjectPtr brush;
@@ -59,6 +72,12 @@ struct CDC::Impl {
     QPainter* external = nullptr;
     int externalWidth = 0;
     int externalHeight = 0;
+    // Pixels per logical pixel of the painter's device when it is a whole number (drawing keeps
+    // to the logical grid otherwise), and the ratio of bitmaps made for it.
+    int externalRatio = 1;
+    int externalCompatibleRatio = 1;
+    // The ratio of the DC a memory DC was made compatible with.
+    int compatibleRatio = 1;
     std::vector<GdiRecord>* recording = nullptr;
     // Printer DCs.
     QPagedPaintDevice* printer = nullptr;
@@ -72,6 +91,14 @@ struct CDC::Impl {
 
     bool HasSurface() const { return external != nullptr || (memory && s.bitmap); }
     gdi::BitmapData* Bitmap() const { return memory && s.bitmap ? &s.bitmap->bitmap : nullptr; }
+    // Surface pixels per logical pixel.
+    int Ratio() const
+    {
+        if (external != nullptr) return externalRatio;
+        const gdi::BitmapData* b = Bitmap();
+        return b != nullptr ? b->ratio : 1;
+    }
+    // The logical size of the surface.
     QSize DeviceSize() const;
     bool IdentityMapping() const;
     // Logical to device coordinates.

@@ -126,8 +126,10 @@ public:
     // `bounds` is the device area worth walking; pixels outside it are skipped (but still
     // advance the dash pattern), so a line reaching far off the surface costs no more than
     // its visible part.
-    PixelLine(Sink& sink, const std::vector<double>& pattern, const QRect& bounds)
-        : sink_(sink), pattern_(pattern), bounds_(bounds)
+    // `thickness` pixels are put across the line at each step (to the right of or below it),
+    // for a line on a surface of several pixels per logical one.
+    PixelLine(Sink& sink, const std::vector<double>& pattern, const QRect& bounds, int thickness = 1)
+        : sink_(sink), pattern_(pattern), bounds_(bounds), thickness_(thickness)
     {
         for (double v : pattern_) cycle_ += static_cast<long long>(v);
         if (cycle_ <= 0) {
@@ -146,6 +148,7 @@ public:
         const int sx = b.x() > a.x() ? 1 : -1;
         const int sy = b.y() > a.y() ? 1 : -1;
         const bool xMajor = dx >= dy;
+        xMajor_ = xMajor;
         const long long major = xMajor ? dx : dy;
         const long long minor = xMajor ? dy : dx;
         const long long steps = major;
@@ -220,17 +223,16 @@ private:
 
     void Plot(int x, int y)
     {
-        if (pattern_.empty()) {
-            sink_.Put(x, y, true);
-            return;
-        }
-        sink_.Put(x, y, index_ % 2 == 0);
-        if (--left_ <= 0) Next();
+        const bool on = pattern_.empty() || index_ % 2 == 0;
+        for (int k = 0; k < thickness_; ++k) sink_.Put(xMajor_ ? x : x + k, xMajor_ ? y + k : y, on);
+        if (!pattern_.empty() && --left_ <= 0) Next();
     }
 
     Sink& sink_;
     std::vector<double> pattern_;  // empty: solid
     QRect bounds_;
+    int thickness_ = 1;
+    bool xMajor_ = true;
     long long cycle_ = 0;
     std::size_t index_ = 0;
     long long left_ = 0;
@@ -394,13 +396,25 @@ void StrokePath(const CDC::Impl& dc, PaintScope& p, std::vector<QPoint> pts, boo
     if (closed) pts.push_back(pts.front());
     p.Touch(Bounds(pts, pen.width + 1));
     if (IsThin(dc)) {
+        // On a surface of several pixels per logical one the line is walked on the surface's own
+        // grid, as wide as a logical pixel (as thick as the lines of the controls beside it), so
+        // its steps are as fine as the screen shows; its dashes and ends keep their logical
+        // lengths. One pixel per logical one is the plain GDI line.
+        const int ratio = dc.Ratio();
         const QSize size = dc.DeviceSize();
-        const QRect bounds(QPoint(0, 0), size.isValid() ? size : QSize(0, 0));
-        const std::vector<double> pattern = DashPattern(pen, true);
+        const QRect bounds(QPoint(0, 0), size.isValid() ? size * ratio : QSize(0, 0));
+        // Steps just above or left of the surface still reach it with their width.
+        const QRect walk = bounds.adjusted(1 - ratio, 1 - ratio, 0, 0);
+        std::vector<double> pattern = DashPattern(pen, true);
+        if (ratio > 1) {
+            for (double& v : pattern) v *= ratio;
+            for (QPoint& q : pts) q *= ratio;
+        }
         const bool styled = pen.style != PS_SOLID && pen.style != PS_INSIDEFRAME;
         const bool gaps = styled && !pen.geometric && dc.s.bkMode == OPAQUE;
         BitmapData* b = dc.Bitmap();
         if (b != nullptr && b->image.format() == QImage::Format_RGB32) {
+            const QRegion clip = dc.s.hasClip ? ScaleRegion(dc.s.clip, ratio) : QRegion();
             DirectSink sink;
             sink.bits = b->image.bits();
             sink.bpl = b->image.bytesPerLine();
@@ -408,23 +422,27 @@ void StrokePath(const CDC::Impl& dc, PaintScope& p, std::vector<QPoint> pts, boo
             sink.bottomUp = b->bottomUp;
             sink.limit = bounds;
             if (dc.s.hasClip) {
-                sink.limit = dc.s.clip.boundingRect().intersected(bounds);
-                if (dc.s.clip.rectCount() > 1) sink.region = &dc.s.clip;
-                if (dc.s.clip.isEmpty()) return;
+                sink.limit = clip.boundingRect().intersected(bounds);
+                if (clip.rectCount() > 1) sink.region = &clip;
+                if (clip.isEmpty()) return;
             }
             const std::uint32_t alpha = b->dibSection ? 0u : 0xFF000000u;
             sink.onWord = alpha | (ToRgb(pen.color) & 0x00FFFFFFu);
             sink.offWord = alpha | (ToRgb(dc.s.bkColor) & 0x00FFFFFFu);
             sink.drawOff = gaps;
-            PixelLine<DirectSink> line(sink, pattern, bounds);
+            PixelLine<DirectSink> line(sink, pattern, walk, ratio);
             for (std::size_t i = 0; i + 1 < pts.size(); ++i) line.Segment(pts[i], pts[i + 1]);
             return;
         }
         RunSink runs;
-        PixelLine<RunSink> line(runs, pattern, bounds);
+        PixelLine<RunSink> line(runs, pattern, walk, ratio);
         for (std::size_t i = 0; i + 1 < pts.size(); ++i) line.Segment(pts[i], pts[i + 1]);
+        // The runs are in the surface's pixels.
+        const QTransform logical = p->transform();
+        if (ratio > 1) p->setTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio), true);
         if (gaps) FillPixelRects(*p, runs.off, dc.s.bkColor);
         FillPixelRects(*p, runs.on, pen.color);
+        p->setTransform(logical);
         return;
     }
     QPen qpen(ToQColor(pen.color));

@@ -46,11 +46,36 @@ struct FontData {
 // GDI draws on; an 8-bit DIB section keeps its indices and palette in an indexed image.
 // A bottom-up DIB section keeps its rows in memory order (bottom row first), as its callers
 // address them; drawing on it flips the coordinates.
+//
+// A picture made for a high-density screen holds `ratio` x `ratio` pixels for every pixel its
+// callers address (the image carries the same device pixel ratio, so a painter on it draws in
+// the callers' units). Everything that hands pixels to callers (GetPixel, GetDIBits, GetObject,
+// saving) shows it at its size in those units; only drawing and block copies use the finer grid.
 struct BitmapData {
     QImage image;
     bool dibSection = false;
     bool bottomUp = false;
+    int ratio = 1;
 };
+
+// The largest pixel ratio a picture is made with.
+inline constexpr int kMaxPixelRatio = 4;
+
+// The size of a bitmap in its callers' units.
+inline QSize LogicalSize(const BitmapData& b)
+{
+    return b.ratio > 1 ? QSize(b.image.width() / b.ratio, b.image.height() / b.ratio) : b.image.size();
+}
+// The bitmap at one pixel per unit: the bitmap itself when it has no finer grid, else a copy
+// taking the top-left pixel of each ratio x ratio block.
+BitmapData LogicalView(const BitmapData& b);
+// Pixels a picture for the screen holds per logical pixel: the highest device pixel ratio of the
+// program's screens, rounded up (1 before there is an application object).
+int ScreenPixelRatio();
+// A whole-number pixel ratio for a device's ratio (rounded up, 1..kMaxPixelRatio).
+int PixelRatioFor(qreal deviceRatio);
+// A new device bitmap of width x height logical pixels at the pixel ratio, contents black.
+HBITMAP CreateScaledBitmap(int width, int height, int ratio);
 
 struct RegionData {
     QRegion region;
@@ -123,7 +148,8 @@ QImage IconToImage(HICON icon);
 // transparency), for writing to files.
 QImage OpaquePicture(const BitmapData& bitmap);
 
-// A new bitmap handle holding a copy of the image as 32-bit pixels.
+// A new bitmap handle holding a copy of the image as 32-bit pixels. An image with a device pixel
+// ratio above 1 (a picture of a high-density screen) keeps it, rounded to a whole number.
 HBITMAP CreateBitmapFromImage(const QImage& image);
 
 }  // namespace gdi

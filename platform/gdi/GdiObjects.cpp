@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -290,7 +291,43 @@ QImage OpaquePicture(const BitmapData& b)
             for (int x = 0; x < out.width(); ++x) dst[x] = src[x] | 0xFF000000u;
         }
     }
+    // A picture of a high-density screen is written at the size its callers know it by.
+    if (b.ratio > 1) return out.scaled(LogicalSize(b), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return out;
+}
+
+BitmapData LogicalView(const BitmapData& b)
+{
+    if (b.ratio <= 1) return b;
+    BitmapData out;
+    out.dibSection = b.dibSection;
+    out.bottomUp = b.bottomUp;
+    const QSize size = LogicalSize(b);
+    out.image = QImage(size, b.image.format());
+    if (out.image.isNull()) return out;
+    if (b.image.format() == QImage::Format_Indexed8) out.image.setColorTable(b.image.colorTable());
+    const int bytes = b.image.depth() / 8;
+    for (int y = 0; y < size.height(); ++y) {
+        const uchar* src = b.image.constScanLine(y * b.ratio);
+        uchar* dst = out.image.scanLine(y);
+        for (int x = 0; x < size.width(); ++x)
+            std::memcpy(dst + static_cast<std::size_t>(x) * bytes, src + static_cast<std::size_t>(x) * b.ratio * bytes,
+                        static_cast<std::size_t>(bytes));
+    }
+    return out;
+}
+
+int PixelRatioFor(qreal deviceRatio)
+{
+    if (!(deviceRatio > 1.0)) return 1;
+    // A ratio a hair above a whole number is that number, not the next one.
+    return std::clamp(static_cast<int>(std::ceil(deviceRatio - 1e-3)), 1, kMaxPixelRatio);
+}
+
+int ScreenPixelRatio()
+{
+    const auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    return app != nullptr ? PixelRatioFor(app->devicePixelRatio()) : 1;
 }
 
 HBITMAP CreateBitmapFromImage(const QImage& image)
@@ -299,6 +336,13 @@ HBITMAP CreateBitmapFromImage(const QImage& image)
     auto o = NewObject(GdiObjectKind::Bitmap);
     o->bitmap.image = image.convertToFormat(QImage::Format_RGB32);
     if (o->bitmap.image.isNull()) return 0;
+    const int ratio = PixelRatioFor(image.devicePixelRatio());
+    if (ratio > 1 && image.width() % ratio == 0 && image.height() % ratio == 0) {
+        o->bitmap.ratio = ratio;
+        o->bitmap.image.setDevicePixelRatio(ratio);
+    } else {
+        o->bitmap.image.setDevicePixelRatio(1.0);
+    }
     return AddObject(o);
 }
 
@@ -389,13 +433,16 @@ int GetObject(HGDIOBJ object, int size, void* out)
         if (out == nullptr) return sizeof(::BITMAP);
         if (size < static_cast<int>(sizeof(::BITMAP))) return 0;
         const QImage& img = o->bitmap.image;
+        const QSize size = LogicalSize(o->bitmap);
         ::BITMAP bm{};
-        bm.bmWidth = img.width();
-        bm.bmHeight = img.height();
-        bm.bmWidthBytes = static_cast<LONG>(img.bytesPerLine());
+        bm.bmWidth = size.width();
+        bm.bmHeight = size.height();
+        bm.bmWidthBytes = static_cast<LONG>(img.bytesPerLine() / o->bitmap.ratio);
         bm.bmPlanes = 1;
         bm.bmBitsPixel = static_cast<WORD>(img.depth());
-        bm.bmBits = o->bitmap.dibSection ? const_cast<uchar*>(img.constBits()) : nullptr;
+        // The bits of a finer grid are not laid out as the header says: only the owner of a
+        // scaled section (who asked for it) reads them.
+        bm.bmBits = o->bitmap.dibSection && o->bitmap.ratio == 1 ? const_cast<uchar*>(img.constBits()) : nullptr;
         std::memcpy(out, &bm, sizeof bm);
         return sizeof(::BITMAP);
     }
@@ -584,10 +631,44 @@ HBITMAP CreateDIBSection(HDC /*dc*/, const BITMAPINFO* info, UINT usage, void** 
     return CreateDIBSection(info, usage, bits);
 }
 
-HBITMAP CreateCompatibleBitmap(HDC /*dc*/, int width, int height)
+HBITMAP gdi::CreateScaledBitmap(int width, int height, int ratio)
+{
+    if (ratio <= 1) return CreateBitmap(width, height, 1, 32, nullptr);
+    if (ratio > kMaxPixelRatio || !SizeAllowed(static_cast<long long>(width) * ratio, static_cast<long long>(height) * ratio, 4))
+        return 0;
+    auto o = NewObject(GdiObjectKind::Bitmap);
+    QImage& img = o->bitmap.image;
+    img = QImage(width * ratio, height * ratio, QImage::Format_RGB32);
+    if (img.isNull()) return 0;
+    img.fill(0xFF000000u);
+    img.setDevicePixelRatio(ratio);
+    o->bitmap.ratio = ratio;
+    return AddObject(o);
+}
+
+HBITMAP CreateScaledDIBSection(int width, int height, int ratio, void** bits)
+{
+    if (bits != nullptr) *bits = nullptr;
+    ratio = std::clamp(ratio, 1, kMaxPixelRatio);
+    if (!SizeAllowed(static_cast<long long>(width) * ratio, static_cast<long long>(height) * ratio, 4)) return 0;
+    auto o = NewObject(GdiObjectKind::Bitmap);
+    BitmapData& b = o->bitmap;
+    b.dibSection = true;
+    b.ratio = ratio;
+    b.image = QImage(width * ratio, height * ratio, QImage::Format_RGB32);
+    if (b.image.isNull()) return 0;
+    std::memset(b.image.bits(), 0, static_cast<std::size_t>(b.image.sizeInBytes()));
+    b.image.setDevicePixelRatio(ratio);
+    const HBITMAP handle = AddObject(o);
+    if (handle != 0 && bits != nullptr) *bits = b.image.bits();
+    return handle;
+}
+
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height)
 {
     if (width == 0 || height == 0) { width = 1; height = 1; }
-    return CreateBitmap(width, height, 1, 32, nullptr);
+    const CDC* reference = dc != 0 ? CDC::FromHandle(dc) : nullptr;
+    return CreateScaledBitmap(width, height, reference != nullptr ? reference->GetCompatiblePixelRatio() : ScreenPixelRatio());
 }
 
 COLORREF GetSysColor(int index)
@@ -939,11 +1020,12 @@ BOOL CFont::CreatePointFontIndirect(const LOGFONT* font, CDC* dc)
 
 CFont* CFont::FromHandle(HFONT font) { return TypedFromHandle<CFont>(font, GdiObjectKind::Font); }
 
-BOOL CBitmap::CreateCompatibleBitmap(CDC* /*dc*/, int width, int height)
+BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height)
 {
-    // Like the screen's own bitmaps: 32-bit, contents black.
+    // Like the screen's own bitmaps: 32-bit, contents black, and as fine as the screen the DC
+    // draws for.
     if (width == 0 || height == 0) { width = 1; height = 1; }
-    return Adopt(this, ::CreateBitmap(width, height, 1, 32, nullptr));
+    return Adopt(this, CreateScaledBitmap(width, height, dc != nullptr ? dc->GetCompatiblePixelRatio() : ScreenPixelRatio()));
 }
 
 BOOL CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
@@ -954,21 +1036,24 @@ BOOL CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel
 CSize CBitmap::GetBitmapDimension() const
 {
     auto o = FindObject(m_hObject, GdiObjectKind::Bitmap);
-    return o ? CSize(o->bitmap.image.width(), o->bitmap.image.height()) : CSize();
+    if (!o) return CSize();
+    const QSize size = LogicalSize(o->bitmap);
+    return CSize(size.width(), size.height());
 }
 
 DWORD CBitmap::GetBitmapBits(DWORD count, void* bits) const
 {
     auto o = FindObject(m_hObject, GdiObjectKind::Bitmap);
     if (!o || bits == nullptr) return 0;
-    const QImage img = o->bitmap.image.format() == QImage::Format_RGB32
-                           ? QImage(o->bitmap.image.constBits(), o->bitmap.image.width(), o->bitmap.image.height(),
-                                    o->bitmap.image.bytesPerLine(), QImage::Format_RGB32)
-                           : o->bitmap.image.convertToFormat(QImage::Format_RGB32);
+    const BitmapData view = LogicalView(o->bitmap);
+    const QImage img = view.image.format() == QImage::Format_RGB32
+                           ? QImage(view.image.constBits(), view.image.width(), view.image.height(),
+                                    view.image.bytesPerLine(), QImage::Format_RGB32)
+                           : view.image.convertToFormat(QImage::Format_RGB32);
     const std::size_t rowBytes = static_cast<std::size_t>(img.width()) * 4;
     DWORD done = 0;
     for (int y = 0; y < img.height() && done < count; ++y) {
-        const int row = o->bitmap.bottomUp ? img.height() - 1 - y : y;
+        const int row = view.bottomUp ? img.height() - 1 - y : y;
         const DWORD n = static_cast<DWORD>(std::min<std::size_t>(rowBytes, count - done));
         std::memcpy(static_cast<uchar*>(bits) + done, img.constScanLine(row), n);
         done += n;
@@ -980,14 +1065,28 @@ DWORD CBitmap::SetBitmapBits(DWORD count, const void* bits)
 {
     auto o = FindObject(m_hObject, GdiObjectKind::Bitmap);
     if (!o || bits == nullptr || o->bitmap.image.format() != QImage::Format_RGB32) return 0;
-    QImage& img = o->bitmap.image;
+    const int ratio = o->bitmap.ratio;
+    const QSize size = LogicalSize(o->bitmap);
+    QImage logical = ratio > 1 ? QImage(size, QImage::Format_RGB32) : QImage();
+    QImage& img = ratio > 1 ? logical : o->bitmap.image;
+    if (ratio > 1) logical.fill(0xFF000000u);
     const std::size_t rowBytes = static_cast<std::size_t>(img.width()) * 4;
     DWORD done = 0;
-    for (int y = 0; y < img.height() && done < count; ++y) {
+    int rows = 0;
+    for (int y = 0; y < img.height() && done < count; ++y, ++rows) {
         const int row = o->bitmap.bottomUp ? img.height() - 1 - y : y;
         const DWORD n = static_cast<DWORD>(std::min<std::size_t>(rowBytes, count - done));
         std::memcpy(img.scanLine(row), static_cast<const uchar*>(bits) + done, n);
         done += n;
+    }
+    if (ratio > 1) {
+        // Each pixel given covers its block of the finer grid.
+        QImage& fine = o->bitmap.image;
+        for (int y = 0; y < std::min(rows, size.height()) * ratio; ++y) {
+            const auto* src = reinterpret_cast<const QRgb*>(logical.constScanLine(y / ratio));
+            auto* dst = reinterpret_cast<QRgb*>(fine.scanLine(y));
+            for (int x = 0; x < fine.width(); ++x) dst[x] = src[x / ratio] | 0xFF000000u;
+        }
     }
     return done;
 }

@@ -141,7 +141,15 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
 HBITMAP CreateDIBSection(const BITMAPINFO* info, UINT usage, void** bits);
 // The Windows form; the DC and the file-mapping section are not used (always pass 0).
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, void* section, DWORD offset);
+// A bitmap to draw on and copy to `dc` (0: the screen). For a window or picture of a
+// high-density screen it holds several pixels for each logical one, so that what is drawn on it
+// stays as sharp on that screen as the controls beside it; its callers still address it, measure
+// it and read it in logical pixels.
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+// A top-down 32-bit DIB section of width x height logical pixels holding ratio x ratio pixels for
+// each (see CDC::GetPixelRatio): *bits receives (width * ratio) x (height * ratio) words, rows
+// of width * ratio words. For code that works on the pixels of a DC at the DC's own fineness.
+HBITMAP CreateScaledDIBSection(int width, int height, int ratio, void** bits);
 HRGN CreateRectRgn(int left, int top, int right, int bottom);
 HRGN CreateRectRgnIndirect(const RECT* rect);
 HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int widthEllipse, int heightEllipse);

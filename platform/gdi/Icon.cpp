@@ -23,9 +23,11 @@ bool HasAlpha(const QImage& color)
     return false;
 }
 
-// A top-down copy of a bitmap's pixels as RGB32 words (reserved byte kept for DIB sections).
-QImage Words(const BitmapData& b)
+// A top-down copy of a bitmap's logical pixels as RGB32 words (reserved byte kept for DIB
+// sections).
+QImage Words(const BitmapData& fine)
 {
+    const BitmapData b = LogicalView(fine);
     QImage out(b.image.size(), QImage::Format_RGB32);
     if (out.isNull()) return out;
     for (int y = 0; y < out.height(); ++y) {

@@ -160,13 +160,13 @@ HBITMAP CImage::Detach()
 int CImage::GetWidth() const
 {
     auto o = FindObject(m_hBitmap, GdiObjectKind::Bitmap);
-    return o ? o->bitmap.image.width() : 0;
+    return o ? LogicalSize(o->bitmap).width() : 0;
 }
 
 int CImage::GetHeight() const
 {
     auto o = FindObject(m_hBitmap, GdiObjectKind::Bitmap);
-    return o ? o->bitmap.image.height() : 0;
+    return o ? LogicalSize(o->bitmap).height() : 0;
 }
 
 void* CImage::GetBits()

@@ -1,5 +1,6 @@
 #include "platform/ui/PaintDC.h"
 
+#include "platform/gdi/GdiInternal.h"
 #include "platform/ui/WndImpl.h"
 
 #include <QImage>
@@ -43,7 +44,11 @@ CWindowSurfaceDC::CWindowSurfaceDC(CWnd* wnd) : m_hWnd(wnd != nullptr ? wnd->m_h
     }
     if (!onScreen_) {
         painter_.reset();
-        scratch_ = std::make_unique<QImage>(width, height, QImage::Format_RGB32);
+        // As fine as the window's own pixels, so that pictures made compatible with this DC
+        // match the window.
+        const int ratio = w != nullptr ? gdi::PixelRatioFor(w->devicePixelRatioF()) : 1;
+        scratch_ = std::make_unique<QImage>(width * ratio, height * ratio, QImage::Format_RGB32);
+        scratch_->setDevicePixelRatio(ratio);
         scratch_->fill(Qt::white);
         painter_ = std::make_unique<QPainter>(scratch_.get());
     }

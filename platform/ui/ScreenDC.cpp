@@ -61,7 +61,10 @@ CScreenDC::CScreenDC(const RECT& screenArea)
 {
     const QRect area(screenArea.left, screenArea.top, std::clamp<int>(screenArea.right - screenArea.left, 1, kMaxSide),
                      std::clamp<int>(screenArea.bottom - screenArea.top, 1, kMaxSide));
-    QImage picture(area.size(), QImage::Format_RGB32);
+    // As fine as the screen, so that what is copied from it onto a window stays as sharp.
+    const int ratio = gdi::ScreenPixelRatio();
+    QImage picture(area.size() * ratio, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(ratio);
     picture.fill(gdi::ToRgb(GetSysColor(COLOR_BACKGROUND)));
     fromScreen_ = GrabScreen(area, picture);
     if (!fromScreen_) DrawOwnWindows(area, picture);

@@ -220,13 +220,15 @@ void CPPDrawManager::BlendBitmap(HDC hdcSrc, HDC hdcDest, int x, int y, int widt
         dest->BitBlt(x, y, width, height, src, 0, 0, SRCCOPY);
         return;
     }
+    // Blended at the destination's own fineness, so a picture of a high-density screen keeps it.
+    const int ratio = dest->GetPixelRatio();
     Surface s, d;
-    if (!s.CopyFrom(hdcSrc, 0, 0, width, height) || !d.CopyFrom(hdcDest, x, y, width, height)) return;
+    if (!s.CopyFrom(hdcSrc, 0, 0, width, height, ratio) || !d.CopyFrom(hdcDest, x, y, width, height, ratio)) return;
     const auto mix = [percent](std::uint32_t a, std::uint32_t b, int shift) {
         const int ca = static_cast<int>((a >> shift) & 0xFF), cb = static_cast<int>((b >> shift) & 0xFF);
         return static_cast<std::uint32_t>((ca * percent + cb * (100 - percent)) / 100) << shift;
     };
-    const std::size_t n = static_cast<std::size_t>(width) * height;
+    const std::size_t n = static_cast<std::size_t>(d.Width()) * d.Height();
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t a = s.Bits()[i], b = d.Bits()[i];
         d.Bits()[i] = mix(a, b, 0) | mix(a, b, 8) | mix(a, b, 16);
@@ -238,9 +240,10 @@ void CPPDrawManager::BlendAlphaChannel(HDC hdcDest, int x, int y, int width, int
 {
     CDC* dest = CDC::FromHandle(hdcDest);
     if (dest == nullptr || width <= 0 || height <= 0) return;
+    const int ratio = dest->GetPixelRatio();
     Surface s, d;
-    if (!s.CopyFrom(hdcSrc, 0, 0, width, height) || !d.CopyFrom(hdcDest, x, y, width, height)) return;
-    const std::size_t n = static_cast<std::size_t>(width) * height;
+    if (!s.CopyFrom(hdcSrc, 0, 0, width, height, ratio) || !d.CopyFrom(hdcDest, x, y, width, height, ratio)) return;
+    const std::size_t n = static_cast<std::size_t>(d.Width()) * d.Height();
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t a = s.Bits()[i], b = d.Bits()[i];
         const std::uint32_t alpha = a >> 24;

@@ -248,8 +248,22 @@ void CPPDrawManager::CastShadow(HDC hdc, int x, int y, int width, int height, HB
             for (int xx = 0; xx < std::min(width, mask.width); ++xx) level.At(xx, yy) = mask.At(xx, yy) & 0xFF;
     }
 
+    // The shadow is worked out per logical pixel and laid on the DC's own pixels, so what lies
+    // under it keeps the fineness of a high-density screen's picture.
+    CDC* dc = CDC::FromHandle(hdc);
+    const int ratio = dc != nullptr ? dc->GetPixelRatio() : 1;
     Surface area;
-    if (!area.CopyFrom(hdc, x, y, width, height)) return;
+    if (!area.CopyFrom(hdc, x, y, width, height, ratio)) return;
+    // Darkens the block of logical pixel (xx, yy) by scale(channel) for each colour channel.
+    const auto darken = [&area, ratio](int xx, int yy, auto scale) {
+        for (int fy = yy * ratio; fy < (yy + 1) * ratio; ++fy) {
+            std::uint32_t* line = &area.At(0, fy);
+            for (int fx = xx * ratio; fx < (xx + 1) * ratio; ++fx) {
+                const std::uint32_t p = line[fx];
+                line[fx] = (p & 0xFF000000u) | (scale((p >> 16) & 0xFF) << 16) | (scale((p >> 8) & 0xFF) << 8) | scale(p & 0xFF);
+            }
+        }
+    };
 
     if (gradient) {
         // Box blur by running sums: along each row, then down the columns with one running sum
@@ -283,15 +297,12 @@ void CPPDrawManager::CastShadow(HDC hdc, int x, int y, int width, int height, HB
             for (int xx = 0; xx < width; ++xx) columnSums[static_cast<std::size_t>(xx)] += r != nullptr ? r[xx] : edge;
         }
         for (int yy = 0; yy < height; ++yy) {
-            std::uint32_t* line = &area.At(0, yy);
             for (int xx = 0; xx < width; ++xx) {
                 const std::uint32_t f = std::min<std::uint32_t>(
                     static_cast<std::uint32_t>(
                         static_cast<unsigned long long>(columnSums[static_cast<std::size_t>(xx)]) * reciprocal >> 24),
                     1u << 16);
-                const std::uint32_t p = line[xx];
-                line[xx] = (p & 0xFF000000u) | ((((p >> 16) & 0xFF) * f >> 16) << 16) |
-                           ((((p >> 8) & 0xFF) * f >> 16) << 8) | ((p & 0xFF) * f >> 16);
+                darken(xx, yy, [f](std::uint32_t c) { return c * f >> 16; });
             }
             const int* gone = rowAt(yy - hy);
             const int* come = rowAt(yy + hy + 1);
@@ -300,16 +311,12 @@ void CPPDrawManager::CastShadow(HDC hdc, int x, int y, int width, int height, HB
         }
     } else {
         for (int yy = 0; yy < height; ++yy) {
-            std::uint32_t* line = &area.At(0, yy);
             for (int xx = 0; xx < width; ++xx) {
                 const std::uint32_t f = level.At(xx, yy);
-                const std::uint32_t p = line[xx];
-                line[xx] = (p & 0xFF000000u) | ((((p >> 16) & 0xFF) * f / 255) << 16) |
-                           ((((p >> 8) & 0xFF) * f / 255) << 8) | ((p & 0xFF) * f / 255);
+                darken(xx, yy, [f](std::uint32_t c) { return c * f / 255; });
             }
         }
     }
-    CDC* dc = CDC::FromHandle(hdc);
     if (dc != nullptr) dc->BitBlt(x, y, width, height, area.DC(), 0, 0, SRCCOPY);
 }
 

@@ -83,17 +83,22 @@ Surface::~Surface()
     if (bitmap_ != 0) DeleteObject(bitmap_);
 }
 
-bool Surface::Create(int width, int height)
+bool Surface::Create(int width, int height, int ratio)
 {
-    if (bitmap_ != 0 || !SizeOk(width, height)) return false;
-    BITMAPINFO header{};
-    header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    header.bmiHeader.biWidth = width;
-    header.bmiHeader.biHeight = -height;
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 32;
+    if (bitmap_ != 0 || ratio < 1 || !SizeOk(width, height) || !SizeOk(width * ratio, height * ratio)) return false;
     void* bits = nullptr;
-    const HBITMAP bitmap = CreateDIBSection(&header, DIB_RGB_COLORS, &bits);
+    HBITMAP bitmap = 0;
+    if (ratio > 1) {
+        bitmap = CreateScaledDIBSection(width, height, ratio, &bits);
+    } else {
+        BITMAPINFO header{};
+        header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        header.bmiHeader.biWidth = width;
+        header.bmiHeader.biHeight = -height;
+        header.bmiHeader.biPlanes = 1;
+        header.bmiHeader.biBitCount = 32;
+        bitmap = CreateDIBSection(&header, DIB_RGB_COLORS, &bits);
+    }
     if (bitmap == 0 || bits == nullptr) {
         DeleteObject(bitmap);
         return false;
@@ -105,8 +110,9 @@ bool Surface::Create(int width, int height)
     old_ = dc_.SelectObject(static_cast<HGDIOBJ>(bitmap));
     bitmap_ = bitmap;
     bits_ = static_cast<std::uint32_t*>(bits);
-    width_ = width;
-    height_ = height;
+    width_ = width * ratio;
+    height_ = height * ratio;
+    ratio_ = ratio;
     return true;
 }
 
@@ -117,11 +123,11 @@ bool Surface::Create(const Pixels& pixels)
     return true;
 }
 
-bool Surface::CopyFrom(HDC hdc, int x, int y, int width, int height)
+bool Surface::CopyFrom(HDC hdc, int x, int y, int width, int height, int ratio)
 {
     CDC* source = CDC::FromHandle(hdc);
     if (source == nullptr || source->GetSurfaceImage() == nullptr) return false;
-    if (!Create(width, height)) return false;
+    if (!Create(width, height, ratio)) return false;
     return dc_.BitBlt(0, 0, width, height, source, x, y, SRCCOPY) != FALSE;
 }
 

@@ -39,7 +39,10 @@ Pixels Scale(const Pixels& source, int width, int height);
 // A new 32-bit DIB section holding the pixels; 0 on failure.
 HBITMAP MakeBitmap(const Pixels& pixels);
 
-// A memory DC with a top-down 32-bit DIB section selected.
+// A memory DC with a top-down 32-bit DIB section selected. A surface of width x height logical
+// pixels may hold ratio x ratio pixels for each (for work on a DC of a high-density screen at its
+// own fineness): its bits, Width() and Height() count those pixels; its DC takes logical
+// coordinates.
 class Surface {
 public:
     Surface() = default;
@@ -47,11 +50,11 @@ public:
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 
-    bool Create(int width, int height);
+    bool Create(int width, int height, int ratio = 1);
     // Create and fill from the pixels.
     bool Create(const Pixels& pixels);
     // Create and copy the DC's area at (x, y); false when the DC has no pixels.
-    bool CopyFrom(HDC hdc, int x, int y, int width, int height);
+    bool CopyFrom(HDC hdc, int x, int y, int width, int height, int ratio = 1);
 
     CDC* DC() { return &dc_; }
     HDC Handle() const { return dc_.GetSafeHdc(); }
@@ -59,6 +62,7 @@ public:
     std::uint32_t& At(int x, int y) { return bits_[static_cast<std::size_t>(y) * width_ + x]; }
     int Width() const { return width_; }
     int Height() const { return height_; }
+    int Ratio() const { return ratio_; }
 
 private:
     CDC dc_;
@@ -67,6 +71,7 @@ private:
     std::uint32_t* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;
+    int ratio_ = 1;
 };
 
 }  // namespace ppdraw
