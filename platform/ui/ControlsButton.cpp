@@ -2,8 +2,8 @@
 
 #include "platform/ui/Controls.h"
 
-#include "platform/gdi/GdiInternal.h"
 #include "platform/ui/ControlsImpl.h"
+#include "platform/ui/HandlePixmaps.h"
 #include "platform/ui/WndImpl.h"
 
 #include <QCheckBox>
@@ -213,12 +213,9 @@ public:
     void ShowImage()
     {
         if (button_ == nullptr) return;
-        QImage image = gdi::IconToImage(image_);
-        if (image.isNull()) {
-            if (auto bitmap = gdi::FindObject(image_, GdiObjectKind::Bitmap)) image = bitmap->bitmap.image;
-        }
-        button_->setIcon(image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image)));
-        if (!image.isNull()) button_->setIconSize(image.size());
+        const QPixmap picture = PixmapOfHandle(image_);
+        button_->setIcon(picture.isNull() ? QIcon() : QIcon(picture));
+        if (!picture.isNull()) button_->setIconSize(picture.size());
         // An icon or bitmap button shows its image instead of its caption; the caption is
         // still its window text, and comes back when the image is taken away.
         button_->setText(ImageOnly() ? QString() : ToQ(text_));

@@ -2,6 +2,7 @@
 
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiInternal.h"
+#include "platform/ui/HandlePixmaps.h"
 #include "platform/ui/WndImpl.h"
 
 #include <QCoreApplication>
@@ -339,10 +340,14 @@ void CellDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
     if (index.column() != 0 && (self->exStyle_ & LVS_EX_SUBITEMIMAGES) == 0) return;
     const QVariant image = index.data(kImageRole);
     if (!image.isValid()) return;
-    const QImage picture = ImageListImage(self->smallImages_, image.toInt());
+    // Cells are painted often: each time the same pixmap, or Qt's pixmap cache would keep one
+    // entry more per painted cell.
+    const CImageList* images = CImageList::FromHandle(self->smallImages_);
+    const HICON icon = images != nullptr ? images->GetIcon(image.toInt()) : 0;
+    const QPixmap picture = icon != 0 ? PixmapOfHandle(icon, QSize(images->Width(), images->Height())) : QPixmap();
     if (picture.isNull()) return;
     option->features |= QStyleOptionViewItem::HasDecoration;
-    option->icon = QIcon(QPixmap::fromImage(picture));
+    option->icon = QIcon(picture);
     option->decorationSize = picture.size();
 }
 

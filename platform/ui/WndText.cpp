@@ -2,8 +2,8 @@
 
 #include "platform/ui/Wnd.h"
 
-#include "platform/gdi/GdiInternal.h"
 #include "platform/ui/DataExchange.h"
+#include "platform/ui/HandlePixmaps.h"
 #include "platform/ui/WndImpl.h"
 
 #include <QIcon>
@@ -116,8 +116,8 @@ HICON CWnd::SetIcon(HICON icon, BOOL bigIcon)
     HICON& slot = bigIcon ? r->bigIcon : r->smallIcon;
     const HICON old = slot;
     slot = icon;
-    const QImage image = gdi::IconToImage(icon);
-    if (r->widget != nullptr && r->widget->isWindow() && !image.isNull()) r->widget->setWindowIcon(QIcon(QPixmap::fromImage(image)));
+    const QPixmap picture = PixmapOfHandle(icon);
+    if (r->widget != nullptr && r->widget->isWindow() && !picture.isNull()) r->widget->setWindowIcon(QIcon(picture));
     return old;
 }
 

@@ -9,6 +9,10 @@
 #include "sim/SimComm.h"
 #include "widgets/chart/ChartSerie.h"
 
+#include <QAbstractButton>
+#include <QIcon>
+#include <QPixmap>
+
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -134,6 +138,28 @@ bool MainWindowTest::VariantSettled(int version, int hwVersion)
     const OscData* d = PeekOscData();
     return d != nullptr && d->GetVersion() == version && d->created_hw_version == hwVersion &&
            (d->status & STATUS_LIMITS_APPLIED) == 0 && (d->mode & MODE_LINKED) != 0;
+}
+
+CButton* MainWindowTest::StopButton(CVelkaroDlg& d)
+{
+    constexpr int kStopId = 1047;
+    return static_cast<CButton*>(d.GetDlgItem(kStopId));
+}
+
+bool MainWindowTest::WaitForStopButton(CVelkaroDlg& d, bool stopped)
+{
+    constexpr UINT kRunningIcon = 136;
+    constexpr UINT kStoppedIcon = 137;
+    const HICON wanted = d.ImageIcon(stopped ? kStoppedIcon : kRunningIcon);
+    return wanted != 0 && WaitUntil([&] { return StopButton(d)->GetIcon() == wanted; });
+}
+
+std::int64_t MainWindowTest::ShownPixmapKey(CWnd* button)
+{
+    const auto* b = qobject_cast<const QAbstractButton*>(uitest::WidgetOf(button));
+    if (b == nullptr || b->icon().isNull())
+        return 0;
+    return b->icon().pixmap(b->iconSize()).cacheKey();
 }
 
 std::vector<double> ValuesOf(const CChartSerie* s)

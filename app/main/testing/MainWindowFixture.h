@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -50,6 +51,15 @@ protected:
     // before the switch is lost with the model it replaces, and a tool refuses to start without
     // the link.
     static bool VariantSettled(int version, int hwVersion);
+
+    // The "Стоп" button, and a wait until it shows the picture of a stopped (or running)
+    // acquisition, as the tick sets it after a stop or a run.
+    static CButton* StopButton(CVelkaroDlg& d);
+    static bool WaitForStopButton(CVelkaroDlg& d, bool stopped);
+    // The key of the pixmap a button shows now. Qt's pixmap cache keeps what it draws of a
+    // pixmap under this key for the life of the process: a button that shows a picture again
+    // must show it under the key it had, or every showing leaves one more entry behind.
+    static std::int64_t ShownPixmapKey(CWnd* button);
 
     // A fresh folder under the test output for this test in this process alone; it goes at the
     // end of the test.

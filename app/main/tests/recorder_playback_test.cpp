@@ -3,6 +3,7 @@
 #include "core/data/OscData.h"
 #include "core/data/RecorderHeader.h"
 #include "platform/kernel/File.h"
+#include "platform/testing/RunFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,8 @@ TEST(RecorderPlayback, ReductionsPerKind)
 
 TEST(RecorderPlayback, ReadsOnlyWhatTheFileHolds)
 {
-    const auto path = std::filesystem::temp_directory_path() / "velkaro_playback_test.bin";
+    const RunFolder run("app_main");
+    const auto path = run.Path() / "playback.bin";
     {
         std::ofstream out(path, std::ios::binary);
         std::vector<char> header(RECORDER_HEADER_SIZE, 'H');
@@ -111,7 +113,6 @@ TEST(RecorderPlayback, ReadsOnlyWhatTheFileHolds)
     // A zoom no screen could use is not read at all.
     EXPECT_FALSE(ReadPlaybackRecords(file, PlaybackWindow{0, 300000000, 1000000}, 1, records));
     file.Close();
-    std::filesystem::remove(path);
 }
 
 }  // namespace
