@@ -120,6 +120,57 @@ TEST_F(Controls, RadioGroupsFollowWsGroupNotTheParent)
     EXPECT_EQ(panel.notes.back(), (Note{21, BN_CLICKED}));
 }
 
+// The arrows on a radio button stay within its group, round from the last control to the first,
+// and check the automatic radio button they reach as a click would; a group may hold other
+// controls too, which take the focus and nothing else.
+TEST_F(Controls, ArrowKeysWalkARadioGroupAndCheckWhatTheyReach)
+{
+    panel.CheckRadioButton(20, 21, 20);
+    panel.CheckRadioButton(22, 23, 22);
+    CWnd* a = panel.GetDlgItem(20);
+    CWnd* b = panel.GetDlgItem(21);
+    a->SetFocus();
+    uitest::ProcessEvents();
+    ASSERT_EQ(CWnd::GetFocus(), a);
+
+    uitest::Key(a, VK_DOWN);
+    EXPECT_EQ(CWnd::GetFocus(), b);
+    EXPECT_EQ(panel.GetCheckedRadioButton(20, 21), 21) << "Down checks the button it reaches";
+    ASSERT_EQ(panel.notes.size(), 1u);
+    EXPECT_EQ(panel.notes[0], (Note{21, BN_CLICKED}));
+    EXPECT_EQ(panel.senders[0], b->m_hWnd);
+
+    uitest::Key(b, VK_DOWN);
+    EXPECT_EQ(CWnd::GetFocus(), a) << "from the last of the group back to its first, not on to the next group";
+    EXPECT_EQ(panel.GetCheckedRadioButton(20, 21), 20);
+    uitest::Key(a, VK_UP);
+    EXPECT_EQ(CWnd::GetFocus(), b);
+    uitest::Key(b, VK_LEFT);
+    EXPECT_EQ(CWnd::GetFocus(), a);
+    uitest::Key(a, VK_RIGHT);
+    EXPECT_EQ(CWnd::GetFocus(), b);
+    EXPECT_EQ(panel.GetCheckedRadioButton(22, 23), 22) << "the other group is untouched";
+
+    // A disabled button is passed over: alone in its group, the focus stays and nothing changes.
+    uitest::Click(a);
+    b->EnableWindow(FALSE);
+    a->SetFocus();
+    uitest::ProcessEvents();
+    panel.notes.clear();
+    uitest::Key(a, VK_DOWN);
+    EXPECT_EQ(CWnd::GetFocus(), a);
+    EXPECT_EQ(panel.GetCheckedRadioButton(20, 21), 20);
+    EXPECT_TRUE(panel.notes.empty());
+
+    // The second group runs on to the list box, the next control without WS_GROUP before it.
+    CWnd* y = panel.GetDlgItem(23);
+    y->SetFocus();
+    uitest::ProcessEvents();
+    uitest::Key(y, VK_DOWN);
+    EXPECT_EQ(CWnd::GetFocus(), panel.GetDlgItem(30));
+    EXPECT_EQ(panel.GetCheckedRadioButton(22, 23), 22) << "a list box reached checks nothing";
+}
+
 TEST_F(Controls, ListBoxSelectionNotifiesOnlyForTheUser)
 {
     auto* list = static_cast<CListBox*>(panel.GetDlgItem(30));
