@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -237,6 +239,7 @@ int QtKeyOf(int vk)
     case VK_ADD: return Qt::Key_Plus;
     case VK_SUBTRACT: return Qt::Key_Minus;
     case VK_MULTIPLY: return Qt::Key_Asterisk;
+    case VK_APPS: return Qt::Key_Menu;
     default: return 0;
     }
 }
@@ -249,6 +252,15 @@ void SendKeyToWindow(QWindow* window, int qtKey, Qt::KeyboardModifiers mods, con
     QPointer<QWindow> guard(window);
     qt_handleKeyEvent(window, QEvent::KeyPress, qtKey, mods, t);
     if (guard == nullptr) return;
+    // X answers the Menu key with a context menu request of its own, after the key press and
+    // whatever the press did, at the pointer; Qt exports no window-system entry for it, so the
+    // window takes the event as that path hands it over.
+    if (qtKey == Qt::Key_Menu && !Blocked(window)) {
+        const QPoint global = QCursor::pos();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, window->mapFromGlobal(global), global, mods);
+        QCoreApplication::sendEvent(window, &menu);
+        if (guard == nullptr) return;
+    }
     qt_handleKeyEvent(window, QEvent::KeyRelease, qtKey, mods, t);
 }
 

@@ -49,7 +49,8 @@ void Wheel(CWnd* wnd, CPoint point, int delta);
 
 // Keyboard, sent to the window (a control, or the focus control of a dialog when wnd is one).
 // virtualKey is a VK_ code or 'A'..'Z' / '0'..'9'; modifiers are the bits below. Keypad makes
-// the navigation keys those of the numeric keypad (not extended).
+// the navigation keys those of the numeric keypad (not extended). VK_APPS, the Menu key, brings
+// the context menu request X makes of it.
 enum KeyModifier { Shift = 1, Control = 2, Alt = 4, Keypad = 8 };
 void Key(CWnd* wnd, int virtualKey, int modifiers = 0);
 // As a user types: to the window that has the keyboard (a message box, a file dialog).
