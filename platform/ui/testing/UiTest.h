@@ -15,6 +15,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -106,6 +107,12 @@ CSize SmallestClientSize(CWnd* wnd);
 // The shown top-level windows from the bottom up, as the layer stacked them (the window
 // system of the tests cannot show stacking itself).
 std::vector<QWidget*> StackedWindows();
+
+// Where the picture of a scroll bar shows its thumb, as an eye finds it: the longest run along
+// the bar's middle line, between its arrows, of pixels clearly darker than the lightest of the
+// groove; first and last pixel in the bar's coordinates along its length, or {-1, -1} when
+// nothing stands out.
+std::pair<int, int> DrawnThumb(QWidget* scrollBar);
 
 // Renders the window into a PNG file; true when it was written.
 bool RenderToPng(CWnd* wnd, const std::string& path);

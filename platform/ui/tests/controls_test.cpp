@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -299,6 +300,40 @@ TEST_F(Controls, ScrollBarKeepsThePositionWithinMaxMinusPagePlusOne)
     EXPECT_EQ(out.nMax, 99);
     EXPECT_EQ(out.nPage, 10u);
     EXPECT_TRUE(panel.notes.empty());
+}
+
+// The thumb a user sees stands where the position puts it: at the left end at the least, in the
+// middle halfway, at the right end at the most; and it stands out from its groove to be seen.
+TEST_F(Controls, ScrollBarsDrawTheirThumbWhereThePositionIs)
+{
+    auto* bar = static_cast<CScrollBar*>(panel.GetDlgItem(70));
+    QWidget* widget = uitest::WidgetOf(bar);
+    SCROLLINFO info;
+    info.fMask = SIF_ALL;
+    info.nMin = 0;
+    info.nMax = 99;
+    info.nPage = 10;
+    info.nPos = 0;
+    bar->SetScrollInfo(&info);
+    uitest::ProcessEvents();
+    // Between the arrows, which are as long as the bar is thick.
+    const int first = widget->height();
+    const int last = widget->width() - widget->height() - 1;
+    const int middle = (first + last) / 2;
+    constexpr int kNear = 3;
+
+    const std::pair<int, int> left = uitest::DrawnThumb(widget);
+    ASSERT_GE(left.first, 0) << "no thumb to be seen";
+    EXPECT_LE(left.first - first, kNear);
+    EXPECT_LT(left.second, middle);
+    bar->SetScrollPos(45);
+    const std::pair<int, int> centre = uitest::DrawnThumb(widget);
+    EXPECT_LE(std::abs((centre.first + centre.second) / 2 - middle), kNear);
+    bar->SetScrollPos(90);
+    const std::pair<int, int> right = uitest::DrawnThumb(widget);
+    EXPECT_LE(last - right.second, kNear);
+    EXPECT_GT(right.first, middle);
+    EXPECT_NEAR(right.second - right.first, left.second - left.first, 1) << "the thumb keeps its length";
 }
 
 TEST_F(Controls, ProgressBarClampsItsPosition)
