@@ -29,12 +29,11 @@ bool IsDropDownComboEdit(CWnd* window)
 }
 
 // The top-level window a balloon answers: the one whose message is being handled (a button
-// clicked in a dialog), else the active one, else the tooltip's owner.
+// clicked in a dialog), else the tooltip's owner.
 HWND BalloonHostOf(CWnd* owner)
 {
     CWnd* from = nullptr;
     if (const MSG* msg = CWnd::GetCurrentMessage(); msg != nullptr && IsWindow(msg->hwnd)) from = CWnd::FromHandle(msg->hwnd);
-    if (from == nullptr) from = CWnd::GetActiveWindow();
     if (from == nullptr) from = owner;
     CWnd* top = from != nullptr ? from->GetTopLevelParent() : nullptr;
     return top != nullptr ? top->m_hWnd : nullptr;
