@@ -23,7 +23,7 @@ namespace uiimpl {
 namespace {
 
 // What an arrow key does on a button that keeps it within its group: move on (forward: Down or
-// Right) and say whether it did.
+// Right); false leaves the key to the button itself.
 struct GroupArrows {
     std::function<bool(bool forward)> arrows;
 };

@@ -7,7 +7,7 @@
 // every message of its thread to RelayEvent. The tip then appears after the cursor rests on a
 // tool, hides after a while or on a click, key or wheel, and follows links clicked in it. The
 // owner can also show a text at a screen point on demand (ShowIconTip, ShowTipAt): a balloon
-// that stays until the next click or key.
+// that stays until the next click or key, or until the window it answered is hidden or goes.
 //
 // Members are spread over files by concern: PPToolTip.cpp (life, tools, small handlers),
 // PPToolTipShow.cpp (relaying, timers, showing and hiding), PPToolTipPlace.cpp (placement,
@@ -172,7 +172,8 @@ private:
     void ShowStep();
     void StartHiding();
     void HideAtOnce();
-    // Hides a balloon whose window was closed, hidden or destroyed; ends its watch when no balloon is up.
+    // Hides a balloon whose window was closed, hidden or destroyed; ends the watch when no
+    // balloon is up.
     void WatchBalloonHost();
     void FadeInStep();
     void FadeOutStep();
