@@ -6,7 +6,7 @@
 // round it. The part of the groove the thumb leaves free is then the block that stands out, and
 // it lies where the thumb is not: at the bottom while the first rows show, moving up as the
 // list moves down. A user reads the bar backwards. The thumb is drawn here darker than its
-// groove, as the scroll bars of the original platform draw it, so the eye finds it where it is.
+// groove, as most desktops draw it, so the eye finds it where it is.
 
 #include "platform/ui/ControlsImpl.h"
 
@@ -48,11 +48,14 @@ public:
         QRect thumb = subControlRect(CC_ScrollBar, bar, SC_ScrollBarSlider, widget);
         if (thumb.isEmpty() || bar->minimum >= bar->maximum) return;
         const bool horizontal = bar->orientation == Qt::Horizontal;
-        thumb = horizontal ? thumb.adjusted(0, kThumbInset, -1, -kThumbInset - 1) : thumb.adjusted(kThumbInset, 0, -kThumbInset - 1, -1);
+        // drawRect with a pen covers one pixel more each way than the rectangle's size.
+        thumb = horizontal ? thumb.adjusted(0, kThumbInset, -1, -kThumbInset - 1)
+                           : thumb.adjusted(kThumbInset, 0, -kThumbInset - 1, -1);
         const QColor button = bar->palette.color(QPalette::Button);
         int shade = kThumbShade;
         if ((bar->state & State_Enabled) == 0) shade = kThumbDisabledShade;
-        else if ((bar->activeSubControls & SC_ScrollBarSlider) != 0) shade = (bar->state & State_Sunken) != 0 ? kThumbPressedShade : kThumbHoverShade;
+        else if ((bar->activeSubControls & SC_ScrollBarSlider) != 0)
+            shade = (bar->state & State_Sunken) != 0 ? kThumbPressedShade : kThumbHoverShade;
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing, false);
         painter->setPen(button.darker(kThumbOutlineShade));
