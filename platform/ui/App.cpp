@@ -2,6 +2,7 @@
 
 #include "platform/gdi/GdiInternal.h"
 
+#include "platform/ui/ControlsImpl.h"
 #include "platform/ui/UiHooks.h"
 #include "platform/ui/Wnd.h"
 #include "platform/ui/WndImpl.h"
@@ -136,6 +137,7 @@ void PrepareApplication(QApplication& app)
     KeepNumbersInCLocale();
     LoadQtTranslations(app);
     app.setFont(uiimpl::DialogFont());
+    uiimpl::UseScrollBarLook();
 }
 
 }  // namespace

@@ -8,19 +8,28 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include <algorithm>
+#include <functional>
+#include <vector>
 
 namespace uiimpl {
 
 namespace {
 
+// What an arrow key does on a button that keeps it within its group: move on (forward: Down or
+// Right); false leaves the key to the button itself.
+struct GroupArrows {
+    std::function<bool(bool forward)> arrows;
+};
+
 template <typename Base>
-class WinButton : public Base {
+class WinButton : public Base, public GroupArrows {
 public:
     using Base::Base;
     bool autoToggle = true;
@@ -29,6 +38,18 @@ protected:
     void nextCheckState() override
     {
         if (autoToggle) Base::nextCheckState();
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        const int key = e->key();
+        const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
+        const bool back = key == Qt::Key_Up || key == Qt::Key_Left;
+        if (arrows && plain && (forward || back) && arrows(forward)) {
+            e->accept();
+            return;
+        }
+        Base::keyPressEvent(e);
     }
     // The whole button rectangle takes clicks, not only the box and its text.
     bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
@@ -129,17 +150,33 @@ public:
             if (self->Type() == BS_AUTORADIOBUTTON) self->CheckInGroup(*rec);
             NotifyParent(*rec, BN_CLICKED);
         });
+        // The arrows walk a radio group rather than the whole tab order, and an automatic radio
+        // button they reach is checked as a click would check it.
+        if (IsRadio()) {
+            if (auto* hook = dynamic_cast<GroupArrows*>(button_)) {
+                hook->arrows = [h](bool forward) {
+                    Record* rec = Find(h);
+                    if (rec == nullptr) return false;
+                    // Alone in its group, the button keeps the focus: the arrows never leave it.
+                    MoveInGroup(*rec, forward);
+                    return true;
+                };
+            }
+        }
     }
 
-    // An automatic radio button checks itself and clears the others of its group: the radio
-    // buttons among its siblings from the nearest WS_GROUP control before it to the next one.
-    void CheckInGroup(Record& r)
+    bool IsRadio() const { return Type() == BS_AUTORADIOBUTTON || Type() == BS_RADIOBUTTON; }
+
+    // The controls of a window's group, in their order: its siblings from the nearest WS_GROUP
+    // control at or before it up to the next one.
+    static std::vector<HWND> GroupOf(const Record& r)
     {
+        std::vector<HWND> group;
         Record* parent = Find(r.parent);
-        if (parent == nullptr) return;
-        const auto& list = parent->children;
+        if (parent == nullptr) return group;
+        const std::vector<HWND>& list = parent->children;
         auto self = std::find(list.begin(), list.end(), r.HandleValue());
-        if (self == list.end()) return;
+        if (self == list.end()) return group;
         auto first = self;
         while (first != list.begin()) {
             Record* fr = Find(*first);
@@ -150,10 +187,46 @@ public:
             Record* cr = Find(*it);
             if (cr == nullptr) continue;
             if (it != first && (cr->style & WS_GROUP) != 0) break;
-            if (cr->className.empty() || std::toupper(static_cast<unsigned char>(cr->className[0])) != 'B') continue;
-            auto* b = dynamic_cast<ButtonBehaviour*>(cr->behaviour.get());
-            if (b == nullptr || (b->Type() != BS_AUTORADIOBUTTON && b->Type() != BS_RADIOBUTTON)) continue;
-            b->SetCheck(cr == &r ? BST_CHECKED : BST_UNCHECKED);
+            group.push_back(*it);
+        }
+        return group;
+    }
+
+    static ButtonBehaviour* RadioOf(Record* r)
+    {
+        if (r == nullptr || r->className.empty() || std::toupper(static_cast<unsigned char>(r->className[0])) != 'B') return nullptr;
+        auto* b = dynamic_cast<ButtonBehaviour*>(r->behaviour.get());
+        return b != nullptr && b->IsRadio() ? b : nullptr;
+    }
+
+    // An automatic radio button checks itself and clears the other radio buttons of its group.
+    void CheckInGroup(Record& r)
+    {
+        for (HWND h : GroupOf(r)) {
+            Record* cr = Find(h);
+            if (ButtonBehaviour* b = RadioOf(cr)) b->SetCheck(cr == &r ? BST_CHECKED : BST_UNCHECKED);
+        }
+    }
+
+    // Moves the focus to the next (or previous) control of the group that can take it, round
+    // from the last to the first.
+    static void MoveInGroup(Record& r, bool forward)
+    {
+        const std::vector<HWND> group = GroupOf(r);
+        const auto self = std::find(group.begin(), group.end(), r.HandleValue());
+        if (self == group.end()) return;
+        const std::size_t count = group.size();
+        const auto at = static_cast<std::size_t>(self - group.begin());
+        for (std::size_t step = 1; step < count; ++step) {
+            const std::size_t index = forward ? (at + step) % count : (at + count - step) % count;
+            const HWND h = group[index];
+            Record* cr = Find(h);
+            QWidget* w = cr != nullptr ? cr->widget.data() : nullptr;
+            if (w == nullptr || !w->isVisible() || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus) continue;
+            w->setFocus(Qt::TabFocusReason);
+            ButtonBehaviour* b = RadioOf(cr);
+            if (b != nullptr && b->Type() == BS_AUTORADIOBUTTON && b->button_ != nullptr) b->button_->click();
+            return;
         }
     }
 

@@ -56,6 +56,10 @@ inline int SortedPosition(const QStringList& items, const QString& text)
 
 inline LPARAM Text(const char* s) { return reinterpret_cast<LPARAM>(s != nullptr ? s : ""); }
 
+// Every scroll bar of the program draws its thumb so that it stands out from its groove (see
+// ControlsScrollBarLook.cpp); called once the application object exists.
+void UseScrollBarLook();
+
 // One factory per control family; each returns the behaviour of a new window of its class.
 std::unique_ptr<Behaviour> MakeButtonBehaviour(DWORD style);
 std::unique_ptr<Behaviour> MakeStaticBehaviour(DWORD style);

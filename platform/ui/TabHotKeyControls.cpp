@@ -322,6 +322,11 @@ public:
     }
 
 protected:
+    // The field catches keys; it holds no text to copy or select. The window system answers the
+    // Menu key with a context menu besides the key itself: the key is the field's, the menu is
+    // nobody's (passed on, it would open the window's own menu).
+    void contextMenuEvent(QContextMenuEvent* e) override { e->accept(); }
+
     void keyPressEvent(QKeyEvent* e) override
     {
         const KeyTranslation t = TranslateKey(e->key(), e->modifiers(), e->nativeScanCode());

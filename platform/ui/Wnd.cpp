@@ -175,6 +175,11 @@ public:
         if (r.isDialog) {
             w->setAutoFillBackground(true);
             w->setFocusPolicy(Qt::NoFocus);
+        } else if ((r.style & WS_CHILD) != 0) {
+            // A window of our own draws no focus and takes the keyboard only when its program
+            // gives it the focus: Tab stops at it only when it asks to be a tab stop, and a
+            // click leaves the focus where it was.
+            w->setFocusPolicy((r.style & WS_TABSTOP) != 0 ? Qt::TabFocus : Qt::NoFocus);
         }
         return w;
     }

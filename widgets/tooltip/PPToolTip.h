@@ -7,7 +7,7 @@
 // every message of its thread to RelayEvent. The tip then appears after the cursor rests on a
 // tool, hides after a while or on a click, key or wheel, and follows links clicked in it. The
 // owner can also show a text at a screen point on demand (ShowIconTip, ShowTipAt): a balloon
-// that stays until the next click or key.
+// that stays until the next click or key, or until the window it answered is hidden or goes.
 //
 // Members are spread over files by concern: PPToolTip.cpp (life, tools, small handlers),
 // PPToolTipShow.cpp (relaying, timers, showing and hiding), PPToolTipPlace.cpp (placement,
@@ -95,6 +95,9 @@ public:
     static constexpr UINT_PTR TIMER_FADE_IN = 258;
     static constexpr UINT_PTR TIMER_FADE_OUT = 259;
     static constexpr UINT_PTR TIMER_ANIMATION = 260;
+    // Runs while a balloon is up: the balloon goes when the window it answered goes.
+    static constexpr UINT_PTR TIMER_BALLOON_HOST = 261;
+    static constexpr UINT kBalloonHostPeriod = 100;
     static constexpr UINT kAnimationPeriod = 100;
     // The drawer's report that the hovered link changed.
     static constexpr UINT UDM_TOOLTIP_REPAINT = WM_USER + 101;
@@ -169,6 +172,9 @@ private:
     void ShowStep();
     void StartHiding();
     void HideAtOnce();
+    // Hides a balloon whose window was closed, hidden or destroyed; ends the watch when no
+    // balloon is up.
+    void WatchBalloonHost();
     void FadeInStep();
     void FadeOutStep();
     void StartHideTimer();
@@ -199,6 +205,8 @@ private:
     HWND m_hwndNextTool = nullptr;
     TipToolInfo m_tiNextTool;
     int m_nNextShowMode = 0;  // 0 at the cursor over a tool, 1 at a fixed point
+    // The top-level window whose action showed the balloon at a fixed point.
+    HWND m_hwndBalloonHost = nullptr;
 
     CPoint m_ptOriginal{-1, -1};  // last cursor point, screen
     int m_nShowMode = 0;

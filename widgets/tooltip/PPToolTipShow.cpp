@@ -28,6 +28,17 @@ bool IsDropDownComboEdit(CWnd* window)
     return (parent->GetStyle() & 0x3) == CBS_DROPDOWN;
 }
 
+// The top-level window a balloon answers: the one whose message is being handled (a button
+// clicked in a dialog), else the tooltip's owner.
+HWND BalloonHostOf(CWnd* owner)
+{
+    CWnd* from = nullptr;
+    if (const MSG* msg = CWnd::GetCurrentMessage(); msg != nullptr && IsWindow(msg->hwnd)) from = CWnd::FromHandle(msg->hwnd);
+    if (from == nullptr) from = owner;
+    CWnd* top = from != nullptr ? from->GetTopLevelParent() : nullptr;
+    return top != nullptr ? top->m_hWnd : nullptr;
+}
+
 }  // namespace
 
 BOOL CPPToolTip::RelayEvent(MSG* msg)
@@ -141,7 +152,24 @@ void CPPToolTip::ShowTipAt(CPoint screenPoint, TipToolInfo record)
     m_hwndNextTool = nullptr;
     m_nNextShowMode = 1;
     m_tiNextTool = record;
+    // Nothing tells the tooltip when another window closes: while the balloon is up it looks
+    // whether the window it answered is still there, so that it never stands alone over the
+    // window behind.
+    m_hwndBalloonHost = BalloonHostOf(m_pOwner);
+    if (m_hwndBalloonHost != nullptr) SetTimer(TIMER_BALLOON_HOST, kBalloonHostPeriod);
     QueuePendingTip(false);
+}
+
+void CPPToolTip::WatchBalloonHost()
+{
+    const bool balloon = m_nShowMode == 1 || m_nNextShowMode == 1;
+    if (!balloon || m_hwndBalloonHost == nullptr) {
+        KillTimer(TIMER_BALLOON_HOST);
+        m_hwndBalloonHost = nullptr;
+        return;
+    }
+    CWnd* host = IsWindow(m_hwndBalloonHost) ? CWnd::FromHandle(m_hwndBalloonHost) : nullptr;
+    if (host == nullptr || !host->IsWindowVisible()) HideAtOnce();
 }
 
 bool CPPToolTip::IsCursorOverTip(CPoint screenPoint) const
@@ -188,6 +216,7 @@ void CPPToolTip::OnTimer(UINT_PTR id)
         break;
     case TIMER_FADE_IN: FadeInStep(); break;
     case TIMER_FADE_OUT: FadeOutStep(); break;
+    case TIMER_BALLOON_HOST: WatchBalloonHost(); break;
     case TIMER_ANIMATION:
         if (IsWindowVisible() && m_nTooltipState == PPTOOLTIP_STATE_SHOWN && m_drawer.AdvanceAnimations()) Redraw();
         break;
@@ -253,6 +282,8 @@ void CPPToolTip::HideAtOnce()
     // A pending tip hidden together with the one on screen would come back later, stale.
     m_bNextToolExist = false;
     for (UINT_PTR id = TIMER_SHOW; id <= TIMER_FADE_OUT; ++id) KillTimer(id);
+    KillTimer(TIMER_BALLOON_HOST);
+    m_hwndBalloonHost = nullptr;
     if (m_hWnd != nullptr && IsWindowVisible()) {
         if ((m_tiDisplayed.nBehaviour & PPTOOLTIP_MULTIPLE_SHOW) != 0) m_hwndDisplayedTool = nullptr;
         ShowWindow(SW_HIDE);

@@ -356,3 +356,41 @@ TEST_F(ControlsWindowTest, LiveWindowWithFilledLists)
 }
 
 }  // namespace
+
+// Tab goes from control to control a user sees and works with: from the full-sweep box straight
+// on to the time/div list, never to the strip or the chart, which take no keys and show no focus;
+// and round the whole window back to where it started.
+TEST_F(ControlsWindowTest, TabVisitsOnlyControlsAUserCanSeeAndUse)
+{
+    RunWindow([](CVelkaroDlg& d) {
+        CWnd* strip = d.GetDlgItem(1056);
+        CWnd* chart = d.GetDlgItem(1000);
+        ASSERT_NE(strip, nullptr);
+        ASSERT_NE(chart, nullptr);
+        // The strip makes its box with its picture, at its first drawing.
+        Tick(d);
+        CWnd* sweep = strip->GetDlgItem(CVelkaroDlg::kFullSweepId);
+        ASSERT_NE(sweep, nullptr);
+        sweep->SetFocus();
+        uitest::ProcessEvents();
+        ASSERT_EQ(CWnd::GetFocus(), sweep);
+
+        std::vector<CWnd*> visited;
+        std::string order;
+        for (int i = 0; i < 100 && (visited.empty() || visited.back() != sweep); ++i) {
+            uitest::KeyToActiveWindow(VK_TAB);
+            CWnd* now = CWnd::GetFocus();
+            ASSERT_NE(now, nullptr) << "the focus left the window after " << order;
+            visited.push_back(now);
+            order += std::to_string(now->GetDlgCtrlID()) + " ";
+        }
+        ASSERT_EQ(visited.back(), sweep) << "Tab never came round: " << order;
+        EXPECT_EQ(visited.front()->GetDlgCtrlID(), 1060) << "after the full-sweep box: " << order;
+        for (CWnd* w : visited) {
+            EXPECT_NE(w, strip) << order;
+            EXPECT_NE(w, chart) << order;
+            EXPECT_TRUE(w->IsWindowVisible()) << w->GetDlgCtrlID();
+            EXPECT_TRUE(w->IsWindowEnabled()) << w->GetDlgCtrlID();
+        }
+    });
+}

@@ -180,6 +180,66 @@ TEST_F(LAnalyzerTest, TheListHoldsTheNetsOfTheChannelsThatCarryLogicLines)
     });
 }
 
+// Sixteen rows and room for fourteen: the thumb drawn on the list's scroll bar stands where the
+// rows shown are, at the top with A7 first, and goes down with the list, by the arrow and by a
+// drag of the thumb itself.
+TEST_F(LAnalyzerTest, TheScrollBarsThumbStandsWhereTheRowsShownAre)
+{
+    RunWindow([](CVelkaroDlg& d) {
+        SwitchVariant(d, 4);
+        CLAnalyzerDialog& w = Shown(d);
+        CReportCtrl& list = w.GetList();
+        auto* view = qobject_cast<QAbstractScrollArea*>(uitest::WidgetOf(&list));
+        ASSERT_NE(view, nullptr);
+        QScrollBar* bar = view->verticalScrollBar();
+        ASSERT_TRUE(bar->isVisible());
+        ASSERT_EQ(list.GetTopIndex(), 0);
+        ASSERT_EQ(list.GetItemText(0, 0), "A7");
+        // Between the arrows, which are as long as the bar is wide.
+        const int grooveTop = bar->width();
+        const int grooveBottom = bar->height() - bar->width() - 1;
+        constexpr int kNear = 3;
+        // A point of the bar in the list's coordinates, where the mouse goes.
+        const auto at = [&](int y) {
+            const QPoint p = bar->mapTo(uitest::WidgetOf(&list), QPoint(bar->width() / 2, y));
+            return CPoint(p.x(), p.y());
+        };
+        const CPoint downArrow = at(bar->height() - bar->width() / 2);
+
+        std::pair<int, int> thumb = uitest::DrawnThumb(bar);
+        ASSERT_GE(thumb.first, 0) << "no thumb to be seen";
+        EXPECT_LE(thumb.first - grooveTop, kNear) << "the first rows shown, the thumb at the top";
+        EXPECT_GT(grooveBottom - thumb.second, kNear) << "two rows hidden below leave room under the thumb";
+
+        uitest::ClickAt(&list, downArrow);
+        EXPECT_EQ(list.GetTopIndex(), 1);
+        const std::pair<int, int> oneDown = uitest::DrawnThumb(bar);
+        EXPECT_GT(oneDown.first, thumb.first) << "the down arrow moves the thumb down";
+        uitest::ClickAt(&list, downArrow);
+        EXPECT_EQ(list.GetTopIndex(), 2);
+        thumb = uitest::DrawnThumb(bar);
+        EXPECT_LE(grooveBottom - thumb.second, kNear) << "the last rows shown, the thumb at the bottom";
+        EXPECT_GT(thumb.first - grooveTop, kNear);
+
+        // Dragged up by its middle as far as the bar goes, and down again.
+        const auto drag = [&](int toY) {
+            const std::pair<int, int> from = uitest::DrawnThumb(bar);
+            ASSERT_GE(from.first, 0);
+            uitest::MouseDown(&list, at((from.first + from.second) / 2));
+            uitest::MouseMove(&list, at(toY), true);
+            uitest::MouseUp(&list, at(toY));
+        };
+        drag(0);
+        EXPECT_EQ(list.GetTopIndex(), 0) << "dragging the thumb up shows the first rows";
+        thumb = uitest::DrawnThumb(bar);
+        EXPECT_LE(thumb.first - grooveTop, kNear);
+        drag(bar->height());
+        EXPECT_EQ(list.GetTopIndex(), 2) << "dragging the thumb down shows the last rows";
+        thumb = uitest::DrawnThumb(bar);
+        EXPECT_LE(grooveBottom - thumb.second, kNear);
+    });
+}
+
 TEST_F(LAnalyzerTest, EveryKeystrokeRenamesTheNetAndEscPutsTheNameBack)
 {
     RunWindow([](CVelkaroDlg& d) {

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -14,6 +16,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QStyleHints>
 #include <QTest>
 #include <QToolButton>
@@ -21,6 +24,7 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 // Font configuration keeps caches for the life of the process; they are not ours to free.
@@ -237,6 +241,7 @@ int QtKeyOf(int vk)
     case VK_ADD: return Qt::Key_Plus;
     case VK_SUBTRACT: return Qt::Key_Minus;
     case VK_MULTIPLY: return Qt::Key_Asterisk;
+    case VK_APPS: return Qt::Key_Menu;
     default: return 0;
     }
 }
@@ -249,6 +254,15 @@ void SendKeyToWindow(QWindow* window, int qtKey, Qt::KeyboardModifiers mods, con
     QPointer<QWindow> guard(window);
     qt_handleKeyEvent(window, QEvent::KeyPress, qtKey, mods, t);
     if (guard == nullptr) return;
+    // X answers the Menu key with a context menu request of its own, after the key press and
+    // whatever the press did, at the pointer; Qt exports no window-system entry for it, so the
+    // window takes the event as that path hands it over.
+    if (qtKey == Qt::Key_Menu && !Blocked(window)) {
+        const QPoint global = QCursor::pos();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, window->mapFromGlobal(global), global, mods);
+        QCoreApplication::sendEvent(window, &menu);
+        if (guard == nullptr) return;
+    }
     qt_handleKeyEvent(window, QEvent::KeyRelease, qtKey, mods, t);
 }
 
@@ -452,6 +466,39 @@ void CloseWindow(CWnd* wnd)
 std::vector<QWidget*> StackedWindows() { return uiimpl::StackingOrder(); }
 
 bool RenderToPng(CWnd* wnd, const std::string& path) { return RenderToPng(WidgetOf(wnd), path); }
+
+std::pair<int, int> DrawnThumb(QWidget* scrollBar)
+{
+    auto* bar = qobject_cast<QScrollBar*>(scrollBar);
+    if (bar == nullptr || !bar->isVisible()) return {-1, -1};
+    // Clearly darker: by more than the shading of a groove, less than a thumb stands out by.
+    constexpr int kDarker = 32;
+    // A shorter run is a line drawn round something, not a thumb.
+    constexpr int kShortestThumb = 6;
+    const QImage image = bar->grab().toImage();
+    const bool vertical = bar->orientation() == Qt::Vertical;
+    const int length = vertical ? image.height() : image.width();
+    const int thickness = vertical ? image.width() : image.height();
+    // The arrow buttons at the ends are as long as the bar is thick.
+    std::vector<int> grey;
+    for (int at = thickness; at < length - thickness; ++at)
+        grey.push_back(qGray(vertical ? image.pixel(thickness / 2, at) : image.pixel(at, thickness / 2)));
+    if (grey.empty()) return {-1, -1};
+    const int lightest = *std::max_element(grey.begin(), grey.end());
+    std::pair<int, int> best{-1, -1};
+    int runStart = -1;
+    for (std::size_t i = 0; i <= grey.size(); ++i) {
+        const bool dark = i < grey.size() && grey[i] < lightest - kDarker;
+        if (dark && runStart < 0) runStart = static_cast<int>(i);
+        if (!dark && runStart >= 0) {
+            const int end = static_cast<int>(i) - 1;
+            if (end - runStart + 1 >= kShortestThumb && (best.first < 0 || end - runStart > best.second - best.first))
+                best = {runStart + thickness, end + thickness};
+            runStart = -1;
+        }
+    }
+    return best;
+}
 
 bool RenderToPng(QWidget* w, const std::string& path)
 {

@@ -15,6 +15,7 @@
 #include "platform/ui/Wnd.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -49,7 +50,8 @@ void Wheel(CWnd* wnd, CPoint point, int delta);
 
 // Keyboard, sent to the window (a control, or the focus control of a dialog when wnd is one).
 // virtualKey is a VK_ code or 'A'..'Z' / '0'..'9'; modifiers are the bits below. Keypad makes
-// the navigation keys those of the numeric keypad (not extended).
+// the navigation keys those of the numeric keypad (not extended). VK_APPS, the Menu key, brings
+// the context menu request X makes of it.
 enum KeyModifier { Shift = 1, Control = 2, Alt = 4, Keypad = 8 };
 void Key(CWnd* wnd, int virtualKey, int modifiers = 0);
 // As a user types: to the window that has the keyboard (a message box, a file dialog).
@@ -105,6 +107,12 @@ CSize SmallestClientSize(CWnd* wnd);
 // The shown top-level windows from the bottom up, as the layer stacked them (the window
 // system of the tests cannot show stacking itself).
 std::vector<QWidget*> StackedWindows();
+
+// Where the picture of a scroll bar shows its thumb, as an eye finds it: the longest run along
+// the bar's middle line, between its arrows, of pixels clearly darker than the lightest of the
+// groove; first and last pixel in the bar's coordinates along its length, or {-1, -1} when
+// nothing stands out.
+std::pair<int, int> DrawnThumb(QWidget* scrollBar);
 
 // Renders the window into a PNG file; true when it was written.
 bool RenderToPng(CWnd* wnd, const std::string& path);

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,57 @@ TEST_F(Controls, RadioGroupsFollowWsGroupNotTheParent)
     EXPECT_EQ(panel.GetCheckedRadioButton(20, 21), 21);
     EXPECT_EQ(panel.GetCheckedRadioButton(22, 23), 23) << "the other group is untouched";
     EXPECT_EQ(panel.notes.back(), (Note{21, BN_CLICKED}));
+}
+
+// The arrows on a radio button stay within its group, round from the last control to the first,
+// and check the automatic radio button they reach as a click would; a group may hold other
+// controls too, which take the focus and nothing else.
+TEST_F(Controls, ArrowKeysWalkARadioGroupAndCheckWhatTheyReach)
+{
+    panel.CheckRadioButton(20, 21, 20);
+    panel.CheckRadioButton(22, 23, 22);
+    CWnd* a = panel.GetDlgItem(20);
+    CWnd* b = panel.GetDlgItem(21);
+    a->SetFocus();
+    uitest::ProcessEvents();
+    ASSERT_EQ(CWnd::GetFocus(), a);
+
+    uitest::Key(a, VK_DOWN);
+    EXPECT_EQ(CWnd::GetFocus(), b);
+    EXPECT_EQ(panel.GetCheckedRadioButton(20, 21), 21) << "Down checks the button it reaches";
+    ASSERT_EQ(panel.notes.size(), 1u);
+    EXPECT_EQ(panel.notes[0], (Note{21, BN_CLICKED}));
+    EXPECT_EQ(panel.senders[0], b->m_hWnd);
+
+    uitest::Key(b, VK_DOWN);
+    EXPECT_EQ(CWnd::GetFocus(), a) << "from the last of the group back to its first, not on to the next group";
+    EXPECT_EQ(panel.GetCheckedRadioButton(20, 21), 20);
+    uitest::Key(a, VK_UP);
+    EXPECT_EQ(CWnd::GetFocus(), b);
+    uitest::Key(b, VK_LEFT);
+    EXPECT_EQ(CWnd::GetFocus(), a);
+    uitest::Key(a, VK_RIGHT);
+    EXPECT_EQ(CWnd::GetFocus(), b);
+    EXPECT_EQ(panel.GetCheckedRadioButton(22, 23), 22) << "the other group is untouched";
+
+    // A disabled button is passed over: alone in its group, the focus stays and nothing changes.
+    uitest::Click(a);
+    b->EnableWindow(FALSE);
+    a->SetFocus();
+    uitest::ProcessEvents();
+    panel.notes.clear();
+    uitest::Key(a, VK_DOWN);
+    EXPECT_EQ(CWnd::GetFocus(), a);
+    EXPECT_EQ(panel.GetCheckedRadioButton(20, 21), 20);
+    EXPECT_TRUE(panel.notes.empty());
+
+    // The second group runs on to the list box, the next control without WS_GROUP before it.
+    CWnd* y = panel.GetDlgItem(23);
+    y->SetFocus();
+    uitest::ProcessEvents();
+    uitest::Key(y, VK_DOWN);
+    EXPECT_EQ(CWnd::GetFocus(), panel.GetDlgItem(30));
+    EXPECT_EQ(panel.GetCheckedRadioButton(22, 23), 22) << "a list box reached checks nothing";
 }
 
 TEST_F(Controls, ListBoxSelectionNotifiesOnlyForTheUser)
@@ -248,6 +300,40 @@ TEST_F(Controls, ScrollBarKeepsThePositionWithinMaxMinusPagePlusOne)
     EXPECT_EQ(out.nMax, 99);
     EXPECT_EQ(out.nPage, 10u);
     EXPECT_TRUE(panel.notes.empty());
+}
+
+// The thumb a user sees stands where the position puts it: at the left end at the least, in the
+// middle halfway, at the right end at the most; and it stands out from its groove to be seen.
+TEST_F(Controls, ScrollBarsDrawTheirThumbWhereThePositionIs)
+{
+    auto* bar = static_cast<CScrollBar*>(panel.GetDlgItem(70));
+    QWidget* widget = uitest::WidgetOf(bar);
+    SCROLLINFO info;
+    info.fMask = SIF_ALL;
+    info.nMin = 0;
+    info.nMax = 99;
+    info.nPage = 10;
+    info.nPos = 0;
+    bar->SetScrollInfo(&info);
+    uitest::ProcessEvents();
+    // Between the arrows, which are as long as the bar is thick.
+    const int first = widget->height();
+    const int last = widget->width() - widget->height() - 1;
+    const int middle = (first + last) / 2;
+    constexpr int kNear = 3;
+
+    const std::pair<int, int> left = uitest::DrawnThumb(widget);
+    ASSERT_GE(left.first, 0) << "no thumb to be seen";
+    EXPECT_LE(left.first - first, kNear);
+    EXPECT_LT(left.second, middle);
+    bar->SetScrollPos(45);
+    const std::pair<int, int> centre = uitest::DrawnThumb(widget);
+    EXPECT_LE(std::abs((centre.first + centre.second) / 2 - middle), kNear);
+    bar->SetScrollPos(90);
+    const std::pair<int, int> right = uitest::DrawnThumb(widget);
+    EXPECT_LE(last - right.second, kNear);
+    EXPECT_GT(right.first, middle);
+    EXPECT_NEAR(right.second - right.first, left.second - left.first, 1) << "the thumb keeps its length";
 }
 
 TEST_F(Controls, ProgressBarClampsItsPosition)

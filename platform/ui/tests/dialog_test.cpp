@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace {
 
@@ -407,4 +408,40 @@ TEST_F(Dialogs, EnterOnAFocusedPushButtonPressesThatButton)
         uitest::PressEnter(m.window->GetDlgItem(IDOK));
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
+}
+
+// A window of a class of our own is a Tab stop only with WS_TABSTOP, as a standard control is;
+// without it Tab passes it by, and a click on it leaves the focus where it was, since it shows
+// no focus and takes no keys.
+TEST_F(Dialogs, TabStopsAtWindowsOfOurOwnClassesOnlyWhenTheyAskForIt)
+{
+    WNDCLASS wc;
+    wc.lpszClassName = "TabTestPicture";
+    ASSERT_TRUE(AfxRegisterClass(&wc));
+    DialogTemplate t;
+    t.id = 9204;
+    t.rect = CRect(0, 0, 200, 60);
+    t.items = {{"Button", 1000, "Первая", WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 5, 60, 19)},
+               {"TabTestPicture", 1001, "", WS_VISIBLE, 0, CRect(65, 5, 95, 35)},
+               {"TabTestPicture", 1002, "", WS_TABSTOP | WS_VISIBLE, 0, CRect(100, 5, 130, 35)},
+               {"Button", 1003, "Вторая", WS_TABSTOP | WS_VISIBLE, 0, CRect(135, 5, 190, 19)}};
+    CDialog dlg;
+    ASSERT_TRUE(dlg.CreateIndirect(t));
+    dlg.ShowWindow(SW_SHOW);
+    CWnd* first = dlg.GetDlgItem(1000);
+    first->SetFocus();
+    uitest::ProcessEvents();
+    ASSERT_EQ(CWnd::GetFocus(), first);
+
+    std::vector<int> visited;
+    for (int i = 0; i < 3; ++i) {
+        uitest::KeyToActiveWindow(VK_TAB);
+        CWnd* focus = CWnd::GetFocus();
+        visited.push_back(focus != nullptr ? focus->GetDlgCtrlID() : 0);
+    }
+    EXPECT_EQ(visited, (std::vector<int>{1002, 1003, 1000}));
+
+    uitest::Click(dlg.GetDlgItem(1001));
+    EXPECT_EQ(CWnd::GetFocus(), first) << "a click on a window that takes no keys moved the focus";
+    dlg.DestroyWindow();
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include <set>
 #include <string>
 
@@ -160,6 +162,32 @@ TEST(HotKeyControl, BackspaceEmptiesTheField)
         EXPECT_EQ(shown, "Нет");
         EXPECT_EQ(host.changes, changes + 1) << "the user changed the key";
     }
+}
+
+// The Menu key is a key like any other to the field: it becomes the hotkey, and the context menu
+// the window system asks for with it opens nothing (the field has no text menu to offer).
+TEST(HotKeyControl, TheMenuKeyIsTakenAndOpensNoMenu)
+{
+    HotKeyHost host;
+    CHotKeyCtrl* key = ShowHotKeyField(host);
+    ASSERT_NE(key, nullptr);
+    key->SetFocus();
+    // The window system makes the window the active one, with the field its focus.
+    uitest::ProcessEvents();
+    ASSERT_EQ(CWnd::GetFocus(), key);
+    uitest::Key(key, VK_APPS, uitest::Control);
+    QWidget* popup = QApplication::activePopupWidget();
+    EXPECT_EQ(popup, nullptr) << "a menu opened over the field";
+    if (popup != nullptr) popup->close();
+    WORD vk = 0;
+    WORD mods = 0;
+    key->GetHotKey(vk, mods);
+    EXPECT_EQ(vk, VK_APPS);
+    EXPECT_EQ(mods, HOTKEYF_CONTROL | HOTKEYF_EXT);
+    CString shown;
+    key->GetWindowText(shown);
+    EXPECT_EQ(shown, "Ctrl + Menu");
+    EXPECT_EQ(host.changes, 1);
 }
 
 TEST(HotKeyControl, EveryKeyItHoldsIsShownByName)

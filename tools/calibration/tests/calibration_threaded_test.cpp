@@ -295,5 +295,14 @@ TEST_F(CalibrationTest, WithoutTheLinkTheButtonShowsItsBalloonInsteadOfTheDialog
         EXPECT_NE(d.GetToolTip().GetState(), PPTOOLTIP_STATE_HIDDEN);
         uihooks::ClearModalHandlers();
         EXPECT_EQ(Mode() & MODE_CALIBRATION, 0u);
+
+        // The balloon answered the settings window: Esc there takes both away, with no key
+        // in the main window needed to clear the chart.
+        uitest::PressEscape(&p);
+        ASSERT_FALSE(p.IsWindowVisible());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (d.GetToolTip().IsWindowVisible() && std::chrono::steady_clock::now() < deadline) uitest::ProcessEvents();
+        EXPECT_FALSE(d.GetToolTip().IsWindowVisible()) << "the balloon stays after its window closed";
+        EXPECT_EQ(d.GetToolTip().GetState(), PPTOOLTIP_STATE_HIDDEN);
     });
 }

@@ -157,6 +157,45 @@ TEST_F(SaveDialogTest, BufferSwitchesAnImageToTextUntilTheScreenIsChosenAgain)
     });
 }
 
+// The arrows move the check within each group of radios as they move the focus, and what they
+// check counts as a click does: the buffer takes the image away as its click does.
+TEST_F(SaveDialogTest, ArrowKeysMoveTheCheckWithinEachGroup)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        Offline(d);
+        int type = 1;
+        RunSave(d, type, [&](CDialogSave& s) {
+            CWnd* image = s.GetDlgItem(Save::kImageId);
+            image->SetFocus();
+            ASSERT_TRUE(Checked(s, Save::kImageId));
+            uitest::Key(image, VK_DOWN);
+            EXPECT_EQ(CWnd::GetFocus(), s.GetDlgItem(Save::kTextId));
+            EXPECT_TRUE(Checked(s, Save::kTextId));
+            EXPECT_FALSE(Checked(s, Save::kImageId));
+            uitest::Key(CWnd::GetFocus(), VK_DOWN);
+            EXPECT_TRUE(Checked(s, Save::kCsvId));
+            uitest::Key(CWnd::GetFocus(), VK_DOWN);
+            EXPECT_EQ(CWnd::GetFocus(), image) << "round within the formats";
+            EXPECT_TRUE(Checked(s, Save::kImageId));
+
+            CWnd* screen = s.GetDlgItem(Save::kScreenId);
+            screen->SetFocus();
+            ASSERT_TRUE(Checked(s, Save::kScreenId));
+            uitest::Key(screen, VK_DOWN);
+            EXPECT_EQ(CWnd::GetFocus(), s.GetDlgItem(Save::kBufferId));
+            EXPECT_TRUE(Checked(s, Save::kBufferId));
+            EXPECT_FALSE(Checked(s, Save::kScreenId));
+            EXPECT_TRUE(Checked(s, Save::kTextId)) << "the buffer has no image";
+            EXPECT_FALSE(Enabled(s, Save::kImageId));
+            uitest::Key(CWnd::GetFocus(), VK_DOWN);
+            EXPECT_EQ(CWnd::GetFocus(), screen) << "round within the sources";
+            EXPECT_TRUE(Checked(s, Save::kScreenId));
+            EXPECT_TRUE(Enabled(s, Save::kImageId));
+        });
+        EXPECT_EQ(type, 0) << "the text the buffer chose";
+    });
+}
+
 TEST_F(SaveDialogTest, BufferWaitsForTheWholeReadOut)
 {
     struct Row {

@@ -209,6 +209,74 @@ TEST_F(TooltipTest, BalloonStaysThroughMovesAndTimeButNotAClickOrLeavingTheProgr
     EXPECT_TRUE(tip.IsWindowVisible());
 }
 
+namespace {
+
+// A window of the program whose button answers with a balloon of the main window's tooltip, as
+// the settings window's "Калибровка" does without the instrument.
+class Asker : public CDialog {
+public:
+    explicit Asker(CPPToolTip& tip) : tip_(tip)
+    {
+        DialogTemplate t;
+        t.id = 9301;
+        t.caption = "Настройки";
+        t.rect = CRect(0, 0, 120, 40);
+        t.items = {{"Button", kAskId, "Калибровка", WS_TABSTOP | WS_VISIBLE, 0, CRect(5, 5, 80, 19)}};
+        CreateIndirect(t);
+        ShowWindow(SW_SHOW);
+        uitest::ProcessEvents();
+    }
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        if (LOWORD(wParam) == kAskId) tip_.ShowIconTip(LoadIcon(nullptr, IDI_ERROR), "Необходимо подключиться!", CPoint(300, 300));
+        return CDialog::OnCommand(wParam, lParam);
+    }
+    static constexpr int kAskId = 1100;
+
+private:
+    CPPToolTip& tip_;
+};
+
+}  // namespace
+
+// A balloon belongs to the window whose action it answered: it goes when that window is hidden
+// or destroyed, and stays when another one goes.
+TEST_F(TooltipTest, BalloonGoesWithTheWindowItAnswered)
+{
+    Owner owner;
+    CPPToolTip& tip = owner.tip;
+    uitest::SetApplicationActive(true);
+    {
+        Asker asker(tip);
+        uitest::Click(asker.GetDlgItem(Asker::kAskId));
+        ASSERT_TRUE(tip.IsWindowVisible());
+        ASSERT_TRUE(Running(tip, CPPToolTip::TIMER_BALLOON_HOST));
+        EXPECT_TRUE(uitest::FireTimer(&tip, CPPToolTip::TIMER_BALLOON_HOST));
+        EXPECT_TRUE(tip.IsWindowVisible()) << "its window is still there";
+        asker.ShowWindow(SW_HIDE);
+        EXPECT_TRUE(uitest::FireTimer(&tip, CPPToolTip::TIMER_BALLOON_HOST));
+        EXPECT_FALSE(tip.IsWindowVisible()) << "its window was hidden";
+        EXPECT_EQ(tip.GetState(), PPTOOLTIP_STATE_HIDDEN);
+        EXPECT_FALSE(Running(tip, CPPToolTip::TIMER_BALLOON_HOST)) << "nothing left to watch";
+
+        asker.ShowWindow(SW_SHOW);
+        uitest::ProcessEvents();
+        uitest::Click(asker.GetDlgItem(Asker::kAskId));
+        ASSERT_TRUE(tip.IsWindowVisible());
+        asker.DestroyWindow();
+        EXPECT_TRUE(uitest::FireTimer(&tip, CPPToolTip::TIMER_BALLOON_HOST));
+        EXPECT_FALSE(tip.IsWindowVisible()) << "its window was destroyed";
+    }
+
+    // The main window's own balloon outlives a window it did not answer.
+    Asker other(tip);
+    tip.ShowIconTip(LoadIcon(nullptr, IDI_ERROR), "Необходимо сначало включить канал B!", owner.ScreenPointOf(1013));
+    ASSERT_TRUE(tip.IsWindowVisible());
+    other.DestroyWindow();
+    EXPECT_TRUE(uitest::FireTimer(&tip, CPPToolTip::TIMER_BALLOON_HOST));
+    EXPECT_TRUE(tip.IsWindowVisible());
+}
+
 TEST_F(TooltipTest, BalloonWhileAToolTipShowsReplacesItAtOnce)
 {
     Owner owner;
