@@ -56,20 +56,12 @@ void MoveToTop(QWidget* window)
 // Shown windows are raised above their owner and kept on the screen; the window is placed
 // before the window system maps it, so it never shows in the wrong place first. A window
 // manager frames a window some time after it maps it, and the window learns of it as it is
-// exposed, moved or resized: its sizes follow the frame then.
+// moved or resized: its sizes follow the frame then.
 class ShowWatcher : public QObject {
 public:
     bool eventFilter(QObject* object, QEvent* event) override
     {
         const QEvent::Type type = event->type();
-        // A window manager that keeps the window's client corner frames it without moving or
-        // resizing it: the window learns of its frame as it is first exposed.
-        if (type == QEvent::Expose && object->isWindowType()) {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (w->windowHandle() == object)
-                    if (Record* r = FindByWidget(w); r != nullptr && r->widget == w) FrameMayHaveChanged(*r);
-            return false;
-        }
         if ((type != QEvent::Show && type != QEvent::Move && type != QEvent::Resize) || !object->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(object);
         if (!w->isWindow()) return false;

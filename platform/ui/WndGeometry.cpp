@@ -106,11 +106,16 @@ DWORD FrameKind(const QWidget* window)
 }
 
 // The frame the window system reports around the window now: none before a window manager has
-// framed it, and none without one.
+// framed it, and none without one. While the window manager is still framing the window, Qt on
+// X11 may work the frame out from a frame window not yet grown round it, and report negative
+// margins as wide as the window: no frame is known yet then.
 QMargins ReportedFrame(const QWidget* window)
 {
-    if (QWindow* handle = window->windowHandle()) return handle->frameMargins();
-    return QMargins();
+    QWindow* handle = window->windowHandle();
+    if (handle == nullptr) return QMargins();
+    const QMargins frame = handle->frameMargins();
+    if (frame.left() < 0 || frame.top() < 0 || frame.right() < 0 || frame.bottom() < 0) return QMargins();
+    return frame;
 }
 
 QSize Shrunk(QSize outer, QMargins frame)

@@ -155,7 +155,7 @@ std::string StartOnce()
     if (openbox.empty()) return "openbox is not installed (package openbox)";
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) return "no pipe for Xvfb's display number";
-    Running().xvfb = Spawn({xvfb, "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, pipeFds[1]);
+    Running().xvfb = Spawn({xvfb, "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1280x800x24", "-dpi", "96", "-nolisten", "tcp"}, pipeFds[1]);
     ::close(pipeFds[1]);
     // Xvfb writes its display number once it takes connections.
     std::string number;

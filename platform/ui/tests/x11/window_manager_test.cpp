@@ -47,8 +47,10 @@ std::uint32_t XId(CWnd* wnd) { return static_cast<std::uint32_t>(Top(wnd)->winId
 bool Framed(CWnd* wnd)
 {
     QWidget* w = Top(wnd);
-    return w->isVisible() && w->windowHandle() != nullptr && realx::Property(XId(wnd), "_NET_FRAME_EXTENTS").size() == 4 &&
-           !w->windowHandle()->frameMargins().isNull() && realx::Property(XId(wnd), "WM_STATE").size() >= 1;
+    if (!w->isVisible() || w->windowHandle() == nullptr) return false;
+    const QMargins frame = w->windowHandle()->frameMargins();
+    return realx::Property(XId(wnd), "_NET_FRAME_EXTENTS").size() == 4 && realx::Property(XId(wnd), "WM_STATE").size() >= 1 &&
+           !frame.isNull() && frame.left() >= 0 && frame.top() >= 0 && frame.right() >= 0 && frame.bottom() >= 0;
 }
 
 // A dialog that sizes itself for the client area it wants before it is shown and lays its
