@@ -19,7 +19,8 @@
 # logic analyser's decoders (--demo=4.0) and the windows --service offers. What the window
 # manager is told is checked on the way: the tool windows restored at a restart stand above the
 # main window, also after a click on it; the main window offers neither maximize nor resizing;
-# the spectrum window tells its smallest size and reopens the size it was given.
+# the spectrum window tells its smallest size and reopens the size it was given; the service,
+# logic generator and measurement windows come back where they were left over two restarts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -920,7 +921,37 @@ click_at $(vpoint 731 343)
 wait_window "Логический генератор" "the button \"ЛГ\"" >/dev/null
 sleep 0.5
 shot "velkaro-logic-generator-window"
+# "Измерения" 1046 at 622,275 60x16 too: a tool window of another kind (the generator has a
+# thick frame, the service window and the tool window none).
+click_at $(vpoint 652 283)
+wait_window "Измерения" "the button \"Измерения\"" >/dev/null
+sleep 0.5
+shot "velkaro-service-tools-open"
+
+# Left where they came up, the windows come back at every restart where they were and as big:
+# a window put back by its outer corner must not creep by its frame (up by its caption and left
+# by its border at each start).
+restorable=("Сервис" "Логический генератор" "Измерения")
+declare -A left_at
+for name in "${restorable[@]}"; do
+  left_at[$name]=$(geometry "$(find_window "$name")")
+  say "\"$name\" left at ${left_at[$name]} (client x y width height)"
+done
 exit_velkaro "$service/velkaro.log"
+for restart in 1 2; do
+  start_velkaro "$service" "restart $restart with --service" --demo --service
+  for name in "${restorable[@]}"; do
+    w=$(wait_window "$name" "restart $restart: the restored window \"$name\"")
+    deadline=$((SECONDS + step_timeout))
+    until [ "$(geometry "$w")" = "${left_at[$name]}" ]; do
+      [ $SECONDS -lt $deadline ] ||
+        fail "restart $restart: \"$name\" comes back at $(geometry "$w"), it was left at ${left_at[$name]}"
+      sleep 0.1
+    done
+  done
+  shot "velkaro-service-restart-$restart"
+  exit_velkaro "$service/velkaro.log"
+done
 say "Velkaro --service: passed"
 
 say "screenshots in ${out#"$root"/}"

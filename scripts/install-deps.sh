@@ -13,6 +13,7 @@ packages=(
   fonts-dejavu-core fonts-liberation
   locales
   e2fsprogs
+  xvfb openbox
 )
 
 missing=()

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -86,18 +87,15 @@ namespace {
 constexpr int kMinTrackWidth = 136;
 constexpr int kMinTrackHeight = 39;
 
-std::vector<std::pair<QPointer<QWidget>, QMargins>>& TestFrames()
+// The frames a window manager draws, by the kind of window (caption, thick frame): until a
+// window's own frame is known, it is taken to get the frame its kind gets, as the window
+// manager answered when asked before the first window of the kind was shown, or as it drew
+// around the last one. Code that works out an outer size from the client area it wants then
+// gets the client area it wanted, in the first window of a kind too. A kind the window manager
+// could not be asked about has no entry until a window of it is framed.
+std::map<DWORD, std::optional<QMargins>>& FramesDrawn()
 {
-    static auto* frames = new std::vector<std::pair<QPointer<QWidget>, QMargins>>();
-    return *frames;
-}
-
-// The frames a window manager has drawn, by the kind of window (caption, thick frame): until a
-// window's own frame is known, it is taken to get the frame its kind got last. Code that works
-// out an outer size from the client area it wants then gets the client area it wanted.
-std::map<DWORD, QMargins>& FramesDrawn()
-{
-    static auto* frames = new std::map<DWORD, QMargins>();
+    static auto* frames = new std::map<DWORD, std::optional<QMargins>>();
     return *frames;
 }
 
@@ -108,22 +106,16 @@ DWORD FrameKind(const QWidget* window)
 }
 
 // The frame the window system reports around the window now: none before a window manager has
-// framed it, and none without one.
+// framed it, and none without one. While the window manager is still framing the window, Qt on
+// X11 may work the frame out from a frame window not yet grown round it, and report negative
+// margins as wide as the window: no frame is known yet then.
 QMargins ReportedFrame(const QWidget* window)
 {
-    for (const auto& [w, frame] : TestFrames())
-        if (w == window) return frame;
-    if (QWindow* handle = window->windowHandle()) return handle->frameMargins();
-    return QMargins();
-}
-
-// The offscreen platform of the tests reports a frame of its own on every window at once; the
-// frames drawn are learnt from a real window system, and from the frames tests stand in for.
-bool LearnsFrames(const QWidget* window)
-{
-    for (const auto& [w, frame] : TestFrames())
-        if (w == window) return true;
-    return QGuiApplication::platformName() != QLatin1String("offscreen");
+    QWindow* handle = window->windowHandle();
+    if (handle == nullptr) return QMargins();
+    const QMargins frame = handle->frameMargins();
+    if (frame.left() < 0 || frame.top() < 0 || frame.right() < 0 || frame.bottom() < 0) return QMargins();
+    return frame;
 }
 
 QSize Shrunk(QSize outer, QMargins frame)
@@ -156,11 +148,14 @@ QMargins FrameMargins(const QWidget* window)
     if (window == nullptr || !window->isWindow()) return QMargins();
     const QMargins reported = ReportedFrame(window);
     if (!reported.isNull()) return reported;
-    const auto it = FramesDrawn().find(FrameKind(window));
-    return it != FramesDrawn().end() ? it->second : QMargins();
+    const DWORD kind = FrameKind(window);
+    auto it = FramesDrawn().find(kind);
+    if (it == FramesDrawn().end()) {
+        if ((kind & WS_CAPTION) != WS_CAPTION) return QMargins();
+        it = FramesDrawn().emplace(kind, AskFrameExtents(kind)).first;
+    }
+    return it->second.value_or(QMargins());
 }
-
-void ForgetFramesForTests() { FramesDrawn().clear(); }
 
 QRect OuterRect(const QWidget* window)
 {
@@ -169,15 +164,6 @@ QRect OuterRect(const QWidget* window)
     if (const Record* r = FindByWidget(window); r != nullptr && r->widget == window && r->outerCornerWhileHidden && !window->isVisible())
         corner = *r->outerCornerWhileHidden;
     return QRect(corner, window->size().grownBy(frame));
-}
-
-void SetFrameForTests(QWidget* window, QMargins frame)
-{
-    auto& frames = TestFrames();
-    frames.erase(std::remove_if(frames.begin(), frames.end(), [window](const auto& f) { return f.first == nullptr || f.first == window; }),
-                 frames.end());
-    frames.emplace_back(window, frame);
-    if (Record* r = FindByWidget(window); r != nullptr && r->widget == window) FrameMayHaveChanged(*r);
 }
 
 void FollowSizeRule(Record& r)
@@ -215,7 +201,7 @@ void FrameMayHaveChanged(Record& r)
     QWidget* w = r.widget;
     if (w == nullptr || !w->isWindow() || (r.style & WS_CHILD) != 0) return;
     const QMargins reported = ReportedFrame(w);
-    if (!reported.isNull() && LearnsFrames(w)) FramesDrawn()[FrameKind(w)] = reported;
+    if (!reported.isNull()) FramesDrawn()[FrameKind(w)] = reported;
     const QMargins frame = FrameMargins(w);
     if (!reported.isNull() && r.wantedOuterSize.isValid()) {
         const QSize outer = r.wantedOuterSize;

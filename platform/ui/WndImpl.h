@@ -142,10 +142,10 @@ void ResizeOuter(Record& r, QSize outer);
 // The window system may have framed the window or changed its frame: its outer size and its
 // smallest size follow (WindowStack.cpp calls this as the window's events come).
 void FrameMayHaveChanged(Record& r);
-// Tests stand in for a window manager: the frame it draws around one window from now on, and
-// a start with no frame drawn yet.
-void SetFrameForTests(QWidget* window, QMargins frame);
-void ForgetFramesForTests();
+// The frame an X11 window manager says it would draw around a window of this style (caption,
+// thick frame) once it maps it; nothing when it cannot be asked: another window system, no
+// window manager, or one that does not answer (WindowManagerHints.cpp).
+std::optional<QMargins> AskFrameExtents(DWORD style);
 // Tells an X11 window manager which functions and buttons the frame of a captioned top-level
 // window offers, as its style says (WindowManagerHints.cpp); nothing elsewhere or before the
 // window has its native window.

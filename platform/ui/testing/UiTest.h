@@ -95,12 +95,6 @@ void SetApplicationActive(bool active);
 // GDI objects and device contexts alive now (a leak shows as growth).
 std::size_t LiveGdiCount();
 
-// The window manager frames a shown top-level window, as one does some time after it maps it:
-// from then on the window system reports a frame of these widths (pixels) around the window.
-// All zero: not framed (yet). NoFramesDrawnYet: as at the program's start, no window manager
-// has framed any window, so no frame is known to assume for a window not framed yet.
-void FrameWindow(CWnd* wnd, int left, int top, int right, int bottom);
-void NoFramesDrawnYet();
 // The smallest client size the window system is told the window takes (no minimum: 0 x 0).
 CSize SmallestClientSize(CWnd* wnd);
 

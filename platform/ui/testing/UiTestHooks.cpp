@@ -28,13 +28,6 @@ bool FireTimer(CWnd* wnd, UINT_PTR id)
 
 void SetApplicationActive(bool active) { uiimpl::ApplicationActivationChanged(active); }
 
-void FrameWindow(CWnd* wnd, int left, int top, int right, int bottom)
-{
-    if (QWidget* w = uiimpl::WidgetOf(wnd)) uiimpl::SetFrameForTests(w->window(), QMargins(left, top, right, bottom));
-}
-
-void NoFramesDrawnYet() { uiimpl::ForgetFramesForTests(); }
-
 CSize SmallestClientSize(CWnd* wnd)
 {
     QWidget* w = uiimpl::WidgetOf(wnd);

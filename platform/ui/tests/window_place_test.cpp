@@ -182,129 +182,94 @@ TEST_F(WindowPlace, AWindowWithAThickFrameFollowsTheWindowSystemDownToItsMinimum
 }
 
 // The window system is told how small a window with a thick frame may be made, so a window
-// manager refuses smaller frames: what the window answers, or the system's smallest frame.
+// manager refuses smaller frames: what the window answers, or the system's smallest frame. The
+// sizes are outer sizes: the client area may be smaller by the frame the window system reports.
 TEST_F(WindowPlace, AWindowWithAThickFrameTellsTheWindowSystemItsSmallestSize)
 {
-    uitest::NoFramesDrawnYet();
     Resizable own;
     ASSERT_TRUE(own.Create(kResizableId, nullptr));
     CDialog plain(kResizableId);
     ASSERT_TRUE(plain.Create(kResizableId, nullptr));
     CDialog fixed(kFixedId);
     ASSERT_TRUE(fixed.Create(kFixedId, nullptr));
-    for (CDialog* w : {static_cast<CDialog*>(&own), &plain, &fixed}) {
-        uitest::FrameWindow(w, 0, 0, 0, 0);  // not framed yet
-        w->ShowWindow(SW_SHOW);
-    }
+    for (CDialog* w : {static_cast<CDialog*>(&own), &plain, &fixed}) w->ShowWindow(SW_SHOW);
     uitest::ProcessEvents();
-    EXPECT_EQ(uitest::SmallestClientSize(&own), CSize(Resizable::kMinWidth, Resizable::kMinHeight));
-    EXPECT_EQ(uitest::SmallestClientSize(&plain), CSize(GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)));
+    const QMargins frame = WindowOf(&own)->frameMargins();
+    const CSize frameSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    EXPECT_EQ(uitest::SmallestClientSize(&own), CSize(Resizable::kMinWidth, Resizable::kMinHeight) - frameSize);
+    EXPECT_EQ(uitest::SmallestClientSize(&plain), CSize(GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)) - frameSize);
     EXPECT_GT(GetSystemMetrics(SM_CXMINTRACK), 0);
     CRect client;
     fixed.GetClientRect(&client);
     EXPECT_EQ(uitest::SmallestClientSize(&fixed), client.Size()) << "one size only";
-
-    // The sizes are outer sizes: once the window manager has framed the window, the client
-    // area may be smaller by the frame.
-    uitest::FrameWindow(&own, 1, 20, 1, 5);
-    EXPECT_EQ(uitest::SmallestClientSize(&own), CSize(Resizable::kMinWidth - 2, Resizable::kMinHeight - 25));
     for (CDialog* w : {static_cast<CDialog*>(&own), &plain, &fixed}) w->DestroyWindow();
 }
 
 // A size the program gives is the window's outer size, frame included, as GetWindowRect reads
-// it back; a window manager frames a window only some time after it is shown. A window placed
-// at the size it was left with comes back that size, framed or not.
-TEST_F(WindowPlace, AWindowComesBackTheSizeItWasLeftWithOrWithoutAWindowManager)
+// it back. A window placed at the size it was left with comes back that size. (Under a window
+// manager, which frames a window only after it maps it: platform/ui/tests/x11.)
+TEST_F(WindowPlace, AWindowComesBackTheSizeItWasLeftWith)
 {
-    uitest::NoFramesDrawnYet();
-    struct Frame {
-        const char* name;
-        int left, top, right, bottom;
-    };
-    for (const Frame& f : {Frame{"no window manager", 0, 0, 0, 0}, Frame{"a window manager", 1, 20, 1, 5}}) {
-        SCOPED_TRACE(f.name);
-        const bool framed = f.left + f.top + f.right + f.bottom > 0;
-        const CSize frame(f.left + f.right, f.top + f.bottom);
-        CRect stored;
-        {
-            Resizable w;
-            ASSERT_TRUE(w.Create(kResizableId, nullptr));
-            uitest::FrameWindow(&w, 0, 0, 0, 0);  // framed, if at all, only once shown
-            w.SetWindowPos(nullptr, 40, 30, 500, 320, SWP_NOZORDER);
-            w.ShowWindow(SW_SHOW);
-            uitest::ProcessEvents();
-            if (framed) uitest::FrameWindow(&w, f.left, f.top, f.right, f.bottom);
-            CRect outer;
-            w.GetWindowRect(&outer);
-            EXPECT_EQ(outer.Size(), CSize(500, 320));
-            CRect client;
-            w.GetClientRect(&client);
-            EXPECT_EQ(client.Size(), CSize(500 - frame.cx, 320 - frame.cy));
-
-            WindowOf(&w)->resize(QSize(700, 400));  // the user drags the frame
-            uitest::ProcessEvents();
-            w.GetWindowRect(&stored);
-            EXPECT_EQ(stored.Size(), CSize(700 + frame.cx, 400 + frame.cy));
-            w.DestroyWindow();
-        }
-        Resizable again;
-        ASSERT_TRUE(again.Create(kResizableId, nullptr));
-        uitest::FrameWindow(&again, 0, 0, 0, 0);
-        again.SetWindowPos(nullptr, stored.left, stored.top, stored.Width(), stored.Height(), SWP_NOZORDER);
-        again.ShowWindow(SW_SHOW);
+    CRect stored;
+    CSize frame;
+    {
+        Resizable w;
+        ASSERT_TRUE(w.Create(kResizableId, nullptr));
+        w.SetWindowPos(nullptr, 40, 30, 500, 320, SWP_NOZORDER);
+        w.ShowWindow(SW_SHOW);
         uitest::ProcessEvents();
-        if (framed) uitest::FrameWindow(&again, f.left, f.top, f.right, f.bottom);
-        CRect client;
-        again.GetClientRect(&client);
-        EXPECT_EQ(client.Size(), CSize(700, 400));
+        const QMargins m = WindowOf(&w)->frameMargins();
+        frame = CSize(m.left() + m.right(), m.top() + m.bottom());
         CRect outer;
-        again.GetWindowRect(&outer);
-        EXPECT_EQ(outer.Size(), stored.Size());
-        again.DestroyWindow();
-    }
+        w.GetWindowRect(&outer);
+        EXPECT_EQ(outer, CRect(40, 30, 540, 350));
+        CRect client;
+        w.GetClientRect(&client);
+        EXPECT_EQ(client.Size(), CSize(500, 320) - frame);
 
-    // A window the user resizes before the window manager has framed it keeps the user's size.
-    Resizable early;
-    ASSERT_TRUE(early.Create(kResizableId, nullptr));
-    uitest::FrameWindow(&early, 0, 0, 0, 0);
-    early.SetWindowPos(nullptr, 40, 30, 500, 320, SWP_NOZORDER);
-    early.ShowWindow(SW_SHOW);
+        WindowOf(&w)->resize(QSize(700, 400));  // the user drags the frame
+        uitest::ProcessEvents();
+        w.GetWindowRect(&stored);
+        EXPECT_EQ(stored.Size(), CSize(700, 400) + frame);
+        w.DestroyWindow();
+    }
+    Resizable again;
+    ASSERT_TRUE(again.Create(kResizableId, nullptr));
+    again.SetWindowPos(nullptr, stored.left, stored.top, stored.Width(), stored.Height(), SWP_NOZORDER);
+    again.ShowWindow(SW_SHOW);
     uitest::ProcessEvents();
-    WindowOf(&early)->resize(QSize(600, 350));
-    uitest::ProcessEvents();
-    uitest::FrameWindow(&early, 1, 20, 1, 5);
     CRect client;
-    early.GetClientRect(&client);
-    EXPECT_EQ(client.Size(), CSize(600, 350));
-    early.DestroyWindow();
+    again.GetClientRect(&client);
+    EXPECT_EQ(client.Size(), CSize(700, 400));
+    CRect outer;
+    again.GetWindowRect(&outer);
+    EXPECT_EQ(outer, stored);
+    again.DestroyWindow();
 }
 
 // Code that wants a client area works its outer size out from the window's rectangles. Before
-// the window manager has framed the window, the window is taken to get the frame the window
-// manager drew around the windows of its kind so far, so the client area comes out as wanted.
-TEST_F(WindowPlace, AWindowSizedForAClientAreaBeforeItIsFramedGetsThatClientArea)
+// the window system has a window of its own for it, the window is taken to get the frame the
+// windows of its kind got so far, so the client area comes out as wanted.
+TEST_F(WindowPlace, AWindowSizedForAClientAreaBeforeItIsShownGetsThatClientArea)
 {
-    uitest::NoFramesDrawnYet();
     Resizable first;
     ASSERT_TRUE(first.Create(kResizableId, nullptr));
-    uitest::FrameWindow(&first, 0, 0, 0, 0);
     first.ShowWindow(SW_SHOW);
     uitest::ProcessEvents();
-    uitest::FrameWindow(&first, 1, 20, 1, 5);
+    const QMargins m = WindowOf(&first)->frameMargins();
 
     Resizable next;
     ASSERT_TRUE(next.Create(kResizableId, nullptr));
-    uitest::FrameWindow(&next, 0, 0, 0, 0);  // not framed yet
+    ASSERT_EQ(WindowOf(&next), nullptr) << "no window of the window system yet";
     CRect outer;
     CRect client;
     next.GetWindowRect(&outer);
     next.GetClientRect(&client);
-    EXPECT_EQ(outer.Size() - client.Size(), CSize(2, 25));
+    EXPECT_EQ(outer.Size() - client.Size(), CSize(m.left() + m.right(), m.top() + m.bottom()));
     next.SetWindowPos(nullptr, 0, 0, 640 + outer.Width() - client.Width(), 360 + outer.Height() - client.Height(),
                       SWP_NOMOVE | SWP_NOZORDER);
     next.ShowWindow(SW_SHOW);
     uitest::ProcessEvents();
-    uitest::FrameWindow(&next, 1, 20, 1, 5);
     next.GetClientRect(&client);
     EXPECT_EQ(client.Size(), CSize(640, 360));
     first.DestroyWindow();

