@@ -82,6 +82,15 @@ int CSimComm::PollRead()
     return n;
 }
 
+int CSimComm::WaitRead(DWORD ms)
+{
+    const int n = PollRead();
+    if (n != 0 || ms == 0)
+        return n;
+    instrument_->WaitForOutput(ms);
+    return PollRead();
+}
+
 int CSimComm::Write(const void* buffer, int length, int)
 {
     if (!open_ || buffer == nullptr || length <= 0)

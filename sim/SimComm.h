@@ -27,6 +27,8 @@ public:
     bool IsOpen() override;
     void BeginRead(void* buffer, int length) override;
     int PollRead() override;
+    // Waits on the instrument's clock for its next answer.
+    int WaitRead(DWORD ms) override;
     int Write(const void* buffer, int length, int ms) override;
     int Send(const void* buffer, int length) override;
     void Purge() override;
