@@ -257,11 +257,12 @@ UINT DeviceLink::Run()
                     dispatcher_->reply_timeout_ms = 0;
                 }
                 // The next request keeps its distance from the last one; the wait holds
-                // nothing, so the UI may disconnect meanwhile.
+                // nothing, so the UI may disconnect meanwhile. A stop asked for meanwhile still
+                // lets the reply go: every frame handled is answered.
                 const DWORD spacing = repeated && ReplyIsStateQuery() ? kRestSpacingMs : kRequestSpacingMs;
                 const DWORD since = clock_.GetTickCount() - lastRequest;
-                if (since < spacing && !Pause(spacing - since))
-                    return 0;
+                if (since < spacing)
+                    (void)Pause(spacing - since);
                 lock.Lock();
                 // The UI may have disconnected (and even connected again) while the
                 // dispatcher worked: then the reply is dropped with the session.
