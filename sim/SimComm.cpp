@@ -113,8 +113,8 @@ void CSimComm::Purge()
 namespace {
 
 // The variant the demo instrument reports; registration happens once, at start-up.
-std::uint8_t g_demoMajor = 2;
-std::uint8_t g_demoMinor = 0;
+std::uint8_t g_demoMajor = kDemoVersionMajor;
+std::uint8_t g_demoMinor = kDemoVersionMinor;
 
 CComm* CreateDemo()
 {
