@@ -29,6 +29,8 @@ constexpr DWORD kRequestSpacingMs = 1;
 // waits this long, so an idle instrument is asked a hundred times a second rather than a
 // thousand. Any news (or any request of the dispatcher's own) brings the quick pace back.
 constexpr DWORD kRestSpacingMs = 10;
+// A request that falls further than this behind its slot gives up catching up.
+constexpr std::int32_t kMaxLagMs = 2;
 
 void Log(const char* text)
 {
@@ -256,13 +258,19 @@ UINT DeviceLink::Run()
                         replyTimeout = dispatcher_->reply_timeout_ms;
                     dispatcher_->reply_timeout_ms = 0;
                 }
-                // The next request keeps its distance from the last one; the wait holds
+                // The next request keeps its distance from the last one's slot; the wait holds
                 // nothing, so the UI may disconnect meanwhile. A stop asked for meanwhile still
-                // lets the reply go: every frame handled is answered.
+                // lets the reply go: every frame handled is answered. The slots keep to a
+                // schedule, as a sleep lasts a little longer than asked: a request a little
+                // late is followed by the next one at its own slot, and after a stall the
+                // schedule starts again.
                 const DWORD spacing = repeated && ReplyIsStateQuery() ? kRestSpacingMs : kRequestSpacingMs;
-                const DWORD since = clock_.GetTickCount() - lastRequest;
-                if (since < spacing)
-                    (void)Pause(spacing - since);
+                DWORD slot = lastRequest + spacing;
+                const auto ahead = static_cast<std::int32_t>(slot - clock_.GetTickCount());
+                if (ahead > 0)
+                    (void)Pause(static_cast<DWORD>(ahead));
+                else if (ahead < -kMaxLagMs)
+                    slot = clock_.GetTickCount();
                 lock.Lock();
                 // The UI may have disconnected (and even connected again) while the
                 // dispatcher worked: then the reply is dropped with the session.
@@ -275,7 +283,7 @@ UINT DeviceLink::Run()
                 transport_->BeginRead(receiveBuffer_, kReceiveArmLength);
                 bytes = 0;
                 SendReply();
-                lastRequest = t0;
+                lastRequest = slot;
             }
 
             if (dispatcher_->reboot_request) {
