@@ -1,5 +1,11 @@
 #include "sim/PtyInstrumentServer.h"
 
+namespace {
+
+constexpr DWORD kIdleWaitMs = 20;
+
+} // namespace
+
 PtyInstrumentServer::PtyInstrumentServer(std::shared_ptr<VirtualInstrument> instrument)
     : instrument_(std::move(instrument))
 {
@@ -18,8 +24,10 @@ bool PtyInstrumentServer::Start()
         return false;
     stop_ = false;
     thread_ = std::thread([this] {
+        // The terminal is watched until the next answer is due, so an idle instrument wakes
+        // its thread only as often as Stop needs it to look.
         while (!stop_.load())
-            ServeOnce(1);
+            ServeOnce(static_cast<int>(instrument_->OutputDueIn(kIdleWaitMs)));
     });
     return true;
 }

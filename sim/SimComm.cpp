@@ -82,6 +82,15 @@ int CSimComm::PollRead()
     return n;
 }
 
+int CSimComm::WaitRead(DWORD ms)
+{
+    const int n = PollRead();
+    if (n != 0 || ms == 0)
+        return n;
+    instrument_->WaitForOutput(ms);
+    return PollRead();
+}
+
 int CSimComm::Write(const void* buffer, int length, int)
 {
     if (!open_ || buffer == nullptr || length <= 0)
@@ -104,8 +113,8 @@ void CSimComm::Purge()
 namespace {
 
 // The variant the demo instrument reports; registration happens once, at start-up.
-std::uint8_t g_demoMajor = 2;
-std::uint8_t g_demoMinor = 0;
+std::uint8_t g_demoMajor = kDemoVersionMajor;
+std::uint8_t g_demoMinor = kDemoVersionMinor;
 
 CComm* CreateDemo()
 {

@@ -27,6 +27,8 @@ public:
     bool IsOpen() override;
     void BeginRead(void* buffer, int length) override;
     int PollRead() override;
+    // Waits on the instrument's clock for its next answer.
+    int WaitRead(DWORD ms) override;
     int Write(const void* buffer, int length, int ms) override;
     int Send(const void* buffer, int length) override;
     void Purge() override;
@@ -43,6 +45,11 @@ private:
     std::deque<std::vector<std::uint8_t>> pending_; // chunks taken from the instrument, not yet read
 };
 
+// The version the demo instrument reports unless told otherwise: variant 2 with the hardware
+// version the programs support for it, so that connecting to it warns of nothing.
+inline constexpr std::uint8_t kDemoVersionMajor = 2;
+inline constexpr std::uint8_t kDemoVersionMinor = 1;
+
 // Registers the demo instrument ("Demo") in Interfaces, reporting the given hardware version;
 // the programs do it after their transports when started with --demo.
-void RegisterDemoInterface(std::uint8_t major = 2, std::uint8_t minor = 0);
+void RegisterDemoInterface(std::uint8_t major = kDemoVersionMajor, std::uint8_t minor = kDemoVersionMinor);

@@ -554,6 +554,23 @@ bool VirtualInstrument::HasOutputDue()
     return !output_.empty() && static_cast<std::int32_t>(now - output_.front().due) >= 0;
 }
 
+DWORD VirtualInstrument::OutputDueIn(DWORD limit)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (output_.empty())
+        return limit;
+    const auto ahead = static_cast<std::int32_t>(output_.front().due - clock_.GetTickCount());
+    return ahead <= 0 ? 0 : std::min(limit, static_cast<DWORD>(ahead));
+}
+
+void VirtualInstrument::WaitForOutput(DWORD ms)
+{
+    // Not under the lock: a test may reconfigure the instrument meanwhile.
+    const DWORD wait = OutputDueIn(ms);
+    if (wait > 0)
+        clock_.Sleep(wait);
+}
+
 std::vector<VirtualInstrument::Bytes> VirtualInstrument::TakeOutput()
 {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -79,6 +79,12 @@ public:
     // The answer chunks that are due by now, oldest first.
     std::vector<Bytes> TakeOutput();
     bool HasOutputDue();
+    // Milliseconds until the next answer chunk is due (0 when one is due now), at most `limit`
+    // (also when nothing is queued).
+    DWORD OutputDueIn(DWORD limit);
+    // Waits on the instrument's clock until the next answer chunk is due, at most ms. Only the
+    // host gives the instrument work, so the host waiting here misses nothing.
+    void WaitForOutput(DWORD ms);
 
     // Forgets everything in flight: the host closed or reopened the transport.
     void Disconnect();

@@ -25,8 +25,11 @@ public:
     void Create(CChartCtrl* chart, std::uint32_t flags, COLORREF colour, int markShape, int penStyle,
                 unsigned dashCount, const DWORD* dashes, double from, double to);
 
-    // Draws the line at `value` across [from, to], and its mark.
+    // Draws the line at `value` across [from, to], and its mark. A marker already there is
+    // left alone, so a marker set again at every tick costs the chart no redraw.
     void SetPosition(double value);
+    // Takes the line and its mark off the chart; nothing happens to a hidden marker.
+    void Hide();
 
     std::uint32_t flags = 0;
     double from = 0;

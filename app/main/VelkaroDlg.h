@@ -13,6 +13,7 @@
 #include "app/callqueue/CallQueue.h"
 #include "app/main/ChannelButtons.h"
 #include "app/main/ChartMarker.h"
+#include "app/main/ChartRefresh.h"
 #include "app/main/ChartZoom.h"
 #include "app/main/CustomMouseListener.h"
 #include "app/main/OnChange.h"
@@ -439,12 +440,16 @@ private:
     bool DecideNewFrame(OscData& d);
     std::string BuildStatusText(OscData& d) const;
 
-    // The chart.
-    void BeginSeriesUpdate();
+    // The chart. A tick stages its traces (FillChannelSeries) and shows them (ShowTraces) only
+    // when they differ from what the series hold, and redraws for a changed overlay only.
+    void BeginChartUpdate();
     void FillChannelSeries(int channel, bool newFrame);
-    void FillAnalog(int channel, int from, int to, double shift, CChartLineSerie* line, CChartBiLineSerie* band,
-                    CChartLineSerie* trail);
+    void FillAnalog(int channel, int from, int to, double shift, TraceFill::Points& line, TraceFill::Points& band,
+                    TraceFill::Points* trail);
     void FillLogic(int channel, int from, int to, double shift, int age);
+    bool TracesStillShown() const;
+    void ShowTraces(bool generation);
+    bool OverlayChanged();
     void UpdateChannelMarkers();
     void UpdateTriggerLevelMarker();
     void UpdateTriggerOffsetMarker();
@@ -489,6 +494,12 @@ private:
     std::array<std::array<CChartBiLineSerie*, 2>, 3> band_{};
     std::array<std::array<std::array<CChartBiLineSerie*, 8>, 3>, 2> logic_{};
     std::array<std::list<CChartLineSerie*>, 3> trail_;
+    // This tick's traces, staged, and those the series hold.
+    TraceFill trace_fill_;
+    TraceFill shown_traces_;
+    // The overlay recorded for the comparison, and the recording of the one the chart shows.
+    std::unique_ptr<CRecordingDC> overlay_recorder_;
+    std::vector<GdiRecord> shown_overlay_;
     boost::signals2::connection net_renamed_;
 };
 

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -51,12 +52,48 @@ CChartPointsSerie* MakeArrow(CChartCtrl& chart)
     return arrow;
 }
 
-void ClearMarker(ChartMarker& m)
+// Puts the arrow's one point at (x, y) with the shape; an arrow already there is left alone.
+void PlaceArrow(CChartPointsSerie* arrow, int shape, double x, double y)
 {
-    if (m.line != nullptr)
-        m.line->RemoveAllPoints();
-    if (m.mark != nullptr)
-        m.mark->RemoveAllPoints();
+    if (arrow == nullptr)
+        return;
+    if (arrow->GetPointsCount() == 1 && arrow->GetPoint(0).X == x && arrow->GetPoint(0).Y == y &&
+        arrow->GetPointType() == shape)
+        return;
+    arrow->RemoveAllPoints();
+    if (arrow->GetPointType() != shape)
+        arrow->SetPointType(shape);
+    arrow->AddPoint(x, y);
+}
+
+void HideArrow(CChartPointsSerie* arrow)
+{
+    if (arrow != nullptr)
+        arrow->RemoveAllPoints();
+}
+
+// The series holds as many points as the staged list gives it (`perEntry` values a point).
+bool HoldsCount(const CChartSerie* s, const TraceFill::Points& staged, std::size_t perEntry, unsigned pointsPerEntry)
+{
+    return s == nullptr || s->GetPointsCount() == staged.size() / perEntry * pointsPerEntry;
+}
+
+void ShowLine(CChartLineSerie* s, const TraceFill::Points& points)
+{
+    if (s == nullptr)
+        return;
+    s->RemoveAllPoints();
+    for (std::size_t i = 0; i + 1 < points.size(); i += 2)
+        s->AddPoint(points[i], points[i + 1]);
+}
+
+void ShowBand(CChartBiLineSerie* s, const TraceFill::Points& points)
+{
+    if (s == nullptr)
+        return;
+    s->RemoveAllPoints();
+    for (std::size_t i = 0; i + 2 < points.size(); i += 3)
+        s->AddPointPair(points[i], points[i + 1], points[i + 2]);
 }
 
 void Clickable(ChartMarker& m)
@@ -201,26 +238,11 @@ void CVelkaroDlg::CreateMarkers()
     Clickable(trigger_level_marker);
 }
 
-void CVelkaroDlg::BeginSeriesUpdate()
+void CVelkaroDlg::BeginChartUpdate()
 {
+    // Everything the tick changes on the chart ends in one redraw, when it ends.
     chart_.SuspendRedraw();
-    for (auto& byAge : line_)
-        for (CChartLineSerie* s : byAge)
-            if (s != nullptr)
-                s->RemoveAllPoints();
-    for (auto& byAge : band_)
-        for (CChartBiLineSerie* s : byAge)
-            if (s != nullptr)
-                s->RemoveAllPoints();
-    for (auto& byChannel : logic_)
-        for (auto& byLine : byChannel)
-            for (CChartBiLineSerie* s : byLine)
-                if (s != nullptr)
-                    s->RemoveAllPoints();
-    if (trigger_level_arrow != nullptr)
-        trigger_level_arrow->RemoveAllPoints();
-    // The buffer limit is drawn again only while a frame is incomplete.
-    ClearMarker(buffer_limit_marker);
+    trace_fill_.Clear();
 }
 
 double CVelkaroDlg::ToChart(int channel, double raw) const
@@ -236,8 +258,7 @@ void CVelkaroDlg::FillChannelSeries(int channel, bool newFrame)
     const bool stoppedView = snapshot_.trigger_source != 0 && (snapshot_.mode & MODE_WAIT_TRIGGER) != 0 &&
                              (snapshot_.mode & MODE_STOPPED) != 0;
     const double shift = stoppedView ? snapshot_.stopped_view_shift : 0;
-    CChartLineSerie* trail =
-        trail_on != 0 && newFrame && !trail_[channel].empty() ? trail_[channel].front() : nullptr;
+    TraceFill::Points* trail = trail_on != 0 && newFrame ? &trace_fill_.trail[channel] : nullptr;
 
     if (snapshot_.logic_mode[channel])
     {
@@ -246,15 +267,16 @@ void CVelkaroDlg::FillChannelSeries(int channel, bool newFrame)
     }
     else
     {
-        FillAnalog(channel, 0, n, shift, line_[channel][0], band_[channel][0], trail);
-        FillAnalog(channel, n + kSweepGap, SCREEN_POINTS, shift, line_[channel][1], band_[channel][1], nullptr);
+        FillAnalog(channel, 0, n, shift, trace_fill_.line[channel][0], trace_fill_.band[channel][0], trail);
+        FillAnalog(channel, n + kSweepGap, SCREEN_POINTS, shift, trace_fill_.line[channel][1],
+                   trace_fill_.band[channel][1], nullptr);
     }
     if (n < SCREEN_POINTS)
-        buffer_limit_marker.SetPosition(n);
+        trace_fill_.buffer_limit = n;
 }
 
-void CVelkaroDlg::FillAnalog(int channel, int from, int to, double shift, CChartLineSerie* line,
-                             CChartBiLineSerie* band, CChartLineSerie* trail)
+void CVelkaroDlg::FillAnalog(int channel, int from, int to, double shift, TraceFill::Points& line,
+                             TraceFill::Points& band, TraceFill::Points* trail)
 {
     const std::int32_t* raw = snapshot_.points[channel];
     for (int x = from; x < to; ++x)
@@ -264,15 +286,15 @@ void CVelkaroDlg::FillAnalog(int channel, int from, int to, double shift, CChart
             const double lo = ToChart(channel, raw[2 * x]);
             const double hi = ToChart(channel, raw[2 * x + 1]);
             if (trail != nullptr)
-                trail->AddPoint(x, (lo + hi) / 2);
-            band->AddPointPair(x + shift, lo, hi);
+                TraceFill::Add(*trail, x, (lo + hi) / 2);
+            TraceFill::AddPair(band, x + shift, lo, hi);
         }
         else
         {
             const double y = ToChart(channel, raw[x]);
             if (trail != nullptr)
-                trail->AddPoint(x, y);
-            line->AddPoint(x + shift, y);
+                TraceFill::Add(*trail, x, y);
+            TraceFill::Add(line, x + shift, y);
         }
     }
 }
@@ -282,12 +304,12 @@ void CVelkaroDlg::FillLogic(int channel, int from, int to, double shift, int age
     if (from >= to || channel > 1)
         return;
     const double offset = snapshot_.offset[channel];
+    auto& lists = trace_fill_.logic[static_cast<std::size_t>(age)][static_cast<std::size_t>(channel)];
     if (digital_bus[channel])
     {
         // The bus values themselves are written by the overlay painter.
-        CChartBiLineSerie* s = logic_[age][channel][0];
-        s->AddPointPair(from + shift + kStep, offset, offset + kLogicHigh);
-        s->AddPointPair(to - 1 + shift, offset, offset + kLogicHigh);
+        TraceFill::AddPair(lists[0], from + shift + kStep, offset, offset + kLogicHigh);
+        TraceFill::AddPair(lists[0], to - 1 + shift, offset, offset + kLogicHigh);
         return;
     }
     int row = 0;
@@ -296,12 +318,12 @@ void CVelkaroDlg::FillLogic(int channel, int from, int to, double shift, int age
         if (la_net_display[channel * 8 + line] == 0)
             continue;
         const double r = offset + kLogicPitch * row++;
-        CChartBiLineSerie* s = logic_[age][channel][line];
+        TraceFill::Points& s = lists[static_cast<std::size_t>(line)];
         auto pair = [&](double x, int v) {
             if (v == 1)
-                s->AddPointPair(x, r, r + kLogicHigh);
+                TraceFill::AddPair(s, x, r, r + kLogicHigh);
             else
-                s->AddPointPair(x, r + 4 * v, r + 4 * v);
+                TraceFill::AddPair(s, x, r + 4 * v, r + 4 * v);
         };
         int previous = LogicValue(snapshot_.logic[channel][from][line]);
         pair(from + shift + kStep, previous);
@@ -319,6 +341,56 @@ void CVelkaroDlg::FillLogic(int channel, int from, int to, double shift, int age
     }
 }
 
+bool CVelkaroDlg::TracesStillShown() const
+{
+    // The series are filled only here, but a handler may have emptied some (a change of the
+    // capture form does): then they no longer hold what was shown.
+    for (int c = 0; c < SCREEN_TRACES; ++c)
+        for (int age = 0; age < 2; ++age)
+        {
+            if (!HoldsCount(line_[c][age], shown_traces_.line[c][age], 2, 1) ||
+                !HoldsCount(band_[c][age], shown_traces_.band[c][age], 3, 2))
+                return false;
+            for (int line = 0; line < 8; ++line)
+                if (!HoldsCount(logic_[age][c][line], shown_traces_.logic[age][c][line], 3, 2))
+                    return false;
+        }
+    return true;
+}
+
+void CVelkaroDlg::ShowTraces(bool generation)
+{
+    if (generation)
+    {
+        StartTrailGeneration();
+        for (int c = 0; c < SCREEN_TRACES; ++c)
+            if (!trail_[c].empty())
+                ShowLine(trail_[c].front(), trace_fill_.trail[c]);
+    }
+    if (trace_fill_.SameTraces(shown_traces_) && TracesStillShown())
+    {
+        if (generation)
+            AgeTrail();
+        return;
+    }
+    for (int c = 0; c < SCREEN_TRACES; ++c)
+        for (int age = 0; age < 2; ++age)
+        {
+            ShowLine(line_[c][age], trace_fill_.line[c][age]);
+            ShowBand(band_[c][age], trace_fill_.band[c][age]);
+            for (int line = 0; line < 8; ++line)
+                ShowBand(logic_[age][c][line], trace_fill_.logic[age][c][line]);
+        }
+    if (trace_fill_.buffer_limit >= 0)
+        buffer_limit_marker.SetPosition(trace_fill_.buffer_limit);
+    else
+        buffer_limit_marker.Hide();
+    if (generation)
+        AgeTrail();
+    // The staged lists become the shown ones; the old ones keep their room for the next tick.
+    std::swap(trace_fill_, shown_traces_);
+}
+
 void CVelkaroDlg::UpdateChannelMarkers()
 {
     for (int c = 0; c < SCREEN_TRACES; ++c)
@@ -326,21 +398,25 @@ void CVelkaroDlg::UpdateChannelMarkers()
         if (refresh_zero[c] != 0)
         {
             refresh_zero[c] = 0;
-            ClearMarker(zero_marker[c]);
             if (snapshot_.enabled[c])
                 zero_marker[c].SetPosition(snapshot_.offset[c]);
+            else
+                zero_marker[c].Hide();
         }
         if (refresh_limits[c] != 0)
         {
             refresh_limits[c] = 0;
             if (c > 1)
                 continue;
-            ClearMarker(limit_marker[c][0]);
-            ClearMarker(limit_marker[c][1]);
             if (snapshot_.enabled[c] && !snapshot_.logic_mode[c])
             {
                 limit_marker[c][0].SetPosition(ToChart(c, 127));
                 limit_marker[c][1].SetPosition(ToChart(c, -128));
+            }
+            else
+            {
+                limit_marker[c][0].Hide();
+                limit_marker[c][1].Hide();
             }
         }
     }
@@ -348,35 +424,36 @@ void CVelkaroDlg::UpdateChannelMarkers()
 
 void CVelkaroDlg::UpdateTriggerLevelMarker()
 {
+    // The level's arrow shows while the level is being looked at (the line's countdown) or
+    // was just changed.
     if (level_countdown == 0 && refresh_level == 0)
+    {
+        HideArrow(trigger_level_arrow);
         return;
+    }
     refresh_level = 0;
-    ClearMarker(trigger_level_marker);
-    trigger_level_arrow->RemoveAllPoints();
     if (level_countdown > 0 && not_hide_trigger_level == 0)
         --level_countdown;
     const int source = snapshot_.trigger_source;
     if ((source != 1 && source != 2) || snapshot_.logic_mode[source - 1])
+    {
+        trigger_level_marker.Hide();
+        HideArrow(trigger_level_arrow);
         return;
+    }
     const int c = source - 1;
     const double d = snapshot_.trigger_level[c] / snapshot_.gain[c] + snapshot_.offset[c];
-    if (d < kYBottom)
-    {
-        trigger_level_arrow->SetPointType(CChartPointsSerie::TriangleDown);
-        trigger_level_arrow->AddPoint(297, -125);
-    }
-    else if (d > kYTop)
-    {
-        trigger_level_arrow->SetPointType(CChartPointsSerie::TriangleUp);
-        trigger_level_arrow->AddPoint(297, 124);
-    }
+    const bool onScreen = d >= kYBottom && d <= kYTop;
+    if (onScreen && level_countdown != 0)
+        trigger_level_marker.SetPosition(d);
     else
-    {
-        if (level_countdown != 0)
-            trigger_level_marker.SetPosition(d);
-        trigger_level_arrow->SetPointType(CChartPointsSerie::TriangleLeft);
-        trigger_level_arrow->AddPoint(297, d);
-    }
+        trigger_level_marker.Hide();
+    if (d < kYBottom)
+        PlaceArrow(trigger_level_arrow, CChartPointsSerie::TriangleDown, 297, -125);
+    else if (d > kYTop)
+        PlaceArrow(trigger_level_arrow, CChartPointsSerie::TriangleUp, 297, 124);
+    else
+        PlaceArrow(trigger_level_arrow, CChartPointsSerie::TriangleLeft, 297, d);
 }
 
 void CVelkaroDlg::UpdateTriggerOffsetMarker()
@@ -395,25 +472,16 @@ void CVelkaroDlg::UpdateTriggerOffsetMarker()
         return;
     const std::int64_t f = static_cast<std::int64_t>(snapshot_.trigger_offset_samples) * snapshot_.x_zoom_in / out +
                            SCREEN_POINTS / 2 + snapshot_.trigger_offset_extra;
-    ClearMarker(trigger_offset_marker);
-    trigger_offset_arrow->RemoveAllPoints();
-    if (f >= 0 && f <= SCREEN_POINTS)
-    {
-        if (offset_countdown != 0)
-            trigger_offset_marker.SetPosition(static_cast<double>(f));
-        trigger_offset_arrow->SetPointType(CChartPointsSerie::TriangleDown);
-        trigger_offset_arrow->AddPoint(static_cast<double>(f), 124);
-    }
-    else if (f < 0)
-    {
-        trigger_offset_arrow->SetPointType(CChartPointsSerie::TriangleLeft);
-        trigger_offset_arrow->AddPoint(3, 124);
-    }
+    if (f >= 0 && f <= SCREEN_POINTS && offset_countdown != 0)
+        trigger_offset_marker.SetPosition(static_cast<double>(f));
     else
-    {
-        trigger_offset_arrow->SetPointType(CChartPointsSerie::TriangleRight);
-        trigger_offset_arrow->AddPoint(297, 124);
-    }
+        trigger_offset_marker.Hide();
+    if (f >= 0 && f <= SCREEN_POINTS)
+        PlaceArrow(trigger_offset_arrow, CChartPointsSerie::TriangleDown, static_cast<double>(f), 124);
+    else if (f < 0)
+        PlaceArrow(trigger_offset_arrow, CChartPointsSerie::TriangleLeft, 3, 124);
+    else
+        PlaceArrow(trigger_offset_arrow, CChartPointsSerie::TriangleRight, 297, 124);
 }
 
 void CVelkaroDlg::StartTrailGeneration()

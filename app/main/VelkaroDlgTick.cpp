@@ -50,7 +50,7 @@ void CVelkaroDlg::OnTimer(UINT_PTR)
 
 void CVelkaroDlg::Tick()
 {
-    BeginSeriesUpdate();
+    BeginChartUpdate();
     UpdateLogList();
     ShowQueuedMessages();
     // Before DataLock: a worker waiting in the queue holds nothing, the calls take the lock.
@@ -93,16 +93,30 @@ void CVelkaroDlg::Tick()
     UpdateServiceStatus();
 
     const bool generation = trail_on != 0 && newFrame;
-    if (generation)
-        StartTrailGeneration();
     for (int c = 0; c < SCREEN_TRACES; ++c)
         if (snapshot_.enabled[c])
             FillChannelSeries(c, newFrame);
-    if (generation)
-        AgeTrail();
+    ShowTraces(generation);
     if (MarkerWindowLink* markers = GetMarkerLink())
         markers->UpdateVerticalMarkerReadouts(snapshot_);
+    if (OverlayChanged())
+        chart_.Redraw();
     chart_.ResumeRedraw();
+}
+
+bool CVelkaroDlg::OverlayChanged()
+{
+    // The overlay is painted only by a full redraw of the chart. What it would paint now is
+    // recorded and held against what it painted last: a dragged rectangle, a decoder's new
+    // results or a renamed net redraw the chart, an unchanged overlay does not.
+    if (!overlay_recorder_)
+        overlay_recorder_ = std::make_unique<CRecordingDC>(1, 1);
+    overlay_recorder_->ClearRecords();
+    DrawChartOverlay(*overlay_recorder_, &chart_);
+    if (SameDrawing(overlay_recorder_->Records(), shown_overlay_))
+        return false;
+    shown_overlay_ = overlay_recorder_->Records();
+    return true;
 }
 
 void CVelkaroDlg::UpdateLogList()

@@ -36,8 +36,8 @@ int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
     {
-        int major = 2;
-        int minor = 1;
+        int major = kDemoVersionMajor;
+        int minor = kDemoVersionMinor;
         if (std::strcmp(argv[i], "--demo") == 0 ||
             (std::strncmp(argv[i], "--demo=", 7) == 0 && ParseVersion(argv[i] + 7, major, minor)))
         {

@@ -7,17 +7,29 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace {
 
 constexpr BYTE kOpenerType = 1;   // GET_MODE
 constexpr BYTE kPresetType = 21;  // GET_STATE
+// While disconnected the worker looks for a connection this often (a stop ends the wait).
 constexpr DWORD kIdleMs = 45;
 constexpr DWORD kRebootWaitMs = 1000;
 // Long waits are cut into slices so that StopThread never waits for more than one.
 constexpr DWORD kPauseSliceMs = 10;
-// A pass that starts later than this behind its schedule gives up catching up.
+// The longest the worker waits in the transport at a time: while the instrument is silent it
+// looks at the run event and its time-out this often, and wakes no more often than that.
+constexpr DWORD kReadWaitMs = 10;
+// Requests keep at least this far apart, so an instrument that answers at once is asked about
+// a thousand times a second and no more.
+constexpr DWORD kRequestSpacingMs = 1;
+// A state query answered exactly as the one before found the instrument at rest: the next one
+// waits this long, so an idle instrument is asked a hundred times a second rather than a
+// thousand. Any news (or any request of the dispatcher's own) brings the quick pace back.
+constexpr DWORD kRestSpacingMs = 10;
+// A request that falls further than this behind its slot gives up catching up.
 constexpr std::int32_t kMaxLagMs = 2;
 
 void Log(const char* text)
@@ -143,6 +155,20 @@ bool DeviceLink::TransportUsable()
     return true;
 }
 
+bool DeviceLink::RepeatsLastAnswer()
+{
+    const int size = static_cast<int>(std::min<std::size_t>(GetFrameSize(receiveBuffer_), sizeof lastAnswer_));
+    const bool same = size == lastAnswerSize_ && std::memcmp(lastAnswer_, receiveBuffer_, static_cast<std::size_t>(size)) == 0;
+    std::memcpy(lastAnswer_, receiveBuffer_, static_cast<std::size_t>(size));
+    lastAnswerSize_ = size;
+    return same;
+}
+
+bool DeviceLink::ReplyIsStateQuery() const
+{
+    return GetFrameLength(replyBuffer_) == 1 && replyBuffer_[3] == kPresetType;
+}
+
 void DeviceLink::SendReply()
 {
     FinishFrame(replyBuffer_);
@@ -158,21 +184,12 @@ UINT DeviceLink::Run()
     bool linked = false;
     int bytes = 0;
     DWORD t0 = 0;
+    DWORD lastRequest = 0;
     DWORD replyTimeout = kDefaultReplyTimeoutMs;
     int timeouts = 0;
-    DWORD scheduled = clock_.GetTickCount();
     unsigned connection = connections_.load();
 
     for (;;) {
-        // One pass per millisecond. A sleep of 1 ms lasts longer on a loaded system (1.2 ms
-        // is common), so the passes keep to a schedule instead: a pass that starts a little
-        // late is followed at once by the next, and after a long stall the schedule restarts.
-        scheduled += 1;
-        const auto ahead = static_cast<std::int32_t>(scheduled - clock_.GetTickCount());
-        if (ahead > 0)
-            clock_.Sleep(static_cast<DWORD>(ahead));
-        else if (ahead < -kMaxLagMs)
-            scheduled = clock_.GetTickCount();
         if (stopEvent_.Lock(0))
             return 0;
 
@@ -181,9 +198,9 @@ UINT DeviceLink::Run()
                 linked = false;
                 dispatcher_->SetConnected(false);
             }
-            if (!Pause(kIdleMs))
-                return 0;
             sessionStart = true;
+            if (stopEvent_.Lock(kIdleMs))
+                return 0;
             continue;
         }
         if (!linked) {
@@ -209,14 +226,27 @@ UINT DeviceLink::Run()
             t0 = clock_.GetTickCount();
             transport_->BeginRead(receiveBuffer_, kReceiveArmLength);
             bytes = 0;
+            lastAnswerSize_ = 0;
             SetBarePacket(replyBuffer_, kOpenerType);
             SendReply();
+            lastRequest = t0;
         }
 
-        const int n = std::max(0, transport_->PollRead());
+        // The worker waits in the transport for the instrument's bytes, never past the
+        // moment its silence becomes a time-out.
+        const DWORD waitStart = clock_.GetTickCount();
+        const DWORD silent = waitStart - t0;
+        const DWORD wait = silent > replyTimeout ? 0 : std::min(kReadWaitMs, replyTimeout - silent + 1);
+        const int n = std::max(0, transport_->WaitRead(wait));
+        if (n == 0 && wait > 0 && clock_.GetTickCount() == waitStart) {
+            // The transport gave up its wait at once (a pseudo-terminal whose other side
+            // hung up does): the wait is slept out here, or this loop would spin.
+            clock_.Sleep(wait);
+        }
         bytes = std::min(bytes + n, kReceiveArmLength);
         if (n > 0) {
             if (CheckFrame(receiveBuffer_) && GetFrameSize(receiveBuffer_) <= bytes) {
+                const bool repeated = RepeatsLastAnswer();
                 SetBarePacket(replyBuffer_, kPresetType);
                 dispatcher_->message.Empty();
                 lock.Unlock();
@@ -228,6 +258,19 @@ UINT DeviceLink::Run()
                         replyTimeout = dispatcher_->reply_timeout_ms;
                     dispatcher_->reply_timeout_ms = 0;
                 }
+                // The next request keeps its distance from the last one's slot; the wait holds
+                // nothing, so the UI may disconnect meanwhile. A stop asked for meanwhile still
+                // lets the reply go: every frame handled is answered. The slots keep to a
+                // schedule, as a sleep lasts a little longer than asked: a request a little
+                // late is followed by the next one at its own slot, and after a stall the
+                // schedule starts again.
+                const DWORD spacing = repeated && ReplyIsStateQuery() ? kRestSpacingMs : kRequestSpacingMs;
+                DWORD slot = lastRequest + spacing;
+                const auto ahead = static_cast<std::int32_t>(slot - clock_.GetTickCount());
+                if (ahead > 0)
+                    (void)Pause(static_cast<DWORD>(ahead));
+                else if (ahead < -kMaxLagMs)
+                    slot = clock_.GetTickCount();
                 lock.Lock();
                 // The UI may have disconnected (and even connected again) while the
                 // dispatcher worked: then the reply is dropped with the session.
@@ -240,6 +283,7 @@ UINT DeviceLink::Run()
                 transport_->BeginRead(receiveBuffer_, kReceiveArmLength);
                 bytes = 0;
                 SendReply();
+                lastRequest = slot;
             }
 
             if (dispatcher_->reboot_request) {
@@ -270,6 +314,7 @@ UINT DeviceLink::Run()
             t0 = now;
             Log("timeout!");
             bytes = 0;
+            lastAnswerSize_ = 0;
             ++timeouts;
             if (timeouts >= kTimeoutsBeforeDrop) {
                 timeouts = 0;
@@ -281,6 +326,7 @@ UINT DeviceLink::Run()
                 if (timeouts >= kTimeoutsBeforeOpener)
                     SetBarePacket(replyBuffer_, kOpenerType);
                 SendReply();
+                lastRequest = now;
             }
         }
     }

@@ -3,7 +3,9 @@
 // the whole framed conversation. The worker opens each session with the opener (GET_MODE),
 // assembles and checks the frames the instrument sends, hands every good one to the
 // dispatcher, sends the dispatcher's reply, resends on silence and drops the link after the
-// fifth silent period in a row.
+// fifth silent period in a row. Between its requests the worker waits in the transport
+// (WaitRead) for the instrument rather than polling it, and an instrument at rest is asked
+// less often, so a link with nothing to say costs next to nothing.
 //
 // Two threads use a link: the UI thread (construction, ToggleConnection, Disconnect,
 // StopThread, destruction) and the worker. They share the transport under the link's lock:
@@ -67,6 +69,11 @@ private:
     // With the lock held: true when the run event is still set and the transport open; a
     // closed transport clears the run event.
     bool TransportUsable();
+    // Whether the complete frame in the receive buffer is the one received before it (which it
+    // then becomes).
+    bool RepeatsLastAnswer();
+    // The dispatcher left the preset state query as its reply: it has nothing of its own to ask.
+    bool ReplyIsStateQuery() const;
     void SendReply();
 
     CPacketDispatch* dispatcher_;
@@ -86,6 +93,9 @@ private:
     // (declared after them) is destroyed first.
     BYTE receiveBuffer_[2060] = {};
     BYTE replyBuffer_[272] = {};
+    // The instrument's last complete frame, to tell an instrument at rest from one with news.
+    BYTE lastAnswer_[2060] = {};
+    int lastAnswerSize_ = 0;
 
     std::unique_ptr<CComm> transport_;
     CWinThread* thread_ = nullptr;

@@ -1,5 +1,6 @@
 #include "core/transport/BulkUSB.h"
 
+#include "platform/kernel/Clock.h"
 #include "platform/usb/UsbBackend.h"
 
 namespace {
@@ -59,6 +60,7 @@ void CBulkUSB::Purge()
 {
     if (handle_)
         handle_->CancelRead();
+    readArmed_ = false;
 }
 
 void CBulkUSB::BeginRead(void* buffer, int length)
@@ -66,15 +68,27 @@ void CBulkUSB::BeginRead(void* buffer, int length)
     if (!IsOpen())
         return;
     handle_->CancelRead();
-    (void)handle_->SubmitRead(static_cast<std::uint8_t>(inPipe_), static_cast<std::uint8_t*>(buffer), length);
+    readArmed_ = handle_->SubmitRead(static_cast<std::uint8_t>(inPipe_), static_cast<std::uint8_t*>(buffer), length);
 }
 
 int CBulkUSB::PollRead()
 {
-    if (!IsOpen())
+    return WaitRead(0);
+}
+
+int CBulkUSB::WaitRead(DWORD ms)
+{
+    if (!IsOpen() || !readArmed_) {
+        // Nothing can arrive before the next BeginRead: the wait is only slept out.
+        if (ms > 0)
+            Sleep(ms);
         return 0;
-    const int n = handle_->ReapRead(0);
-    return n > 0 ? n : 0;
+    }
+    const int n = handle_->ReapRead(ms);
+    if (n < 0)
+        return 0;
+    readArmed_ = false;
+    return n;
 }
 
 int CBulkUSB::Read(void* buffer, int length, int ms)
@@ -82,6 +96,7 @@ int CBulkUSB::Read(void* buffer, int length, int ms)
     if (!IsOpen() || buffer == nullptr || length <= 0)
         return 0;
     handle_->CancelRead();
+    readArmed_ = false;
     const int n = handle_->BulkTransfer(static_cast<std::uint8_t>(inPipe_), static_cast<std::uint8_t*>(buffer), length,
                                         ms > 0 ? static_cast<unsigned>(ms) : 1u);
     return n > 0 ? n : 0;
@@ -114,6 +129,8 @@ int CBulkUSB::Transact(const void* tx, int txLength, void* rx, int rxLength, int
 {
     if (!IsOpen() || rx == nullptr || rxLength <= 0)
         return 0;
+    // The exchange takes the IN pipe: an armed read is replaced.
+    readArmed_ = false;
     if (!handle_->SubmitRead(static_cast<std::uint8_t>(inPipe_), static_cast<std::uint8_t*>(rx), rxLength))
         return 0;
     if (Write(tx, txLength, ms) != txLength) {

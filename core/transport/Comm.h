@@ -2,7 +2,7 @@
 // The byte-stream transport to the instrument. A plain CComm is a valid transport that has no
 // devices and never opens: the device link starts with one, so it never holds a null transport.
 //
-// The link uses Open, Close, IsOpen, BeginRead, PollRead, Send and Purge; the interface chooser
+// The link uses Open, Close, IsOpen, BeginRead, WaitRead, Send and Purge; the interface chooser
 // uses Enumerate, GetCount, GetDescription, Select and Options.
 
 #include "platform/kernel/CString.h"
@@ -38,6 +38,10 @@ public:
     virtual void BeginRead(void* buffer, int length);
     // Bytes delivered into the armed buffer since the last call; 0 when none. Returns quickly.
     virtual int PollRead();
+    // As PollRead, but when nothing has arrived it first waits up to ms for bytes. The link's
+    // worker waits here for the instrument, so a transport that can block on its device should:
+    // the base polls and, finding nothing, sleeps the time out.
+    virtual int WaitRead(DWORD ms);
     virtual int Write(const void* buffer, int length, int ms);
     virtual void BeginWrite(const void* buffer, int length);
     // How the link sends a frame; bytes written.

@@ -1,6 +1,7 @@
 #include "core/transport/CommFTDI.h"
 
 #include "core/transport/MessageBoxHook.h"
+#include "platform/kernel/Clock.h"
 #include "platform/kernel/Sync.h"
 
 #include <atomic>
@@ -188,9 +189,19 @@ void CCommFTDI::BeginRead(void* buffer, int length)
 
 int CCommFTDI::PollRead()
 {
-    if (armed_ == nullptr || remaining_ <= 0 || !port_.IsOpen())
+    return WaitRead(0);
+}
+
+int CCommFTDI::WaitRead(DWORD ms)
+{
+    if (armed_ == nullptr || remaining_ <= 0 || !port_.IsOpen()) {
+        // Nothing can be taken in before the next BeginRead: the wait is only slept out.
+        if (ms > 0)
+            Sleep(ms);
         return 0;
-    const int n = port_.Read(armed_, remaining_);
+    }
+    // The port waits in poll() for the first byte, so a silent device wakes no one.
+    const int n = ms > 0 ? port_.ReadWait(armed_, remaining_, static_cast<int>(ms)) : port_.Read(armed_, remaining_);
     if (n <= 0)
         return 0;
     armed_ += n;

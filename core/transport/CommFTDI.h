@@ -35,6 +35,7 @@ public:
     int Read(void* buffer, int length, int ms) override;
     void BeginRead(void* buffer, int length) override;
     int PollRead() override;
+    int WaitRead(DWORD ms) override;
     int Write(const void* buffer, int length, int ms) override;
     void BeginWrite(const void* buffer, int length) override;
     int Send(const void* buffer, int length) override;

@@ -91,6 +91,11 @@ int CWinUSB::PollRead()
     return n;
 }
 
+int CWinUSB::WaitRead(DWORD)
+{
+    return PollRead();
+}
+
 int CWinUSB::Write(const void* buffer, int length, int)
 {
     if (!handle_ || buffer == nullptr || length <= 0)

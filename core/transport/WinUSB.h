@@ -31,6 +31,8 @@ public:
     int Read(void* buffer, int length, int ms) override;
     void BeginRead(void* buffer, int length) override;
     int PollRead() override;
+    // The pipe's own time-out is the wait.
+    int WaitRead(DWORD ms) override;
     int Write(const void* buffer, int length, int ms) override;
     int Send(const void* buffer, int length) override;
     void Purge() override;

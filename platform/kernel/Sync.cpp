@@ -78,7 +78,12 @@ BOOL CEvent::Lock(DWORD timeoutMs)
     std::unique_lock<std::mutex> guard(mutex_);
     const auto isSet = [this] { return set_; };
     bool ok;
-    if (timeoutMs == INFINITE) {
+    if (timeoutMs == 0) {
+        // A zero wait only looks: a condition variable's wait with a time-out already due
+        // still puts the thread to sleep once, and the link's worker looks at its events
+        // several times an exchange.
+        ok = set_;
+    } else if (timeoutMs == INFINITE) {
         cv_.wait(guard, isSet);
         ok = true;
     } else {

@@ -4,10 +4,12 @@
 #include "core/transport/TransportRegistration.h"
 #include "platform/kernel/ManualClock.h"
 #include "sim/SimComm.h"
+#include "sim/SimOptions.h"
 #include "sim/VirtualInstrument.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -172,6 +174,38 @@ TEST(SimCommTest, PollReadAppendsOneChunkAtATimeWithinTheArmedLength)
     EXPECT_TRUE(CheckFrame(buffer));
     comm.Close();
     EXPECT_FALSE(comm.IsOpen());
+}
+
+// velkaro-sim started without --version reports what the demo entry reports, a version the
+// programs support; the options it is given still choose another, and a bad one is refused.
+TEST(SimOptionsTest, WithoutAVersionTheProgramReportsTheDemosOne)
+{
+    ManualClock clock;
+    VirtualInstrument plain(clock);
+    const char* noOptions[] = {"velkaro-sim"};
+    ASSERT_TRUE(ApplySimOptions(1, noOptions, plain));
+    EXPECT_EQ(PacketOf(Ask(plain, {PACKET_DATA_GET_VERSION})), (Bytes{PACKET_DATA_VERSION, 2, 1}));
+
+    // The demo entry of the programs reports the same.
+    Interfaces::Clear();
+    RegisterDemoInterface();
+    std::unique_ptr<CComm> demo(Interfaces::Create(0));
+    ASSERT_TRUE(demo->Enumerate() && demo->Select(0) && demo->Open());
+    auto& instrument = static_cast<CSimComm&>(*demo).Instrument();
+    EXPECT_EQ(PacketOf(Ask(instrument, {PACKET_DATA_GET_VERSION})), (Bytes{PACKET_DATA_VERSION, 2, 1}));
+    demo.reset();
+    Interfaces::Clear();
+
+    VirtualInstrument chosen(clock);
+    const char* logic[] = {"velkaro-sim", "--split", "4", "--version", "4.0"};
+    ASSERT_TRUE(ApplySimOptions(5, logic, chosen));
+    EXPECT_EQ(PacketOf(Ask(chosen, {PACKET_DATA_GET_VERSION})), (Bytes{PACKET_DATA_VERSION, 4, 0}));
+
+    VirtualInstrument refused(clock);
+    const char* bad[] = {"velkaro-sim", "--version", "four"};
+    EXPECT_FALSE(ApplySimOptions(3, bad, refused));
+    const char* missing[] = {"velkaro-sim", "--delay"};
+    EXPECT_FALSE(ApplySimOptions(2, missing, refused));
 }
 
 TEST(DemoRegistrationTest, DemoComesAfterEachProgramsTransports)

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -31,16 +32,36 @@ int ReadoutIndex(double position)
     return std::clamp(static_cast<int>(nearest), 0, SCREEN_POINTS - 1);
 }
 
+// Gives the series these points unless it holds them already (its points keep the order of x,
+// and of arrival for one x, as these all share one x).
+void ShowReadoutPoints(CChartPointsSerie* series, const std::vector<SeriePoint>& points)
+{
+    if (series == nullptr)
+        return;
+    bool same = series->GetPointsCount() == points.size();
+    for (unsigned i = 0; same && i < points.size(); ++i)
+        same = series->GetPoint(i).X == points[i].X && series->GetPoint(i).Y == points[i].Y;
+    if (same)
+        return;
+    series->RemoveAllPoints();
+    for (const SeriePoint& p : points)
+        series->AddPoint(p.X, p.Y);
+}
+
 }  // namespace
 
 void CMarkerDialog::UpdateVerticalMarkerReadouts(const ScreenSnapshot& screen)
 {
     for (int m = 0; m < 2; ++m)
     {
-        if (v_marker_points[m] != nullptr)
-            v_marker_points[m]->RemoveAllPoints();
+        // The points where the marker meets the traces, given to their series only when they
+        // moved: set again at every tick, they would redraw the whole chart at every tick.
+        std::vector<SeriePoint> points;
         if (is_v_marker_enabled[m] == 0)
+        {
+            ShowReadoutPoints(v_marker_points[m], points);
             continue;
+        }
         const int x = ReadoutIndex(v_marker_x[m]);
         for (int c = 0; c < 2; ++c)
         {
@@ -53,9 +74,9 @@ void CMarkerDialog::UpdateVerticalMarkerReadouts(const ScreenSnapshot& screen)
                                                            : raw[x] - zero;
             const double gain = screen.gain[c] != 0 ? screen.gain[c] : 1.0;
             v_marker_value[m][c] = static_cast<double>(value) / gain + screen.offset[c];
-            if (v_marker_points[m] != nullptr)
-                v_marker_points[m]->AddPoint(v_marker_x[m], v_marker_value[m][c]);
+            points.push_back(SeriePoint{v_marker_x[m], v_marker_value[m][c], 0});
         }
+        ShowReadoutPoints(v_marker_points[m], points);
         if (is_v_marker_shown[m])
             v_marker[m].SetPosition(v_marker_x[m]);
     }

@@ -10,8 +10,11 @@
 #include "widgets/chart/ChartSerie.h"
 
 #include <QAbstractButton>
+#include <QEvent>
 #include <QIcon>
+#include <QObject>
 #include <QPixmap>
+#include <QWidget>
 
 #include <chrono>
 #include <filesystem>
@@ -185,4 +188,38 @@ double MeasuredPeriod(const std::vector<double>& y)
     if (crossings.size() < 2)
         return 0;
     return (crossings.back() - crossings.front()) / static_cast<double>(crossings.size() - 1);
+}
+
+// The event filter itself: Qt's object headers stay out of the fixture's header, whose users
+// name their own things "signals".
+class PaintCounter::Filter : public QObject {
+public:
+    explicit Filter(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
+    ~Filter() override { widget_->removeEventFilter(this); }
+    Filter(const Filter&) = delete;
+    Filter& operator=(const Filter&) = delete;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == widget_ && event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+
+    int paints = 0;
+
+private:
+    QWidget* widget_;
+};
+
+PaintCounter::PaintCounter(QWidget* widget) : filter_(std::make_unique<Filter>(widget)) {}
+
+PaintCounter::~PaintCounter() = default;
+
+int PaintCounter::Take()
+{
+    uitest::ProcessEvents();
+    const int n = filter_->paints;
+    filter_->paints = 0;
+    return n;
 }

@@ -19,11 +19,29 @@
 #include <vector>
 
 class CChartSerie;
+class QWidget;
 
 // The Y values of a chart series, in point order.
 std::vector<double> ValuesOf(const CChartSerie* s);
 // Mean spacing of the rising crossings of the mean, in points (0 with fewer than two).
 double MeasuredPeriod(const std::vector<double>& y);
+
+// Counts the paints a widget gets from the window system: what a full redraw of the chart ends
+// in, as the screen sees it.
+class PaintCounter {
+public:
+    explicit PaintCounter(QWidget* widget);
+    ~PaintCounter();
+    PaintCounter(const PaintCounter&) = delete;
+    PaintCounter& operator=(const PaintCounter&) = delete;
+
+    // The paints since the last call, once every pending event has run.
+    int Take();
+
+private:
+    class Filter;
+    std::unique_ptr<Filter> filter_;
+};
 
 class MainWindowTest : public ::testing::Test {
 protected:

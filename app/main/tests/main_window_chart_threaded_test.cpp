@@ -273,6 +273,62 @@ TEST_F(MainChartTest, TriggerOffsetArrowMarksThePositionOrTheSideItIsOn)
     });
 }
 
+TEST_F(MainChartTest, ATickRepaintsTheChartOnlyWhenWhatItShowsChanged)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        // A still picture with markers that are set again at every tick: the trigger line and
+        // its arrow kept shown, and the offset arrow.
+        d.not_hide_trigger_level = d.not_hide_trigger_offset = 1;
+        d.level_countdown = d.offset_countdown = CVelkaroDlg::kMarkerShowTicks;
+        Prepare(d, [](OscData& data) {
+            data.osc_cr |= OSC_CR_TRIGGER_ON;
+            data.valid_points = 200;
+            for (int x = 0; x < SCREEN_POINTS; ++x)
+                data.screen_points[0][x] = x % 50 - 25;
+        });
+        PaintCounter paints(uitest::WidgetOf(&d.GetChart()));
+        Tick(d);
+        paints.Take();
+        ASSERT_EQ(d.GetSnapshot().trigger_source, 1);
+        ASSERT_GT(d.trigger_level_marker.line->GetPointsCount(), 0u);
+        ASSERT_GT(d.trigger_offset_arrow->GetPointsCount(), 0u);
+
+        for (int i = 0; i < 5; ++i)
+            Tick(d);
+        EXPECT_EQ(paints.Take(), 0) << "ticks with nothing new";
+
+        // A sample of the trace.
+        WithData([](OscData& data) { data.screen_points[0][10] += 20; });
+        Tick(d);
+        EXPECT_GE(paints.Take(), 1) << "a changed sample";
+        Tick(d);
+        EXPECT_EQ(paints.Take(), 0);
+
+        // The overlay alone: the measuring rectangle dragged out with the left button.
+        const CRect plot = d.GetChart().GetPlottingRect();
+        uitest::MouseDown(&d.GetChart(), CPoint(plot.left + 40, plot.top + 40));
+        uitest::MouseMove(&d.GetChart(), CPoint(plot.left + 120, plot.top + 90), true);
+        ASSERT_EQ(d.GetDragMode(), CVelkaroDlg::DRAG_RECT);
+        paints.Take();
+        Tick(d);
+        EXPECT_GE(paints.Take(), 1) << "the rectangle being dragged";
+        Tick(d);
+        EXPECT_EQ(paints.Take(), 0);
+
+        // The trail: every new frame is a generation of it.
+        uitest::MouseUp(&d.GetChart(), CPoint(plot.left + 120, plot.top + 90));
+        d.trail_on = 1;
+        paints.Take();
+        WithData([](OscData& data) {
+            data.valid_points = SCREEN_POINTS;
+            data.status |= STATUS_FRAME_READY | STATUS_TRIGGERED;
+        });
+        Tick(d);
+        EXPECT_GE(paints.Take(), 1) << "a frame with the trail on";
+        ASSERT_EQ(d.GetTrail(0).size(), 1u);
+    });
+}
+
 TEST_F(MainChartTest, TrailKeepsNineteenGenerations)
 {
     RunWindow([&](CVelkaroDlg& d) {

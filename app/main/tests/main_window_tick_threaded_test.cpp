@@ -6,6 +6,7 @@
 #include "core/data/OscData.h"
 #include "core/link/DeviceLink.h"
 #include "core/log/EventLog.h"
+#include "sim/SimComm.h"
 
 #include <algorithm>
 
@@ -111,6 +112,19 @@ TEST_F(MainWindowTest, AMismatchedHardwareWarnsOnceAndItsBoxBlocksNoWorker)
         ConfigSections.clear();
         DeleteOscData();
     }
+}
+
+// The demo instrument (the --demo entry, and velkaro-sim without --version) reports a variant
+// and hardware version this window supports as they are, so a newcomer's first connection
+// shows no warning.
+TEST_F(MainWindowTest, TheDemoInstrumentsOwnVersionNeedsNoWarning)
+{
+    RunWindow([&](CVelkaroDlg& d) {
+        const auto row = std::find_if(d.supported_versions.begin(), d.supported_versions.end(),
+                                      [](const CVelkaroDlg::SupportedVersion& r) { return r.version == kDemoVersionMajor; });
+        ASSERT_NE(row, d.supported_versions.end());
+        EXPECT_EQ(row->hwVersion, kDemoVersionMinor);
+    });
 }
 
 TEST_F(MainWindowTest, AnUnknownVariantDisconnectsBeforeItsBox)

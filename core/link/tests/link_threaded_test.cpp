@@ -404,6 +404,62 @@ TEST_F(LinkTest, ReconnectWhileTheDispatcherWorksStartsANewSession)
     EXPECT_EQ(CountEndingWith(Log(), ": запланирована перезагрузка..."), 0);
 }
 
+// A silent instrument is waited for inside the transport: the worker looks at it about once per
+// 10 ms of its clock (the longest wait it asks for), never once per pass of a spinning loop.
+TEST_F(LinkTest, SilentInstrumentIsWaitedForInTheTransport)
+{
+    Start([](const Bytes&) { return std::vector<Bytes>{}; });
+    const DWORD start = clock_.GetTickCount();
+    link_->ToggleConnection();
+    // Five silent periods of 401 ms, then the link drops.
+    ASSERT_TRUE(dispatcher_->WaitForConnectedCalls(2));
+    link_->StopThread();
+    const DWORD elapsed = clock_.GetTickCount() - start;
+    ASSERT_GE(elapsed, 5u * 401u);
+    const int reads = transport_->ReadCalls();
+    EXPECT_GE(reads, 1);
+    // 41 waits a period: 40 of 10 ms and the last millisecond before the time-out.
+    EXPECT_LE(reads, static_cast<int>(elapsed / 9)) << elapsed << " ms of the link's clock";
+    EXPECT_EQ(transport_->Sends().size(), 5u);
+}
+
+// The pace of the conversation: about one request a millisecond while the instrument has news
+// or the dispatcher asks something of its own, one every 10 ms while the instrument answers the
+// state query exactly as before (at rest), and the quick pace again at its first news.
+TEST_F(LinkTest, AnInstrumentAtRestIsAskedLessOftenUntilItHasNews)
+{
+    constexpr int kPhase = 20;
+    std::atomic<int> answers{0};
+    Start([&](const Bytes&) {
+        const int n = answers.fetch_add(1);
+        // Phases of answers: news (a counter), the same answer to the dispatcher's own
+        // requests, the same answer to state queries (rest), news again.
+        const bool news = n < kPhase || n >= 3 * kPhase;
+        return std::vector<Bytes>{MakeFrame(22, {static_cast<std::uint8_t>(news ? n : 0)})};
+    },
+          [&](ScriptedDispatcher& d) {
+              const int handled = static_cast<int>(d.Handled().size());
+              if (handled >= kPhase && handled < 2 * kPhase)
+                  d.Reply(30); // a request of its own
+          });
+    link_->ToggleConnection();
+    ASSERT_TRUE(dispatcher_->WaitForHandled(4 * kPhase));
+    link_->StopThread();
+
+    // sends[k + 1] answers the k-th handled frame.
+    const auto sends = transport_->Sends();
+    ASSERT_GE(sends.size(), static_cast<std::size_t>(4 * kPhase));
+    auto gapAfter = [&](int k) { return sends[static_cast<std::size_t>(k) + 1].time - sends[static_cast<std::size_t>(k)].time; };
+    for (int k = 1; k < 4 * kPhase - 1; ++k) {
+        const int phase = k / kPhase;
+        const bool atRest = phase == 2;
+        if (atRest)
+            EXPECT_GE(gapAfter(k), 10u) << "request " << k + 1 << " at rest";
+        else
+            EXPECT_LE(gapAfter(k), 2u) << "request " << k + 1 << " in phase " << phase;
+    }
+}
+
 // A manual clock that holds every long sleep (the slices of the reboot wait) until the link
 // has been asked to stop, and counts the long sleeps begun afterwards.
 class GateClock final : public Clock {

@@ -22,6 +22,7 @@ struct FakeDevice {
     bool zeroLengthPacketFollows = false;
     int opens = 0;
     ManualClock* clock = nullptr; // advanced by each failed zero-length read (a pipe time-out)
+    std::vector<unsigned> reapWaits; // the wait of each look at the started read
 };
 
 class FakeHandle final : public UsbDeviceHandle {
@@ -60,8 +61,9 @@ public:
         return true;
     }
 
-    int ReapRead(unsigned) override
+    int ReapRead(unsigned waitMs) override
     {
+        device_.reapWaits.push_back(waitMs);
         if (armed_ == nullptr || device_.reads.empty())
             return -1;
         auto answer = device_.reads.front();
@@ -249,6 +251,29 @@ TEST_F(UsbTransportTest, BulkReportsACompletedReadOnce)
     bulk.BeginRead(buffer, 2049);
     EXPECT_EQ(bulk.PollRead(), 1);
     EXPECT_EQ(buffer[0], 0x11);
+}
+
+// The link waits for the instrument in WaitRead: the bulk transport waits in libusb's event
+// handling for its started read, and with no read started (one already reported) it sleeps
+// the wait out instead of returning at once to a caller that would spin.
+TEST_F(UsbTransportTest, BulkWaitsForItsReadInLibusb)
+{
+    FakeDevice& device = backend_.Add("a", "Listed", true, false, {kBulkIn, kBulkOut});
+    CBulkUSB bulk;
+    ASSERT_TRUE(bulk.Enumerate() && bulk.Select(0) && bulk.Open());
+    std::uint8_t buffer[2060] = {};
+    bulk.BeginRead(buffer, 2049);
+    device.reapWaits.clear();
+    EXPECT_EQ(bulk.WaitRead(10), 0);
+    EXPECT_EQ(device.reapWaits, std::vector<unsigned>{10});
+    device.reads.push_back({0xFF, 0x01});
+    EXPECT_EQ(bulk.WaitRead(10), 2);
+
+    device.reapWaits.clear();
+    const DWORD before = clock_.GetTickCount();
+    EXPECT_EQ(bulk.WaitRead(10), 0);
+    EXPECT_TRUE(device.reapWaits.empty());
+    EXPECT_EQ(clock_.GetTickCount() - before, 10u);
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <string>
 #include <thread>
 
 TEST(CriticalSectionThreaded, RecursiveAndRelockableInsideOneScope)
@@ -57,6 +59,39 @@ TEST(EventThreaded, AutoResetReleasesOneZeroWaitManualResetStays)
     EXPECT_EQ(WaitForSingleObject(run, 0), WAIT_OBJECT_0);
     run.ResetEvent();
     EXPECT_EQ(WaitForSingleObject(run, 0), WAIT_TIMEOUT);
+}
+
+namespace {
+
+// Times this thread has given up the processor of its own accord (a sleep, a blocking wait).
+long VoluntarySwitches()
+{
+    std::ifstream status("/proc/thread-self/status");
+    std::string line;
+    const std::string key = "voluntary_ctxt_switches:";
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0)
+            return std::stol(line.substr(key.size()));
+    return -1;
+}
+
+} // namespace
+
+TEST(EventThreaded, AZeroWaitOnlyLooksAndNeverSleeps)
+{
+    CEvent manual(FALSE, TRUE);
+    CEvent automatic(FALSE, FALSE);
+    const long before = VoluntarySwitches();
+    ASSERT_GE(before, 0);
+    int set = 0;
+    for (int i = 0; i < 1000; ++i) {
+        set += manual.Lock(0) != FALSE;
+        set += automatic.Lock(0) != FALSE;
+    }
+    // A thread that slept once a call would have given the processor up 2000 times; reading
+    // the status file may cost one or two.
+    EXPECT_LT(VoluntarySwitches() - before, 20);
+    EXPECT_EQ(set, 0);
 }
 
 TEST(EventThreaded, WaitWakesWhenAnotherThreadSets)

@@ -317,6 +317,40 @@ TEST_F(MarkerWindowTest, LevelsUnderTheMarkersAndLogicChannels)
     });
 }
 
+// Markers set again at every tick (their lines and the points where they meet the traces) cost
+// the chart no redraw while they stay where they are; one moved is drawn at the next tick.
+TEST_F(MarkerWindowTest, MarkersThatStayPutRedrawNothing)
+{
+    RunWindow([](CVelkaroDlg& d) {
+        d.KillTimer(CVelkaroDlg::kTickTimerId);
+        CMarkerDialog& w = Window(d);
+        WithData([](OscData& data) {
+            PlainScale(data);
+            data.valid_points = SCREEN_POINTS;
+            for (int x = 0; x < SCREEN_POINTS; ++x)
+                data.screen_points[0][x] = data.screen_points[1][x] = x % 40 - 20;
+        });
+        ClickBox(w, Row::ROW_V_BOTH);
+        ClickBox(w, Row::ROW_H_BOTH);
+        w.v_marker_x = {40, 120};
+        w.h_marker_y = {20, -10};
+        PaintCounter paints(uitest::WidgetOf(&d.GetChart()));
+        Tick(d);
+        ASSERT_EQ(w.v_marker_points[0]->GetPointsCount(), 2u);
+        ASSERT_GT(w.h_marker[1].line->GetPointsCount(), 0u);
+        paints.Take();
+
+        for (int i = 0; i < 5; ++i)
+            Tick(d);
+        EXPECT_EQ(paints.Take(), 0);
+
+        w.v_marker_x[1] = 130;
+        Tick(d);
+        EXPECT_GE(paints.Take(), 1);
+        EXPECT_EQ(w.v_marker_points[1]->GetPoint(0).X, 130);
+    });
+}
+
 // The marker colour names the row in its first cell; the read-outs beside it keep the window's
 // own background, or the channel colours of their text would be lost on it.
 TEST_F(MarkerWindowTest, MarkerColourFillsTheFirstCellOnly)

@@ -65,6 +65,26 @@ void ScriptedTransport::BeginRead(void* buffer, int length)
 int ScriptedTransport::PollRead()
 {
     std::lock_guard<std::mutex> lock(monitor_.Mutex());
+    ++readCalls_;
+    return TakeChunk();
+}
+
+int ScriptedTransport::WaitRead(DWORD ms)
+{
+    bool silent = false;
+    {
+        std::lock_guard<std::mutex> lock(monitor_.Mutex());
+        ++readCalls_;
+        silent = pending_.empty();
+    }
+    if (silent && ms > 0)
+        clock_.Sleep(ms);
+    std::lock_guard<std::mutex> lock(monitor_.Mutex());
+    return TakeChunk();
+}
+
+int ScriptedTransport::TakeChunk()
+{
     if (armed_ == nullptr || pending_.empty())
         return 0;
     const Bytes chunk = std::move(pending_.front());
@@ -122,6 +142,12 @@ int ScriptedTransport::OpenCalls()
 {
     std::lock_guard<std::mutex> lock(monitor_.Mutex());
     return openCalls_;
+}
+
+int ScriptedTransport::ReadCalls()
+{
+    std::lock_guard<std::mutex> lock(monitor_.Mutex());
+    return readCalls_;
 }
 
 int ScriptedTransport::CloseCalls()

@@ -66,6 +66,9 @@ public:
     bool IsOpen() override;
     void BeginRead(void* buffer, int length) override;
     int PollRead() override;
+    // With nothing to deliver it sleeps the wait out on the clock, as a transport blocked on a
+    // silent device would.
+    int WaitRead(DWORD ms) override;
     int Send(const void* buffer, int length) override;
     void Purge() override;
 
@@ -80,10 +83,15 @@ public:
 
     std::vector<Sent> Sends();
     int OpenCalls();
+    // PollRead and WaitRead calls so far: how often the worker looked at the transport.
+    int ReadCalls();
     int CloseCalls();
     bool WaitForSends(std::size_t count);
 
 private:
+    // Delivers the next chunk into the armed read; the monitor's mutex is held.
+    int TakeChunk();
+
     Clock& clock_;
     Script script_;
     Monitor monitor_;
@@ -96,6 +104,7 @@ private:
     std::deque<Bytes> pending_;
     std::vector<Sent> sends_;
     int openCalls_ = 0;
+    int readCalls_ = 0;
     int closeCalls_ = 0;
 };
 
