@@ -16,7 +16,7 @@
 # source (list) and level (spin), stops and runs by mouse, stops by the Space hotkey (the chart
 # holds still) and ends with Esc; the file must hold the changes and the stop. A restart must
 # show the same control panel and store the same values again. Then the tool windows, the
-# logic analyser's decoders (--demo=4.0) and the windows --service offers. What the window
+# save dialog (the CSV's format and source chosen with the arrow keys), the logic analyser's decoders (--demo=4.0) and the windows --service offers. What the window
 # manager is told is checked on the way: the tool windows restored at a restart stand above the
 # main window, also after a click on it; the main window offers neither maximize nor resizing;
 # the spectrum window tells its smallest size and reopens the size it was given; the service,
@@ -726,20 +726,27 @@ save_as "$png" "the screen as PNG"
 click_at $(vpoint 715 323)
 save=$(wait_window "Опции сохранения" "the button \"Сохранить\" again")
 sleep 0.3
-click_at $(spoint 106 50)   # "Таблица CSV"
+# This time by the keyboard, as in any group of radio buttons: the arrows move the check within
+# the group. From "Растровое изображение" two Downs check "Таблица CSV".
+click_at $(spoint 106 20)   # "Растровое изображение"
 sleep 0.3
-# "Буфер" takes the click once the held capture is read out; the image choice then greys.
+xdotool key Down Down
+sleep 0.3
+# "Буфер" can be checked once the held capture is read out (Down from "Экран" reaches it); the
+# image choice then greys.
 image_part() { read -r sx sy _ _ <<<"$(geometry "$save")"; read -r ix iy <<<"$(spoint 100 15)"; echo "$((ix - sx)) $((iy - sy)) 60 12"; }
 before=$(region_sum "$save" $(image_part))
 deadline=$((SECONDS + step_timeout))
 until [ "$(region_sum "$save" $(image_part))" != "$before" ]; do
-  [ $SECONDS -lt $deadline ] || fail "\"Буфер\" never took the click"
-  click_at $(spoint 20 36)
+  [ $SECONDS -lt $deadline ] || fail "Down from \"Экран\" never checked \"Буфер\""
+  click_at $(spoint 20 20)   # "Экран"
+  xdotool key Down
   sleep 0.5
 done
 shot "velkaro-save-buffer"
 save_as "$csv" "the buffer as CSV"
 [ "$(wc -l <"$csv")" -gt 301 ] || fail "$csv holds no more than a screen"
+head -n1 "$csv" | grep -q ';' || fail "the arrow keys did not choose \"Таблица CSV\": $csv is no CSV table"
 say "saved $(stat -c %s "$png") bytes of PNG, $(wc -l <"$csv") lines of CSV"
 sleep 0.5
 shot "velkaro-after-saving"
