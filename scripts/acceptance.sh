@@ -16,11 +16,12 @@
 # source (list) and level (spin), stops and runs by mouse, stops by the Space hotkey (the chart
 # holds still) and ends with Esc; the file must hold the changes and the stop. A restart must
 # show the same control panel and store the same values again. Then the tool windows, the
-# save dialog (the CSV's format and source chosen with the arrow keys), the logic analyser's decoders (--demo=4.0) and the windows --service offers. What the window
-# manager is told is checked on the way: the tool windows restored at a restart stand above the
-# main window, also after a click on it; the main window offers neither maximize nor resizing;
-# the spectrum window tells its smallest size and reopens the size it was given; the service,
-# logic generator and measurement windows come back where they were left over two restarts.
+# save dialog (the CSV's format and source chosen with the arrow keys), the logic analyser's
+# decoders (--demo=4.0) and the windows --service offers. What the window manager is told is
+# checked on the way: the tool windows restored at a restart stand above the main window, also
+# after a click on it; the main window offers neither maximize nor resizing; the spectrum
+# window tells its smallest size and reopens the size it was given; the service, logic
+# generator and measurement windows come back where they were left over two restarts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
