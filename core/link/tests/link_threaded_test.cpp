@@ -460,6 +460,14 @@ TEST_F(LinkTest, AnInstrumentAtRestIsAskedLessOftenUntilItHasNews)
     }
 }
 
+// A clock whose time never moves: a sleep only lets other threads run.
+class FrozenClock final : public Clock {
+public:
+    DWORD GetTickCount() override { return 1000; }
+    SYSTEMTIME GetLocalTime() override { return SYSTEMTIME{2026, 1, 4, 1, 0, 0, 0, 0}; }
+    void Sleep(DWORD) override { std::this_thread::yield(); }
+};
+
 // A manual clock that holds every long sleep (the slices of the reboot wait) until the link
 // has been asked to stop, and counts the long sleeps begun afterwards.
 class GateClock final : public Clock {
@@ -507,10 +515,13 @@ TEST(LinkStopTest, StopThreadReturnsInEveryState)
         link.StopThread(); // a second call is harmless
     }
     {
-        // Connected and polling a silent device.
+        // Connected and polling a silent device. Its time stands still: on a clock that ran on
+        // with every wait, the silence would become time-outs and drop the link before the
+        // stop, however quickly the test asked for it.
+        FrozenClock frozen;
         ScriptedDispatcher dispatcher;
-        DeviceLink link(&dispatcher, clock);
-        auto* transport = new ScriptedTransport(clock);
+        DeviceLink link(&dispatcher, frozen);
+        auto* transport = new ScriptedTransport(frozen);
         link.SetChooser([&] { return static_cast<CComm*>(transport); });
         link.ToggleConnection();
         ASSERT_TRUE(transport->WaitForSends(1));
