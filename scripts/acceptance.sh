@@ -430,6 +430,35 @@ say "Velkaro --demo: a fresh start"
 fresh="$out/velkaro-fresh"
 start_velkaro "$fresh" "a fresh start"
 shot "velkaro-fresh"
+# A balloon goes with the window that showed it: "Калибровка" in "Настройки" answers the
+# disconnected instrument with a balloon of its own (a window of the program's), and Esc in
+# "Настройки" takes it away with the window, not leaving it over the chart. Places: "Настройки"
+# 1059 at 622,295 60x16; in the settings window (template 134, 290 x 228 units) "Калибровка" 1054
+# at 203,67 80x14.
+before=$(search_windows --pid "$app_pid" | sort)
+click_at $(vpoint 652 303)
+settings=$(wait_window "Настройки" "the button \"Настройки\" while disconnected")
+sleep 0.3
+with_settings=$(search_windows --pid "$app_pid" | sort)
+click_at $(dlu_point "$settings" 290 228 243 74)
+balloon=
+deadline=$((SECONDS + step_timeout))
+while [ -z "$balloon" ]; do
+  [ $SECONDS -lt $deadline ] || fail "\"Калибровка\" while disconnected: no balloon within ${step_timeout} s"
+  sleep 0.1
+  balloon=$(comm -13 <(echo "$with_settings") <(search_windows --pid "$app_pid" | sort) | head -n1)
+done
+sleep 0.3
+shot "velkaro-fresh-calibration-balloon"
+xdotool windowfocus --sync "$settings" key Escape
+wait_window_gone "Настройки" "Esc in \"Настройки\" with the balloon up"
+# The balloon would go by itself after some seconds: it must go with its window, at once.
+deadline=$((SECONDS + 2))
+until [ "$(search_windows --pid "$app_pid" | sort)" = "$before" ]; do
+  [ $SECONDS -lt $deadline ] || { shot "velkaro-fresh-balloon-left"; fail "Esc closed \"Настройки\" but the balloon \"Необходимо подключиться!\" stays on the screen"; }
+  sleep 0.1
+done
+shot "velkaro-fresh-settings-closed"
 # "Стоп" by mouse: the file keeps the stopped state (the next start runs all the same).
 click_at $(vpoint 197 389)
 sleep 0.3
@@ -819,6 +848,46 @@ analyser=$(wait_window "Логический анализатор" "the button \
 # The user drags it to where the chart's empty lower half is.
 move_window "$analyser" 140 430
 sleep 0.3
+# The thumb of the net list's scroll bar follows the content: at the top of the bar while the
+# first rows show, at the bottom once the list is scrolled to its last ones by the bar's down
+# arrow. The thumb is the darkest stretch of the bar's column; what lies above and below it are
+# the free groove and the arrows. The list 1108 stands at 7,17 186x150 units, its bar inside its
+# right edge.
+bar_part() {
+  read -r _ _ aw ah <<<"$(geometry "$analyser")"
+  echo "$((193 * aw / 200 - 12)) $((17 * ah / 240)) 9 $((150 * ah / 240))"
+}
+net_rows_part() {
+  read -r _ _ aw ah <<<"$(geometry "$analyser")"
+  echo "$((7 * aw / 200)) $((30 * ah / 240)) $((150 * aw / 200)) $((130 * ah / 240))"
+}
+# Above and below the darkest stretch of a part (window pixels), in rows: "above below".
+thumb_gaps() {  # window, x, y, width, height
+  read -r wx wy _ _ <<<"$(geometry "$1")"
+  import -window root -crop "${4}x${5}+$((wx + $2))+$((wy + $3))" +repage -colorspace gray -depth 8 gray:- 2>/dev/null |
+    od -An -tu1 -v -w"$4" | awk '
+      { s = 0; for (i = 1; i <= NF; i++) s += $i; m[NR] = s / NF
+        if (NR == 1 || m[NR] < lo) lo = m[NR]
+        if (NR == 1 || m[NR] > hi) hi = m[NR] }
+      END {
+        best = 0; run = 0
+        for (r = 1; r <= NR; r++) if (m[r] < (lo + hi) / 2) { if (++run > best) { best = run; end = r } } else run = 0
+        print end - best, NR - end
+      }'
+}
+shot "velkaro-logic-net-list"
+read -r above below <<<"$(thumb_gaps "$analyser" $(bar_part))"
+[ "$above" -lt "$below" ] ||
+  fail "the first nets shown, the net list's scroll bar thumb stands low: $above rows of the bar above it, $below below"
+first_rows=$(region_sum "$analyser" $(net_rows_part))
+read -r ax ay aw ah <<<"$(geometry "$analyser")"
+for _ in 1 2 3 4 5 6 7 8; do click_at $((ax + 193 * aw / 200 - 8)) $((ay + 167 * ah / 240 - 8)); done   # the down arrow
+sleep 0.5
+shot "velkaro-logic-net-list-scrolled"
+[ "$(region_sum "$analyser" $(net_rows_part))" != "$first_rows" ] || fail "the net list's down arrow did not scroll the list"
+read -r above below <<<"$(thumb_gaps "$analyser" $(bar_part))"
+[ "$above" -gt "$below" ] ||
+  fail "the net list scrolled to its last nets, its scroll bar thumb stands high: $above rows of the bar above it, $below below"
 click_at $(dlu_point "$analyser" 200 240 100 216)
 decoder=$(wait_window "Анализатор асинхронных интерфейсов" "the button \"Анализатор асинхронных интерфейсов\"")
 move_window "$decoder" 560 440
