@@ -850,9 +850,10 @@ move_window "$analyser" 140 430
 sleep 0.3
 # The thumb of the net list's scroll bar follows the content: at the top of the bar while the
 # first rows show, at the bottom once the list is scrolled to its last ones by the bar's down
-# arrow. The thumb is the darkest stretch of the bar's column; what lies above and below it are
-# the free groove and the arrows. The list 1108 stands at 7,17 186x150 units, its bar inside its
-# right edge.
+# arrow. Down the bar's column lie the up arrow's button, the groove (the thumb and the free parts)
+# and the down arrow's button: the thumb is the darkest long stretch of rows of one shade (the
+# arrows' glyphs are darker, but only a few rows long). The list 1108 stands at 7,17 186x150
+# units, its bar inside its right edge.
 bar_part() {
   read -r _ _ aw ah <<<"$(geometry "$analyser")"
   echo "$((193 * aw / 200 - 12)) $((17 * ah / 240)) 9 $((150 * ah / 240))"
@@ -861,22 +862,25 @@ net_rows_part() {
   read -r _ _ aw ah <<<"$(geometry "$analyser")"
   echo "$((7 * aw / 200)) $((30 * ah / 240)) $((150 * aw / 200)) $((130 * ah / 240))"
 }
-# Above and below the darkest stretch of a part (window pixels), in rows: "above below".
+# The rows of a part (window pixels) above and below its darkest stretch of at least 8 rows of
+# one shade, as "above below"; nothing without such a stretch.
 thumb_gaps() {  # window, x, y, width, height
   read -r wx wy _ _ <<<"$(geometry "$1")"
   import -window root -crop "${4}x${5}+$((wx + $2))+$((wy + $3))" +repage -colorspace gray -depth 8 gray:- 2>/dev/null |
     od -An -tu1 -v -w"$4" | awk '
-      { s = 0; for (i = 1; i <= NF; i++) s += $i; m[NR] = s / NF
-        if (NR == 1 || m[NR] < lo) lo = m[NR]
-        if (NR == 1 || m[NR] > hi) hi = m[NR] }
+      { s = 0; for (i = 1; i <= NF; i++) s += $i; m[NR] = s / NF }
       END {
-        best = 0; run = 0
-        for (r = 1; r <= NR; r++) if (m[r] < (lo + hi) / 2) { if (++run > best) { best = run; end = r } } else run = 0
-        print end - best, NR - end
+        best = 0
+        for (r = 1; r <= NR; r = e + 1) {
+          for (e = r; e < NR && m[e + 1] - m[r] <= 3 && m[r] - m[e + 1] <= 3; e++) ;
+          if (e - r >= 7 && (best == 0 || m[r] < m[best])) { best = r; last = e }
+        }
+        if (best > 0) print best - 1, NR - last
       }'
 }
 shot "velkaro-logic-net-list"
 read -r above below <<<"$(thumb_gaps "$analyser" $(bar_part))"
+[ -n "$below" ] || fail "the net list of 16 nets shows no scroll bar thumb"
 [ "$above" -lt "$below" ] ||
   fail "the first nets shown, the net list's scroll bar thumb stands low: $above rows of the bar above it, $below below"
 first_rows=$(region_sum "$analyser" $(net_rows_part))
@@ -886,7 +890,7 @@ sleep 0.5
 shot "velkaro-logic-net-list-scrolled"
 [ "$(region_sum "$analyser" $(net_rows_part))" != "$first_rows" ] || fail "the net list's down arrow did not scroll the list"
 read -r above below <<<"$(thumb_gaps "$analyser" $(bar_part))"
-[ "$above" -gt "$below" ] ||
+[ -n "$below" ] && [ "$above" -gt "$below" ] ||
   fail "the net list scrolled to its last nets, its scroll bar thumb stands high: $above rows of the bar above it, $below below"
 click_at $(dlu_point "$analyser" 200 240 100 216)
 decoder=$(wait_window "Анализатор асинхронных интерфейсов" "the button \"Анализатор асинхронных интерфейсов\"")
