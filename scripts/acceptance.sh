@@ -11,13 +11,15 @@
 #
 # Velkaro --demo, from a program folder of its own (its settings file lives beside the program,
 # so the run starts fresh and never meets a user's settings): a fresh start, stopped by mouse
-# and closed with Esc, gives the default settings and a stored stop; a second fresh start
+# and closed with Esc, gives the default settings and a stored stop (on the way, Esc in
+# "Настройки" must take away the balloon its "Калибровка" showed); a second fresh start
 # connects, waits for the traces, changes V/div (spin), T/div (spin and hotkeys), the trigger
 # source (list) and level (spin), stops and runs by mouse, stops by the Space hotkey (the chart
 # holds still) and ends with Esc; the file must hold the changes and the stop. A restart must
 # show the same control panel and store the same values again. Then the tool windows, the
 # save dialog (the CSV's format and source chosen with the arrow keys), the logic analyser's
-# decoders (--demo=4.0) and the windows --service offers. What the window manager is told is
+# net list (its scroll bar's thumb follows the list) and decoders (--demo=4.0) and the windows
+# --service offers. What the window manager is told is
 # checked on the way: the tool windows restored at a restart stand above the main window, also
 # after a click on it; the main window offers neither maximize nor resizing; the spectrum
 # window tells its smallest size and reopens the size it was given; the service, logic
