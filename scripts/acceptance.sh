@@ -457,7 +457,10 @@ wait_window_gone "Настройки" "Esc in \"Настройки\" with the ba
 # The balloon would go by itself after some seconds: it must go with its window, at once.
 deadline=$((SECONDS + 2))
 until [ "$(search_windows --pid "$app_pid" | sort)" = "$before" ]; do
-  [ $SECONDS -lt $deadline ] || { shot "velkaro-fresh-balloon-left"; fail "Esc closed \"Настройки\" but the balloon \"Необходимо подключиться!\" stays on the screen"; }
+  if [ $SECONDS -ge $deadline ]; then
+    shot "velkaro-fresh-balloon-left"
+    fail "Esc closed \"Настройки\" but the balloon \"Необходимо подключиться!\" stays on the screen"
+  fi
   sleep 0.1
 done
 shot "velkaro-fresh-settings-closed"
@@ -887,7 +890,8 @@ read -r above below <<<"$(thumb_gaps "$analyser" $(bar_part))"
   fail "the first nets shown, the net list's scroll bar thumb stands low: $above rows of the bar above it, $below below"
 first_rows=$(region_sum "$analyser" $(net_rows_part))
 read -r ax ay aw ah <<<"$(geometry "$analyser")"
-for _ in 1 2 3 4 5 6 7 8; do click_at $((ax + 193 * aw / 200 - 8)) $((ay + 167 * ah / 240 - 8)); done   # the down arrow
+# The down arrow, more often than there are rows to scroll.
+for _ in 1 2 3 4 5 6 7 8; do click_at $((ax + 193 * aw / 200 - 8)) $((ay + 167 * ah / 240 - 8)); done
 sleep 0.5
 shot "velkaro-logic-net-list-scrolled"
 [ "$(region_sum "$analyser" $(net_rows_part))" != "$first_rows" ] || fail "the net list's down arrow did not scroll the list"
