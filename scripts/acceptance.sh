@@ -454,12 +454,13 @@ sleep 0.3
 shot "velkaro-fresh-calibration-balloon"
 xdotool windowfocus --sync "$settings" key Escape
 wait_window_gone "Настройки" "Esc in \"Настройки\" with the balloon up"
-# The balloon would go by itself after some seconds: it must go with its window, at once.
-deadline=$((SECONDS + 2))
+# Such a balloon never goes by itself, and no key comes to the main window meanwhile: only the
+# closing of its window takes it away.
+deadline=$((SECONDS + step_timeout))
 until [ "$(search_windows --pid "$app_pid" | sort)" = "$before" ]; do
   if [ $SECONDS -ge $deadline ]; then
     shot "velkaro-fresh-balloon-left"
-    fail "Esc closed \"Настройки\" but the balloon \"Необходимо подключиться!\" stays on the screen"
+    fail "Esc closed \"Настройки\" but the balloon \"Необходимо подключиться!\" stays on the screen after ${step_timeout} s"
   fi
   sleep 0.1
 done
