@@ -11,13 +11,15 @@
 #
 # Velkaro --demo, from a program folder of its own (its settings file lives beside the program,
 # so the run starts fresh and never meets a user's settings): a fresh start, stopped by mouse
-# and closed with Esc, gives the default settings and a stored stop; a second fresh start
+# and closed with Esc, gives the default settings and a stored stop (on the way, Esc in
+# "Настройки" must take away the balloon its "Калибровка" showed); a second fresh start
 # connects, waits for the traces, changes V/div (spin), T/div (spin and hotkeys), the trigger
 # source (list) and level (spin), stops and runs by mouse, stops by the Space hotkey (the chart
 # holds still) and ends with Esc; the file must hold the changes and the stop. A restart must
 # show the same control panel and store the same values again. Then the tool windows, the
 # save dialog (the CSV's format and source chosen with the arrow keys), the logic analyser's
-# decoders (--demo=4.0) and the windows --service offers. What the window manager is told is
+# net list (its scroll bar's thumb follows the list) and decoders (--demo=4.0) and the windows
+# --service offers. What the window manager is told is
 # checked on the way: the tool windows restored at a restart stand above the main window, also
 # after a click on it; the main window offers neither maximize nor resizing; the spectrum
 # window tells its smallest size and reopens the size it was given; the service, logic
@@ -430,6 +432,39 @@ say "Velkaro --demo: a fresh start"
 fresh="$out/velkaro-fresh"
 start_velkaro "$fresh" "a fresh start"
 shot "velkaro-fresh"
+# A balloon goes with the window that showed it: "Калибровка" in "Настройки" answers the
+# disconnected instrument with a balloon of its own (a window of the program's), and Esc in
+# "Настройки" takes it away with the window, not leaving it over the chart. Places: "Настройки"
+# 1059 at 622,295 60x16; in the settings window (template 134, 290 x 228 units) "Калибровка" 1054
+# at 203,67 80x14.
+before=$(search_windows --pid "$app_pid" | sort)
+click_at $(vpoint 652 303)
+settings=$(wait_window "Настройки" "the button \"Настройки\" while disconnected")
+sleep 0.3
+with_settings=$(search_windows --pid "$app_pid" | sort)
+click_at $(dlu_point "$settings" 290 228 243 74)
+balloon=
+deadline=$((SECONDS + step_timeout))
+while [ -z "$balloon" ]; do
+  [ $SECONDS -lt $deadline ] || fail "\"Калибровка\" while disconnected: no balloon within ${step_timeout} s"
+  sleep 0.1
+  balloon=$(comm -13 <(echo "$with_settings") <(search_windows --pid "$app_pid" | sort) | head -n1)
+done
+sleep 0.3
+shot "velkaro-fresh-calibration-balloon"
+xdotool windowfocus --sync "$settings" key Escape
+wait_window_gone "Настройки" "Esc in \"Настройки\" with the balloon up"
+# Such a balloon never goes by itself, and no key comes to the main window meanwhile: only the
+# closing of its window takes it away.
+deadline=$((SECONDS + step_timeout))
+until [ "$(search_windows --pid "$app_pid" | sort)" = "$before" ]; do
+  if [ $SECONDS -ge $deadline ]; then
+    shot "velkaro-fresh-balloon-left"
+    fail "Esc closed \"Настройки\" but the balloon \"Необходимо подключиться!\" stays on the screen after ${step_timeout} s"
+  fi
+  sleep 0.1
+done
+shot "velkaro-fresh-settings-closed"
 # "Стоп" by mouse: the file keeps the stopped state (the next start runs all the same).
 click_at $(vpoint 197 389)
 sleep 0.3
@@ -819,6 +854,51 @@ analyser=$(wait_window "Логический анализатор" "the button \
 # The user drags it to where the chart's empty lower half is.
 move_window "$analyser" 140 430
 sleep 0.3
+# The thumb of the net list's scroll bar follows the content: at the top of the bar while the
+# first rows show, at the bottom once the list is scrolled to its last ones by the bar's down
+# arrow. Down the bar's column lie the up arrow's button, the groove (the thumb and the free parts)
+# and the down arrow's button: the thumb is the darkest long stretch of rows of one shade (the
+# arrows' glyphs are darker, but only a few rows long). The list 1108 stands at 7,17 186x150
+# units, its bar inside its right edge.
+bar_part() {
+  read -r _ _ aw ah <<<"$(geometry "$analyser")"
+  echo "$((193 * aw / 200 - 12)) $((17 * ah / 240)) 9 $((150 * ah / 240))"
+}
+net_rows_part() {
+  read -r _ _ aw ah <<<"$(geometry "$analyser")"
+  echo "$((7 * aw / 200)) $((30 * ah / 240)) $((150 * aw / 200)) $((130 * ah / 240))"
+}
+# The rows of a part (window pixels) above and below its darkest stretch of at least 8 rows of
+# one shade, as "above below"; nothing without such a stretch.
+thumb_gaps() {  # window, x, y, width, height
+  read -r wx wy _ _ <<<"$(geometry "$1")"
+  import -window root -crop "${4}x${5}+$((wx + $2))+$((wy + $3))" +repage -colorspace gray -depth 8 gray:- 2>/dev/null |
+    od -An -tu1 -v -w"$4" | awk '
+      { s = 0; for (i = 1; i <= NF; i++) s += $i; m[NR] = s / NF }
+      END {
+        best = 0
+        for (r = 1; r <= NR; r = e + 1) {
+          for (e = r; e < NR && m[e + 1] - m[r] <= 3 && m[r] - m[e + 1] <= 3; e++) ;
+          if (e - r >= 7 && (best == 0 || m[r] < m[best])) { best = r; last = e }
+        }
+        if (best > 0) print best - 1, NR - last
+      }'
+}
+shot "velkaro-logic-net-list"
+read -r above below <<<"$(thumb_gaps "$analyser" $(bar_part))"
+[ -n "$below" ] || fail "the net list of 16 nets shows no scroll bar thumb"
+[ "$above" -lt "$below" ] ||
+  fail "the first nets shown, the net list's scroll bar thumb stands low: $above rows of the bar above it, $below below"
+first_rows=$(region_sum "$analyser" $(net_rows_part))
+read -r ax ay aw ah <<<"$(geometry "$analyser")"
+# The down arrow, more often than there are rows to scroll.
+for _ in 1 2 3 4 5 6 7 8; do click_at $((ax + 193 * aw / 200 - 8)) $((ay + 167 * ah / 240 - 8)); done
+sleep 0.5
+shot "velkaro-logic-net-list-scrolled"
+[ "$(region_sum "$analyser" $(net_rows_part))" != "$first_rows" ] || fail "the net list's down arrow did not scroll the list"
+read -r above below <<<"$(thumb_gaps "$analyser" $(bar_part))"
+[ -n "$below" ] && [ "$above" -gt "$below" ] ||
+  fail "the net list scrolled to its last nets, its scroll bar thumb stands high: $above rows of the bar above it, $below below"
 click_at $(dlu_point "$analyser" 200 240 100 216)
 decoder=$(wait_window "Анализатор асинхронных интерфейсов" "the button \"Анализатор асинхронных интерфейсов\"")
 move_window "$decoder" 560 440
