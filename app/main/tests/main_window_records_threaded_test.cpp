@@ -2,13 +2,11 @@
 // where it was and as visible as it was.
 
 #include "app/main/testing/MainWindowFixture.h"
+#include "platform/ui/testing/MapOrder.h"
 #include "support/TestToolWindows.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QWidget>
 
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -26,25 +24,6 @@ protected:
         RemoveTestToolWindows();
         MainWindowTest::TearDown();
     }
-};
-
-// The top-level windows in the order the window system is asked to map them.
-class MapOrder : public QObject {
-public:
-    MapOrder() { QCoreApplication::instance()->installEventFilter(this); }
-    ~MapOrder() override { QCoreApplication::instance()->removeEventFilter(this); }
-    bool eventFilter(QObject* object, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show && object->isWidgetType() && static_cast<QWidget*>(object)->isWindow())
-            mapped.push_back(static_cast<QWidget*>(object));
-        return false;
-    }
-    int Place(CWnd* wnd) const
-    {
-        const auto it = std::find(mapped.begin(), mapped.end(), uitest::WidgetOf(wnd));
-        return it == mapped.end() ? -1 : static_cast<int>(it - mapped.begin());
-    }
-    std::vector<QWidget*> mapped;
 };
 
 CRect WindowRect(CWnd* w)
@@ -83,7 +62,7 @@ TEST_F(MainWindowRecordsTest, ToolWindowsComeBackWhereTheyWere)
 
     // The window restores the settings window while it sets itself up, hidden: a window
     // manager keeps a window above its owner only when the owner was mapped first.
-    MapOrder order;
+    uitest::MapOrder order;
     RunWindow([&](CVelkaroDlg& d) {
         CToolDialog* settings = d.GetToolDialog(CToolDialogList::PROPERTIES);
         EXPECT_TRUE(settings->IsWindowVisible());

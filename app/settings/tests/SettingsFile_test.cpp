@@ -3,7 +3,7 @@
 #include "core/config/ConfigHolder.h"
 #include "core/config/ConfigSections.h"
 #include "core/data/OscData.h"
-#include "core/config/tests/support/FileSizeLimit.h"
+#include "platform/testing/FileSizeLimit.h"
 #include "support/FakeSettingsWindow.h"
 #include "support/SettingsFileFixture.h"
 

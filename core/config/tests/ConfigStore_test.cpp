@@ -2,7 +2,7 @@
 #include "core/config/ConfigHolder.h"
 #include "core/config/ConfigSections.h"
 #include "platform/testing/RunFolder.h"
-#include "support/FileSizeLimit.h"
+#include "platform/testing/FileSizeLimit.h"
 
 #include <boost/archive/archive_exception.hpp>
 #include <boost/archive/xml_archive_exception.hpp>

@@ -78,8 +78,8 @@ protected:
 
     bool LimitFiles(std::int64_t bytes)
     {
-        limit = std::make_unique<FileSizeLimit>(bytes);
-        EXPECT_TRUE(limit->Set()) << limit->Error();
+        limit = std::make_unique<FileSizeLimit>(static_cast<rlim_t>(bytes));
+        EXPECT_TRUE(limit->Set()) << "the file size limit was refused";
         return limit->Set();
     }
 

@@ -4,6 +4,7 @@
 // (ext2), and with holes in the old file that need room of their own before they take bytes.
 
 #include "platform/kernel/FileReplace.h"
+#include "platform/testing/FileSizeLimit.h"
 #include "platform/testing/LoopExt2.h"
 #include "platform/testing/RunFolder.h"
 #include "platform/testing/SmallTmpfs.h"
@@ -183,7 +184,7 @@ TEST(FileReplaceSizeLimit, AFileWrittenInPlaceKeepsItsContentWhenItMayNotGrowSoF
     WriteFile(path, earlier);
     ASSERT_EQ(::link(path.c_str(), folder.PathOf("second.csv").c_str()), 0);
     {
-        const WriteLimit limit(8192);
+        const FileSizeLimit limit(8192);
         ASSERT_TRUE(limit.Set());
         CFileException error;
         EXPECT_EQ(ReplaceFileContents(path, Lines(20000), CFile::typeText, &error), FileWriteResult::NotWritten);
@@ -204,7 +205,7 @@ TEST(FileReplaceSizeLimit, KeepsTheEarlierFileAndLeavesNoTemporary)
     for (bool hadEarlier : {true, false}) {
         SCOPED_TRACE(hadEarlier ? "replacing" : "new file");
         if (hadEarlier) WriteFile(path, "earlier content\r\n");
-        const WriteLimit limit(8192);
+        const FileSizeLimit limit(8192);
         ASSERT_TRUE(limit.Set());
         CFileException error;
         EXPECT_EQ(ReplaceFileContents(path, content, CFile::typeText, &error), FileWriteResult::NotWritten);

@@ -5,6 +5,7 @@
 #include "platform/ui/App.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageMap.h"
+#include "platform/ui/testing/MapOrder.h"
 #include "platform/ui/testing/UiTest.h"
 
 #include <gtest/gtest.h>
@@ -352,29 +353,6 @@ TEST_F(WindowPlace, OwnedWindowsStayAboveTheirOwnerThoughShownBeforeIt)
     for (CDialog* w : {&first, &second, &stranger, &main}) w->DestroyWindow();
 }
 
-namespace {
-
-// The top-level windows in the order the window system is asked to map them.
-class MapOrder : public QObject {
-public:
-    MapOrder() { QCoreApplication::instance()->installEventFilter(this); }
-    ~MapOrder() override { QCoreApplication::instance()->removeEventFilter(this); }
-    bool eventFilter(QObject* object, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show && object->isWidgetType() && static_cast<QWidget*>(object)->isWindow())
-            mapped.push_back(static_cast<QWidget*>(object));
-        return false;
-    }
-    int Place(CWnd* wnd) const
-    {
-        const auto it = std::find(mapped.begin(), mapped.end(), uitest::WidgetOf(wnd));
-        return it == mapped.end() ? -1 : static_cast<int>(it - mapped.begin());
-    }
-    std::vector<QWidget*> mapped;
-};
-
-}  // namespace
-
 // A window manager ties an owned window to its owner only when the owner is mapped first.
 TEST_F(WindowPlace, OwnedWindowsShownBeforeTheirOwnerAreMappedAfterIt)
 {
@@ -383,7 +361,7 @@ TEST_F(WindowPlace, OwnedWindowsShownBeforeTheirOwnerAreMappedAfterIt)
     auto& [main, first, second] = windows;
     CDialog closedAgain(kFixedId);
     ASSERT_TRUE(closedAgain.Create(kFixedId, &main));
-    MapOrder order;
+    uitest::MapOrder order;
 
     // As the main window restores its tool windows while it sets itself up: they are shown as
     // far as the program can tell at once.

@@ -1,6 +1,7 @@
 #pragma once
-// Makes file writes beyond a size fail, as a full disk does, even for root: the process's file
-// size limit is lowered for the object's lifetime and the signal that comes with it ignored.
+// Makes file writes and reservations beyond a size fail with EFBIG, as a full disk does, even
+// for root and for any user: the process's file size limit is lowered for the object's
+// lifetime and the signal that comes with it ignored; both are put back when it goes.
 
 #include <csignal>
 #include <sys/resource.h>
@@ -13,7 +14,7 @@ public:
         ::getrlimit(RLIMIT_FSIZE, &previous_);
         rlimit limit = previous_;
         limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        set_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
     }
     ~FileSizeLimit()
     {
@@ -22,8 +23,11 @@ public:
     }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    // Whether the limit took.
+    bool Set() const { return set_; }
 
 private:
     rlimit previous_{};
     void (*previousHandler_)(int) = nullptr;
+    bool set_ = false;
 };
