@@ -128,6 +128,16 @@ void MainWindowTest::Connect(CVelkaroDlg& d)
     uitest::Click(d.GetDlgItem(CVelkaroDlg::kConnectId));
 }
 
+bool MainWindowTest::ConnectWithBothChannels(CVelkaroDlg& d)
+{
+    Connect(d);
+    if (!WaitUntil([] { return Linked(); })) return false;
+    WithData([](OscData& data) {
+        if ((data.osc_cr & OSC_CR_CH_B_ON) == 0) data.EnableChannelB(true);
+    });
+    return true;
+}
+
 bool MainWindowTest::Linked()
 {
     CSingleLock lock(&DataLock, TRUE);

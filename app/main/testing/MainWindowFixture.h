@@ -64,6 +64,9 @@ protected:
     // Connects to the demo instrument through the window's connect button.
     static void Connect(CVelkaroDlg& d);
     static bool Linked();
+    // Connects, waits for the link and switches channel B on: both traces live. False when
+    // the link never came.
+    static bool ConnectWithBothChannels(CVelkaroDlg& d);
     // The model is the one of the instrument's variant, the window has checked it and the link
     // has marked it linked (a new model starts unlinked): where a user starts, since work begun
     // before the switch is lost with the model it replaces, and a tool refuses to start without

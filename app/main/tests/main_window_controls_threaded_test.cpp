@@ -335,12 +335,7 @@ TEST_F(ControlsWindowTest, OptionsAndTextsAreMirroredInTheirControls)
 TEST_F(ControlsWindowTest, LiveWindowWithFilledLists)
 {
     RunWindow([&](CVelkaroDlg& d) {
-        Connect(d);
-        ASSERT_TRUE(WaitUntil([] { return Linked(); }));
-        WithData([](OscData& data) {
-            if ((data.osc_cr & OSC_CR_CH_B_ON) == 0)
-                data.EnableChannelB(true);
-        });
+        ASSERT_TRUE(ConnectWithBothChannels(d));
         const int start = Read<int>([](OscData& data) { return data.cycle_counter; });
         ASSERT_TRUE(WaitUntil([&] { return Read<int>([](OscData& data) { return data.cycle_counter; }) >= start + 3; }));
         Tick(d);

@@ -13,12 +13,7 @@ namespace {
 TEST_F(MainWindowTest, StopAndRunAgainShowTheSameTwoPicturesEveryTime)
 {
     RunWindow([&](CVelkaroDlg& d) {
-        Connect(d);
-        ASSERT_TRUE(WaitUntil([] { return Linked(); }));
-        WithData([](OscData& data) {
-            if ((data.osc_cr & OSC_CR_CH_B_ON) == 0)
-                data.EnableChannelB(true);
-        });
+        ASSERT_TRUE(ConnectWithBothChannels(d));
         std::set<std::int64_t> stopped;
         std::set<std::int64_t> running;
         for (int cycle = 0; cycle < 6; ++cycle)

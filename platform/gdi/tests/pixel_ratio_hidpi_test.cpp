@@ -51,6 +51,18 @@ int MixedBlocks(const QImage& fine)
     return mixed;
 }
 
+// A 32-bit DIB section whose first row is the top one.
+HBITMAP TopDownDib(int width, int height, void** bits)
+{
+    BITMAPINFO header{};
+    header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    header.bmiHeader.biWidth = width;
+    header.bmiHeader.biHeight = -height;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(&header, DIB_RGB_COLORS, bits);
+}
+
 class PixelRatio : public ::testing::Test {
 protected:
     void SetUp() override
@@ -86,14 +98,8 @@ TEST_F(PixelRatio, PicturesForTheScreenHoldItsPixelsAndAreKnownByTheirLogicalSiz
 
     // DIB sections are laid out by their header: one pixel per unit, their callers address
     // their bits; so is a DC holding one, and what is made compatible with it.
-    BITMAPINFO header{};
-    header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    header.bmiHeader.biWidth = 6;
-    header.bmiHeader.biHeight = -4;
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(&header, DIB_RGB_COLORS, &bits);
+    const HBITMAP dib = TopDownDib(6, 4, &bits);
     ASSERT_NE(dib, 0u);
     CDC dibDC;
     dibDC.CreateCompatibleDC(nullptr);
@@ -245,14 +251,8 @@ TEST_F(PixelRatio, CopiesKeepTheFinePixelsAndScaleBetweenGrids)
     ScreenPicture q(30, 10);
     EXPECT_TRUE(q.dc.BitBlt(0, 0, 30, 10, &p.dc, 0, 0, SRCCOPY));
     EXPECT_EQ(q.Fine(), p.Fine());
-    BITMAPINFO header{};
-    header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    header.bmiHeader.biWidth = 30;
-    header.bmiHeader.biHeight = -10;
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(&header, DIB_RGB_COLORS, &bits);
+    const HBITMAP dib = TopDownDib(30, 10, &bits);
     CDC dibDC;
     dibDC.CreateCompatibleDC(nullptr);
     const HGDIOBJ old = dibDC.SelectObject(static_cast<HGDIOBJ>(dib));
