@@ -87,18 +87,8 @@ bool Surface::Create(int width, int height, int ratio)
 {
     if (bitmap_ != 0 || ratio < 1 || !SizeOk(width, height) || !SizeOk(width * ratio, height * ratio)) return false;
     void* bits = nullptr;
-    HBITMAP bitmap = 0;
-    if (ratio > 1) {
-        bitmap = CreateScaledDIBSection(width, height, ratio, &bits);
-    } else {
-        BITMAPINFO header{};
-        header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        header.bmiHeader.biWidth = width;
-        header.bmiHeader.biHeight = -height;
-        header.bmiHeader.biPlanes = 1;
-        header.bmiHeader.biBitCount = 32;
-        bitmap = CreateDIBSection(&header, DIB_RGB_COLORS, &bits);
-    }
+    // At a ratio of 1 this is the plain top-down 32-bit DIB section.
+    const HBITMAP bitmap = CreateScaledDIBSection(width, height, ratio, &bits);
     if (bitmap == 0 || bits == nullptr) {
         DeleteObject(bitmap);
         return false;
